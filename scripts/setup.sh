@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, run and test.
+# Safe to run again: apt-get skips what is already installed.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config clang
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-liberation2
+  espeak-ng sox
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool socat libhamlib-utils
+)
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends "${packages[@]}"

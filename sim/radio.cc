@@ -1,0 +1,1 @@
+namespace ftx1sim { int placeholder = 0; }

@@ -1,0 +1,14 @@
+// The real clock: local time from the C library, waiting by sleeping.
+#pragma once
+
+#include "platform/clock.h"
+
+namespace kelvaro {
+
+class PosixClock : public Clock {
+ public:
+  LocalDateTime Now() override;
+  void Sleep(std::chrono::milliseconds duration) override;
+};
+
+}  // namespace kelvaro

@@ -1,0 +1,21 @@
+// Playing one recorded phrase file.
+#pragma once
+
+#include <filesystem>
+
+namespace kelvaro {
+
+class Voice {
+ public:
+  virtual ~Voice() = default;
+
+  // Plays the WAV file to its end and returns then. Returns false, at once and
+  // silently, when the file is missing or cannot be played. Starting a phrase
+  // cuts off an asynchronous phrase still playing.
+  virtual bool PlaySync(const std::filesystem::path& file) = 0;
+  // Starts the WAV file and returns at once; the next phrase cuts it off.
+  // Returns false when the file is missing or cannot be played.
+  virtual bool PlayAsync(const std::filesystem::path& file) = 0;
+};
+
+}  // namespace kelvaro

@@ -1,0 +1,36 @@
+// The panel's one window as a source of messages.
+//
+// The main loop takes one message at a time and hands it to the message
+// handler. Codes follow the window system the panel was designed on.
+#pragma once
+
+#include <string_view>
+
+namespace kelvaro {
+
+constexpr int kMsgKeyDown = 0x100;
+constexpr int kMsgKeyUp = 0x101;
+constexpr int kMsgTimer = 0x113;
+constexpr int kMsgClose = 0x8002;
+
+struct WindowMessage {
+  int code = 0;
+  int param = 0;  // the virtual-key code for key messages
+};
+
+class Window {
+ public:
+  virtual ~Window() = default;
+
+  // Opens the window (not resizable) and shows it. Returns false on failure.
+  virtual bool Open(std::string_view caption, int x, int y, int width, int height) = 0;
+  // Waits for the next message and returns it. Key-repeat events are not
+  // key-downs of their own; at most one timer message is ever pending.
+  virtual WindowMessage NextMessage() = 0;
+  // Starts (or restarts) the periodic timer.
+  virtual void StartTimer(int periodMs) = 0;
+  virtual void StopTimer() = 0;
+  virtual void Close() = 0;
+};
+
+}  // namespace kelvaro

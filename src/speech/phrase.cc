@@ -1,0 +1,38 @@
+#include "speech/phrase.h"
+
+#include <string>
+
+namespace kelvaro {
+namespace {
+
+constexpr std::string_view kWaveFolder = "wave\\";
+
+std::filesystem::path PhraseFile(const Panel& panel, std::string_view name) {
+  std::string relative = panel.state.waveFolder.str() + std::string(name);
+  for (char& c : relative) {
+    if (c == '\\') c = '/';
+  }
+  if (name.find('.') == std::string_view::npos) relative += ".wav";
+  return panel.workDir / relative;
+}
+
+void NoteSpoken(Panel& panel, std::string_view name) {
+  if (panel.speechLog && panel.state.waveFolder == kWaveFolder) {
+    *panel.speechLog << name << '\n';
+    panel.speechLog->flush();
+  }
+}
+
+}  // namespace
+
+bool PlayPhrase(Panel& panel, std::string_view name) {
+  NoteSpoken(panel, name);
+  return panel.voice.PlaySync(PhraseFile(panel, name));
+}
+
+bool PlayPhraseAsync(Panel& panel, std::string_view name) {
+  NoteSpoken(panel, name);
+  return panel.voice.PlayAsync(PhraseFile(panel, name));
+}
+
+}  // namespace kelvaro

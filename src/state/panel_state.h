@@ -1,0 +1,168 @@
+// PanelState: every program-wide value of the panel, in one record.
+//
+// Fields are grouped by the subsystem that owns them. Start values here are
+// the ones a fresh record has; InitialisePanel gives the run's start values
+// (most of them the same). Integers are 32-bit signed; texts are bounded
+// (254 characters, replyText 255), so no assignment can make a longer one.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "state/text.h"
+
+namespace kelvaro {
+
+// Band numbering (bandIndex).
+enum Band : int32_t {
+  kBand160m = 1, kBand80m, kBand60m, kBand40m, kBand30m, kBand20m, kBand17m,
+  kBand15m, kBand12m, kBand10m, kBand6m, kBand2m, kBand70cm, kBandGeneral
+};
+// Mode numbering (radioMode).
+enum Mode : int32_t { kLsb = 1, kUsb, kCw, kAm, kFmNarrow, kC4fm, kFmWide };
+
+constexpr int kBandCount = 14;      // bands 1..14
+constexpr int kChannelCount = 100;  // memory channels 0..99 (bank * 10 + slot)
+
+struct PanelState {
+  // --- Application shell: start-up, configuration, debug log ---
+  Text versionText;
+  Text titleText;
+  Text scratchText;    // general-purpose text (the credit line at start-up)
+  int32_t runFlag = 0;
+  int32_t scratchInt = 0;  // general-purpose integer
+  Text workText;           // general-purpose work text
+  int32_t workNumber = 0;  // general-purpose work number
+  Text frequencyText;      // VFO-A frequency as shown and spoken (" 14.250000")
+  int32_t comPort = 0;
+  int32_t baudRate = 0;
+  int32_t powerSetting = 0;   // transmit power in watts
+  int32_t powerOffAtExit = 0;
+  int32_t passThroughPort = 0;
+  int32_t debugLog = 0;
+  Text logLine;  // the debug-log line being composed
+
+  // --- Radio link: serial port, CAT exchange, identification, replies ---
+  int32_t portDataBits = 8;
+  int32_t portParity = 0;
+  int32_t portStopBits = 2;
+  Text commandText;            // command to send; after SendCommand, as sent with ";"
+  ReplyText replyText;         // the bytes last read from the radio
+  Text lastFrequencyCommand;   // last "FA"/"FB" set command sent, ";" included
+  int32_t bytesWaiting = 0;
+  int32_t radioId = 0;
+  int32_t powerClass = 0;  // 1 up to 100 W, 0 up to 10 W, -1 up to 6 W
+  int32_t processorOn = 0;
+  int32_t voxOn = 0;
+  int32_t breakInOn = 0;
+  Text lastFreqReply;  // first 11 characters of the last accepted answer
+  Text vfoAText;       // "A" + 9 digits
+  Text vfoBText;       // "B" + 9 digits
+  int32_t announcePending = 0;
+  int32_t radioConnected = 0;
+  Text passThroughChunk;
+  Text passThroughBuffer;
+  int32_t passThroughSeen = 0;
+
+  // --- Speech output ---
+  Text waveFolder;          // "wave\": prefix of every phrase file
+  int32_t txAnnounce = 0;   // 1 while the transmit frequency is spoken
+  Text swrText;             // working text of the SWR report
+
+  // --- Keyboard command interpreter: dispatch, timer tick, entries ---
+  int32_t keyCode = 0;
+  int32_t keyHeld = 0;
+  int32_t entryState = 0;
+  int32_t quitPending = 0;
+  int32_t frequencyHz = 0;
+  int32_t channelMode = 0;       // 0 none, 1 select (C), 2 go to (G, U)
+  int32_t bankDigitPending = 0;  // -1 after B in a channel mode
+  int32_t memoryBank = 99;       // 99 = none selected
+  int32_t memoryCursor = 0;
+  int32_t channelRecall = 0;
+  int32_t notchOn = 0;
+  int32_t contourOn = 0;
+  int32_t monitorOn = 0;
+  int32_t levelTarget = 0;  // 1 monitor, 2 NB, 3 NR, 4 contour, 5 processor
+  int32_t squelchLevel = 8;
+
+  int32_t tickCount = 0;
+  int32_t pollPending = 0;
+  int32_t pollAlternate = 0;
+  int32_t menuReadBusy = 0;
+  int32_t sMeterValue = 0;
+  Text txMeterText;
+  int32_t txHoldoff = 0;
+
+  int32_t freqEntryActive = 0;
+  int32_t freqEntryNumber = 999;  // 999 = no entry since start
+  int32_t freqEntryIntDigits = 0;
+  int32_t freqEntryPoint = 0;
+  int32_t savedBand = 0;
+  int32_t toneActive = 0;
+  int32_t dcsTone = 0;
+  int32_t toneBusy = 0;
+  int32_t dcsEnabled = 0;
+  Text savedTone;
+  Text menuNumber;
+  Text menuValue;
+
+  int32_t antennaSelect = 0;  // 0 antenna 1, 1 antenna 2
+  int32_t agcIndex = 0;       // 1 fast, 2 mid, 3 slow, 4 auto
+  int32_t vfoSwapped = 0;
+  int32_t swapRecordLocked = 0;
+  Text offsetEntry;
+  std::array<Text, kBandCount + 1> standardShiftSign;  // used for bands 10..13
+  std::array<Text, kBandCount + 1> standardShiftKhz;   // four digits
+
+  int32_t txState = 0;  // 0 receiving, 10 transmitting
+  int32_t tuneActive = 0;
+  int32_t tunerState = 0;  // 0 on, 1 off, 2 both, 3 none on this band
+  int32_t tunerArmed = 0;
+  int32_t micGainWatch = 0;
+  int32_t micGain = 0;
+  int32_t meterPeak = 0;
+  int32_t savedMode = 0;
+
+  // --- Operating controls: bands, stepping, tones, channels ---
+  int32_t bandIndex = 4;
+  std::array<Text, kBandCount + 1> bandRecords;  // index 1..14; 0 unused
+  int32_t bandQuiet = 0;
+  int32_t limitQuiet = 1;
+  Text bandVfoText;
+  int32_t splitOn = 0;
+  int32_t repeaterOn = 0;  // 0 off, 1 on, 2 switch off silently
+
+  int32_t afGain = 50;
+  int32_t rfGain = 250;
+  int32_t widthIndex = 14;
+  int32_t ssbWidth = 14;
+  int32_t cwWidth = 11;
+  int32_t keyerSpeed = 15;
+  int32_t monitorLevel = 20;
+  int32_t blankerLevel = 5;
+  int32_t reductionLevel = 4;
+  int32_t contourHz = 1200;
+  int32_t processorLevel = 0;
+
+  Text toneCode = "999";  // three digits; "999" = no tone
+  std::array<Text, kBandCount + 1> currentShiftSign;  // used for bands 10..13
+  std::array<Text, kBandCount + 1> currentShiftKhz;   // four digits
+
+  std::array<Text, kChannelCount> memoryChannels;  // "9" = empty
+
+  // --- Receiver and transmitter settings ---
+  int32_t preampSetting = 0;  // 0 IPO, 1 AMP1, 2 AMP2
+  int32_t attenuatorOn = 0;
+  int32_t blankerOn = 0;
+  int32_t reductionOn = 0;
+  int32_t radioMode = 1;
+  int32_t fmWide = 0;
+  int32_t memoryRecallActive = 0;
+  std::array<Text, 8> modeCommands;  // index 1..7: "MD01" ... ; filled at start-up
+
+  // --- Memory banks ---
+  int32_t bandRecordable = 0;
+};
+
+}  // namespace kelvaro
