@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Sets everything up, builds, and runs every test: the unit and scenario tests,
+# the tests of the real serial, audio and window layers (under Xvfb), and the
+# end-to-end tests of the real program against the simulated radio.
+# With --sanitize the same runs on a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer (folder build-asan).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=build
+if [ "${1:-}" = "--sanitize" ]; then
+  dir=build-asan
+  export KELVARO_SANITIZE=1
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+  export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+fi
+if [ "${KELVARO_SKIP_SETUP:-0}" != "1" ]; then bash scripts/setup.sh; fi
+bash scripts/build.sh "$dir"
+# Keep Mesa and D-Bus out of the way of the sanitizers and the window tests.
+export SDL_AUDIODRIVER=dummy
+export SDL_FRAMEBUFFER_ACCELERATION=0
+export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$dir" --output-on-failure -j 2 --timeout 300

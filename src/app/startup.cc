@@ -1,0 +1,134 @@
+#include "app/startup.h"
+
+#include "app/config.h"
+#include "app/debug_log.h"
+#include "controls/tables.h"
+#include "keys/message.h"
+#include "link/cat.h"
+#include "link/identify.h"
+#include "memory/memory_banks.h"
+#include "speech/phrase.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr int kTimerPeriodMs = 50;
+constexpr const char* kCredit = "Talking front panel for the FTX-1";
+constexpr const char* kKeyHelp =
+    "b=Band  f=Freq  e=Entry m=Mode  w=Filter width p=Power a=af gain r=RF gain q=Quit  s=SMeter/swr";
+constexpr const char* kFunctionKeyHelp =
+    "F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch F6=Speech Proc.";
+
+void SetFixedTexts(PanelState& s) {
+  s.versionText = "3.5a";
+  s.titleText = "*** Kelvaro V " + s.versionText.str() + " ***";
+  s.scratchText = kCredit;
+  s.waveFolder = "wave\\";
+}
+
+// Gives every field its start value, keeping what the configuration file and
+// the fixed texts set before.
+void ResetState(PanelState& s) {
+  PanelState fresh;
+  fresh.versionText = s.versionText;
+  fresh.titleText = s.titleText;
+  fresh.scratchText = s.scratchText;
+  fresh.waveFolder = s.waveFolder;
+  fresh.comPort = s.comPort;
+  fresh.baudRate = s.baudRate;
+  fresh.powerSetting = s.powerSetting;
+  fresh.powerOffAtExit = s.powerOffAtExit;
+  fresh.passThroughPort = s.passThroughPort;
+  fresh.debugLog = s.debugLog;
+  fresh.tunerState = s.tunerState;
+  fresh.dcsEnabled = s.dcsEnabled;
+  fresh.currentShiftSign = s.currentShiftSign;
+  fresh.currentShiftKhz = s.currentShiftKhz;
+  fresh.standardShiftSign = s.standardShiftSign;
+  fresh.standardShiftKhz = s.standardShiftKhz;
+  s = fresh;
+}
+
+void FillFactoryContents(PanelState& s) {
+  for (int band = 1; band <= kBandCount; ++band) s.bandRecords[band] = kDefaultBandRecords[band];
+  for (int mode = 1; mode <= 7; ++mode) s.modeCommands[mode] = kModeCommands[mode];
+  for (auto& channel : s.memoryChannels) channel = "9";
+}
+
+// "FA007100000" gives "7.100000": up to two leading zeros of the megahertz go.
+std::string FrequencyTextOf(std::string_view command) {
+  std::string mhz = Mid(command, 3, 3);
+  for (int i = 0; i < 2 && Left(mhz, 1) == "0"; ++i) mhz = Mid(mhz, 2);
+  return mhz + "." + Right(command, 6);
+}
+
+void ShutDown(Panel& panel, Window& window) {
+  PanelState& s = panel.state;
+  window.StopTimer();
+  SaveMemoryBanks(panel);
+  window.Close();
+  if (s.powerOffAtExit == 1) {
+    s.commandText = "PS0";
+    SendCommand(panel);
+    PauseBriefly(panel);
+  }
+  panel.ports.ClosePort(s.comPort);
+  CloseDebugLog(panel);
+}
+
+}  // namespace
+
+void InitialisePanel(Panel& panel) {
+  PanelState& s = panel.state;
+  panel.screen.SetPosition(280, 10);
+  panel.screen.Print(s.titleText.str() + "  " + s.scratchText.str());
+  panel.screen.SetPosition(140, 380);
+  panel.screen.Print(kKeyHelp);
+  panel.screen.SetPosition(140, 405);
+  panel.screen.Print(kFunctionKeyHelp);
+
+  OpenDebugLog(panel);
+  ResetState(s);
+  FillFactoryContents(s);
+  LoadMemoryBanks(panel);
+  OpenPortSequence(panel, s.comPort);
+
+  if (s.bandIndex < 1 || s.bandIndex > kBandCount) s.bandIndex = kBand40m;
+  s.commandText = "F" + Mid(s.bandRecords[s.bandIndex], 3, 10);
+  s.frequencyText = FrequencyTextOf(s.commandText);
+
+  s.commandText = "VS0";
+  SendCommand(panel);
+}
+
+int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConfiguration) {
+  PanelState& s = panel.state;
+  SetFixedTexts(s);
+  window.Open("*** Kelvaro v" + s.versionText.str() + " ***", 250, 100, 950, 500);
+  panel.window = &window;
+
+  PlayPhrase(panel, "ftx.wav");
+  PlayPhrase(panel, "3.wav");
+  PlayPhrase(panel, "point");
+  PlayPhrase(panel, "5");
+
+  if (!ReadConfiguration(panel)) {
+    PlayPhrase(panel, "cfgnf");
+    window.Close();
+    return 0;
+  }
+  if (afterConfiguration) afterConfiguration(panel);
+
+  InitialisePanel(panel);
+  IdentifyRadio(panel);
+  if (panel.processEnded) return 0;
+
+  window.StartTimer(kTimerPeriodMs);
+  s.runFlag = 1;
+  while (s.runFlag != 0) HandleWindowMessage(panel, window.NextMessage());
+
+  ShutDown(panel, window);
+  return 0;
+}
+
+}  // namespace kelvaro

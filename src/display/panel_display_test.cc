@@ -1,0 +1,106 @@
+#include "display/panel_display.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::TestPanel;
+
+class StatusLine : public ::testing::Test {
+ protected:
+  std::string Field(int x) { return t.screen.TextAt(x, 250); }
+  TestPanel t;
+  PanelState& s = t.panel.state;
+};
+
+TEST_F(StatusLine, AllOffIsBlanksOfFixedWidths) {
+  DrawStatusLine(t.panel);
+  EXPECT_EQ(Field(40), std::string(14, ' '));
+  EXPECT_EQ(Field(170), std::string(4, ' '));
+  EXPECT_EQ(Field(240), std::string(4, ' '));
+  EXPECT_EQ(Field(310), std::string(3, ' '));
+  EXPECT_EQ(Field(360), std::string(9, ' '));
+  EXPECT_EQ(Field(460), std::string(8, ' '));
+  EXPECT_EQ(Field(550), std::string(7, ' '));
+  EXPECT_EQ(Field(620), std::string(5, ' '));
+  EXPECT_EQ(Field(780), std::string(30, ' '));
+  // Ten fields: the monitor's blanks follow the field at 620 without a position.
+  ASSERT_EQ(t.screen.draws.size(), 10u);
+  EXPECT_EQ(t.screen.draws[8].text, std::string(11, ' '));
+  EXPECT_NE(t.screen.draws[8].x, 690);
+  // Small font for the line, large font selected again afterwards.
+  EXPECT_EQ(t.screen.draws[0].font, "Ariel/20/20");
+  EXPECT_EQ(t.screen.font, "Ariel/50/700");
+}
+
+TEST_F(StatusLine, SettingsThatAreOnShowTheirNames) {
+  s.preampSetting = 2;
+  s.attenuatorOn = 1;
+  s.blankerOn = 1;
+  s.reductionOn = 1;
+  s.notchOn = 1;
+  s.contourOn = 1;
+  s.processorOn = 1;
+  s.radioMode = kUsb;
+  s.voxOn = 1;
+  s.monitorOn = 1;
+  s.toneCode = "088";
+  DrawStatusLine(t.panel);
+  EXPECT_EQ(Field(40), "preamp2");
+  EXPECT_EQ(Field(170), "att");
+  EXPECT_EQ(Field(240), "nb");
+  EXPECT_EQ(Field(310), "nr");
+  EXPECT_EQ(Field(360), "notch");
+  EXPECT_EQ(Field(460), "Cont.");
+  EXPECT_EQ(Field(550), "spc");
+  EXPECT_EQ(Field(620), "vox");
+  EXPECT_EQ(Field(690), "mon");
+  EXPECT_EQ(Field(780), "ctcss=088" + std::string(13, ' '));
+
+  s.preampSetting = 0;  // switching the preamp off erases its text
+  DrawStatusLine(t.panel);
+  EXPECT_EQ(Field(40), std::string(14, ' '));
+}
+
+TEST_F(StatusLine, ModeDecidesProcessorAndBreakInOrVox) {
+  s.processorOn = 1;
+  s.breakInOn = 1;
+  s.voxOn = 1;
+  s.radioMode = kCw;
+  DrawStatusLine(t.panel);
+  EXPECT_EQ(Field(550), std::string(7, ' '));  // "spc" only in LSB and USB
+  EXPECT_EQ(Field(620), "bin ");               // CW shows break-in, ignores VOX
+  s.radioMode = kLsb;
+  s.voxOn = 0;
+  DrawStatusLine(t.panel);
+  EXPECT_EQ(Field(550), "spc");
+  EXPECT_EQ(Field(620), std::string(5, ' '));  // LSB ignores break-in
+  s.radioMode = kAm;
+  DrawStatusLine(t.panel);
+  EXPECT_EQ(Field(550), std::string(7, ' '));
+}
+
+TEST_F(StatusLine, ToneFieldTellsCtcssFromDcs) {
+  s.toneCode = "754";
+  s.dcsTone = 1;
+  DrawStatusLine(t.panel);
+  EXPECT_EQ(Field(780), "dcs=754" + std::string(14, ' '));
+  s.dcsTone = 0;
+  DrawStatusLine(t.panel);
+  EXPECT_EQ(Field(780), std::string(28, ' '));
+  s.toneCode = "000";
+  DrawStatusLine(t.panel);
+  EXPECT_EQ(Field(780), std::string(30, ' '));
+  s.toneCode = "499";
+  DrawStatusLine(t.panel);
+  EXPECT_EQ(Field(780), "ctcss=499" + std::string(13, ' '));
+  s.toneCode = "";  // a tone being typed has no characters yet
+  DrawStatusLine(t.panel);
+  EXPECT_EQ(Field(780), "ctcss=" + std::string(13, ' '));
+}
+
+}  // namespace
+}  // namespace kelvaro

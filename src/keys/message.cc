@@ -1,0 +1,37 @@
+#include "keys/message.h"
+
+#include "app/debug_log.h"
+
+namespace kelvaro {
+namespace {
+
+void HandleKeyDown(Panel& panel, int code) {
+  PanelState& s = panel.state;
+  if (s.keyHeld == 1) return;  // auto-repeat, or a second key before the key-up
+  s.keyCode = code;
+  s.keyHeld = 1;
+  s.passThroughSeen = 0;
+  if (s.debugLog == 1) WriteLogLine(panel, KeyLogLine(code));
+}
+
+}  // namespace
+
+void HandleWindowMessage(Panel& panel, const WindowMessage& message) {
+  switch (message.code) {
+    case kMsgClose:
+      panel.state.runFlag = 0;
+      return;
+    case kMsgTimer:
+      return;
+    case kMsgKeyDown:
+      HandleKeyDown(panel, message.param);
+      return;
+    case kMsgKeyUp:
+      panel.state.keyHeld = 0;
+      return;
+    default:
+      return;
+  }
+}
+
+}  // namespace kelvaro
