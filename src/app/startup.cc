@@ -112,7 +112,8 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   PlayPhrase(panel, "point");
   PlayPhrase(panel, "5");
 
-  if (!ReadConfiguration(panel)) {
+  s.scratchInt = ReadConfiguration(panel) ? 0 : 1;
+  if (s.scratchInt == 1) {
     PlayPhrase(panel, "cfgnf");
     window.Close();
     return 0;

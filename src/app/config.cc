@@ -1,0 +1,131 @@
+#include "app/config.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace kelvaro {
+namespace {
+
+// Reads one line: the end mark (CR LF, LF or CR) is consumed and not kept,
+// and only the first Text::kMax characters are kept, so a line of any length
+// costs no more memory than a panel text. Returns false at the end of the
+// stream when no line was there (a missing line reads as empty).
+bool ReadLine(std::streambuf* in, std::string& line) {
+  line.clear();
+  if (in == nullptr) return false;
+  using Traits = std::streambuf::traits_type;
+  int c = in->sbumpc();
+  if (Traits::eq_int_type(c, Traits::eof())) return false;
+  while (!Traits::eq_int_type(c, Traits::eof())) {
+    if (c == '\n') break;
+    if (c == '\r') {
+      if (in->sgetc() == '\n') in->sbumpc();
+      break;
+    }
+    if (line.size() < Text::kMax) line.push_back(Traits::to_char_type(c));
+    c = in->sbumpc();
+  }
+  return true;
+}
+
+int Length(const std::string& line) { return static_cast<int>(line.size()); }
+
+// The shift sign as the repeater controls use it. Anything but "+" already
+// makes the radio shift downwards ("OS02"), so an unknown sign is held as
+// "-": the band records and the commands built from it then stay well formed.
+Text ShiftSign(const std::string& sign) { return sign == "+" ? "+" : "-"; }
+
+// The offset in kHz, always four digits. Fewer digits (a short or missing
+// line) are padded with leading zeros; characters that are not digits would
+// end up inside radio commands and band records, so such an offset is held
+// as "0000" (no shift) instead.
+Text ShiftKhz(const std::string& offset) {
+  for (char c : offset) {
+    if (c < '0' || c > '9') return "0000";
+  }
+  if (offset.size() >= 4) return Left(offset, 4);
+  return std::string(4 - offset.size(), '0') + offset;
+}
+
+}  // namespace
+
+bool ReadConfiguration(Panel& panel) {
+  std::filesystem::path path = panel.File("kelvaro.cfg");
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return false;
+  std::ifstream file(path, std::ios::binary);
+  if (!file.is_open()) return false;
+  ReadConfiguration(panel, file);
+  return true;
+}
+
+void ReadConfiguration(Panel& panel, std::istream& in) {
+  PanelState& s = panel.state;
+  std::streambuf* buffer = in.rdbuf();
+  std::string line;
+
+  // Line 1: COM port of the radio; two digits only when the line is 6 long.
+  ReadLine(buffer, line);
+  s.comPort = IntFromText(Right(line, Length(line) == 6 ? 2 : 1));
+
+  // Line 2: serial speed, from position 7 on.
+  ReadLine(buffer, line);
+  s.baudRate = IntFromText(Mid(line, 7));
+
+  // Line 3: transmit power; the line's length says how many digits it has.
+  ReadLine(buffer, line);
+  switch (Length(line)) {
+    case 7: s.powerSetting = IntFromText(Right(line, 1)); break;
+    case 8: s.powerSetting = IntFromText(Right(line, 2)); break;
+    case 9: s.powerSetting = IntFromText(Right(line, 3)); break;
+    default: s.powerSetting = 0; break;
+  }
+
+  // Line 4 is not used.
+  ReadLine(buffer, line);
+
+  // Line 5: antenna tuner preference.
+  ReadLine(buffer, line);
+  s.tunerState = IntFromText(Mid(line, 5, 1));
+
+  // Line 6: switch the radio off when the program ends.
+  ReadLine(buffer, line);
+  s.powerOffAtExit = IntFromText(Mid(line, 8, 1));
+  s.dcsEnabled = 1;
+
+  // Lines 7 to 10: repeater shift of 10 m, 6 m, 2 m and 70 cm.
+  ReadLine(buffer, line);
+  s.currentShiftSign[kBand10m] = ShiftSign(Mid(line, 7, 1));
+  s.currentShiftKhz[kBand10m] = ShiftKhz("0" + Mid(line, 8, 3));
+
+  for (int band : {kBand6m, kBand2m}) {
+    ReadLine(buffer, line);
+    s.currentShiftSign[band] = ShiftSign(Mid(line, 6, 1));
+    s.currentShiftKhz[band] =
+        ShiftKhz(Length(line) == 10 ? Mid(line, 7, 4) : "0" + Mid(line, 7, 3));
+  }
+
+  ReadLine(buffer, line);
+  s.currentShiftSign[kBand70cm] = ShiftSign(Mid(line, 7, 1));
+  s.currentShiftKhz[kBand70cm] =
+      ShiftKhz(Length(line) == 11 ? Mid(line, 8, 4) : "0" + Mid(line, 8, 3));
+
+  // Line 11: pass-through port, 0 = none; two digits only when 9 long.
+  s.passThroughPort = 0;
+  ReadLine(buffer, line);
+  s.passThroughPort = IntFromText(Right(line, Length(line) == 9 ? 2 : 1));
+
+  // The standard shifts, which the repeater controls restore later.
+  for (int band = kBand10m; band <= kBand70cm; ++band) {
+    s.standardShiftSign[band] = s.currentShiftSign[band];
+    s.standardShiftKhz[band] = s.currentShiftKhz[band];
+  }
+
+  // Line 12: debug log switch.
+  s.debugLog = 0;
+  ReadLine(buffer, line);
+  s.debugLog = IntFromText(Mid(line, 7, 1));
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,57 @@
+#include "memory/records.h"
+
+#include <cstddef>
+#include <string>
+
+namespace kelvaro {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool AllDigits(std::string_view text) {
+  for (char c : text) {
+    if (!IsDigit(c)) return false;
+  }
+  return true;
+}
+
+// The part shared by both layouts once the band number of a channel record
+// is taken out: flag, mode, "A" + nine digits, "B" + VFO B or shift, tone,
+// preamp (26 characters).
+bool HasRecordLayout(std::string_view r) {
+  if (r.size() != 26) return false;
+  const char flag = r[0];
+  if (flag != '0' && flag != '1' && flag != '5') return false;
+  if (r[1] < '1' || r[1] > '7') return false;
+  if (r[2] != 'A' || !AllDigits(r.substr(3, 9))) return false;
+  if (r[12] != 'B') return false;
+  if (flag == '5') {
+    if (r[13] != '+' && r[13] != '-') return false;
+    if (r.substr(14, 4) != "0000" || !AllDigits(r.substr(18, 4))) return false;
+  } else if (!AllDigits(r.substr(13, 9))) {
+    return false;
+  }
+  if (!AllDigits(r.substr(22, 3))) return false;
+  return r[25] >= '0' && r[25] <= '2';
+}
+
+}  // namespace
+
+bool IsBandRecord(std::string_view text) { return HasRecordLayout(text); }
+
+bool IsChannelRecord(std::string_view text) {
+  if (text.size() != 28) return false;
+  std::string_view band = text.substr(2, 2);
+  if (!AllDigits(band)) return false;
+  int number = (band[0] - '0') * 10 + (band[1] - '0');
+  if (number < 1 || number > 14) return false;
+  std::string without_band;
+  without_band.reserve(26);
+  without_band.append(text.substr(0, 2));
+  without_band.append(text.substr(4));
+  return HasRecordLayout(without_band);
+}
+
+bool IsEmptyChannel(std::string_view text) { return !text.empty() && text[0] == '9'; }
+
+}  // namespace kelvaro
