@@ -2,6 +2,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -74,13 +75,7 @@ void StartSimulatedRadio(kelvaro::ChildProcess& radio, const kelvaro::Panel& pan
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  Options options;
-  int early = ParseOptions(argc, argv, &options);
-  if (early >= 0) return early;
-
+int Run(const Options& options) {
   std::ofstream speechLog;
   kelvaro::PosixPorts ports(".");
   kelvaro::SdlVoice voice;
@@ -99,5 +94,21 @@ int main(int argc, char** argv) {
   }
   int code = kelvaro::RunProgram(panel, window, startRadio);
   radio.Stop();
+  return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  int early = ParseOptions(argc, argv, &options);
+  if (early >= 0) return early;
+  // Without any display SDL would fall back to an invisible window that can
+  // never get a key; asking for X11 makes that fail plainly instead.
+  if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+  }
+  int code = Run(options);
+  SDL_Quit();
   return code;
 }

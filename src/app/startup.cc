@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <iostream>
+
 #include "app/config.h"
 #include "app/debug_log.h"
 #include "controls/tables.h"
@@ -104,7 +106,10 @@ void InitialisePanel(Panel& panel) {
 int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConfiguration) {
   PanelState& s = panel.state;
   SetFixedTexts(s);
-  window.Open("*** Kelvaro v" + s.versionText.str() + " ***", 250, 100, 950, 500);
+  if (!window.Open("*** Kelvaro v" + s.versionText.str() + " ***", 250, 100, 950, 500)) {
+    std::cerr << "kelvaro: the window cannot be opened (is there a display?)\n";
+    return 1;
+  }
   panel.window = &window;
 
   PlayPhrase(panel, "ftx.wav");

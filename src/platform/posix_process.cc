@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +31,8 @@ bool ChildProcess::Start(const std::filesystem::path& program, const std::vector
 
   pid_t pid = ::fork();
   if (pid == 0) {
+    // The child ends with the panel, even when the panel is killed.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     ::dup2(inPipe[0], STDIN_FILENO);
     ::dup2(outPipe[1], STDOUT_FILENO);
     if (::chdir(workDir.c_str()) != 0) ::_exit(127);

@@ -1,0 +1,377 @@
+#include "platform/sdl_window.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <limits>
+
+#include "platform/sdl_keys.h"
+
+namespace kelvaro {
+namespace {
+
+// The font used before any font is selected.
+constexpr int kDefaultPoints = 12;
+constexpr int kDefaultWeight = 400;
+constexpr float kUnknownDpi = 96.0f;
+
+const SDL_Color kText{0, 0, 0, 255};
+const SDL_Color kBackground{255, 255, 255, 255};
+
+// The periodic timer. SDL runs the callback on a thread of its own; the
+// callback queues a tick only when none is waiting, so a handler that blocks
+// for seconds (a spoken report) is followed by one tick, not a burst.
+// Every start and stop begins a new generation: a tick queued by an earlier
+// generation (or by a callback that was already running when the timer was
+// removed) is thrown away when it is taken from the queue.
+std::atomic<Uint32> g_tickEvent{0};
+std::atomic<std::uintptr_t> g_timerGeneration{1};
+std::atomic<std::uintptr_t> g_tickPending{0};  // generation of the queued tick, 0 when none
+
+Uint32 OnTimer(Uint32 interval, void* param) {
+  const auto generation = reinterpret_cast<std::uintptr_t>(param);
+  if (generation != g_timerGeneration.load()) return 0;  // stopped or restarted: end this timer
+  std::uintptr_t none = 0;
+  if (g_tickPending.compare_exchange_strong(none, generation)) {
+    SDL_Event event{};
+    event.type = g_tickEvent.load();
+    event.user.data1 = param;
+    if (SDL_PushEvent(&event) != 1) {
+      // Not queued (queue full): let the next interval try again.
+      std::uintptr_t mine = generation;
+      g_tickPending.compare_exchange_strong(mine, 0);
+    }
+  }
+  return interval;
+}
+
+// Characters of Windows-1252 at 0x80..0x9F; 0 where the code page has none.
+constexpr char32_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length;
+    char32_t c;
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      c = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      c = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (text.size() - i < length) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      c = (c << 6) | (next & 0x3F);
+    }
+    if ((length == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
+        (length == 4 && (c < 0x10000 || c > 0x10FFFF))) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+int PixelsFor(int points, float dpi) {
+  const long pixels = std::lround(static_cast<double>(std::clamp(points, 1, 1000)) * dpi / 72.0);
+  return static_cast<int>(std::max(1L, pixels));
+}
+
+}  // namespace
+
+std::string PanelTextToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  if (IsValidUtf8(bytes)) {
+    for (char c : bytes) out += c == '\0' ? ' ' : c;
+    return out;
+  }
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == 0) {
+      out += ' ';
+    } else if (byte < 0x80) {
+      out += c;
+    } else if (byte < 0xA0) {
+      const char32_t mapped = kCp1252High[byte - 0x80];
+      AppendUtf8(out, mapped != 0 ? mapped : U'\uFFFD');
+    } else {
+      AppendUtf8(out, byte);
+    }
+  }
+  return out;
+}
+
+SdlWindow::SdlWindow() : request_{std::string(kFallbackFamilies), kDefaultPoints, kDefaultWeight} {}
+
+SdlWindow::~SdlWindow() {
+  StopTimer();
+  ReleaseFonts();
+  if (canvas_ != nullptr) SDL_FreeSurface(canvas_);
+  if (window_ != nullptr) SDL_DestroyWindow(window_);
+  if (ttfStarted_) TTF_Quit();
+  // Only the subsystems taken here: SDL counts users per subsystem, so audio
+  // opened elsewhere keeps running.
+  if (sdlStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+}
+
+bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int height) {
+  if (window_ != nullptr) return false;
+  // The window surface is drawn by the CPU and copied to the X server; an
+  // OpenGL texture behind it would cost memory and start-up time for nothing.
+  // A setting in the environment still wins.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // The close button gives a window event; SDL must not add a quit event of
+  // its own for the same click.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // An ordinary application window: the desktop's screen saver stays on.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  if (!sdlStarted_) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) return false;
+    sdlStarted_ = true;
+  }
+  if (g_tickEvent.load() == 0) {
+    Uint32 type = SDL_RegisterEvents(1);
+    g_tickEvent.store(type == static_cast<Uint32>(-1) ? static_cast<Uint32>(SDL_USEREVENT) : type);
+  }
+  if (!ttfStarted_) ttfStarted_ = TTF_Init() == 0;
+
+  const std::string title(caption);
+  window_ = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_SHOWN);
+  if (window_ == nullptr) return false;
+  // Keys are read as key events only; no input method is needed.
+  SDL_StopTextInput();
+  SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
+  SDL_EventState(SDL_TEXTINPUT, SDL_IGNORE);
+  SDL_EventState(SDL_TEXTEDITING, SDL_IGNORE);
+
+  float vertical = 0.0f;
+  const int display = SDL_GetWindowDisplayIndex(window_);
+  // Displays that report an absurd size (or none, as under Xvfb) count as
+  // the common 96 pixels per inch.
+  if (display >= 0 && SDL_GetDisplayDPI(display, nullptr, nullptr, &vertical) == 0 && vertical >= 50.0f &&
+      vertical <= 400.0f) {
+    dpi_ = vertical;
+  } else {
+    dpi_ = kUnknownDpi;
+  }
+  font_ = nullptr;
+
+  Uint32 format = SDL_GetWindowPixelFormat(window_);
+  // The window's own format makes presenting a plain copy.
+  if (format == SDL_PIXELFORMAT_UNKNOWN || SDL_ISPIXELFORMAT_FOURCC(format) || SDL_ISPIXELFORMAT_INDEXED(format) ||
+      SDL_BYTESPERPIXEL(format) != 4) {
+    format = SDL_PIXELFORMAT_RGB888;
+  }
+  if (canvas_ != nullptr) SDL_FreeSurface(canvas_);
+  canvas_ = SDL_CreateRGBSurfaceWithFormat(0, std::max(1, width), std::max(1, height), 32, format);
+  if (canvas_ == nullptr) {
+    SDL_DestroyWindow(window_);
+    window_ = nullptr;
+    return false;
+  }
+  SDL_SetSurfaceBlendMode(canvas_, SDL_BLENDMODE_NONE);
+  SDL_FillRect(canvas_, nullptr, SDL_MapRGB(canvas_->format, kBackground.r, kBackground.g, kBackground.b));
+  Present(nullptr);
+  return true;
+}
+
+WindowMessage SdlWindow::NextMessage() {
+  for (;;) {
+    SDL_Event event;
+    // Fails only when SDL's event queue is gone; ending the loop is the one
+    // sensible answer.
+    if (SDL_WaitEvent(&event) == 0) return {kMsgClose, 0};
+    switch (event.type) {
+      case SDL_QUIT:
+        return {kMsgClose, 0};
+      case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+          case SDL_WINDOWEVENT_CLOSE:
+            return {kMsgClose, 0};
+          case SDL_WINDOWEVENT_EXPOSED:
+          case SDL_WINDOWEVENT_SHOWN:
+          case SDL_WINDOWEVENT_RESTORED:
+          case SDL_WINDOWEVENT_MAXIMIZED:
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
+            Present(nullptr);
+            break;
+          default:
+            break;
+        }
+        continue;
+      case SDL_KEYDOWN: {
+        if (event.key.repeat != 0) continue;
+        const int code = VirtualKeyFromSdl(event.key.keysym);
+        if (code == 0) continue;
+        keysDown_[event.key.keysym.scancode] = code;
+        return {kMsgKeyDown, code};
+      }
+      case SDL_KEYUP: {
+        int code;
+        auto down = keysDown_.find(event.key.keysym.scancode);
+        if (down != keysDown_.end()) {
+          // The code of its key-down, even if the layout changed meanwhile.
+          code = down->second;
+          keysDown_.erase(down);
+        } else {
+          code = VirtualKeyFromSdl(event.key.keysym);
+        }
+        if (code == 0) continue;
+        return {kMsgKeyUp, code};
+      }
+      default:
+        if (event.type == g_tickEvent.load() && event.type != 0) {
+          auto generation = reinterpret_cast<std::uintptr_t>(event.user.data1);
+          std::uintptr_t queued = generation;
+          g_tickPending.compare_exchange_strong(queued, 0);
+          if (timerId_ != 0 && generation == g_timerGeneration.load()) return {kMsgTimer, 1};
+        }
+        continue;
+    }
+  }
+}
+
+void SdlWindow::StartTimer(int periodMs) {
+  StopTimer();
+  if (!sdlStarted_ || periodMs <= 0) return;
+  const std::uintptr_t generation = ++g_timerGeneration;
+  g_tickPending.store(0);
+  timerId_ = SDL_AddTimer(static_cast<Uint32>(periodMs), OnTimer, reinterpret_cast<void*>(generation));
+}
+
+void SdlWindow::StopTimer() {
+  if (timerId_ != 0) {
+    SDL_RemoveTimer(timerId_);
+    timerId_ = 0;
+  }
+  // A tick already queued, or pushed by a callback still running, now
+  // belongs to an old generation and is dropped.
+  ++g_timerGeneration;
+}
+
+void SdlWindow::Close() {
+  if (window_ == nullptr) return;
+  SDL_DestroyWindow(window_);
+  window_ = nullptr;
+}
+
+void SdlWindow::SetPosition(int x, int y) {
+  x_ = x;
+  y_ = y;
+}
+
+void SdlWindow::Print(std::string_view text) {
+  if (canvas_ == nullptr || text.empty()) return;
+  TTF_Font* font = CurrentFont();
+  if (font == nullptr) return;
+  const std::string utf8 = PanelTextToUtf8(text);
+  SDL_Surface* image = TTF_RenderUTF8_Shaded(font, utf8.c_str(), kText, kBackground);
+  if (image == nullptr) return;
+  SDL_Rect area{x_, y_, image->w, image->h};
+  SDL_BlitSurface(image, nullptr, canvas_, &area);  // clips `area` to the canvas
+  // Far off to the right is as good as the end of the world; no overflow.
+  x_ = static_cast<int>(std::min<long long>(static_cast<long long>(x_) + image->w, std::numeric_limits<int>::max() / 2));
+  SDL_FreeSurface(image);
+  if (area.w > 0 && area.h > 0) Present(&area);
+}
+
+void SdlWindow::SelectFont(std::string_view face, int points, int weight) {
+  if (face == request_.face && points == request_.points && weight == request_.weight) return;
+  request_ = FontRequest{std::string(face), points, weight};
+  font_ = nullptr;
+}
+
+bool SdlWindow::SaveBitmap(const std::string& path) const {
+  return canvas_ != nullptr && SDL_SaveBMP(canvas_, path.c_str()) == 0;
+}
+
+std::optional<std::uint32_t> SdlWindow::PixelAt(int x, int y) const {
+  if (canvas_ == nullptr || x < 0 || y < 0 || x >= canvas_->w || y >= canvas_->h) return std::nullopt;
+  const auto* row = static_cast<const std::uint8_t*>(canvas_->pixels) + static_cast<std::size_t>(y) * canvas_->pitch;
+  const Uint32 pixel = reinterpret_cast<const Uint32*>(row)[x];
+  Uint8 r, g, b;
+  SDL_GetRGB(pixel, canvas_->format, &r, &g, &b);
+  return (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b;
+}
+
+TTF_Font* SdlWindow::CurrentFont() {
+  if (font_ != nullptr) return font_;
+  if (!ttfStarted_) return nullptr;
+  const int pixels = PixelsFor(request_.points, dpi_);
+  const int weightClass = request_.weight >= 600 ? 700 : 400;
+  // The face asked for first, then the usual sans-serif faces; if that file
+  // will not open, the usual faces alone.
+  std::string families = request_.face;
+  if (!families.empty()) families += ',';
+  families += kFallbackFamilies;
+  for (const std::string& list : {families, std::string(kFallbackFamilies)}) {
+    auto key = std::make_pair(list, weightClass);
+    auto known = found_.find(key);
+    if (known == found_.end()) known = found_.emplace(key, fonts_.Find(list, weightClass)).first;
+    if (known->second) {
+      font_ = OpenFont(*known->second, pixels);
+      if (font_ != nullptr) return font_;
+    }
+  }
+  return nullptr;
+}
+
+TTF_Font* SdlWindow::OpenFont(const FontFile& file, int pixels) {
+  auto key = std::make_tuple(file.path, file.index, pixels);
+  auto open = opened_.find(key);
+  if (open != opened_.end()) return open->second;
+  // A file that fails to open is remembered as failed, not retried per print.
+  TTF_Font* font = TTF_OpenFontIndex(file.path.c_str(), pixels, file.index);
+  opened_.emplace(key, font);
+  return font;
+}
+
+void SdlWindow::Present(const SDL_Rect* area) {
+  if (window_ == nullptr || canvas_ == nullptr) return;
+  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  if (surface == nullptr) return;
+  SDL_Rect source = area != nullptr ? *area : SDL_Rect{0, 0, canvas_->w, canvas_->h};
+  SDL_Rect target = source;
+  if (SDL_BlitSurface(canvas_, &source, surface, &target) != 0 || target.w <= 0 || target.h <= 0) return;
+  SDL_UpdateWindowSurfaceRects(window_, &target, 1);
+}
+
+void SdlWindow::ReleaseFonts() {
+  for (auto& [key, font] : opened_) {
+    if (font != nullptr) TTF_CloseFont(font);
+  }
+  opened_.clear();
+  font_ = nullptr;
+}
+
+}  // namespace kelvaro

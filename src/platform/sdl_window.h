@@ -1,0 +1,105 @@
+// The panel window on SDL2: messages, the periodic timer and text drawing.
+//
+// Everything is drawn into an off-screen image of the client area, and each
+// change is copied to the window at once; exposing, showing or restoring the
+// window copies the whole image again, so a covered window repaints by itself.
+// Drawing uses the window surface (no OpenGL), so it works under Xvfb.
+//
+// Messages: key-down and key-up carry the Windows virtual-key code (see
+// sdl_keys.h). Key repeats are dropped. A key that has no virtual-key code is
+// dropped too, down and up alike; the key-up of a key whose key-down was
+// handed out is always handed out, with the same code, so a held key never
+// stays held for the panel. The window's close button and SIGINT/SIGTERM
+// (which SDL turns into a quit event) give the close request.
+//
+// One SdlWindow per process: the timer's bookkeeping is process-wide.
+#pragma once
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <tuple>
+
+#include "platform/fontconfig_fonts.h"
+#include "platform/screen.h"
+#include "platform/window.h"
+
+namespace kelvaro {
+
+// The bytes of a panel text as UTF-8 for drawing: valid UTF-8 stays as it is;
+// otherwise every byte is read as Windows-1252 (Latin-1 with the printable
+// 0x80..0x9F range), and bytes without a character there become U+FFFD. NUL
+// becomes a blank, so a text never ends early.
+std::string PanelTextToUtf8(std::string_view bytes);
+
+class SdlWindow : public Window, public Screen {
+ public:
+  SdlWindow();
+  ~SdlWindow() override;
+  SdlWindow(const SdlWindow&) = delete;
+  SdlWindow& operator=(const SdlWindow&) = delete;
+
+  // Window. Open's width and height are those of the client area (the
+  // drawing area, without the frame the window manager adds); the frame
+  // cannot be resized. Prints before Open draw nothing.
+  bool Open(std::string_view caption, int x, int y, int width, int height) override;
+  WindowMessage NextMessage() override;
+  void StartTimer(int periodMs) override;
+  void StopTimer() override;
+  void Close() override;
+
+  // Screen
+  void SetPosition(int x, int y) override;
+  void Print(std::string_view text) override;
+  void SelectFont(std::string_view face, int points, int weight) override;
+
+  // Writes the panel image as a BMP file.
+  bool SaveBitmap(const std::string& path) const;
+  // The colour of one pixel of the panel image as 0xRRGGBB, or nothing
+  // outside the image or before Open.
+  std::optional<std::uint32_t> PixelAt(int x, int y) const;
+  // The text position the next print starts at.
+  int PositionX() const { return x_; }
+  int PositionY() const { return y_; }
+  // The SDL window while it is open, for checks of its size and caption.
+  SDL_Window* sdl_window() const { return window_; }
+  // Pixels per inch used to size the fonts.
+  float dpi() const { return dpi_; }
+
+ private:
+  struct FontRequest {
+    std::string face;
+    int points = 0;
+    int weight = 0;
+  };
+
+  TTF_Font* CurrentFont();
+  TTF_Font* OpenFont(const FontFile& file, int pixels);
+  // Copies a part of the panel image (all of it when null) to the window.
+  void Present(const SDL_Rect* area);
+  void ReleaseFonts();
+
+  bool sdlStarted_ = false;
+  bool ttfStarted_ = false;
+  SDL_Window* window_ = nullptr;
+  SDL_Surface* canvas_ = nullptr;
+  float dpi_ = 96.0f;
+  int x_ = 0, y_ = 0;
+
+  FontconfigFonts fonts_;
+  FontRequest request_;
+  TTF_Font* font_ = nullptr;  // the font of request_, once opened
+  std::map<std::pair<std::string, int>, std::optional<FontFile>> found_;  // (families, weight)
+  std::map<std::tuple<std::string, int, int>, TTF_Font*> opened_;         // (file, index, pixels)
+
+  SDL_TimerID timerId_ = 0;
+  // Key-down codes handed out, by scancode, waiting for their key-up.
+  std::map<int, int> keysDown_;
+};
+
+}  // namespace kelvaro
