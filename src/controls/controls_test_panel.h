@@ -1,0 +1,63 @@
+// A panel on the fakes with the start-up contents the operating controls
+// rely on: factory band records, mode commands, empty channels, repeater
+// shifts for 10 m to 70 cm, and a radio port that records what is sent.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "controls/tables.h"
+#include "test_support.h"
+
+namespace kelvaro::testing {
+
+struct ControlPanel : TestPanel {
+  static constexpr int kPort = 5;
+
+  ControlPanel() {
+    PanelState& s = panel.state;
+    s.comPort = kPort;
+    ports.OpenPort(kPort, 38400);
+    for (int band = 1; band <= kBandCount; ++band) s.bandRecords[band] = kDefaultBandRecords[band];
+    for (int mode = 1; mode <= 7; ++mode) s.modeCommands[mode] = kModeCommands[mode];
+    for (Text& channel : s.memoryChannels) channel = "9";
+    SetShift(kBand10m, "-", "0100");
+    SetShift(kBand6m, "-", "0500");
+    SetShift(kBand2m, "-", "0600");
+    SetShift(kBand70cm, "+", "7600");
+    // On 20 m in USB, the radio on 14.250 MHz.
+    s.bandIndex = kBand20m;
+    s.radioMode = kUsb;
+    s.frequencyHz = 14250000;
+    s.lastFreqReply = "FA014250000";
+    s.radioConnected = 1;
+    s.limitQuiet = 0;
+  }
+
+  void SetShift(int band, const char* sign, const char* khz) {
+    PanelState& s = panel.state;
+    s.currentShiftSign[band] = s.standardShiftSign[band] = sign;
+    s.currentShiftKhz[band] = s.standardShiftKhz[band] = khz;
+  }
+
+  // The radio answers `command` (with its ";") with `reply` from now on.
+  void Answer(const std::string& command, const std::string& reply) {
+    answers[command] = reply;
+    ports.SetResponder(kPort, [this](std::string_view bytes) {
+      auto found = answers.find(std::string(bytes));
+      return found == answers.end() ? std::string() : found->second;
+    });
+  }
+  std::map<std::string, std::string> answers;
+
+  // Forgets what was sent and spoken so far.
+  void Clear() {
+    TakeSent();
+    TakeSpoken();
+  }
+};
+
+using Strings = std::vector<std::string>;
+
+}  // namespace kelvaro::testing

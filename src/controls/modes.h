@@ -1,0 +1,16 @@
+// Applying the operating mode, and the VFO-A frequency senders.
+#pragma once
+
+#include "state/panel.h"
+
+namespace kelvaro {
+
+// Puts the radio into radioMode: mode command, panel name, CW narrow filter,
+// then the squelch (FM) or the band's frequency and width.
+void ApplyMode(Panel& panel);
+// "FA" + frequencyHz as 9 digits (nothing below 10 Hz).
+void SendFrequencyA(Panel& panel);
+// Moves frequencyHz to a whole kilohertz (up in USB, down otherwise) and sends it.
+void SnapToWholeKhz(Panel& panel);
+
+}  // namespace kelvaro

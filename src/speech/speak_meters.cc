@@ -1,0 +1,108 @@
+// The meter reports: S-meter, standing-wave ratio and the mic-meter peak.
+#include <string>
+
+#include "link/cat.h"
+#include "speech/phrase.h"
+#include "speech/speak.h"
+#include "speech/spoken_digits.h"
+
+namespace kelvaro {
+namespace {
+
+// The S-unit of a raw S-meter reading (0..255); 10 stands for "above S9".
+int SUnitOf(int reading) {
+  struct Step {
+    int upTo;
+    int unit;
+  };
+  static constexpr Step kScale[] = {{10, 0},  {20, 1},  {40, 2},  {54, 3},  {68, 4},
+                                    {82, 5},  {96, 6},  {108, 7}, {122, 8}, {156, 9}};
+  for (const Step& step : kScale) {
+    if (reading <= step.upTo) return step.unit;
+  }
+  return 10;
+}
+
+// The ratio a point b to one of a raw SWR reading (0..255): `whole` is the
+// phrase for a ("gt5" off the scale), `tenth` the digit b.
+struct SwrRatio {
+  const char* whole;
+  int tenth;
+};
+
+SwrRatio SwrRatioOf(int r) {
+  if (r < 50) return {"1", 0};
+  if (r < 120) return {"1", (r - 50) / 7};
+  if (r < 160) return {"2", (r - 120) / 10};
+  if (r < 180) return {"3", (r - 160) / 2};
+  // (r - 180) / 2.5 to the nearest whole number; it never falls on a half.
+  if (r < 200) return {"4", (4 * (r - 180) + 5) / 10};
+  return {"gt5", 0};
+}
+
+bool AllDigits(std::string_view text) {
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return !text.empty();
+}
+
+}  // namespace
+
+void SpeakSMeter(Panel& panel) {
+  const PanelState& s = panel.state;
+  panel.screen.SetPosition(750, 45);
+  PlayPhrase(panel, "s.wav");
+  const int unit = SUnitOf(s.sMeterValue);
+  if (unit >= 9) {
+    PlayPhrase(panel, "9.wav");
+    panel.screen.Print("S9");
+    if (unit > 9) {
+      PlayPhrase(panel, "plus.wav");
+      panel.screen.Print("+");
+    } else {
+      panel.screen.Print("  ");
+    }
+    return;
+  }
+  const char digit = static_cast<char>('0' + unit);
+  const std::string phrase = std::string(1, digit) + ".wav";
+  PlayPhrase(panel, phrase);
+  panel.screen.Print("S" + std::string(1, digit) + "  ");
+}
+
+void SpeakSwr(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.tunerState == 0 && s.txState == 0) return;
+  PlayPhrase(panel, "swr");
+  s.commandText = "RM6";
+  SendCommand(panel);
+  PauseBriefly(panel);
+  ReadReply(panel);
+  // The answer is "RM6" and three digits of reading. Without it there is no
+  // ratio to give: a made-up 1.0 would tell the operator that it is safe to
+  // transmit when nothing was measured.
+  const int at = Find(s.replyText, "RM6");
+  s.swrText = at == 0 ? std::string() : Mid(s.replyText, at + 3, 3);
+  if (at == 0 || s.swrText.size() != 3 || !AllDigits(s.swrText)) {
+    PlayPhrase(panel, "nc");
+    return;
+  }
+  const SwrRatio ratio = SwrRatioOf(IntFromText(s.swrText));
+  PlayPhrase(panel, ratio.whole);
+  PlayPhrase(panel, "point");
+  SpeakDigit(panel, static_cast<char>('0' + ratio.tenth));
+  PlayPhrase(panel, "21");
+}
+
+void SpeakMeterPeak(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.micGainWatch == 1) {
+    PlayPhrase(panel, "alc");
+    s.micGainWatch = 2;
+  }
+  SpeakNumber(panel, s.meterPeak);
+  s.tickCount = 0;
+}
+
+}  // namespace kelvaro
