@@ -11,7 +11,8 @@ class Voice {
 
   // Plays the WAV file to its end and returns then. Returns false, at once and
   // silently, when the file is missing or cannot be played. Starting a phrase
-  // cuts off an asynchronous phrase still playing.
+  // that plays cuts off an asynchronous phrase still playing (a missing file
+  // does not, so the silent S-meter display leaves the help playing).
   virtual bool PlaySync(const std::filesystem::path& file) = 0;
   // Starts the WAV file and returns at once; the next phrase cuts it off.
   // Returns false when the file is missing or cannot be played.

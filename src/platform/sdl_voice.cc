@@ -1,0 +1,222 @@
+#include "platform/sdl_voice.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <system_error>
+#include <thread>
+
+namespace kelvaro {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The recordings' own format (what espeak-ng writes). The device is asked for
+// it; when it offers something else the recordings are converted once.
+constexpr int kRate = 22050;
+constexpr SDL_AudioFormat kFormat = AUDIO_S16SYS;
+constexpr int kChannels = 1;
+// 512 frames at 22050 Hz is 23 ms: small enough that a synchronous phrase
+// returns close to its end, large enough for every driver to keep fed.
+constexpr int kBufferFrames = 512;
+// Added to one buffer when deciding that a synchronous phrase is as good as
+// done, so that a phrase whose last chunk is exactly one buffer also returns
+// before the device would pad it with silence.
+constexpr auto kMargin = 5ms;
+// A device that has not taken its queue this long after it should have
+// played out is treated as stalled.
+constexpr auto kStallAllowance = 1s;
+
+int FrameBytes(const SDL_AudioSpec& spec) {
+  return static_cast<int>(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+}
+
+std::chrono::steady_clock::duration FramesToDuration(std::int64_t frames, int rate) {
+  return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::chrono::duration<double>(static_cast<double>(frames) / rate));
+}
+
+}  // namespace
+
+SdlVoice::SdlVoice() {
+  spec_.freq = kRate;
+  spec_.format = kFormat;
+  spec_.channels = kChannels;
+  spec_.samples = kBufferFrames;
+
+  subsystemStarted_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  if (subsystemStarted_) OpenDevice();
+  if (device_ == 0) {
+    // No sound card (SDL falls back to ALSA, which cannot open), or a driver
+    // that is not available: the "dummy" driver takes its place, so the run
+    // looks the same apart from the silence.
+    if (SDL_AudioInit("dummy") == 0) {
+      driverStarted_ = !subsystemStarted_;
+      OpenDevice();
+    }
+  }
+  if (device_ != 0) {
+    driver_ = SDL_GetCurrentAudioDriver();
+    SDL_PauseAudioDevice(device_, 0);
+  }
+  // SDL's dummy driver is not guaranteed to take sound at the pace it would
+  // play; its phrases, like those without any device, are timed by the clock.
+  clockTimed_ = device_ == 0 || driver_ == "dummy";
+  buffer_ = FramesToDuration(spec_.samples, spec_.freq);
+  margin_ = kMargin;
+}
+
+SdlVoice::~SdlVoice() {
+  if (device_ != 0) {
+    if (asyncQueued_) {
+      SDL_ClearQueuedAudio(device_);
+    } else if (!clockTimed_) {
+      // Let the tail of the last synchronous phrase reach the device, and
+      // the device play its last buffer, before closing it.
+      WaitUntilWaiting(Clock::duration::zero());
+      std::this_thread::sleep_for(buffer_ + margin_);
+    }
+    SDL_CloseAudioDevice(device_);
+  }
+  if (subsystemStarted_) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  } else if (driverStarted_) {
+    SDL_AudioQuit();
+  }
+}
+
+bool SdlVoice::OpenDevice() {
+  SDL_AudioSpec wanted{};
+  wanted.freq = kRate;
+  wanted.format = kFormat;
+  wanted.channels = kChannels;
+  wanted.samples = kBufferFrames;
+  SDL_AudioSpec obtained{};
+  // Any format the device prefers is accepted and the recordings converted to
+  // it once, so SDL needs no conversion stream between the queue and the
+  // device and one queued buffer is exactly one device buffer.
+  device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, SDL_AUDIO_ALLOW_ANY_CHANGE);
+  if (device_ == 0) return false;
+  if (obtained.freq <= 0 || obtained.channels == 0 || obtained.samples == 0) {
+    SDL_CloseAudioDevice(device_);
+    device_ = 0;
+    return false;
+  }
+  spec_ = obtained;
+  return true;
+}
+
+bool SdlVoice::PlaySync(const std::filesystem::path& file) {
+  const Recording* recording = Find(file);
+  if (recording == nullptr) return false;
+  CutOffAsync();
+  Enqueue(*recording);
+  asyncQueued_ = false;
+  WaitUntilWaiting(buffer_ + margin_);
+  return true;
+}
+
+bool SdlVoice::PlayAsync(const std::filesystem::path& file) {
+  const Recording* recording = Find(file);
+  if (recording == nullptr) return false;
+  CutOffAsync();
+  Enqueue(*recording);
+  asyncQueued_ = true;
+  return true;
+}
+
+const SdlVoice::Recording* SdlVoice::Find(const std::filesystem::path& file) {
+  const std::string key = file.string();
+  auto found = cache_.find(key);
+  if (found == cache_.end()) {
+    // A missing file is not remembered, so a recording put in place while the
+    // program runs is picked up; checking costs one stat.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) return nullptr;
+    found = cache_.emplace(key, Load(file)).first;
+  }
+  return found->second ? &*found->second : nullptr;
+}
+
+std::optional<SdlVoice::Recording> SdlVoice::Load(const std::filesystem::path& file) const {
+  SDL_AudioSpec source{};
+  Uint8* data = nullptr;
+  Uint32 length = 0;
+  if (SDL_LoadWAV(file.c_str(), &source, &data, &length) == nullptr) return std::nullopt;
+
+  Recording recording;
+  SDL_AudioCVT cvt;
+  const int built = SDL_BuildAudioCVT(&cvt, source.format, source.channels, source.freq,
+                                      spec_.format, spec_.channels, spec_.freq);
+  if (built < 0) {
+    SDL_FreeWAV(data);
+    return std::nullopt;
+  }
+  // Whole frames only: a torn last frame would shift every later sample.
+  length -= length % static_cast<Uint32>(FrameBytes(source));
+  if (built == 0) {
+    recording.bytes.assign(data, data + length);
+  } else if (length > 0) {
+    cvt.len = static_cast<int>(length);
+    std::vector<std::uint8_t> work(static_cast<std::size_t>(length) * cvt.len_mult);
+    std::memcpy(work.data(), data, length);
+    cvt.buf = work.data();
+    if (SDL_ConvertAudio(&cvt) != 0) {
+      SDL_FreeWAV(data);
+      return std::nullopt;
+    }
+    work.resize(static_cast<std::size_t>(cvt.len_cvt));
+    recording.bytes = std::move(work);
+  }
+  SDL_FreeWAV(data);
+
+  const int frameBytes = FrameBytes(spec_);
+  recording.bytes.resize(recording.bytes.size() - recording.bytes.size() % frameBytes);
+  recording.length =
+      FramesToDuration(static_cast<std::int64_t>(recording.bytes.size() / frameBytes), spec_.freq);
+  return recording;
+}
+
+void SdlVoice::CutOffAsync() {
+  if (!asyncQueued_) return;
+  // The help phrase was the last thing queued; anything before it had been
+  // handed to the device already, or was the tail of a synchronous phrase
+  // that the help phrase started after.
+  if (device_ != 0) SDL_ClearQueuedAudio(device_);
+  queueEnds_ = std::min(queueEnds_, Clock::now());
+  asyncQueued_ = false;
+}
+
+void SdlVoice::Enqueue(const Recording& recording) {
+  const Clock::time_point now = Clock::now();
+  queueEnds_ = std::max(queueEnds_, now) + recording.length;
+  if (clockTimed_ || recording.bytes.empty()) return;
+  if (SDL_QueueAudio(device_, recording.bytes.data(), static_cast<Uint32>(recording.bytes.size())) != 0) {
+    // The device refused the sound (out of memory): keep the timing anyway.
+    clockTimed_ = true;
+  }
+}
+
+SdlVoice::Clock::duration SdlVoice::Waiting() const {
+  if (clockTimed_) return std::max(Clock::duration::zero(), queueEnds_ - Clock::now());
+  const std::int64_t frames = SDL_GetQueuedAudioSize(device_) / FrameBytes(spec_);
+  return FramesToDuration(frames, spec_.freq);
+}
+
+void SdlVoice::WaitUntilWaiting(Clock::duration left) {
+  const Clock::time_point giveUp = queueEnds_ + kStallAllowance;
+  for (;;) {
+    const Clock::duration waiting = Waiting();
+    if (waiting <= left) return;
+    if (!clockTimed_ && Clock::now() > giveUp) {
+      SDL_ClearQueuedAudio(device_);
+      return;
+    }
+    // The device takes whole buffers, so the queue shrinks in steps; sleep
+    // until it could have shrunk enough, but at least a millisecond.
+    std::this_thread::sleep_for(std::max<Clock::duration>(waiting - left, 1ms));
+  }
+}
+
+}  // namespace kelvaro

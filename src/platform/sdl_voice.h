@@ -1,0 +1,90 @@
+// The real phrase player: SDL audio, one device open for the whole run.
+#pragma once
+
+#include <SDL_audio.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/voice.h"
+
+namespace kelvaro {
+
+// Plays WAV files through one SDL audio device opened at construction and
+// closed at destruction. Every file is read and converted to the device's
+// format once and then played from memory.
+//
+// A synchronous phrase returns as soon as less than one device buffer (plus a
+// small margin) of it is still waiting, so the next phrase is queued before
+// the device runs dry and consecutive phrases join without a gap. An
+// asynchronous phrase is cut off by the next phrase that plays; the tail of a
+// synchronous phrase never is. A missing or unreadable file plays nothing,
+// takes no time and cuts nothing off.
+//
+// Without a usable audio device the player falls back to SDL's "dummy"
+// driver, and failing that to no device at all; either way every phrase
+// still takes as long as its recording, timed by the clock. With
+// SDL_AUDIODRIVER=disk and SDL_DISKAUDIOFILE=FILE, what is played is written
+// to FILE in real time (22050 Hz mono signed 16-bit samples), for measuring.
+//
+// SDL's audio subsystem is initialised here and released in the destructor;
+// SDL_Quit is left to the program. One thread only.
+class SdlVoice : public Voice {
+ public:
+  SdlVoice();
+  ~SdlVoice() override;
+  SdlVoice(const SdlVoice&) = delete;
+  SdlVoice& operator=(const SdlVoice&) = delete;
+
+  bool PlaySync(const std::filesystem::path& file) override;
+  bool PlayAsync(const std::filesystem::path& file) override;
+
+  // The audio driver in use ("pulseaudio", "alsa", "disk", "dummy" ...), or
+  // "" when no device could be opened at all.
+  const std::string& driver() const { return driver_; }
+  // Whether phrases are timed by the clock rather than by the device.
+  bool clockTimed() const { return clockTimed_; }
+  // The format the recordings are converted to.
+  const SDL_AudioSpec& spec() const { return spec_; }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  struct Recording {
+    std::vector<std::uint8_t> bytes;  // in the device's format
+    Clock::duration length{};
+  };
+
+  bool OpenDevice();
+  // The recording for a file, read and converted on first use; null when the
+  // file is missing or is not a WAV file SDL can read.
+  const Recording* Find(const std::filesystem::path& file);
+  std::optional<Recording> Load(const std::filesystem::path& file) const;
+  void CutOffAsync();
+  void Enqueue(const Recording& recording);
+  // Sound queued but not yet handed to the device.
+  Clock::duration Waiting() const;
+  // Returns once no more than `left` is waiting. A device that stops taking
+  // sound is given up on (its queue dropped) a second after the queued sound
+  // should have ended, so a stalled device cannot hold the panel.
+  void WaitUntilWaiting(Clock::duration left);
+
+  SDL_AudioDeviceID device_ = 0;
+  SDL_AudioSpec spec_{};
+  std::string driver_;
+  bool subsystemStarted_ = false;  // SDL_InitSubSystem(SDL_INIT_AUDIO) succeeded
+  bool driverStarted_ = false;     // SDL_AudioInit("dummy") without the subsystem
+  bool clockTimed_ = true;
+  Clock::duration buffer_{};       // one device buffer
+  Clock::duration margin_{};
+  bool asyncQueued_ = false;       // the last phrase queued was asynchronous
+  Clock::time_point queueEnds_{};  // when everything queued will have played
+  std::unordered_map<std::string, std::optional<Recording>> cache_;
+};
+
+}  // namespace kelvaro

@@ -1,0 +1,201 @@
+// The SDL phrase player with SDL's dummy driver (timed by the clock) and its
+// disk driver (which writes what the device plays, in real time).
+#include "platform/sdl_voice.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <numbers>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "test_support.h"
+
+namespace kelvaro {
+namespace {
+
+using namespace std::chrono_literals;
+using Samples = std::vector<std::int16_t>;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRate = 22050;
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// A tone of its own pitch for each phrase, so each can be found again in what
+// the device played. No sample is 0, so silence never matches a phrase.
+Samples Tone(double hz, std::chrono::milliseconds length, int rate = kRate, int channels = 1) {
+  const std::size_t frames = static_cast<std::size_t>(rate * length.count() / 1000);
+  Samples samples;
+  for (std::size_t i = 0; i < frames; ++i) {
+    const double value = 8000.0 * std::sin(2 * std::numbers::pi * hz * static_cast<double>(i) / rate + 0.3);
+    const auto sample = static_cast<std::int16_t>(value >= 0 ? value + 1 : value - 1);
+    for (int c = 0; c < channels; ++c) samples.push_back(sample);
+  }
+  return samples;
+}
+
+std::string Wav(const Samples& samples, int rate = kRate, int channels = 1) {
+  auto le = [](std::uint32_t value, int width) {
+    std::string bytes;
+    for (int i = 0; i < width; ++i) bytes += static_cast<char>(value >> (8 * i) & 0xff);
+    return bytes;
+  };
+  const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
+  std::string wav = "RIFF" + le(36 + dataBytes, 4) + "WAVE";
+  wav += "fmt " + le(16, 4) + le(1, 2) + le(channels, 2) + le(rate, 4) + le(rate * channels * 2, 4) +
+         le(channels * 2, 2) + le(16, 2);
+  wav += "data" + le(dataBytes, 4);
+  for (std::int16_t s : samples) wav += le(static_cast<std::uint16_t>(s), 2);
+  return wav;
+}
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+template <typename F>
+double Timed(F&& f) {
+  const Clock::time_point start = Clock::now();
+  f();
+  return Seconds(Clock::now() - start);
+}
+
+class SdlVoiceTest : public ::testing::Test {
+ protected:
+  std::filesystem::path Put(const std::string& name, const Samples& samples, int rate = kRate,
+                            int channels = 1) {
+    dir_.Write(name, Wav(samples, rate, channels));
+    return dir_.path() / name;
+  }
+  testing::TempDir dir_;
+};
+
+TEST_F(SdlVoiceTest, APhraseTakesAsLongAsItsRecording) {
+  ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+  const auto a = Put("a.wav", Tone(440, 300ms));
+  const auto b = Put("b.wav", Tone(660, 300ms));
+  // A recording of one's own in another format: 44100 Hz stereo.
+  const auto own = Put("own.wav", Tone(550, 300ms, 44100, 2), 44100, 2);
+  SdlVoice voice;
+  EXPECT_EQ(voice.driver(), "dummy");
+  EXPECT_TRUE(voice.clockTimed());
+
+  bool played = false;
+  EXPECT_GE(Timed([&] { played = voice.PlaySync(a); }), 0.8 * 0.3);
+  EXPECT_TRUE(played);
+  EXPECT_GE(Timed([&] { voice.PlaySync(a), voice.PlaySync(b), voice.PlaySync(a); }), 0.8 * 0.9);
+  EXPECT_GE(Timed([&] { played = voice.PlaySync(own); }), 0.8 * 0.3);
+  EXPECT_TRUE(played);
+}
+
+TEST_F(SdlVoiceTest, AMissingOrUnreadableFileIsSilentAndTakesNoTime) {
+  ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+  dir_.Write("text.wav", "not a recording at all");
+  dir_.Write("torn.wav", Wav(Tone(440, 300ms)).substr(0, 30));
+  SdlVoice voice;
+  for (const char* name : {"absent.wav", "text.wav", "torn.wav"}) {
+    bool played = true;
+    EXPECT_LT(Timed([&] { played = voice.PlaySync(dir_.path() / name); }), 0.05) << name;
+    EXPECT_FALSE(played) << name;
+    EXPECT_FALSE(voice.PlayAsync(dir_.path() / name)) << name;
+  }
+  // A folder that does not exist (the silent meter display).
+  EXPECT_FALSE(voice.PlaySync(dir_.path() / "xx" / "s.wav"));
+}
+
+TEST_F(SdlVoiceTest, AnAsyncPhraseReturnsAtOnceAndTheNextPhraseCutsItOff) {
+  ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+  const auto help = Put("help.wav", Tone(300, 3000ms));
+  const auto word = Put("word.wav", Tone(700, 300ms));
+  SdlVoice voice;
+  bool played = false;
+  EXPECT_LT(Timed([&] { played = voice.PlayAsync(help); }), 0.1);
+  EXPECT_TRUE(played);
+  // Not cut off, the word would wait for the rest of the 3 s help phrase.
+  const double wordTime = Timed([&] { voice.PlaySync(word); });
+  EXPECT_GE(wordTime, 0.8 * 0.3);
+  EXPECT_LT(wordTime, 2.0);
+}
+
+TEST_F(SdlVoiceTest, AnUnusableDriverFallsBackToTheDummyDriver) {
+  ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
+  const auto a = Put("a.wav", Tone(440, 300ms));
+  SdlVoice voice;
+  EXPECT_EQ(voice.driver(), "dummy");
+  EXPECT_GE(Timed([&] { voice.PlaySync(a); }), 0.8 * 0.3);
+}
+
+// Where `phrase` occurs in `played` at or after `from`, or npos.
+std::size_t Find(const Samples& played, const Samples& phrase, std::size_t from) {
+  if (from > played.size()) return std::string::npos;
+  auto it = std::search(played.begin() + static_cast<std::ptrdiff_t>(from), played.end(),
+                        phrase.begin(), phrase.end());
+  return it == played.end() ? std::string::npos : static_cast<std::size_t>(it - played.begin());
+}
+
+TEST_F(SdlVoiceTest, TheDeviceHearsConsecutivePhrasesWithoutAddedSilence) {
+  const std::filesystem::path out = dir_.path() / "played.raw";
+  ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+  ScopedEnv file("SDL_DISKAUDIOFILE", out.string());
+  const Samples b = Tone(440, 200ms), c = Tone(523, 150ms), help = Tone(300, 1000ms), d = Tone(880, 150ms);
+  const auto bFile = Put("b.wav", b), cFile = Put("c.wav", c), helpFile = Put("help.wav", help),
+             dFile = Put("d.wav", d);
+  {
+    SdlVoice voice;
+    ASSERT_EQ(voice.driver(), "disk");
+    ASSERT_FALSE(voice.clockTimed());
+    ASSERT_EQ(voice.spec().freq, kRate);
+    ASSERT_EQ(voice.spec().channels, 1);
+    ASSERT_EQ(voice.spec().format, AUDIO_S16SYS);
+    EXPECT_TRUE(voice.PlaySync(bFile));
+    EXPECT_TRUE(voice.PlaySync(cFile));
+    EXPECT_TRUE(voice.PlayAsync(helpFile));  // must not cut off the tail of c
+    std::this_thread::sleep_for(100ms);
+    EXPECT_FALSE(voice.PlaySync(dir_.path() / "absent.wav"));  // must not cut off the help
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(voice.PlaySync(dFile));  // cuts off the help
+  }  // closing lets the tail of d play out
+
+  const std::string raw = dir_.Read("played.raw");
+  Samples played(raw.size() / 2);
+  for (std::size_t i = 0; i < played.size(); ++i) {
+    played[i] = static_cast<std::int16_t>(static_cast<unsigned char>(raw[2 * i]) |
+                                          static_cast<unsigned char>(raw[2 * i + 1]) << 8);
+  }
+  const std::size_t bAt = Find(played, b, 0);
+  ASSERT_NE(bAt, std::string::npos);
+  EXPECT_EQ(Find(played, c, bAt), bAt + b.size()) << "c does not follow b directly";
+  const std::size_t helpAt = bAt + b.size() + c.size();
+  std::size_t heard = 0;
+  while (helpAt + heard < played.size() && heard < help.size() && played[helpAt + heard] == help[heard]) ++heard;
+  // The help ran from the end of c until d, about 300 ms, and no further.
+  EXPECT_GT(heard, static_cast<std::size_t>(kRate * 0.2)) << "the help was cut off early";
+  EXPECT_LT(heard, help.size()) << "the help was not cut off";
+  EXPECT_NE(Find(played, d, helpAt + heard), std::string::npos) << "d is missing or incomplete";
+}
+
+}  // namespace
+}  // namespace kelvaro
