@@ -153,6 +153,7 @@ int PosixPorts::BytesWaiting(int n) {
 void PosixPorts::ClosePort(int n) {
   int fd = Fd(n);
   if (fd < 0) return;
+  ::ioctl(fd, TIOCNXCL);  // the exclusive claim would outlive the close on a pty
   ::close(fd);
   fds_[static_cast<std::size_t>(n)] = -1;
 }
