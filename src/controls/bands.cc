@@ -1,0 +1,110 @@
+#include "controls/bands.h"
+
+#include "controls/modes.h"
+#include "controls/settings.h"
+#include "controls/tables.h"
+#include "controls/tones.h"
+#include "link/cat.h"
+#include "memory/records.h"
+#include "speech/phrase.h"
+#include "speech/speak.h"
+
+namespace kelvaro {
+namespace {
+
+// "FA007100000" shows as "7.100000": up to two leading zeros of the
+// megahertz are dropped.
+std::string FrequencyTextOf(std::string_view command) {
+  std::string mhz = Mid(command, 3, 3);
+  for (int i = 0; i < 2 && Left(mhz, 1) == "0"; ++i) mhz = Mid(mhz, 2);
+  return mhz + "." + Right(command, 6);
+}
+
+// Brings the index into the band set: the rotation covers bands 1..13, and
+// 15 is how a caller asks for general coverage.
+int WrappedBand(int band) {
+  if (band <= 0) band = kBand70cm;
+  if (band == kBandGeneral) band = kBand160m;
+  if (band >= kBandGeneral + 1) band = kBandGeneral;
+  return band;
+}
+
+void Send(Panel& panel, std::string_view command) {
+  panel.state.commandText = command;
+  SendCommand(panel);
+}
+
+}  // namespace
+
+void SelectBand(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
+    Send(panel, kBandSelectCommands[s.bandIndex]);
+    if (s.bandQuiet == 0) SpeakBand(panel);
+  }
+  s.bandQuiet = 0;
+}
+
+void RecallBand(Panel& panel) {
+  PanelState& s = panel.state;
+  s.bandIndex = WrappedBand(s.bandIndex);
+  const int band = s.bandIndex;
+  panel.screen.SetPosition(50, 45);
+  s.tickCount = 0;
+  if (s.splitOn == 1) Send(panel, "ST0");
+  if (s.toneActive == 1) {
+    s.toneActive = 0;
+    s.toneCode = "999";
+    Send(panel, "CT00");
+  }
+  SelectBand(panel);
+
+  // A record without its layout would put garbage into the commands below;
+  // the band starts again from its factory record instead.
+  if (!IsBandRecord(s.bandRecords[band])) s.bandRecords[band] = kDefaultBandRecords[band];
+  const std::string record = s.bandRecords[band].str();
+
+  s.commandText = "F" + Mid(record, 3, 10);
+  s.frequencyText = FrequencyTextOf(s.commandText);
+  SendCommand(panel);
+
+  s.radioMode = CharAt(record, 2) - '0';
+  ApplyMode(panel);
+
+  if (CharAt(record, 1) == '5') {
+    s.repeaterOn = 0;
+    SendRepeaterShift(panel);
+  }
+
+  s.toneCode = Mid(record, 23, 3);
+  s.bandVfoText = Mid(record, 3, 10);
+  const bool fm = s.radioMode == kFmNarrow || s.radioMode == kFmWide;
+  if (fm && s.toneCode != "999" && s.toneCode != "000") {
+    const std::string tone = s.toneCode.str();
+    const bool dcs = tone[0] > '4';
+    s.toneActive = 1;
+    s.dcsTone = dcs ? 1 : 0;
+    Send(panel, dcs ? DcsCodeCommand(tone) : "CN00" + tone);
+    // The tone squelch mode that goes with the code: DCS or CTCSS.
+    Send(panel, dcs ? "CT03" : "CT01");
+    PlayPhrase(panel, dcs ? "dcs" : "ctcss");
+    for (char digit : tone) PlayPhrase(panel, std::string(1, digit));
+  }
+
+  const char preamp = CharAt(record, 26);
+  s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
+  ApplyPreamp(panel);
+  s.limitQuiet = 1;
+}
+
+void StoreBandMode(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.passThroughSeen == 1) return;
+  if (s.bandIndex < 1 || s.bandIndex > kBandCount) return;
+  if (s.radioMode < kLsb || s.radioMode > kFmWide) return;
+  Text& record = s.bandRecords[s.bandIndex];
+  if (!IsBandRecord(record)) return;
+  record = Left(record, 1) + Digits(s.radioMode) + Right(record, 24);
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,238 @@
+#include "controls/channels.h"
+
+#include <algorithm>
+#include <string>
+
+#include "controls/bands.h"
+#include "controls/modes.h"
+#include "controls/settings.h"
+#include "controls/tones.h"
+#include "link/cat.h"
+#include "memory/band_records.h"
+#include "memory/memory_banks.h"
+#include "memory/records.h"
+#include "speech/phrase.h"
+
+namespace kelvaro {
+namespace {
+
+// The largest typed frequency number kept; any number this long is already
+// too long for a frequency, so the entry still ends as invalid.
+constexpr int64_t kMaxEntryNumber = 1999999999;
+
+bool IsNineDigits(std::string_view text) {
+  return text.size() == 9 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void Send(Panel& panel, const std::string& command) {
+  panel.state.commandText = command;
+  SendCommand(panel);
+}
+
+// Phrases of a recall that stay silent while U steps to a channel.
+void SayUnlessStepping(Panel& panel, std::string_view name) {
+  if (panel.state.channelRecall != 1) PlayPhrase(panel, name);
+}
+
+int ChannelIndex(const PanelState& s, int slot) {
+  const int bank = std::clamp<int32_t>(s.bankDigitPending, 0, 9);
+  return bank * 10 + slot;
+}
+
+// The channel record of the live state: the band record as it would be kept
+// now, with the band number after the mode digit.
+std::string ChannelRecordOfLiveState(PanelState& s) {
+  const int band = s.bandIndex;
+  const std::string bandDigits = ZeroPad(band, 2);
+  std::string record;
+  if (s.repeaterOn == 1 && !RepeaterShiftPart(s, band).empty()) {
+    const std::string body = BandRecordBody(s);
+    record = Left(body, 2) + bandDigits + Mid(body, 3);
+  } else {
+    record = std::string(1, s.splitOn == 1 ? '1' : '0') + Digits(s.radioMode) + bandDigits;
+    if (band == kBandGeneral) {
+      const std::string hz = ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
+      record += "A" + hz + "B" + hz;
+    } else {
+      std::string_view bandRecord = s.bandRecords[band];
+      std::string vfoA = Mid(bandRecord, 3, 10);
+      if (CharAt(vfoA, 1) != 'A' || !IsNineDigits(Mid(vfoA, 2))) {
+        vfoA = "A" + ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
+      }
+      s.vfoAText = vfoA;
+      // Without split VFO B follows VFO A; with split it is the last VFO-B
+      // answer, or the record's own VFO B when no usable answer came.
+      if (s.splitOn == 0) s.vfoBText = "B" + Right(vfoA, 9);
+      std::string vfoB = s.vfoBText.str();
+      if (CharAt(vfoB, 1) != 'B' || !IsNineDigits(Mid(vfoB, 2))) {
+        vfoB = Mid(bandRecord, 13, 10);
+        if (CharAt(vfoB, 1) != 'B' || !IsNineDigits(Mid(vfoB, 2))) vfoB = "B" + Right(vfoA, 9);
+      }
+      record += vfoA + vfoB;
+    }
+  }
+  record += s.toneActive == 0 ? std::string("999") : RecordToneCode(s.toneCode);
+  record += Digits(std::clamp<int32_t>(s.preampSetting, 0, 2));
+  return record;
+}
+
+void StoreChannel(Panel& panel, int slot) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, Digits(slot));
+  const int index = ChannelIndex(s, slot);
+  std::string record;
+  if (s.bandIndex >= 1 && s.bandIndex <= kBandCount && s.radioMode >= kLsb && s.radioMode <= kFmWide) {
+    record = ChannelRecordOfLiveState(s);
+  }
+  if (!IsChannelRecord(record)) {
+    // Nothing consistent to keep: the channel keeps what it held.
+    PlayPhrase(panel, "invalid");
+    s.channelMode = 0;
+    return;
+  }
+  s.memoryChannels[index] = record;
+  // "ok" only when the channel reached the bank file as well; it stays in
+  // memory either way and is written again at the next save.
+  PlayPhrase(panel, TrySaveMemoryBanks(panel) ? "ok" : "invalid");
+  s.channelMode = 0;
+}
+
+// The repeater part of a recalled channel: the band's offset and the
+// direction, as the band's repeater menu takes them.
+void RecallRepeater(Panel& panel, const std::string& record) {
+  PanelState& s = panel.state;
+  const int band = s.bandIndex;
+  const std::string sign = CharAt(record, 16) == '+' ? "+" : "-";
+  const std::string offset = Mid(record, 21, 4);
+  if (RepeaterOffsetCommand(band, offset).empty()) {
+    // This band has no repeater offset: repeater operation stays off.
+    SayUnlessStepping(panel, "repeater");
+    SayUnlessStepping(panel, "na");
+    s.repeaterOn = 0;
+    return;
+  }
+  if (s.bandRecordable > 0) {
+    s.currentShiftSign[band] = sign;
+    s.currentShiftKhz[band] = offset;
+    Send(panel, RepeaterOffsetCommand(band, offset));
+  }
+  s.repeaterOn = 0;
+  Send(panel, sign == "+" ? "OS01" : "OS02");
+  SayUnlessStepping(panel, "repeater");
+  SayUnlessStepping(panel, "on");
+  s.repeaterOn = 1;
+}
+
+void RecallChannel(Panel& panel, int slot) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, Digits(slot));
+  const int index = ChannelIndex(s, slot);
+  s.memoryBank = std::clamp<int32_t>(s.bankDigitPending, 0, 9);
+  s.memoryCursor = slot;
+  const std::string record = s.memoryChannels[index].str();
+  if (!IsChannelRecord(record)) {
+    // Empty, or not a channel record at all: nothing of it is sent.
+    PlayPhrase(panel, "invalid");
+    s.channelMode = 0;
+    s.memoryBank = 99;
+    return;
+  }
+
+  s.tickCount = 0;
+  const char flag = CharAt(record, 1);
+  const bool repeater = flag == '5';
+  if (repeater) {
+    s.splitOn = 0;
+  } else if (flag == '1') {
+    s.splitOn = 1;
+    SayUnlessStepping(panel, "split");
+    Send(panel, "ST1");
+  } else {
+    s.splitOn = 0;
+    Send(panel, "ST0");
+  }
+
+  s.bandIndex = IntFromText(Mid(record, 3, 2));
+  SelectBand(panel);
+
+  s.bandVfoText = Mid(record, 5, 10);
+  Send(panel, "FA" + Mid(record, 6, 9));
+
+  s.radioMode = CharAt(record, 2) - '0';
+  // The channel's frequency stands; the band record must not replace it.
+  s.memoryRecallActive = 1;
+  ApplyMode(panel);
+  s.memoryRecallActive = 0;
+
+  if (repeater) RecallRepeater(panel, record);
+
+  s.announcePending = 1;
+  s.toneCode = Mid(record, 25, 3);
+  const bool fm = s.radioMode == kFmNarrow || s.radioMode == kFmWide;
+  if (fm && s.toneCode != "999") {
+    const int value = IntFromText(s.toneCode);
+    s.scratchInt = value;
+    s.toneActive = 1;
+    s.dcsTone = value > 499 ? 1 : 0;
+    s.toneBusy = 0;
+    SendToneSquelch(panel);
+    s.toneActive = 1;
+  } else {
+    s.toneActive = 0;
+    s.toneCode = "999";
+    Send(panel, "CT00");
+  }
+
+  const char preamp = CharAt(record, 28);
+  s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
+  // The preamp command of the channel's band (2 m and 70 cm have their own).
+  Send(panel, PreampCommand(s));
+  s.channelMode = 0;
+}
+
+}  // namespace
+
+void EnterDigit(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.keyCode < '0' || s.keyCode > '9') return;
+  if (s.entryState == 0 && s.freqEntryActive == 0 && s.channelMode == 0 && s.toneActive == 0) return;
+  const int value = s.keyCode - '0';
+  const std::string digit = Digits(value);
+  s.commandText = "";
+
+  if (s.bankDigitPending == -1) {
+    s.bankDigitPending = value;
+    PlayPhrase(panel, digit);
+    PlayPhrase(panel, "channel");
+  } else if (s.entryState == 8) {
+    s.menuNumber += digit;
+    PlayPhrase(panel, digit);
+  } else if (s.entryState == 9) {
+    s.menuValue += digit;
+    PlayPhrase(panel, digit);
+  } else if (s.entryState == 6) {
+    s.offsetEntry += digit;
+    PlayPhrase(panel, digit);
+  } else if (s.channelMode == 1) {
+    StoreChannel(panel, value);
+  } else if (s.channelMode == 2 || s.channelRecall == 1) {
+    RecallChannel(panel, value);
+  } else if (s.entryState == 0 && s.freqEntryActive == 1) {
+    if (s.freqEntryPoint == 0) s.freqEntryIntDigits += 1;
+    const int64_t number = static_cast<int64_t>(s.freqEntryNumber) * 10 + value;
+    s.freqEntryNumber = static_cast<int32_t>(std::clamp<int64_t>(number, 0, kMaxEntryNumber));
+    PlayPhrase(panel, digit);
+  } else if (s.entryState == 1) {
+    StoreBandRecord(panel);
+    s.bandIndex = value == 0 ? kBand10m : value;
+    s.splitOn = 0;
+    RecallBand(panel);
+    s.entryState = 0;
+  } else if (s.toneActive == 1) {
+    s.toneCode += digit;
+    PlayPhrase(panel, digit);
+  }
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,306 @@
+#include "controls/channels.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "controls/controls_test_panel.h"
+#include "controls/modes.h"
+#include "test_support.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::ControlPanel;
+using testing::SplitCrLf;
+using testing::Strings;
+
+struct ChannelPanel : ControlPanel {
+  // Presses a digit key with the entry state as the key rules leave it.
+  void Digit(char key) {
+    panel.state.keyCode = key;
+    EnterDigit(panel);
+  }
+  void Store(char slot) {
+    panel.state.channelMode = 1;
+    Digit(slot);
+  }
+  void Recall(char slot) {
+    panel.state.channelMode = 2;
+    Digit(slot);
+  }
+};
+
+TEST(EnterDigit, AppendsToTheOpenEntry) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.entryState = 8;
+  t.Digit('0');
+  t.Digit('1');
+  s.entryState = 9;
+  t.Digit('7');
+  s.entryState = 6;
+  s.offsetEntry = "+";
+  t.Digit('6');
+  s.entryState = 0;
+  s.toneActive = 1;
+  s.toneCode = "";
+  t.Digit('1');
+  t.Digit('2');
+  EXPECT_EQ(s.menuNumber, "01");
+  EXPECT_EQ(s.menuValue, "7");
+  EXPECT_EQ(s.offsetEntry, "+6");
+  EXPECT_EQ(s.toneCode, "12");
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"0", "1", "7", "6", "1", "2"}));
+  EXPECT_TRUE(t.TakeSent().empty());
+}
+
+TEST(EnterDigit, FrequencyEntryCountsWholeMegahertzDigits) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.freqEntryActive = 1;
+  s.freqEntryNumber = 0;
+  t.Digit('1');
+  t.Digit('4');
+  EXPECT_EQ(s.freqEntryNumber, 14);
+  EXPECT_EQ(s.freqEntryIntDigits, 2);
+  s.freqEntryPoint = 1;
+  t.Digit('2');
+  EXPECT_EQ(s.freqEntryNumber, 142);
+  EXPECT_EQ(s.freqEntryIntDigits, 2);
+  // However many digits are typed, the number stays too long to be a
+  // frequency rather than wrapping round.
+  for (int i = 0; i < 12; ++i) t.Digit('9');
+  EXPECT_GE(s.freqEntryNumber, 1000000000);
+}
+
+TEST(EnterDigit, IgnoresDigitsWithNothingOpenAndOtherKeys) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  t.Digit('5');
+  s.channelMode = 1;
+  s.keyCode = 'A';
+  EnterDigit(t.panel);
+  s.keyCode = 96;  // a keypad digit not yet translated
+  EnterDigit(t.panel);
+  EXPECT_TRUE(t.TakeSpoken().empty());
+  EXPECT_TRUE(t.TakeSent().empty());
+  EXPECT_EQ(s.memoryChannels[5], "9");
+}
+
+TEST(EnterDigit, BandPromptDigitsPickBands) {
+  struct Case {
+    char key;
+    int band;
+    const char* select;
+  } cases[] = {{'0', kBand10m, "BS009;"}, {'7', kBand17m, "BS006;"}, {'1', kBand160m, "BS000;"}};
+  for (const Case& c : cases) {
+    ChannelPanel t;
+    PanelState& s = t.panel.state;
+    s.entryState = 1;
+    s.splitOn = 1;
+    s.lastFreqReply = "FA014123000";
+    t.Digit(c.key);
+    EXPECT_EQ(s.bandIndex, c.band);
+    EXPECT_EQ(s.entryState, 0);
+    EXPECT_EQ(s.splitOn, 0);
+    // The band being left was kept first.
+    EXPECT_EQ(s.bandRecords[kBand20m], "12A014200000B0141230009990");
+    Strings sent = t.TakeSent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.front(), c.select);
+  }
+}
+
+TEST(ChannelStore, KeepsTheBandStateAndSavesTheBanks) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.preampSetting = 1;
+  t.Store('3');
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"3", "ok"}));
+  EXPECT_EQ(s.memoryChannels[3], "0206A014200000B0142000009991");
+  EXPECT_EQ(s.channelMode, 0);
+  EXPECT_TRUE(t.TakeSent().empty());
+  Strings lines = SplitCrLf(t.dir.Read("savmem.dat"));
+  ASSERT_EQ(lines.size(), 115u);
+  EXPECT_EQ(lines[15 + 3], "0206A014200000B0142000009991");
+}
+
+TEST(ChannelStore, BankThenSlot) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.channelMode = 1;
+  s.bankDigitPending = -1;
+  t.Digit('2');
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "channel"}));
+  t.Digit('5');
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"5", "ok"}));
+  EXPECT_EQ(s.memoryChannels[25], "0206A014200000B0142000009990");
+  EXPECT_EQ(s.memoryChannels[5], "9");
+}
+
+TEST(ChannelStore, GeneralCoverageKeepsTheLiveFrequencyForBothVfos) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.bandIndex = kBandGeneral;
+  s.radioMode = kAm;
+  s.frequencyHz = 9670500;
+  t.Store('0');
+  EXPECT_EQ(s.memoryChannels[0], "0414A009670500B0096705009990");
+}
+
+TEST(ChannelStore, RepeaterChannelBuildsItsOwnShiftText) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.bandIndex = kBand2m;
+  s.radioMode = kFmNarrow;
+  s.lastFreqReply = "FA145600000";
+  s.repeaterOn = 1;
+  s.toneActive = 1;
+  s.toneCode = "088";
+  s.workText = "left over by something else";
+  t.Store('1');
+  EXPECT_EQ(s.memoryChannels[1], "5512A145600000B-000006000880");
+}
+
+TEST(ChannelStore, SplitChannelKeepsTheLastVfoBAnswer) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.bandIndex = kBand40m;
+  s.radioMode = kLsb;
+  s.splitOn = 1;
+  s.vfoBText = "B007010000";
+  t.Store('2');
+  EXPECT_EQ(s.memoryChannels[2], "1104A007100000B0070100009990");
+  EXPECT_EQ(s.vfoAText, "A007100000");
+
+  s.vfoBText = "";  // no usable answer: the record's own VFO B
+  t.Store('2');
+  EXPECT_EQ(s.memoryChannels[2], "1104A007100000B0071000009990");
+}
+
+TEST(ChannelRecall, EmptyOrBrokenChannelsAreInvalid) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.memoryChannels[2] = "0206A0142";
+  for (char slot : {'4', '2'}) {
+    s.memoryBank = 0;
+    t.Recall(slot);
+    EXPECT_EQ(t.TakeSpoken(), (Strings{std::string(1, slot), "invalid"}));
+    EXPECT_TRUE(t.TakeSent().empty());
+    EXPECT_EQ(s.memoryBank, 99);
+    EXPECT_EQ(s.channelMode, 0);
+  }
+}
+
+TEST(ChannelRecall, RestoresANormalChannel) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.bandIndex = kBand40m;
+  s.bankDigitPending = 1;
+  s.memoryChannels[14] = "0206A014250000B0142500009991";
+  t.Recall('4');
+  EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "BS005;", "FA014250000;", "MD02;", "NA00;", "CT00;", "PA01;"}));
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"4", "20", "metres"}));
+  EXPECT_EQ(s.bandIndex, kBand20m);
+  EXPECT_EQ(s.bandVfoText, "A014250000");
+  EXPECT_EQ(s.memoryBank, 1);
+  EXPECT_EQ(s.memoryCursor, 4);
+  EXPECT_EQ(s.announcePending, 1);
+  EXPECT_EQ(s.preampSetting, 1);
+  EXPECT_EQ(s.channelMode, 0);
+
+  // The recall is over: a later mode change restores the band again.
+  EXPECT_EQ(s.memoryRecallActive, 0);
+  ApplyMode(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;", "FA014200000;", "SH014;"}));
+}
+
+TEST(ChannelRecall, SplitChannelSwitchesSplitOn) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.memoryChannels[6] = "1104A007000000B0071000005231";
+  t.Recall('6');
+  Strings sent = t.TakeSent();
+  ASSERT_GE(sent.size(), 2u);
+  EXPECT_EQ(Strings(sent.begin(), sent.begin() + 2), (Strings{"ST1;", "BS003;"}));
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"6", "split", "40", "metres"}));
+  EXPECT_EQ(s.splitOn, 1);
+  EXPECT_EQ(s.toneActive, 0);  // LSB keeps no tone
+}
+
+TEST(ChannelRecall, FmChannelRestoresItsTone) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.memoryChannels[7] = "0512A145500000B1455000000120";
+  t.Answer("SQ0;", "SQ0005;");
+  t.Recall('7');
+  EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "BS015;", "FA145500000;", "MD0B;", "NA00;", "SQ0;",
+                                   "CN00012;", "CT01;", "PA10;"}));
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"7", "2", "metres", "delay", "delay", "ctcss", "0", "1", "2"}));
+  EXPECT_EQ(s.toneActive, 1);
+  EXPECT_EQ(s.dcsTone, 0);
+  EXPECT_EQ(s.squelchLevel, 5);
+
+  s.memoryChannels[8] = "0713A432100000B4321000007121";
+  t.Recall('8');
+  Strings sent = t.TakeSent();
+  ASSERT_GE(sent.size(), 3u);
+  EXPECT_EQ(Strings(sent.end() - 3, sent.end()), (Strings{"EX0863;", "CN01012;", "PA21;"}));
+  EXPECT_EQ(s.dcsTone, 1);
+}
+
+TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.bandRecordable = 1;
+  s.memoryChannels[9] = "5512A145600000B-000006250880";
+  t.Recall('9');
+  EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145600000;", "MD0B;", "NA00;", "SQ0;", "EX0103180012;",
+                                   "OS02;", "CN00088;", "CT01;", "PA10;"}));
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"9", "2", "metres", "delay", "delay", "repeater", "on", "ctcss",
+                                     "0", "8", "8"}));
+  EXPECT_EQ(s.repeaterOn, 1);
+  EXPECT_EQ(s.currentShiftSign[kBand2m], "-");
+  EXPECT_EQ(s.currentShiftKhz[kBand2m], "0625");
+
+  // With the band not recordable the direction alone is set.
+  s.bandRecordable = 0;
+  s.repeaterOn = 0;
+  t.Recall('9');
+  Strings sent = t.TakeSent();
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "EX0103180012;"), 0);
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "OS02;"), 1);
+}
+
+TEST(ChannelRecall, RepeaterChannelOffTheRepeaterBands) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.bandRecordable = 1;
+  s.memoryChannels[1] = "5514A029600000B-000001000000";
+  t.Recall('1');
+  Strings sent = t.TakeSent();
+  for (const std::string& command : sent) {
+    EXPECT_NE(command.substr(0, 2), "EX") << command;
+    EXPECT_NE(command.substr(0, 2), "OS") << command;
+  }
+  Strings spoken = t.TakeSpoken();
+  EXPECT_NE(std::find(spoken.begin(), spoken.end(), "na"), spoken.end());
+  EXPECT_EQ(s.repeaterOn, 0);
+}
+
+TEST(ChannelRecall, SteppingWithUIsQuiet) {
+  ChannelPanel t;
+  PanelState& s = t.panel.state;
+  s.memoryChannels[3] = "1512A145600000B1460000000120";
+  s.channelMode = 2;  // as the U key leaves it
+  s.channelRecall = 1;
+  s.keyCode = '3';
+  EnterDigit(t.panel);
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"3", "2", "metres", "delay", "delay"}));
+  EXPECT_EQ(s.splitOn, 1);
+  EXPECT_EQ(s.toneActive, 1);
+}
+
+}  // namespace
+}  // namespace kelvaro

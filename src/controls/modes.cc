@@ -1,0 +1,105 @@
+#include "controls/modes.h"
+
+#include <algorithm>
+
+#include "controls/bands.h"
+#include "controls/stepping.h"
+#include "controls/tables.h"
+#include "controls/tones.h"
+#include "display/panel_display.h"
+#include "link/cat.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr int kMaxNineDigitHz = 999999999;
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void SendFrequencyCommand(Panel& panel, int32_t hz) {
+  panel.state.commandText = "FA" + ZeroPad(hz, 9);
+  SendCommand(panel);
+}
+
+// FM: the squelch level the radio reports ("SQ0" + three digits).
+void ReadSquelchLevel(Panel& panel) {
+  PanelState& s = panel.state;
+  ReadReply(panel);  // whatever was waiting is not the answer
+  PauseBriefly(panel);
+  s.commandText = "SQ0";
+  SendCommand(panel);
+  PauseBriefly(panel);
+  ReadReply(panel);
+  const int p = Find(s.replyText, "SQ");
+  if (p == 0) return;
+  std::string level = Mid(s.replyText, p + 3, 3);
+  if (level.size() == 3 && AllDigits(level)) s.squelchLevel = std::min(IntFromText(level), 255);
+}
+
+}  // namespace
+
+void ApplyMode(Panel& panel) {
+  PanelState& s = panel.state;
+  SelectLargeFont(panel);
+  panel.screen.SetPosition(50, 45);
+  s.limitQuiet = 1;
+  if (s.repeaterOn == 1) SendRepeaterShift(panel);
+  if (s.toneActive == 1) {
+    s.commandText = "CT00";
+    SendCommand(panel);
+    s.toneCode = "999";
+    s.toneActive = 0;
+  }
+
+  const int mode = s.radioMode;
+  if (mode < kLsb || mode > kFmWide) return;  // no such mode: nothing to send
+  if (mode == kLsb || mode == kUsb) s.widthIndex = s.ssbWidth;
+  if (mode == kCw) s.widthIndex = s.cwWidth;
+  s.commandText = s.modeCommands[mode].empty() ? kModeCommands[mode] : s.modeCommands[mode].view();
+  panel.screen.Print(kModeNames[mode]);
+  if (s.passThroughSeen == 0) SendCommand(panel);
+
+  s.commandText = mode == kCw && s.widthIndex < 11 ? "NA01" : "NA00";
+  SendCommand(panel);
+  DrawStatusLine(panel);
+
+  if (mode == kFmNarrow || mode == kFmWide) {
+    ReadSquelchLevel(panel);
+    return;
+  }
+  if (s.memoryRecallActive != 0) return;
+  if (s.bandIndex < 1 || s.bandIndex > kBandCount) return;
+  std::string stored = Mid(s.bandRecords[s.bandIndex], 4, 9);
+  if (stored.size() == 9 && AllDigits(stored)) {
+    s.frequencyHz = IntFromText(stored);
+    SendFrequencyA(panel);
+  }
+  if (mode < kAm) SendWidth(panel);
+  StoreBandMode(panel);
+}
+
+void SendFrequencyA(Panel& panel) {
+  const int32_t hz = panel.state.frequencyHz;
+  // Below 10 Hz there is no frequency (an empty record); above nine digits
+  // none the radio could take.
+  if (hz < 10 || hz > kMaxNineDigitHz) return;
+  SendFrequencyCommand(panel, hz);
+}
+
+void SnapToWholeKhz(Panel& panel) {
+  PanelState& s = panel.state;
+  const int32_t r = s.frequencyHz % 1000;
+  int64_t hz = s.frequencyHz - r;
+  if (r == 0) {
+    hz += s.radioMode == kUsb ? 1000 : -1000;
+  } else if (s.radioMode == kUsb) {
+    hz += 1000;
+  }
+  s.frequencyHz = static_cast<int32_t>(std::clamp<int64_t>(hz, 0, kMaxNineDigitHz / 1000 * 1000));
+  SendFrequencyCommand(panel, s.frequencyHz);
+}
+
+}  // namespace kelvaro

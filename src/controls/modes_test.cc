@@ -1,0 +1,164 @@
+#include "controls/modes.h"
+
+#include <gtest/gtest.h>
+
+#include "controls/controls_test_panel.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::ControlPanel;
+using testing::Strings;
+
+TEST(ApplyMode, CwSetsTheNarrowFilterByItsWidth) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.radioMode = kCw;
+  s.cwWidth = 10;
+  ApplyMode(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD03;", "NA01;", "FA014200000;", "SH010;"}));
+  EXPECT_EQ(t.screen.TextAt(50, 45), "CW      ");
+  EXPECT_EQ(s.bandRecords[kBand20m], "03A014200000B0142000009991");
+  EXPECT_EQ(s.frequencyHz, 14200000);
+  EXPECT_TRUE(t.TakeSpoken().empty());  // limits stay quiet here
+
+  s.cwWidth = 12;
+  ApplyMode(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD03;", "NA00;", "FA014200000;", "SH012;"}));
+  EXPECT_TRUE(t.TakeSpoken().empty());
+}
+
+TEST(ApplyMode, SidebandTakesTheSavedSidebandWidth) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.radioMode = kLsb;
+  s.ssbWidth = 21;
+  s.widthIndex = 5;
+  ApplyMode(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD01;", "NA00;", "FA014200000;", "SH021;"}));
+  EXPECT_EQ(s.widthIndex, 21);
+  EXPECT_EQ(s.limitQuiet, 0);
+}
+
+TEST(ApplyMode, C4fmRestoresTheBandFrequencyWithoutWidth) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.bandIndex = kBand2m;
+  s.radioMode = kC4fm;
+  s.widthIndex = 17;
+  ApplyMode(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD0H;", "NA00;", "FA145000000;"}));
+  EXPECT_EQ(t.screen.TextAt(50, 45), "C4FM  ");
+  EXPECT_EQ(s.widthIndex, 17);
+  EXPECT_EQ(s.bandRecords[kBand2m], "06A145000000B1450000009990");
+}
+
+TEST(ApplyMode, FmReadsTheSquelchAndLeavesTheRecordAlone) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.radioMode = kFmWide;
+  t.ports.Receive(ControlPanel::kPort, "SQ0099;");  // stale: read and dropped first
+  t.Answer("SQ0;", "SQ0031;");
+  ApplyMode(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD04;", "NA00;", "SQ0;"}));
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"delay", "delay"}));
+  EXPECT_EQ(s.squelchLevel, 31);
+  EXPECT_EQ(s.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
+  EXPECT_EQ(t.screen.TextAt(50, 45), "FM      ");
+
+  t.answers.clear();
+  t.ports.Receive(ControlPanel::kPort, "");
+  ApplyMode(t.panel);  // no answer: the level stays
+  EXPECT_EQ(s.squelchLevel, 31);
+}
+
+TEST(ApplyMode, RepeaterAndToneGoOffFirst) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.bandIndex = kBand2m;
+  s.radioMode = kAm;
+  s.repeaterOn = 1;
+  s.toneActive = 1;
+  s.toneCode = "012";
+  ApplyMode(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"OS00;", "CT00;", "MD05;", "NA00;", "FA145000000;"}));
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "off"}));
+  EXPECT_EQ(s.toneActive, 0);
+  EXPECT_EQ(s.toneCode, "999");
+}
+
+TEST(ApplyMode, PassThroughKeepsTheModeCommandBack) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.passThroughSeen = 1;
+  ApplyMode(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"NA00;", "FA014200000;", "SH014;"}));
+  EXPECT_EQ(t.screen.TextAt(50, 45), "USB    ");
+}
+
+TEST(ApplyMode, AChannelRecallKeepsItsFrequency) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.memoryRecallActive = 1;
+  ApplyMode(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;"}));
+  EXPECT_EQ(s.frequencyHz, 14250000);
+}
+
+TEST(ApplyMode, SendsNothingFromABrokenRecordOrMode) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.bandRecords[kBand20m] = "02A0142";
+  ApplyMode(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;", "SH014;"}));
+  EXPECT_EQ(s.frequencyHz, 14250000);
+
+  s.radioMode = 9;
+  ApplyMode(t.panel);
+  EXPECT_TRUE(t.TakeSent().empty());
+  s.radioMode = kUsb;
+  s.bandIndex = 0;
+  ApplyMode(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;"}));
+}
+
+TEST(SendFrequencyA, NineDigitsOrNothing) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  for (int32_t hz : {14250000, 950000, 10}) {
+    s.frequencyHz = hz;
+    SendFrequencyA(t.panel);
+  }
+  EXPECT_EQ(t.TakeSent(), (Strings{"FA014250000;", "FA000950000;", "FA000000010;"}));
+  for (int32_t hz : {0, 9, -5, 1000000000}) {
+    s.frequencyHz = hz;
+    SendFrequencyA(t.panel);
+  }
+  EXPECT_TRUE(t.TakeSent().empty());
+  s.splitOn = 1;
+  s.frequencyHz = 14250000;
+  SendFrequencyA(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"FB014250000;"});
+}
+
+TEST(SnapToWholeKhz, UpInUsbDownOtherwise) {
+  struct Case {
+    int mode;
+    int32_t from, to;
+  } cases[] = {
+      {kLsb, 14250000, 14249000}, {kUsb, 14250400, 14251000}, {kUsb, 14250000, 14251000},
+      {kLsb, 14250400, 14250000}, {kAm, 7100600, 7100000},    {kLsb, 500, 0},
+  };
+  for (const Case& c : cases) {
+    ControlPanel t;
+    PanelState& s = t.panel.state;
+    s.radioMode = c.mode;
+    s.frequencyHz = c.from;
+    SnapToWholeKhz(t.panel);
+    EXPECT_EQ(s.frequencyHz, c.to) << c.from;
+    EXPECT_EQ(t.TakeSent(), Strings{"FA" + ZeroPad(c.to, 9) + ";"}) << c.from;
+  }
+}
+
+}  // namespace
+}  // namespace kelvaro

@@ -1,0 +1,155 @@
+#include "controls/settings.h"
+
+#include <algorithm>
+
+#include "display/panel_display.h"
+#include "link/cat.h"
+#include "speech/phrase.h"
+
+namespace kelvaro {
+
+std::string PreampCommand(const PanelState& s) {
+  const int setting = std::clamp<int32_t>(s.preampSetting, 0, 2);
+  if (s.bandIndex == kBand2m) return setting == 0 ? "PA10" : "PA11";
+  if (s.bandIndex == kBand70cm) return setting == 0 ? "PA20" : "PA21";
+  return "PA0" + Digits(setting);
+}
+
+void ApplyPreamp(Panel& panel) {
+  PanelState& s = panel.state;
+  s.preampSetting = std::clamp<int32_t>(s.preampSetting, 0, 2);
+  PlayPhrase(panel, "preamp");
+  s.commandText = PreampCommand(s);
+  SendCommand(panel);
+  if (s.preampSetting == 0) {
+    PlayPhrase(panel, "off");
+  } else {
+    PlayPhrase(panel, Digits(s.preampSetting));
+    PlayPhrase(panel, "on");
+  }
+  DrawStatusLine(panel);
+}
+
+void ToggleAttenuator(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "at");
+  if (s.bandIndex > kBand6m) {
+    PlayPhrase(panel, "na");
+    return;
+  }
+  if (s.attenuatorOn == 0) {
+    s.commandText = "RA01";
+    PlayPhrase(panel, "on");
+    s.attenuatorOn = 1;
+  } else {
+    s.commandText = "RA00";
+    s.attenuatorOn = 0;
+    PlayPhrase(panel, "off");
+  }
+  SendCommand(panel);
+  DrawStatusLine(panel);
+}
+
+void ToggleNoiseBlanker(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "nb");
+  if (s.blankerOn == 0) {
+    s.blankerLevel = std::clamp<int32_t>(s.blankerLevel, 1, 10);
+    s.commandText = "NL0" + ZeroPad(s.blankerLevel, 3);
+    PlayPhrase(panel, "on");
+    s.blankerOn = 1;
+    s.levelTarget = 2;
+  } else {
+    s.commandText = "NL0000";
+    PlayPhrase(panel, "off");
+    s.blankerOn = 0;
+    if (s.levelTarget == 2) s.levelTarget = 0;
+  }
+  SendCommand(panel);
+}
+
+void ToggleNoiseReduction(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "nr");
+  if (s.reductionOn > 0) {
+    s.reductionOn = 0;
+    s.commandText = "RL000";
+    PlayPhrase(panel, "off");
+    s.levelTarget = 0;
+  } else {
+    s.levelTarget = 3;
+    s.reductionLevel = std::clamp<int32_t>(s.reductionLevel, 1, 10);
+    s.commandText = "RL0" + ZeroPad(s.reductionLevel, 2);
+    PlayPhrase(panel, "on");
+    s.reductionOn = 1;
+  }
+  SendCommand(panel);
+  DrawStatusLine(panel);
+}
+
+void ToggleProcessor(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "spc");
+  if (s.processorOn == 0) {
+    PlayPhrase(panel, "on");
+    s.commandText = "PR01";
+    s.levelTarget = 5;
+  } else {
+    PlayPhrase(panel, "off");
+    s.commandText = "PR00";
+    s.levelTarget = 0;
+  }
+  SendCommand(panel);
+  s.processorOn = s.processorOn == 0 ? 1 : 0;
+  if (s.processorOn == 1) ReadProcessorLevel(panel);
+}
+
+void ReadProcessorLevel(Panel& panel) {
+  PanelState& s = panel.state;
+  s.commandText = "PL";
+  SendCommand(panel);
+  PauseBriefly(panel);
+  ReadReply(panel);
+  const int p = Find(s.replyText, "PL");
+  if (p > 0) {
+    std::string level = Mid(s.replyText, p + 2, 3);
+    bool digits = level.size() == 3 &&
+                  std::all_of(level.begin(), level.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (digits) s.processorLevel = std::min(IntFromText(level), 100);
+  }
+  DrawStatusLine(panel);
+}
+
+void ToggleBreakIn(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "bkin");
+  if (s.breakInOn != 0) {
+    s.commandText = "BI0";
+    s.breakInOn = 0;
+    PlayPhrase(panel, "off");
+  } else {
+    s.commandText = "BI1";
+    s.breakInOn = 1;
+    PlayPhrase(panel, "on");
+  }
+  SendCommand(panel);
+  DrawStatusLine(panel);
+}
+
+void ToggleVox(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "vox");
+  if (s.voxOn != 0) {
+    s.commandText = "VX0";
+    s.voxOn = 0;
+    PlayPhrase(panel, "off");
+  } else {
+    s.commandText = "VX1";
+    s.voxOn = 1;
+    PlayPhrase(panel, "on");
+  }
+  SendCommand(panel);
+  DrawStatusLine(panel);
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,147 @@
+#include "controls/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "controls/controls_test_panel.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::ControlPanel;
+using testing::Strings;
+
+TEST(ApplyPreamp, CommandByBandAndSetting) {
+  struct Case {
+    int band, setting;
+    const char* command;
+    Strings spoken;
+  } cases[] = {
+      {kBand20m, 1, "PA01;", {"preamp", "1", "on"}},  {kBand2m, 2, "PA11;", {"preamp", "2", "on"}},
+      {kBand70cm, 0, "PA20;", {"preamp", "off"}},     {kBand70cm, 1, "PA21;", {"preamp", "1", "on"}},
+      {kBandGeneral, 0, "PA00;", {"preamp", "off"}},
+  };
+  for (const Case& c : cases) {
+    ControlPanel t;
+    PanelState& s = t.panel.state;
+    s.bandIndex = c.band;
+    s.preampSetting = c.setting;
+    ApplyPreamp(t.panel);
+    EXPECT_EQ(t.TakeSent(), Strings{c.command}) << c.band << " " << c.setting;
+    EXPECT_EQ(t.TakeSpoken(), c.spoken) << c.band << " " << c.setting;
+    EXPECT_EQ(s.preampSetting, c.setting);
+    EXPECT_EQ(t.screen.TextAt(40, 250), c.setting > 0 ? "preamp" + Digits(c.setting) : std::string(14, ' '));
+  }
+}
+
+TEST(ToggleAttenuator, OnOffAndNotAvailableAbove6m) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  ToggleAttenuator(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"RA01;"});
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"at", "on"}));
+  EXPECT_EQ(t.screen.TextAt(170, 250), "att");
+  ToggleAttenuator(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"RA00;"});
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"at", "off"}));
+  EXPECT_EQ(s.attenuatorOn, 0);
+
+  for (int band : {kBand2m, kBand70cm, kBandGeneral}) {
+    s.bandIndex = band;
+    ToggleAttenuator(t.panel);
+    EXPECT_TRUE(t.TakeSent().empty());
+    EXPECT_EQ(t.TakeSpoken(), (Strings{"at", "na"}));
+    EXPECT_EQ(s.attenuatorOn, 0);
+  }
+}
+
+TEST(ToggleNoiseBlanker, SendsTheLevelAndKeepsOtherLevelTargets) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.blankerLevel = 10;
+  ToggleNoiseBlanker(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"NL0010;"});
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"nb", "on"}));
+  EXPECT_EQ(s.levelTarget, 2);
+  s.levelTarget = 3;
+  ToggleNoiseBlanker(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"NL0000;"});
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"nb", "off"}));
+  EXPECT_EQ(s.levelTarget, 3);
+  s.blankerLevel = 3;
+  ToggleNoiseBlanker(t.panel);
+  ToggleNoiseBlanker(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"NL0003;", "NL0000;"}));
+  EXPECT_EQ(s.levelTarget, 0);
+}
+
+TEST(ToggleNoiseReduction, OnWithItsLevelOffClearsTheLevelTarget) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  ToggleNoiseReduction(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"RL004;"});
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"nr", "on"}));
+  EXPECT_EQ(s.levelTarget, 3);
+  EXPECT_EQ(t.screen.TextAt(310, 250), "nr");
+  s.levelTarget = 2;
+  ToggleNoiseReduction(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"RL000;"});
+  EXPECT_EQ(s.levelTarget, 0);
+  s.reductionLevel = 10;
+  ToggleNoiseReduction(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"RL010;"});
+}
+
+TEST(ToggleProcessor, OnReadsTheLevelBack) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  t.Answer("PL;", "PL050;");
+  ToggleProcessor(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"PR01;", "PL;"}));
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "on", "delay"}));
+  EXPECT_EQ(s.processorOn, 1);
+  EXPECT_EQ(s.processorLevel, 50);
+  EXPECT_EQ(s.levelTarget, 5);
+  EXPECT_EQ(t.screen.TextAt(550, 250), "spc");
+
+  ToggleProcessor(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"PR00;"});
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "off"}));
+  EXPECT_EQ(s.processorOn, 0);
+  EXPECT_EQ(s.levelTarget, 0);
+}
+
+TEST(ReadProcessorLevel, KeepsTheLevelWithoutAUsableAnswer) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.processorLevel = 30;
+  for (const char* reply : {"", "PL", "PL0x;", "?;"}) {
+    t.ports.Receive(ControlPanel::kPort, reply);
+    ReadProcessorLevel(t.panel);
+    EXPECT_EQ(s.processorLevel, 30) << reply;
+  }
+  t.ports.Receive(ControlPanel::kPort, "FA014250000;PL070;");
+  ReadProcessorLevel(t.panel);
+  EXPECT_EQ(s.processorLevel, 70);
+}
+
+TEST(ToggleBreakInAndVox, SwitchAndShow) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.radioMode = kCw;
+  ToggleBreakIn(t.panel);
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"bkin", "on"}));
+  EXPECT_EQ(t.screen.TextAt(620, 250), "bin ");
+  ToggleBreakIn(t.panel);
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"bkin", "off"}));
+  EXPECT_EQ(s.breakInOn, 0);
+  s.radioMode = kUsb;
+  ToggleVox(t.panel);
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"vox", "on"}));
+  EXPECT_EQ(t.screen.TextAt(620, 250), "vox");
+  ToggleVox(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"BI1;", "BI0;", "VX1;", "VX0;"}));
+  EXPECT_EQ(s.voxOn, 0);
+}
+
+}  // namespace
+}  // namespace kelvaro

@@ -1,0 +1,296 @@
+#include "controls/stepping.h"
+
+#include <algorithm>
+#include <string>
+
+#include "controls/bands.h"
+#include "link/cat.h"
+#include "memory/band_records.h"
+#include "speech/phrase.h"
+
+namespace kelvaro {
+namespace {
+
+// entryState values whose quantity the arrows adjust.
+enum StepTarget {
+  kStepFrequency = 0,
+  kStepBand = 1,
+  kStepWidth = 2,
+  kStepPower = 3,
+  kStepRfGain = 4,
+  kStepAfGain = 7,
+  kStepLevel = 10,
+  kStepKeyer = 11,
+  kStepMicGain = 12,
+};
+
+// levelTarget values.
+enum LevelTarget { kMonitor = 1, kBlanker = 2, kReduction = 3, kContour = 4, kProcessor = 5 };
+
+void Send(Panel& panel, const std::string& command) {
+  panel.state.commandText = command;
+  SendCommand(panel);
+}
+
+void StepFrequency(PanelState& s, int direction) {
+  const int32_t step = s.radioMode == kCw ? 500 : 1000;
+  const int64_t hz = static_cast<int64_t>(s.frequencyHz) + direction * step;
+  s.frequencyHz = static_cast<int32_t>(std::clamp<int64_t>(hz, 0, 999999999));
+}
+
+void StepBand(Panel& panel, int direction) {
+  PanelState& s = panel.state;
+  const int kept = std::clamp<int32_t>(s.bandIndex, 0, kBandGeneral + 1);
+  StoreBandRecord(panel);
+  s.bandIndex = kept + direction;
+  if (direction > 0) {
+    if (s.bandIndex == kBandGeneral) {
+      PlayPhrase(panel, "band");
+      PlayPhrase(panel, "un");
+    }
+    s.toneActive = 0;
+    s.toneCode = "999";
+    // The rotation covers bands 1..13; from general coverage too it goes on
+    // to 160 m.
+    if (s.bandIndex >= kBandGeneral) s.bandIndex = kBand160m;
+  } else if (s.bandIndex <= 0) {
+    s.bandIndex = kBand70cm;
+  }
+  s.bandQuiet = 1;
+  SelectBand(panel);
+  RecallBand(panel);
+}
+
+void StepWidth(Panel& panel, int direction) {
+  PanelState& s = panel.state;
+  s.limitQuiet = 0;
+  s.widthIndex = std::clamp<int32_t>(s.widthIndex, 0, 99);
+  const bool sideband = s.radioMode < kCw;
+  const bool cw = s.radioMode == kCw;
+  if (direction > 0) {
+    if (s.widthIndex == 21 && sideband) s.widthIndex = 20;
+    if (s.widthIndex > 12 && cw) s.widthIndex = 12;
+    s.widthIndex += 1;
+    if (cw && s.widthIndex == 11) Send(panel, "NA00");
+  } else {
+    if (s.widthIndex == 9 && sideband) s.widthIndex = 10;
+    if (s.widthIndex < 1 && cw) s.widthIndex = 0;
+    s.widthIndex -= 1;
+    if (cw && s.widthIndex == 10) Send(panel, "NA01");
+  }
+  // AM and FM send their width as it stands; the step keeps it within the
+  // widths the radio has, so it always fits the command.
+  if (!sideband && !cw) s.widthIndex = std::clamp<int32_t>(s.widthIndex, 1, 21);
+  SendWidth(panel);
+}
+
+void StepPower(Panel& panel, int direction) {
+  PanelState& s = panel.state;
+  int32_t& p = s.powerSetting;
+  p = std::clamp<int32_t>(p, 0, 999);
+  if (direction > 0) {
+    p += p < 10 ? 1 : 10;
+    if (s.powerClass < 0 && p > 5) {
+      p = 6;
+      PlayPhrase(panel, "max");
+    }
+    if (s.powerClass == 0 && p > 9) {
+      p = 10;
+      PlayPhrase(panel, "max");
+    }
+    if (s.powerClass == 1 && s.bandIndex > kBand6m && p > 49) {
+      p = 50;
+      PlayPhrase(panel, "max");
+    }
+    if (s.powerClass == 1 && p > 99) {
+      p = 100;
+      PlayPhrase(panel, "max");
+    }
+  } else {
+    p -= p < 11 ? 1 : 10;
+    if (s.powerClass < 1) {
+      if (p < 2) PlayPhrase(panel, "min");
+      if (p < 1) p = 1;
+    } else {
+      if (p < 6) PlayPhrase(panel, "min");
+      if (p < 5) p = 5;
+    }
+  }
+  SendPower(panel);
+}
+
+void StepRfGain(Panel& panel, int direction) {
+  PanelState& s = panel.state;
+  s.rfGain = std::clamp<int32_t>(s.rfGain, 0, 255);
+  if (direction > 0) {
+    s.rfGain += 20;
+    if (s.rfGain > 240) s.rfGain = 255;
+    SendRfGain(panel);
+    if (s.rfGain == 255) PlayPhrase(panel, "max");
+  } else {
+    s.rfGain -= 20;
+    if (s.rfGain < 20) s.rfGain = 0;
+    SendRfGain(panel);  // speaks "min" at 0
+  }
+}
+
+void StepAfGain(Panel& panel, int direction) {
+  PanelState& s = panel.state;
+  s.afGain = std::clamp<int32_t>(std::clamp<int32_t>(s.afGain, 0, 250) + direction * 10, 0, 250);
+  Send(panel, "AG0" + ZeroPad(s.afGain, 3));
+  if (direction > 0 && s.afGain == 250) PlayPhrase(panel, "max");
+}
+
+// One level step of 1 up to 10 (noise blanker and reduction), "max" at 10 and
+// "min" at 1, before the command.
+void StepTenLevel(Panel& panel, int32_t& level, int direction) {
+  level = std::clamp<int32_t>(level, 0, 11) + direction;
+  if (level > 9) {
+    level = 10;
+    PlayPhrase(panel, "max");
+  }
+  if (level < 2) {
+    level = 1;
+    PlayPhrase(panel, "min");
+  }
+}
+
+void StepLevel(Panel& panel, int direction) {
+  PanelState& s = panel.state;
+  switch (s.levelTarget) {
+    case kMonitor:
+      s.monitorLevel = std::clamp<int32_t>(s.monitorLevel, 0, 105) + direction * 5;
+      if (direction > 0 && s.monitorLevel >= 100) {
+        s.monitorLevel = 100;
+        PlayPhrase(panel, "max");
+      }
+      if (s.monitorLevel < 5) {
+        s.monitorLevel = 1;
+        PlayPhrase(panel, "min");
+      }
+      s.monitorLevel = std::min<int32_t>(s.monitorLevel, 100);
+      Send(panel, "ML1" + ZeroPad(s.monitorLevel, 3));
+      break;
+    case kBlanker:
+      StepTenLevel(panel, s.blankerLevel, direction);
+      Send(panel, "NL0" + ZeroPad(s.blankerLevel, 3));
+      break;
+    case kReduction:
+      StepTenLevel(panel, s.reductionLevel, direction);
+      Send(panel, "RL0" + ZeroPad(s.reductionLevel, 2));
+      break;
+    case kContour:
+      s.contourHz = std::clamp<int32_t>(s.contourHz, 0, 3300) + direction * 100;
+      if (s.contourHz > 3200) s.contourHz = 3200;
+      if (s.contourHz < 100) s.contourHz = 10;
+      Send(panel, "CO01" + ZeroPad(s.contourHz, 4));
+      if (direction > 0 && s.contourHz == 3200) PlayPhrase(panel, "max");
+      if (direction < 0 && s.contourHz == 10) PlayPhrase(panel, "min");
+      break;
+    case kProcessor:
+      s.processorLevel = std::clamp<int32_t>(s.processorLevel, 0, 110) + direction * 10;
+      if (s.processorLevel >= 100) {
+        s.processorLevel = 100;
+        if (direction > 0) PlayPhrase(panel, "max");
+      }
+      if (s.processorLevel < 1) {
+        s.processorLevel = 0;
+        PlayPhrase(panel, "min");
+      }
+      Send(panel, "PL" + ZeroPad(s.processorLevel, 3));
+      break;
+    default:
+      break;
+  }
+}
+
+void StepKeyer(Panel& panel, int direction) {
+  PanelState& s = panel.state;
+  s.keyerSpeed = std::clamp<int32_t>(std::clamp<int32_t>(s.keyerSpeed, 4, 60) + direction, 4, 60);
+  if (s.keyerSpeed == 60) PlayPhrase(panel, "max");
+  if (s.keyerSpeed == 4) PlayPhrase(panel, "min");
+  SendKeyerSpeed(panel);
+}
+
+void StepMicGain(Panel& panel, int direction) {
+  PanelState& s = panel.state;
+  s.micGain = std::clamp<int32_t>(s.micGain, 0, 101) + direction;
+  if (s.micGain > 100) {
+    s.micGain = 100;
+    PlayPhrase(panel, "max");
+  }
+  if (s.micGain < 0) {
+    s.micGain = 0;
+    PlayPhrase(panel, "min");
+  }
+  s.meterPeak = 0;
+  SendMicGain(panel);
+}
+
+void Step(Panel& panel, int direction) {
+  switch (panel.state.entryState) {
+    case kStepFrequency: StepFrequency(panel.state, direction); break;
+    case kStepBand: StepBand(panel, direction); break;
+    case kStepWidth: StepWidth(panel, direction); break;
+    case kStepPower: StepPower(panel, direction); break;
+    case kStepRfGain: StepRfGain(panel, direction); break;
+    case kStepAfGain: StepAfGain(panel, direction); break;
+    case kStepLevel: StepLevel(panel, direction); break;
+    case kStepKeyer: StepKeyer(panel, direction); break;
+    case kStepMicGain: StepMicGain(panel, direction); break;
+    default: break;  // the entries own their keys
+  }
+}
+
+}  // namespace
+
+void StepUp(Panel& panel) { Step(panel, +1); }
+void StepDown(Panel& panel) { Step(panel, -1); }
+
+void SendPower(Panel& panel) {
+  PanelState& s = panel.state;
+  // The radio takes 1..100 W; the panel's value follows what is sent.
+  s.powerSetting = std::clamp<int32_t>(s.powerSetting, 1, 100);
+  Send(panel, "PC" + ZeroPad(s.powerSetting, 3));
+}
+
+void SendRfGain(Panel& panel) {
+  PanelState& s = panel.state;
+  s.rfGain = std::clamp<int32_t>(s.rfGain, 0, 255);
+  if (s.rfGain == 0) PlayPhrase(panel, "min");
+  Send(panel, "RG0" + ZeroPad(s.rfGain, 3));
+}
+
+void SendMicGain(Panel& panel) {
+  PanelState& s = panel.state;
+  s.micGain = std::clamp<int32_t>(s.micGain, 0, 100);
+  Send(panel, "MG" + ZeroPad(s.micGain, 3));
+}
+
+void SendKeyerSpeed(Panel& panel) {
+  PanelState& s = panel.state;
+  s.keyerSpeed = std::clamp<int32_t>(s.keyerSpeed, 4, 60);
+  Send(panel, "KS0" + ZeroPad(s.keyerSpeed, 2));
+}
+
+void SendWidth(Panel& panel) {
+  PanelState& s = panel.state;
+  s.commandText = "SH0";
+  if (s.radioMode < kCw) {
+    s.widthIndex = std::clamp<int32_t>(s.widthIndex, 9, 21);
+    s.ssbWidth = s.widthIndex;
+    if (s.widthIndex == 21 && s.limitQuiet == 0) PlayPhrase(panel, "max");
+    if (s.widthIndex == 9 && s.limitQuiet == 0) PlayPhrase(panel, "min");
+  } else if (s.radioMode == kCw) {
+    s.widthIndex = std::clamp<int32_t>(s.widthIndex, 1, 12);
+    s.cwWidth = s.widthIndex;
+    if (s.widthIndex > 11 && s.limitQuiet == 0) PlayPhrase(panel, "max");
+  }
+  if (s.widthIndex == 1 && s.limitQuiet == 0) PlayPhrase(panel, "min");
+  // AM and FM send the width as it stands; two digits is the command's width.
+  s.commandText += ZeroPad(std::clamp<int32_t>(s.widthIndex, 0, 99), 2);
+  SendCommand(panel);
+  s.limitQuiet = 0;
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,107 @@
+#include "controls/tones.h"
+
+#include <algorithm>
+
+#include "link/cat.h"
+#include "memory/band_records.h"
+#include "speech/phrase.h"
+
+namespace kelvaro {
+namespace {
+
+bool AllDigits(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Phrases of this file are silent while a memory channel is being recalled.
+void Say(Panel& panel, std::string_view name) {
+  if (panel.state.channelRecall != 1) PlayPhrase(panel, name);
+}
+
+void Send(Panel& panel, std::string_view command) {
+  panel.state.commandText = command;
+  SendCommand(panel);
+}
+
+}  // namespace
+
+char DcsBankDigit(std::string_view toneCode) {
+  if (toneCode.size() != 3 || !AllDigits(toneCode)) return '0';
+  // The radio's DCS list runs 000..103. Typed codes 700..803 are list numbers
+  // 0..103, so 8xx lies in its second hundred; 500..503 are another way to
+  // type 100..103.
+  return toneCode[0] == '8' || toneCode[0] == '5' ? '1' : '0';
+}
+
+std::string DcsCodeCommand(std::string_view toneCode) {
+  std::string code = RecordToneCode(toneCode);
+  return "CN01" + std::string(1, DcsBankDigit(code)) + Right(code, 2);
+}
+
+std::string RepeaterOffsetCommand(int band, std::string_view offsetKhz) {
+  int khz = 0;
+  if (!offsetKhz.empty() && offsetKhz.size() <= 4 && AllDigits(offsetKhz)) khz = IntFromText(offsetKhz);
+  switch (band) {
+    case kBand10m: return "EX010316" + ZeroPad(khz, 4);
+    case kBand6m: return "EX010317" + ZeroPad(khz, 4);
+    case kBand2m: return "EX010318" + ZeroPad(khz / 50, 4);
+    case kBand70cm: return "EX010319" + ZeroPad(khz / 50, 4);
+    default: return {};
+  }
+}
+
+void SendToneSquelch(Panel& panel) {
+  PanelState& s = panel.state;
+  // A typed tone may have fewer than three digits ("12"); the radio and the
+  // band records take three. Without a tone number nothing is sent.
+  const std::string code = RecordToneCode(s.toneCode);
+  if (code == "999") return;
+  s.toneCode = code;
+
+  if (s.dcsTone == 0) {
+    Say(panel, "ctcss");
+    s.commandText = "CN00" + code;
+    if (s.toneBusy == 1) {
+      Say(panel, "on");
+    } else {
+      for (char digit : code) Say(panel, std::string(1, digit));
+    }
+    SendCommand(panel);
+    Send(panel, code[0] > '4' ? "CT03" : "CT01");
+    return;
+  }
+
+  Send(panel, code[0] > '6' ? "EX0863" : "EX0860");
+  Say(panel, "dcs");
+  Say(panel, "on");
+  Send(panel, DcsCodeCommand(code));
+}
+
+void SendRepeaterShift(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.repeaterOn < 2) Say(panel, "repeater");
+
+  if (s.repeaterOn > 0) {
+    if (s.repeaterOn == 1) Say(panel, "off");
+    s.repeaterOn = 0;
+    s.splitOn = 0;
+    Send(panel, "OS00");
+    return;
+  }
+
+  const int band = s.bandIndex;
+  if (RepeaterOffsetCommand(band, "0000").empty()) {
+    // No repeater offset exists for this band: nothing is switched on.
+    Say(panel, "na");
+    return;
+  }
+  s.repeaterOn = 1;
+  s.currentShiftSign[band] = s.standardShiftSign[band] == "+" ? "+" : "-";
+  s.currentShiftKhz[band] = s.standardShiftKhz[band];
+  Send(panel, RepeaterOffsetCommand(band, s.currentShiftKhz[band]));
+  Send(panel, s.currentShiftSign[band] == "+" ? "OS01" : "OS02");
+  Say(panel, "on");
+  if (s.toneActive == 1) Send(panel, s.dcsTone == 1 ? "CT03" : "CT01");
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,175 @@
+#include "memory/band_records.h"
+
+#include <algorithm>
+
+#include "link/cat.h"
+#include "memory/records.h"
+
+namespace kelvaro {
+namespace {
+
+bool AllDigits(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsNineDigits(std::string_view text) { return text.size() == 9 && AllDigits(text); }
+
+bool IsBandNumber(int band) { return band >= 1 && band <= kBandCount; }
+
+bool HasRepeaterMenu(int band) { return band >= kBand10m && band <= kBand70cm; }
+
+// The frequency of the last frequency answer as nine digits, or "" when that
+// answer does not end in nine digits (none has come yet, or it was garbled).
+std::string ReplyFrequencyDigits(const PanelState& s) {
+  std::string digits = Right(s.lastFreqReply, 9);
+  return IsNineDigits(digits) ? digits : std::string();
+}
+
+char ModeDigit(const PanelState& s, std::string_view record) {
+  if (s.radioMode >= kLsb && s.radioMode <= kFmWide) return static_cast<char>('0' + s.radioMode);
+  char stored = CharAt(record, 2);
+  return stored >= '1' && stored <= '7' ? stored : '2';
+}
+
+char PreampDigit(const PanelState& s) {
+  return static_cast<char>('0' + std::clamp<int32_t>(s.preampSetting, 0, 2));
+}
+
+// The offset in kHz as the four digits a record and the radio's menu take.
+std::string FourDigitOffset(std::string_view khz) {
+  if (khz.empty() || khz.size() > 4 || !AllDigits(khz)) return "0000";
+  return ZeroPad(IntFromText(khz), 4);
+}
+
+}  // namespace
+
+int BandOfMegahertz(long long mhz) {
+  switch (mhz) {
+    case 1: return kBand160m;
+    case 3: return kBand80m;
+    case 5: return kBand60m;
+    case 7: return kBand40m;
+    case 10: return kBand30m;
+    case 14: return kBand20m;
+    case 18: return kBand17m;
+    case 21: return kBand15m;
+    case 24: return kBand12m;
+    case 28:
+    case 29: return kBand10m;
+    default: break;
+  }
+  if (mhz >= 50 && mhz <= 54) return kBand6m;
+  if (mhz >= 144 && mhz <= 148) return kBand2m;
+  if (mhz >= 420 && mhz <= 449) return kBand70cm;
+  return kBandGeneral;
+}
+
+std::string RecordToneCode(std::string_view toneCode) {
+  if (toneCode.empty() || toneCode.size() > 3 || !AllDigits(toneCode)) return "999";
+  return ZeroPad(IntFromText(toneCode), 3);
+}
+
+std::string RepeaterShiftPart(const PanelState& s, int band) {
+  if (!HasRepeaterMenu(band)) return {};
+  std::string sign = s.currentShiftSign[band] == "+" ? "+" : "-";
+  return sign + "0000" + FourDigitOffset(s.currentShiftKhz[band]);
+}
+
+std::string BandRecordBody(const PanelState& s) {
+  const int band = s.bandIndex;
+  if (!IsBandNumber(band)) return {};
+  std::string_view record = s.bandRecords[band];
+  // The radio's frequency; before the first answer the panel's own value.
+  std::string live = ReplyFrequencyDigits(s);
+  if (live.empty()) live = ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
+  // Digits kept from the stored record. A record written in repeater
+  // operation holds the shift where VFO B would be; the live frequency then
+  // stands in, so the record keeps its layout.
+  std::string keptA = Mid(record, 4, 9);
+  if (!IsNineDigits(keptA)) keptA = live;
+  std::string keptB = Mid(record, 14, 9);
+  if (!IsNineDigits(keptB)) keptB = live;
+
+  const bool repeater = s.repeaterOn == 1 && HasRepeaterMenu(band);
+  std::string text;
+  text += repeater ? '5' : (s.splitOn == 1 ? '1' : '0');
+  text += ModeDigit(s, record);
+  if (s.splitOn == 1) {
+    text += "A" + keptA + "B" + live;
+  } else {
+    text += "A" + live + "B" + keptB;
+  }
+  if (repeater) text = Left(text, 13) + RepeaterShiftPart(s, band);
+  return text;
+}
+
+void BandFromFrequency(Panel& panel) {
+  PanelState& s = panel.state;
+  s.bandRecordable = 1;
+  std::string digits = ReplyFrequencyDigits(s);
+  if (digits.empty()) {
+    // No usable frequency: the band stays as it is and nothing may be kept.
+    s.bandRecordable = 0;
+    return;
+  }
+  s.bandIndex = BandOfMegahertz(IntFromText(digits) / 1000000);
+  if (s.bandIndex < kBand10m && s.radioMode > kAm) s.bandRecordable = 0;
+  if (s.bandIndex < kBand2m && s.radioMode == kC4fm) s.bandRecordable = 0;
+}
+
+void BandFromEnteredMhz(Panel& panel) {
+  PanelState& s = panel.state;
+  s.bandIndex = kBandGeneral;
+  if (s.toneActive == 1) {
+    s.commandText = "CT00";
+    SendCommand(panel);
+    s.toneActive = 0;
+    s.toneCode = "999";
+  }
+  s.bandIndex = BandOfMegahertz(s.freqEntryNumber);
+  if (s.bandIndex == kBandGeneral && s.splitOn == 1) s.splitOn = 0;
+}
+
+void StoreBandRecord(Panel& panel) {
+  PanelState& s = panel.state;
+  BandFromFrequency(panel);
+  if (s.bandRecordable == 0 || !IsBandNumber(s.bandIndex)) return;
+  s.workText = BandRecordBody(s);
+  if (s.passThroughSeen == 0) {
+    s.bandRecords[s.bandIndex] = s.workText.str() + RecordToneCode(s.toneCode) + PreampDigit(s);
+  }
+}
+
+void AppendRepeaterShift(Panel& panel) {
+  PanelState& s = panel.state;
+  // Only bands 10..13 have a shift of their own; elsewhere workText keeps its
+  // VFO-B digits rather than losing them.
+  if (!HasRepeaterMenu(s.bandIndex)) return;
+  s.workText = Left(s.workText, 13) + RepeaterShiftPart(s, s.bandIndex);
+}
+
+void CancelSplit(Panel& panel) {
+  PanelState& s = panel.state;
+  s.splitOn = 0;
+  s.commandText = "ST0";
+  SendCommand(panel);
+
+  std::string_view vfo = s.bandVfoText;
+  const char letter = CharAt(vfo, 1);
+  const bool vfoUsable = vfo.size() == 10 && (letter == 'A' || letter == 'B') &&
+                         IsNineDigits(vfo.substr(1));
+  if (vfoUsable) {
+    s.commandText = "F" + std::string(vfo);
+    SendCommand(panel);
+  }
+
+  if (s.passThroughSeen != 0 || !IsBandNumber(s.bandIndex) || letter != 'A' || !vfoUsable) return;
+  std::string_view old = s.bandRecords[s.bandIndex];
+  if (!IsBandRecord(old)) return;
+  // Split is off now: flag "0", the stored mode, the restored VFO A, and the
+  // rest of the old record (VFO B, tone, preamp).
+  std::string rewritten = "0" + Mid(old, 2, 1) + std::string(vfo) + Mid(old, 13);
+  if (IsBandRecord(rewritten)) s.bandRecords[s.bandIndex] = rewritten;
+}
+
+}  // namespace kelvaro
