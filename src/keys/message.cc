@@ -1,6 +1,7 @@
 #include "keys/message.h"
 
 #include "app/debug_log.h"
+#include "keys/timer_tick.h"
 
 namespace kelvaro {
 namespace {
@@ -22,6 +23,7 @@ void HandleWindowMessage(Panel& panel, const WindowMessage& message) {
       panel.state.runFlag = 0;
       return;
     case kMsgTimer:
+      TimerTick(panel);
       return;
     case kMsgKeyDown:
       HandleKeyDown(panel, message.param);

@@ -1,6 +1,11 @@
 #include "link/identify.h"
 
 #include "app/debug_log.h"
+#include "controls/bands.h"
+#include "controls/modes.h"
+#include "controls/stepping.h"
+#include "controls/tones.h"
+#include "display/panel_display.h"
 #include "link/cat.h"
 #include "memory/memory_banks.h"
 #include "speech/phrase.h"
@@ -25,6 +30,152 @@ void EndAfterRefusal(Panel& panel) {
   panel.processEnded = true;
 }
 
+void Send(Panel& panel, std::string_view command) {
+  panel.state.commandText = command;
+  SendCommand(panel);
+}
+
+// Sends a query and leaves scratchInt at the position of `code` in the
+// answer (0 when it is absent).
+void Query(Panel& panel, std::string_view command, std::string_view code) {
+  Send(panel, command);
+  PauseBriefly(panel);
+  ReadReply(panel);
+  panel.state.scratchInt = Find(panel.state.replyText, code);
+}
+
+// The `count` characters from position p of the answer as a number, when they
+// are all digits; a garbled answer counts as no answer.
+bool DigitsAt(std::string_view reply, int p, int count, int32_t* value) {
+  std::string digits = Mid(reply, p, count);
+  if (static_cast<int>(digits.size()) != count) return false;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+  }
+  *value = IntFromText(digits);
+  return true;
+}
+
+// The band's repeater shift as stored with its record, sent at start.
+void RestoreRepeaterShift(Panel& panel, std::string_view record) {
+  PanelState& s = panel.state;
+  const int band = s.bandIndex;
+  if (band < kBand10m || band > kBand70cm) {
+    // No repeater offsets exist outside 10 m to 70 cm: the shift is cleared.
+    s.repeaterOn = 2;
+    SendRepeaterShift(panel);
+    return;
+  }
+  s.repeaterOn = 1;
+  s.scratchText = Mid(record, 14, 1);
+  s.workText = Mid(record, 19, 4);
+  s.currentShiftSign[band] = s.scratchText;
+  s.currentShiftKhz[band] = s.workText;
+  Send(panel, RepeaterOffsetCommand(band, s.workText));
+  Send(panel, s.scratchText == "+" ? "OS01" : "OS02");
+}
+
+// Brings radio and panel into a known state once the radio is accepted.
+void SetUpRadio(Panel& panel) {
+  PanelState& s = panel.state;
+  Send(panel, "EX0307040");
+  Send(panel, "EX030705" + ZeroPad(s.powerSetting, 3));
+  SelectBand(panel);
+  PauseBriefly(panel);
+  const std::string record = s.bandRecords[s.bandIndex].str();
+  Send(panel, "F" + Mid(record, 3, 10));
+
+  s.radioMode = IntFromText(Mid(record, 2, 1));
+  if (s.radioMode == kFmWide) s.fmWide = 1;
+  s.savedMode = s.radioMode;
+  ApplyMode(panel);
+
+  s.toneCode = "999";
+  s.toneActive = 0;
+  s.dcsTone = 0;
+  if (s.radioMode >= kFmNarrow && s.radioMode <= kFmWide) {
+    if (CharAt(record, 1) == '5') {
+      RestoreRepeaterShift(panel, record);
+    } else {
+      s.repeaterOn = 2;
+      SendRepeaterShift(panel);
+    }
+    s.toneCode = Mid(record, 23, 3);
+    if (s.toneCode != "999") {
+      s.toneActive = 1;
+      if (IntFromText(s.toneCode) > 499) s.dcsTone = 1;
+      SendToneSquelch(panel);
+    }
+  }
+
+  Send(panel, "RA00");
+  Send(panel, "NL0000");
+  s.agcIndex = 2;
+  Send(panel, "CO000000");
+
+  int32_t value = 0;
+  Query(panel, "GT0", "GT0");
+  if (s.scratchInt > 0 && DigitsAt(s.replyText, s.scratchInt + 3, 1, &value) && value >= 1 && value <= 4) {
+    s.agcIndex = value;
+  } else {
+    s.agcIndex = 2;
+    Send(panel, "GT02");
+  }
+
+  if (s.bandIndex < kBand2m) SendPower(panel);
+
+  s.tunerArmed = 0;
+  Query(panel, "AG0", "AG");
+  if (s.scratchInt > 0 && DigitsAt(s.replyText, s.scratchInt + 3, 3, &value)) {
+    s.afGain = value;
+  } else {
+    s.afGain = 30;
+    Send(panel, "AG0030");
+  }
+
+  Query(panel, "ML0", "ML0");
+  if (s.scratchInt > 0 && CharAt(s.replyText, s.scratchInt + 3) == '1') s.monitorOn = 1;
+  Query(panel, "ML1", "ML1");
+  if (s.scratchInt > 0 && DigitsAt(s.replyText, s.scratchInt + 3, 3, &value)) s.monitorLevel = value;
+
+  Query(panel, "PC", "PC");
+  s.powerClass = 1;
+  if (s.scratchInt > 0) {
+    s.scratchText = Mid(s.replyText, s.scratchInt + 2, 1);
+    if (s.scratchText == "1") {
+      s.powerSetting = 10;
+      s.powerClass = 0;
+      if (Mid(s.replyText, s.scratchInt + 3, 3) == "006") {
+        s.powerClass = -1;
+        s.powerSetting = 6;
+      }
+    }
+  }
+
+  Query(panel, "PR0", "PR");
+  s.processorOn = 0;
+  if (s.scratchInt > 0 && IntFromText(Mid(s.replyText, s.scratchInt + 3)) == 1) s.processorOn = 1;
+
+  Query(panel, "AC", "AC");
+  if (s.powerClass < 1) {
+    Send(panel, "AC000");
+  } else {
+    Send(panel, s.tunerState == 0 || s.tunerState == 2 ? "AC101" : "AC100");
+  }
+
+  Query(panel, "VX", "VX");
+  if (s.scratchInt > 0 && DigitsAt(s.replyText, s.scratchInt + 2, 1, &value)) s.voxOn = value > 1 ? 0 : value;
+  Query(panel, "BI", "BI");
+  if (s.scratchInt > 0 && DigitsAt(s.replyText, s.scratchInt + 2, 1, &value)) s.breakInOn = value > 1 ? 0 : value;
+
+  DrawStatusLine(panel);
+  s.preampSetting = 0;
+  if (Right(record, 1) == "1") s.preampSetting = 1;
+  if (Right(record, 1) == "2") s.preampSetting = 2;
+
+  if (s.passThroughPort > 0) OpenPortSequence(panel, s.passThroughPort);
+}
+
 }  // namespace
 
 void IdentifyRadio(Panel& panel) {
@@ -40,6 +191,7 @@ void IdentifyRadio(Panel& panel) {
     EndAfterRefusal(panel);
     return;
   }
+  SetUpRadio(panel);
 }
 
 }  // namespace kelvaro

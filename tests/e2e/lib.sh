@@ -35,22 +35,27 @@ finish() {
 }
 
 # A configuration with the radio on COM 5; $1 = line 6 (power off at exit),
-# $2 = line 12 (debug log).
+# $2 = line 12 (debug log), $3 = the pass-through port (0 none).
 write_config() {
-  printf 'com=05\r\nspeed=38400\r\npower=050\r\nmic=0\r\ntun=0\r\npwroff=%s\r\n10m  =-100\r\n6m  =-500\r\n2m  =-600\r\n70cm =+5000\r\nvport= 0\r\ndebug=%s\r\n' \
-    "${1:-0}" "${2:-1}" > "$WORK/kelvaro.cfg"
+  printf 'com=05\r\nspeed=38400\r\npower=050\r\nmic=0\r\ntun=0\r\npwroff=%s\r\n10m  =-100\r\n6m  =-500\r\n2m  =-600\r\n70cm =+5000\r\nvport= %s\r\ndebug=%s\r\n' \
+    "${1:-0}" "${3:-0}" "${2:-1}" > "$WORK/kelvaro.cfg"
 }
 
 use_phrases() { cp -r "$WAVE_DIR" "$WORK/wave"; }
 
 # Starts the simulated radio linked as com5 with its command log; extra
-# arguments go to it. Waits until the link exists.
+# arguments go to it. Waits until the link exists. `sim_control LINE` types a
+# line on its control input (turn the dial, unplug ...).
 start_sim() {
-  "$SIM" --link "$WORK/com5" --log "$WORK/sim.log" "$@" > "$WORK/sim.out" 2>&1 < <(sleep 100000) &
+  mkfifo "$WORK/sim.ctl"
+  "$SIM" --link "$WORK/com5" --log "$WORK/sim.log" "$@" > "$WORK/sim.out" 2>&1 < "$WORK/sim.ctl" &
   SIM_PID=$!
+  exec 3> "$WORK/sim.ctl"
   for _ in $(seq 100); do [ -e "$WORK/com5" ] && return 0; sleep 0.05; done
   fail "the simulated radio made no link"; finish
 }
+
+sim_control() { echo "$1" >&3; }
 
 # Starts the panel in the working folder with the speech log.
 start_panel() {

@@ -1,0 +1,85 @@
+#include "keys/timer_tick.h"
+
+#include "app/debug_log.h"
+#include "link/cat.h"
+#include "link/passthrough.h"
+#include "link/reply.h"
+#include "speech/speak.h"
+
+namespace kelvaro {
+namespace {
+
+void SendPhase(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.passThroughPort > 0) RelayPassThrough(panel);
+  std::string poll = "FA";
+  if (s.pollAlternate == 1) {
+    poll = (s.tuneActive == 1 || s.txState > 0) ? "RM6" : "SM0";
+    // During the mic-gain watch the meter slot reads the mic meter, whose
+    // peaks the reply phase reports.
+    if (s.micGainWatch > 0) poll = "RM4";
+  }
+  s.pollAlternate = 1 - s.pollAlternate;
+  if (poll != "RM6") {
+    s.commandText = poll;
+    SendCommand(panel);
+  }
+  s.pollPending = 1;
+}
+
+// The three characters after a code found at position p, as a number.
+int32_t ReadingAfter(std::string_view reply, int p) { return IntFromText(Mid(reply, p + 3, 3)); }
+
+void ReplyPhase(Panel& panel) {
+  PanelState& s = panel.state;
+  s.pollPending = 0;
+  s.bytesWaiting = panel.ports.BytesWaiting(s.comPort);
+  if (s.bytesWaiting < 1) return;
+  s.replyText = panel.ports.ReadPort(s.comPort, 255);
+  s.bytesWaiting = static_cast<int32_t>(s.replyText.size());
+  if (s.debugLog == 1) WriteLogLine(panel, "RX=" + s.replyText.str());
+
+  std::string code = Left(s.replyText, 2);
+  if (code == "FA" || code == "FB") InterpretReply(panel);
+  if (Left(s.replyText, 2) == "SM") {
+    // Shown on the panel on every poll, but spoken only on request: the
+    // phrases are looked up in a folder that does not exist.
+    s.sMeterValue = IntFromText(Mid(s.replyText, 4, 3));
+    s.waveFolder = "xx";
+    SpeakSMeter(panel);
+    s.waveFolder = "wave\\";
+  }
+  int p = Find(s.replyText, "RM6");
+  if (p > 0) {
+    std::string reading = Mid(s.replyText, p + 3, 3);
+    if (s.txState > 0 && s.txHoldoff == 0) {
+      // Peak hold while transmitting.
+      if (IntFromText(reading) > IntFromText(s.txMeterText)) s.txMeterText = reading;
+    } else {
+      s.txMeterText = reading;
+    }
+    if (s.txState == 0) SpeakSwr(panel);
+    if (s.txHoldoff > 0) --s.txHoldoff;
+  }
+  p = Find(s.replyText, "RM4");
+  if (p > 0 && s.micGainWatch > 0) {
+    int32_t reading = ReadingAfter(s.replyText, p);
+    if (reading > s.meterPeak) s.meterPeak = reading;
+    if (s.tickCount > 10) SpeakMeterPeak(panel);
+  }
+}
+
+}  // namespace
+
+void TimerTick(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.menuReadBusy == 1) return;
+  if (++s.tickCount > 20) s.tickCount = 0;
+  if (s.pollPending == 1) {
+    ReplyPhase(panel);
+  } else {
+    SendPhase(panel);
+  }
+}
+
+}  // namespace kelvaro

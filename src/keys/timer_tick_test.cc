@@ -1,0 +1,120 @@
+#include "keys/timer_tick.h"
+
+#include <gtest/gtest.h>
+
+#include "controls/controls_test_panel.h"
+#include "radio.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::ControlPanel;
+using testing::Strings;
+
+struct Ticking : ControlPanel {
+  Ticking() {
+    ports.SetResponder(kPort, [this](std::string_view bytes) { return radio.Feed(bytes); });
+    radio.Feed("FA014250000;");
+  }
+  void Tick(int n = 1) {
+    for (int i = 0; i < n; ++i) TimerTick(panel);
+  }
+  ftx1sim::Radio radio;
+};
+
+TEST(TimerTick, PollsFrequencyAndMeterInTurnAndReadsBetween) {
+  Ticking t;
+  PanelState& s = t.panel.state;
+  s.radioConnected = 0;
+  t.Tick();
+  EXPECT_EQ(t.TakeSent(), Strings{"FA;"});
+  t.Tick();  // the reply phase: the first answer announces the connection
+  EXPECT_EQ(t.TakeSent(), Strings{"PA00;"});  // with the preamp applied
+  EXPECT_EQ(s.radioConnected, 1);
+  EXPECT_EQ(t.TakeSpoken().back(), "connected");
+  t.radio.Control("signal 120");
+  t.Tick();
+  EXPECT_EQ(t.TakeSent(), Strings{"SM0;"});
+  t.Tick();  // the S-meter is shown, not spoken
+  EXPECT_EQ(s.sMeterValue, 120);
+  EXPECT_EQ(t.screen.TextAt(750, 45), "S8  ");
+  EXPECT_TRUE(t.TakeSpoken().empty());
+  EXPECT_EQ(s.waveFolder, "wave\\");
+  t.radio.Control("dial +1000");
+  t.Tick(2);  // the dial turned on the radio reaches the panel
+  EXPECT_EQ(s.frequencyHz, 14251000);
+  EXPECT_EQ(s.frequencyText, " 14.251000");
+}
+
+TEST(TimerTick, TickCountWrapsAfterTwenty) {
+  Ticking t;
+  PanelState& s = t.panel.state;
+  std::vector<int> counts;
+  for (int i = 0; i < 22; ++i) {
+    t.Tick();
+    counts.push_back(s.tickCount);
+  }
+  EXPECT_EQ(counts[0], 1);
+  EXPECT_EQ(counts[19], 20);
+  EXPECT_EQ(counts[20], 0);
+  EXPECT_EQ(counts[21], 1);
+  s.menuReadBusy = 1;  // quiet while a menu value is exchanged
+  t.TakeSent();
+  t.Tick(4);
+  EXPECT_TRUE(t.TakeSent().empty());
+  EXPECT_EQ(s.tickCount, 1);
+}
+
+TEST(TimerTick, TransmittingLeavesTheMeterSlotEmptyAndHoldsThePeak) {
+  Ticking t;
+  PanelState& s = t.panel.state;
+  s.txState = 10;
+  s.txHoldoff = 2;
+  t.Tick(8);
+  EXPECT_EQ(t.TakeSent(), (Strings{"FA;", "FA;"}));
+  // Readings that arrive (from an SWR query) are held at their peak once the
+  // hold-off has passed.
+  for (const char* reading : {"RM6040000;", "RM6030000;", "RM6090000;", "RM6050000;"}) {
+    t.ports.Receive(5, reading);
+    s.pollPending = 1;
+    t.Tick();
+  }
+  EXPECT_EQ(s.txHoldoff, 0);
+  EXPECT_EQ(s.txMeterText, "090");
+  EXPECT_TRUE(t.TakeSpoken().empty());  // no SWR report while transmitting
+}
+
+TEST(TimerTick, MicGainWatchPollsTheMicMeterAndReportsPeaks) {
+  Ticking t;
+  PanelState& s = t.panel.state;
+  s.micGainWatch = 1;
+  s.txState = 10;
+  t.radio.Control("ptt on");
+  t.Tick(3);
+  EXPECT_EQ(t.TakeSent(), (Strings{"FA;", "RM4;"}));
+  t.Tick(9);
+  EXPECT_GT(s.meterPeak, 0);
+  t.Tick(10);
+  Strings spoken = t.TakeSpoken();
+  ASSERT_FALSE(spoken.empty());
+  EXPECT_EQ(spoken.front(), "alc");
+  EXPECT_EQ(s.micGainWatch, 2);
+}
+
+TEST(TimerTick, GarbledAndOverlongRepliesAreHarmless) {
+  Ticking t;
+  PanelState& s = t.panel.state;
+  t.Tick(2);
+  const int32_t hz = s.frequencyHz;
+  for (const std::string& junk : {std::string("SM"), std::string("SMxyz;"), std::string(600, 'F'),
+                                  std::string("FA12;FA014250000;"), std::string("RM6"), std::string("\0\xff;", 3)}) {
+    t.ports.Receive(5, junk);
+    s.pollPending = 1;
+    t.Tick();
+    EXPECT_EQ(s.frequencyHz, hz);
+  }
+  EXPECT_LE(s.replyText.size(), 255u);
+}
+
+}  // namespace
+}  // namespace kelvaro

@@ -1,0 +1,145 @@
+#include "link/identify.h"
+
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+#include "controls/controls_test_panel.h"
+#include "radio.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::ControlPanel;
+using testing::Strings;
+
+// A panel on the in-memory FTX-1, started as the program does: configuration
+// values, InitialisePanel, then the identification.
+struct Identified : ControlPanel {
+  explicit Identified(ftx1sim::Options options = {}) : radio(options) {
+    ports.SetResponder(kPort, [this](std::string_view bytes) { return radio.Feed(bytes); });
+    PanelState& s = panel.state;
+    s.versionText = "3.5a";
+    s.waveFolder = "wave\\";
+    s.baudRate = 38400;
+    s.powerSetting = 50;
+    s.dcsEnabled = 1;
+  }
+  void Start() {
+    InitialisePanel(panel);
+    Clear();
+    IdentifyRadio(panel);
+  }
+  ftx1sim::Radio radio;
+};
+
+TEST(Identification, FactoryStartOn40mSendsTheSetUpInOrder) {
+  Identified t;
+  t.Start();
+  const PanelState& s = t.panel.state;
+  EXPECT_FALSE(t.panel.processEnded);
+  EXPECT_EQ(t.TakeSent(), (Strings{"ID;", "EX0307040;", "EX030705050;", "BS003;", "FA007100000;",
+                                   "MD01;", "NA00;", "FA007100000;", "SH014;", "RA00;", "NL0000;",
+                                   "CO000000;", "GT0;", "PC050;", "AG0;", "ML0;", "ML1;", "PC;", "PR0;",
+                                   "AC;", "AC101;", "VX;", "BI;"}));
+  EXPECT_EQ(s.radioId, 840);
+  EXPECT_EQ(s.radioMode, kLsb);
+  EXPECT_EQ(s.agcIndex, 2);
+  EXPECT_EQ(s.afGain, t.radio.state().afGain);
+  EXPECT_EQ(s.monitorLevel, t.radio.state().monitorLevel);
+  EXPECT_EQ(s.powerClass, 1);
+  EXPECT_EQ(s.powerSetting, 50);
+  EXPECT_EQ(s.preampSetting, 0);
+  EXPECT_EQ(s.toneCode, "999");
+  // The identity query, the band, the pause after the band select, then one
+  // pause for each of the nine read-back queries.
+  Strings spoken{"delay", "40", "metres", "delay"};
+  spoken.insert(spoken.end(), 9, "delay");
+  EXPECT_EQ(t.TakeSpoken(), spoken);
+}
+
+TEST(Identification, RepeaterBandRestoresShiftAndTone) {
+  Identified t;
+  PanelState& s = t.panel.state;
+  t.dir.Write("savmem.dat", [] {
+    std::string file = "KELVARO v1.0a 3.5a <0\r\n";
+    for (int band = 1; band <= kBandCount; ++band) {
+      file += std::string(band == kBand2m ? "55A145600000B+00000600012" "1" : kDefaultBandRecords[band]) +
+              "\r\n";
+    }
+    for (int i = 0; i < kChannelCount; ++i) file += "9\r\n";
+    return file;
+  }());
+  t.Start();
+  Strings sent = t.TakeSent();
+  auto at = [&](const std::string& c) { return std::find(sent.begin(), sent.end(), c) - sent.begin(); };
+  ASSERT_LT(at("EX0103180012;"), static_cast<long>(sent.size()));
+  EXPECT_EQ(sent[at("EX0103180012;") + 1], "OS01;");
+  EXPECT_LT(at("BS015;"), at("EX0103180012;"));
+  EXPECT_LT(at("EX0103180012;"), at("CN00012;"));
+  EXPECT_EQ(sent[at("CN00012;") + 1], "CT01;");
+  EXPECT_EQ(s.repeaterOn, 1);
+  EXPECT_EQ(s.currentShiftSign[kBand2m], "+");
+  EXPECT_EQ(s.currentShiftKhz[kBand2m], "0600");
+  EXPECT_EQ(s.toneActive, 1);
+  EXPECT_EQ(s.preampSetting, 1);
+  EXPECT_EQ(t.radio.state().shift, 1);
+}
+
+TEST(Identification, SmallPowerClassesAndOddAnswers) {
+  ftx1sim::Options battery;
+  battery.powerClass = 6;
+  Identified t(battery);
+  t.Start();
+  const PanelState& s = t.panel.state;
+  EXPECT_EQ(s.powerClass, -1);
+  EXPECT_EQ(s.powerSetting, 6);
+  Strings sent = t.TakeSent();
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "AC000;"), sent.end());
+
+  Identified odd;  // answers that are missing or out of range get the defaults
+  odd.ports.SetResponder(5, [&odd](std::string_view bytes) -> std::string {
+    if (bytes == "VX;") return "VX2;";
+    if (bytes == "GT0;" || bytes == "AG0;") return "";
+    if (bytes == "BI;") return "BIx;";
+    return odd.radio.Feed(bytes);
+  });
+  odd.panel.state.voxOn = 0;
+  odd.Start();
+  sent = odd.TakeSent();
+  EXPECT_EQ(odd.panel.state.voxOn, 0);
+  EXPECT_EQ(odd.panel.state.breakInOn, 0);
+  EXPECT_EQ(odd.panel.state.agcIndex, 2);
+  EXPECT_EQ(odd.panel.state.afGain, 30);
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "GT02;"), sent.end());
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "AG0030;"), sent.end());
+}
+
+TEST(Identification, RefusalOfAnotherModelAndOfSilence) {
+  ftx1sim::Options other;
+  other.id = 650;
+  Identified t(other);
+  t.Start();
+  EXPECT_TRUE(t.panel.processEnded);
+  EXPECT_EQ(t.panel.state.radioId, 650);
+  EXPECT_EQ(t.TakeSent(), Strings{"ID;"});
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"delay", "rnftx.wav"}));
+
+  ftx1sim::Options silent;
+  silent.silent = true;
+  Identified quiet(silent);
+  quiet.panel.state.powerOffAtExit = 1;
+  quiet.Start();
+  EXPECT_TRUE(quiet.panel.processEnded);
+  EXPECT_EQ(quiet.TakeSent(), (Strings{"ID;", "PS0;"}));
+}
+
+TEST(Identification, PassThroughPortOpensWhenConfigured) {
+  Identified t;
+  t.panel.state.passThroughPort = 7;
+  t.Start();
+  EXPECT_TRUE(t.ports.port(7).open);
+  EXPECT_EQ(t.ports.port(7).stopCode, 2);
+}
+
+}  // namespace
+}  // namespace kelvaro

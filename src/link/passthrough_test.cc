@@ -1,0 +1,112 @@
+#include "link/passthrough.h"
+
+#include <gtest/gtest.h>
+
+#include "controls/controls_test_panel.h"
+#include "radio.h"
+
+namespace kelvaro {
+namespace {
+
+using testing::ControlPanel;
+using testing::Strings;
+
+constexpr int kPeer = 7;
+
+struct Relay : ControlPanel {
+  Relay() {
+    ports.SetResponder(kPort, [this](std::string_view bytes) { return radio.Feed(bytes); });
+    panel.state.passThroughPort = kPeer;
+    ports.OpenPort(kPeer, 38400);
+  }
+  void Peer(std::string_view bytes) { ports.Receive(kPeer, bytes); }
+  std::string ToPeer() {
+    std::string out = ports.port(kPeer).written;
+    ports.port(kPeer).written.clear();
+    return out;
+  }
+  ftx1sim::Radio radio;
+};
+
+TEST(PassThrough, CommandSplitAcrossReadsIsRelayedOnce) {
+  Relay t;
+  t.Peer("FA");
+  RelayPassThrough(t.panel);
+  EXPECT_TRUE(t.TakeSent().empty());
+  t.Peer(";");
+  RelayPassThrough(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"FA;"});
+  EXPECT_EQ(t.ToPeer(), "FA007100000;");
+  EXPECT_EQ(t.panel.state.passThroughSeen, 1);
+  EXPECT_EQ(t.panel.state.frequencyHz, 7100000);  // the panel follows the answer
+  RelayPassThrough(t.panel);
+  EXPECT_TRUE(t.TakeSent().empty());
+}
+
+TEST(PassThrough, CommandsArrivingTogetherAreRelayedOneAPassInOrder) {
+  Relay t;
+  t.Peer("AI0;AI;ID;");
+  RelayPassThrough(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"AI0;"});
+  EXPECT_EQ(t.ToPeer(), "");  // a set gets no answer
+  RelayPassThrough(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"AI;"});
+  EXPECT_EQ(t.ToPeer(), "AI0;");
+  RelayPassThrough(t.panel);
+  EXPECT_EQ(t.TakeSent(), Strings{"ID;"});
+  EXPECT_EQ(t.ToPeer(), "ID0840;");
+}
+
+TEST(PassThrough, ModeSetsMoveThePanelToTheSameMode) {
+  Relay t;
+  PanelState& s = t.panel.state;
+  t.Peer("MD03;");
+  RelayPassThrough(t.panel);
+  EXPECT_EQ(s.radioMode, kCw);
+  Strings sent = t.TakeSent();
+  EXPECT_EQ(sent.front(), "MD03;");  // relayed once: ApplyMode does not send it again
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "MD03;"), 1);
+  EXPECT_EQ(t.ToPeer(), "");
+  EXPECT_EQ(t.screen.TextAt(50, 45), "CW      ");
+  t.Peer("MD05;");  // AM on the radio is the panel's mode 4
+  RelayPassThrough(t.panel);
+  EXPECT_EQ(s.radioMode, kAm);
+  t.Peer("MD0C;");  // a mode the panel does not have: relayed, panel unchanged
+  RelayPassThrough(t.panel);
+  EXPECT_EQ(s.radioMode, kAm);
+  EXPECT_EQ(t.TakeSent().back(), "MD0C;");
+}
+
+TEST(PassThrough, BytesWithoutTerminatorCannotBlockThePort) {
+  Relay t;
+  for (int i = 0; i < 10; ++i) {
+    t.Peer(std::string(200, 'x'));
+    RelayPassThrough(t.panel);
+    EXPECT_LE(t.panel.state.passThroughBuffer.size(), 254u);
+  }
+  EXPECT_TRUE(t.TakeSent().empty());
+  t.Peer("FA;");
+  for (int i = 0; i < 3; ++i) RelayPassThrough(t.panel);
+  Strings sent = t.TakeSent();
+  ASSERT_FALSE(sent.empty());
+  EXPECT_EQ(sent.back(), "FA;");
+  EXPECT_EQ(t.ToPeer(), "FA007100000;");
+}
+
+TEST(PassThrough, FrequencyAnswerAfterOthersUpdatesThePanelOnlyWhenCutWhole) {
+  Relay t;
+  PanelState& s = t.panel.state;
+  t.ports.SetResponder(ControlPanel::kPort, [](std::string_view) { return std::string("ID0840;FA014074000;"); });
+  t.Peer("FA;");
+  RelayPassThrough(t.panel);
+  EXPECT_EQ(t.ToPeer(), "ID0840;FA014074000;");
+  EXPECT_EQ(s.frequencyHz, 14250000);  // the cut is empty: the panel keeps its frequency
+  t.ports.SetResponder(ControlPanel::kPort,
+                       [](std::string_view) { return std::string("AI0;ID0840;FA014074000;"); });
+  t.Peer("FA;");
+  RelayPassThrough(t.panel);
+  EXPECT_EQ(s.frequencyHz, 14074000);
+}
+
+}  // namespace
+}  // namespace kelvaro
