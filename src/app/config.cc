@@ -7,27 +7,7 @@
 namespace kelvaro {
 namespace {
 
-// Reads one line: the end mark (CR LF, LF or CR) is consumed and not kept,
-// and only the first Text::kMax characters are kept, so a line of any length
-// costs no more memory than a panel text. Returns false at the end of the
-// stream when no line was there (a missing line reads as empty).
-bool ReadLine(std::streambuf* in, std::string& line) {
-  line.clear();
-  if (in == nullptr) return false;
-  using Traits = std::streambuf::traits_type;
-  int c = in->sbumpc();
-  if (Traits::eq_int_type(c, Traits::eof())) return false;
-  while (!Traits::eq_int_type(c, Traits::eof())) {
-    if (c == '\n') break;
-    if (c == '\r') {
-      if (in->sgetc() == '\n') in->sbumpc();
-      break;
-    }
-    if (line.size() < Text::kMax) line.push_back(Traits::to_char_type(c));
-    c = in->sbumpc();
-  }
-  return true;
-}
+bool ReadLine(std::streambuf* in, std::string& line) { return ReadTextLine(in, line, Text::kMax); }
 
 int Length(const std::string& line) { return static_cast<int>(line.size()); }
 

@@ -14,11 +14,6 @@ namespace {
 
 constexpr int kMaxNineDigitHz = 999999999;
 
-bool AllDigits(std::string_view text) {
-  return !text.empty() &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 void SendFrequencyCommand(Panel& panel, int32_t hz) {
   panel.state.commandText = "FA" + ZeroPad(hz, 9);
   SendCommand(panel);
@@ -36,7 +31,7 @@ void ReadSquelchLevel(Panel& panel) {
   const int p = Find(s.replyText, "SQ");
   if (p == 0) return;
   std::string level = Mid(s.replyText, p + 3, 3);
-  if (level.size() == 3 && AllDigits(level)) s.squelchLevel = std::min(IntFromText(level), 255);
+  if (level.size() == 3 && OnlyDigits(level)) s.squelchLevel = std::min(IntFromText(level), 255);
 }
 
 }  // namespace
@@ -73,7 +68,7 @@ void ApplyMode(Panel& panel) {
   if (s.memoryRecallActive != 0) return;
   if (s.bandIndex < 1 || s.bandIndex > kBandCount) return;
   std::string stored = Mid(s.bandRecords[s.bandIndex], 4, 9);
-  if (stored.size() == 9 && AllDigits(stored)) {
+  if (stored.size() == 9 && OnlyDigits(stored)) {
     s.frequencyHz = IntFromText(stored);
     SendFrequencyA(panel);
   }

@@ -113,43 +113,29 @@ void ReadProcessorLevel(Panel& panel) {
   const int p = Find(s.replyText, "PL");
   if (p > 0) {
     std::string level = Mid(s.replyText, p + 2, 3);
-    bool digits = level.size() == 3 &&
-                  std::all_of(level.begin(), level.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (digits) s.processorLevel = std::min(IntFromText(level), 100);
+    if (level.size() == 3 && OnlyDigits(level)) s.processorLevel = std::min(IntFromText(level), 100);
   }
   DrawStatusLine(panel);
 }
 
-void ToggleBreakIn(Panel& panel) {
+namespace {
+
+// Break-in and VOX: the name, "on"/"off" as the switch goes, then "<code>1"
+// or "<code>0", and the status line.
+void ToggleSwitch(Panel& panel, std::string_view name, std::string_view code, int32_t& field) {
   PanelState& s = panel.state;
-  PlayPhrase(panel, "bkin");
-  if (s.breakInOn != 0) {
-    s.commandText = "BI0";
-    s.breakInOn = 0;
-    PlayPhrase(panel, "off");
-  } else {
-    s.commandText = "BI1";
-    s.breakInOn = 1;
-    PlayPhrase(panel, "on");
-  }
+  PlayPhrase(panel, name);
+  field = field != 0 ? 0 : 1;
+  s.commandText = std::string(code) + Digits(field);
+  PlayPhrase(panel, field == 1 ? "on" : "off");
   SendCommand(panel);
   DrawStatusLine(panel);
 }
 
-void ToggleVox(Panel& panel) {
-  PanelState& s = panel.state;
-  PlayPhrase(panel, "vox");
-  if (s.voxOn != 0) {
-    s.commandText = "VX0";
-    s.voxOn = 0;
-    PlayPhrase(panel, "off");
-  } else {
-    s.commandText = "VX1";
-    s.voxOn = 1;
-    PlayPhrase(panel, "on");
-  }
-  SendCommand(panel);
-  DrawStatusLine(panel);
-}
+}  // namespace
+
+void ToggleBreakIn(Panel& panel) { ToggleSwitch(panel, "bkin", "BI", panel.state.breakInOn); }
+
+void ToggleVox(Panel& panel) { ToggleSwitch(panel, "vox", "VX", panel.state.voxOn); }
 
 }  // namespace kelvaro

@@ -9,10 +9,6 @@
 namespace kelvaro {
 namespace {
 
-bool AllDigits(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // Phrases of this file are silent while a memory channel is being recalled.
 void Say(Panel& panel, std::string_view name) {
   if (panel.state.channelRecall != 1) PlayPhrase(panel, name);
@@ -26,7 +22,7 @@ void Send(Panel& panel, std::string_view command) {
 }  // namespace
 
 char DcsBankDigit(std::string_view toneCode) {
-  if (toneCode.size() != 3 || !AllDigits(toneCode)) return '0';
+  if (toneCode.size() != 3 || !OnlyDigits(toneCode)) return '0';
   // The radio's DCS list runs 000..103. Typed codes 700..803 are list numbers
   // 0..103, so 8xx lies in its second hundred; 500..503 are another way to
   // type 100..103.
@@ -40,7 +36,7 @@ std::string DcsCodeCommand(std::string_view toneCode) {
 
 std::string RepeaterOffsetCommand(int band, std::string_view offsetKhz) {
   int khz = 0;
-  if (!offsetKhz.empty() && offsetKhz.size() <= 4 && AllDigits(offsetKhz)) khz = IntFromText(offsetKhz);
+  if (!offsetKhz.empty() && offsetKhz.size() <= 4 && OnlyDigits(offsetKhz)) khz = IntFromText(offsetKhz);
   switch (band) {
     case kBand10m: return "EX010316" + ZeroPad(khz, 4);
     case kBand6m: return "EX010317" + ZeroPad(khz, 4);

@@ -24,25 +24,7 @@ constexpr std::string_view kEmptyChannel = "9";
 // Lines of the bank file are read up to this many characters.
 constexpr std::size_t kLineMax = 255;
 
-// Reads one line of at most kLineMax characters (the rest of a longer line
-// is skipped). CR LF, LF and CR all end a line. Returns false at the end of
-// the stream when no line was there.
-bool ReadLine(std::streambuf* in, std::string& line) {
-  line.clear();
-  using Traits = std::streambuf::traits_type;
-  int c = in->sbumpc();
-  if (Traits::eq_int_type(c, Traits::eof())) return false;
-  while (!Traits::eq_int_type(c, Traits::eof())) {
-    if (c == '\n') break;
-    if (c == '\r') {
-      if (in->sgetc() == '\n') in->sbumpc();
-      break;
-    }
-    if (line.size() < kLineMax) line.push_back(Traits::to_char_type(c));
-    c = in->sbumpc();
-  }
-  return true;
-}
+bool ReadLine(std::streambuf* in, std::string& line) { return ReadTextLine(in, line, kLineMax); }
 
 // True when anything but line ends follows.
 bool HasMoreContent(std::streambuf* in) {

@@ -40,13 +40,6 @@ SwrRatio SwrRatioOf(int r) {
   return {"gt5", 0};
 }
 
-bool AllDigits(std::string_view text) {
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return !text.empty();
-}
-
 }  // namespace
 
 void SpeakSMeter(Panel& panel) {
@@ -84,7 +77,7 @@ void SpeakSwr(Panel& panel) {
   // transmit when nothing was measured.
   const int at = Find(s.replyText, "RM6");
   s.swrText = at == 0 ? std::string() : Mid(s.replyText, at + 3, 3);
-  if (at == 0 || s.swrText.size() != 3 || !AllDigits(s.swrText)) {
+  if (at == 0 || s.swrText.size() != 3 || !OnlyDigits(s.swrText)) {
     PlayPhrase(panel, "nc");
     return;
   }

@@ -71,6 +71,32 @@ int IntFromText(std::string_view s) {
   return static_cast<int>(v);
 }
 
+bool OnlyDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+bool ReadTextLine(std::streambuf* in, std::string& line, std::size_t max) {
+  line.clear();
+  if (in == nullptr) return false;
+  using Traits = std::streambuf::traits_type;
+  int c = in->sbumpc();
+  if (Traits::eq_int_type(c, Traits::eof())) return false;
+  while (!Traits::eq_int_type(c, Traits::eof())) {
+    if (c == '\n') break;
+    if (c == '\r') {
+      if (in->sgetc() == '\n') in->sbumpc();
+      break;
+    }
+    if (line.size() < max) line.push_back(Traits::to_char_type(c));
+    c = in->sbumpc();
+  }
+  return true;
+}
+
 std::string Digits(long long n) { return std::to_string(n); }
 
 std::string ZeroPad(long long n, int width) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <streambuf>
 #include <string>
 #include <string_view>
 
@@ -84,6 +85,15 @@ char CharAt(std::string_view s, int p);
 double NumberFromText(std::string_view s);
 // The same, keeping the whole part (truncated toward zero, clamped to int).
 int IntFromText(std::string_view s);
+
+// True when the text is not empty and holds only the digits 0..9.
+bool OnlyDigits(std::string_view s);
+
+// Reads one line from a file: the end mark (CR LF, LF or CR) is consumed and
+// not kept, and only the first `max` characters are kept, so a line of any
+// length costs no more memory than that. Returns false at the end of the
+// stream when no line was there.
+bool ReadTextLine(std::streambuf* in, std::string& line, std::size_t max);
 
 // Decimal digits of n, no blank, no sign for n >= 0 ("-" for negatives).
 std::string Digits(long long n);
