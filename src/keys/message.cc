@@ -1,6 +1,7 @@
 #include "keys/message.h"
 
 #include "app/debug_log.h"
+#include "keys/key_rules.h"
 #include "keys/timer_tick.h"
 
 namespace kelvaro {
@@ -13,6 +14,7 @@ void HandleKeyDown(Panel& panel, int code) {
   s.keyHeld = 1;
   s.passThroughSeen = 0;
   if (s.debugLog == 1) WriteLogLine(panel, KeyLogLine(code));
+  RunKeyRules(panel);
 }
 
 }  // namespace

@@ -1,0 +1,271 @@
+// The X prefix and what follows it (antenna, VFO swap, AGC, the standard
+// repeater offset of a band), and the F key's frequency readout.
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "keys/entries.h"
+#include "keys/key_rules.h"
+#include "link/cat.h"
+#include "memory/records.h"
+#include "speech/phrase.h"
+#include "speech/speak.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr int kPrefixState = 14;
+constexpr int kOffsetSignState = 5;
+constexpr int kOffsetDigitsState = 6;
+
+void Send(Panel& panel, std::string_view command) {
+  panel.state.commandText = command;
+  SendCommand(panel);
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Only 10 m, 6 m, 2 m and 70 cm have repeaters and so a standard offset.
+bool HasRepeaterOffset(int band) { return band >= kBand10m && band <= kBand70cm; }
+
+// Each character of a text as its own phrase ("0".."9").
+void SpeakCharacters(Panel& panel, std::string_view text) {
+  for (char c : text) PlayPhrase(panel, std::string_view(&c, 1));
+}
+
+void SpeakSign(Panel& panel, std::string_view entry) {
+  PlayPhrase(panel, CharAt(entry, 1) == '+' ? "plus" : "minus");
+}
+
+// The offset entry on a band without a standard offset: nothing to keep or
+// read, and the entry ends.
+void NoOffsetHere(Panel& panel) {
+  PlayPhrase(panel, "ofs");
+  PlayPhrase(panel, "na");
+  panel.state.entryState = 0;
+}
+
+// A frequency in Hz as the panel writes it: whole megahertz, ".", six digits
+// (with a "0" before the point below 1 MHz).
+std::string MegahertzText(long long hz) {
+  std::string digits = Digits(std::max(hz, 0LL));
+  if (digits.size() < 7) digits.insert(0, 7 - digits.size(), '0');
+  return digits.substr(0, digits.size() - 6) + "." + digits.substr(digits.size() - 6);
+}
+
+// Drops leading "0" characters; a "0" standing right before the point (below
+// 1 MHz) is the megahertz digit and stays.
+std::string WithoutLeadingZeros(std::string_view text) {
+  std::size_t first = 0;
+  while (first < text.size() && text[first] == '0' && CharAt(text, static_cast<int>(first) + 2) != '.') {
+    ++first;
+  }
+  return std::string(text.substr(first));
+}
+
+// Puts the point into a frequency digit text by the band: after the first
+// digit on 160 m to 40 m, the second on 30 m to 6 m, the third from 2 m up.
+// General coverage spans every width of frequency, so there the point goes
+// before the last six digits.
+std::string PlacePoint(std::string_view digits, int band) {
+  if (band == kBandGeneral) {
+    if (!AllDigits(digits)) return std::string(digits);
+    return MegahertzText(IntFromText(digits));
+  }
+  const int place = band <= kBand40m ? 1 : band <= kBand6m ? 2 : 3;
+  return Left(digits, place) + "." + Mid(digits, place + 1);
+}
+
+// Speaks frequencyText, set to `digits`, as the other frequency, then the
+// mode; the panel's own frequency text is put back afterwards.
+void SpeakOtherFrequency(Panel& panel, const std::string& digits, const Text& kept) {
+  PanelState& s = panel.state;
+  s.frequencyText = WithoutLeadingZeros(PlacePoint(digits, s.bandIndex));
+  s.txAnnounce = 1;
+  SpeakFrequency(panel);
+  s.txAnnounce = 0;
+  s.frequencyText = kept;
+  SpeakMode(panel);
+  s.entryState = 0;
+}
+
+}  // namespace
+
+// --- X prefix ---
+
+void ToggleExtendedPrefix(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "extcm");
+  if (s.entryState == kPrefixState) {
+    s.entryState = 0;
+    PlayPhrase(panel, "off");
+  } else {
+    s.entryState = kPrefixState;
+    PlayPhrase(panel, "on");
+  }
+}
+
+void SwitchAntenna(Panel& panel) {
+  PanelState& s = panel.state;
+  const bool toSecond = s.antennaSelect == 0;
+  s.commandText = toSecond ? "EX0307041" : "EX0307040";
+  PlayPhrase(panel, toSecond ? "ant2" : "ant1");
+  SendCommand(panel);
+  s.antennaSelect = toSecond ? 1 : 0;
+  // Marks the switch just made: the next key but S closes the prefix.
+  s.bandQuiet = 2;
+}
+
+void SwapVfos(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.repeaterOn == 1) {
+    s.entryState = 0;
+    return;
+  }
+  PlayPhrase(panel, "swop");
+  if (s.swapRecordLocked == 0) s.vfoSwapped = s.vfoSwapped == 0 ? 1 : 0;
+  Send(panel, "SV");
+  if (s.swapRecordLocked == 0 && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
+    // The band record follows the radio: its VFO A and B digits change places.
+    std::string_view old = s.bandRecords[s.bandIndex];
+    const std::string swapped = Left(old, 3) + Mid(old, 14, 9) + "B" + Mid(old, 4, 9) + Mid(old, 23);
+    // A record that does not hold two frequencies (a repeater shift in place
+    // of VFO B) is left as it is rather than made unreadable.
+    if (IsBandRecord(swapped)) s.bandRecords[s.bandIndex] = swapped;
+  }
+  s.entryState = 0;
+}
+
+void StepAgc(Panel& panel) {
+  PanelState& s = panel.state;
+  s.agcIndex = s.agcIndex >= 1 && s.agcIndex < 4 ? s.agcIndex + 1 : 1;
+  Send(panel, "GT0" + Digits(s.agcIndex));
+  PlayPhrase(panel, "agc");
+  static constexpr std::string_view kSpeeds[] = {"fast", "mid", "slow", "auto"};
+  PlayPhrase(panel, kSpeeds[s.agcIndex - 1]);
+}
+
+// --- Repeater offset entry ---
+
+void StartOffsetEntry(Panel& panel) {
+  PanelState& s = panel.state;
+  // Bands without repeaters ignore O; the prefix stays open.
+  if (!HasRepeaterOffset(s.bandIndex)) return;
+  PlayPhrase(panel, "eofs");
+  s.entryState = kOffsetSignState;
+  s.offsetEntry = "";
+}
+
+void OffsetSign(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.keyCode == vk::kPlus) {
+    s.offsetEntry = "+";
+    PlayPhrase(panel, "plus");
+  } else if (s.keyCode == vk::kMinus) {
+    s.offsetEntry = "-";
+    PlayPhrase(panel, "minus");
+  } else {
+    return;
+  }
+  s.entryState = kOffsetDigitsState;
+}
+
+bool StoreTypedOffset(Panel& panel) {
+  PanelState& s = panel.state;
+  const int band = s.bandIndex;
+  if (!HasRepeaterOffset(band)) {
+    NoOffsetHere(panel);
+    return false;
+  }
+  const std::string entry = s.offsetEntry.str();
+  const std::size_t n = entry.size();  // the sign and three or four digits
+  const char sign = CharAt(entry, 1);
+  if (n < 4 || n > 5 || (sign != '+' && sign != '-') || !AllDigits(Mid(entry, 2))) {
+    PlayPhrase(panel, "ofs");
+    PlayPhrase(panel, "invalid");
+    s.entryState = 0;
+    return false;
+  }
+  SpeakBand(panel);
+  PlayPhrase(panel, "ofs");
+  SpeakSign(panel, entry);
+  SpeakCharacters(panel, Mid(entry, 2));
+  PlayPhrase(panel, "khz");
+  std::string digits = Mid(entry, 2);
+  if (digits.size() == 3) digits = "0" + digits;
+  s.offsetEntry = std::string(1, sign) + digits;
+  s.standardShiftSign[band] = std::string(1, sign);
+  s.standardShiftKhz[band] = digits;
+  s.entryState = 0;
+  return true;
+}
+
+bool ReadStandardOffset(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.repeaterOn == 1) {
+    PlayPhrase(panel, "rio");
+    s.entryState = 0;
+    return false;
+  }
+  const int band = s.bandIndex;
+  if (!HasRepeaterOffset(band)) {
+    NoOffsetHere(panel);
+    return false;
+  }
+  s.offsetEntry = s.standardShiftSign[band].str() + s.standardShiftKhz[band].str();
+  const std::string entry = s.offsetEntry.str();
+  SpeakBand(panel);
+  PlayPhrase(panel, "std");
+  SpeakSign(panel, entry);
+  // One leading zero of the four digits is not spoken (0600 is "6 0 0").
+  SpeakCharacters(panel, Mid(entry, CharAt(entry, 2) == '0' ? 3 : 2));
+  PlayPhrase(panel, "khz");
+  s.entryState = 0;
+  return true;
+}
+
+// --- F: frequency readout ---
+
+void FrequencyReadout(Panel& panel) {
+  PanelState& s = panel.state;
+  // Right after the tick counter was reset (a frequency just sent) the
+  // frequency text is not yet the radio's: F waits for the next tick.
+  if (s.tickCount == 0) return;
+  const bool prefix = s.entryState == kPrefixState;
+
+  if (prefix && s.repeaterOn == 1) {
+    // The transmit frequency of the repeater pair. Only bands 10..13 have a
+    // shift; elsewhere no shift applies and the frequency itself is spoken.
+    long long hz = s.frequencyHz;
+    const int band = s.bandIndex;
+    if (HasRepeaterOffset(band)) {
+      const long long shift = static_cast<long long>(IntFromText(s.currentShiftKhz[band])) * 1000;
+      hz += s.currentShiftSign[band] == "-" ? -shift : shift;
+    }
+    const Text kept = s.frequencyText;
+    SpeakOtherFrequency(panel, Digits(std::max(hz, 0LL)), kept);
+    return;
+  }
+
+  if (prefix && s.splitOn == 1) {
+    // VFO A, as the band record keeps it.
+    const Text kept = s.frequencyText;
+    std::string digits;
+    if (s.bandIndex >= 1 && s.bandIndex <= kBandCount) digits = Mid(s.bandRecords[s.bandIndex], 4, 9);
+    PlayPhrase(panel, "vfoa");
+    SpeakOtherFrequency(panel, WithoutLeadingZeros(digits), kept);
+    return;
+  }
+
+  s.entryState = 0;
+  SpeakFrequency(panel);
+  SpeakMode(panel);
+  if (s.toneActive == 1) {
+    PlayPhrase(panel, CharAt(s.toneCode, 1) <= '4' ? "ctcss" : "dcs");
+    SpeakCharacters(panel, Left(s.toneCode, 3));
+  }
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,303 @@
+// The typed entries: a frequency (E, digits, ".", Enter), a CTCSS or DCS
+// tone (I, digits, Enter), a radio menu setting (N, number, Enter, value,
+// Enter), and the D key that switches between FM and C4FM keeping the tone.
+//
+// EnterDigit collects the digits into freqEntryNumber, toneCode, menuNumber
+// and menuValue; the steps here open the entries and check and send them.
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "controls/bands.h"
+#include "controls/modes.h"
+#include "controls/settings.h"
+#include "controls/tones.h"
+#include "display/panel_display.h"
+#include "keys/entries.h"
+#include "link/cat.h"
+#include "memory/band_records.h"
+#include "memory/records.h"
+#include "speech/phrase.h"
+#include "speech/speak.h"
+
+namespace kelvaro {
+namespace {
+
+// The frequency command is "FA" and nine digits in Hz.
+constexpr std::size_t kFrequencyCommandLength = 11;
+// A radio menu number has six digits.
+constexpr std::size_t kMenuNumberLength = 6;
+// "EX", the menu number, the value and the ";" that SendCommand adds must fit
+// in one panel text.
+constexpr std::size_t kMaxMenuValueLength = Text::kMax - 2 - kMenuNumberLength - 1;
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void Send(Panel& panel, std::string_view command) {
+  panel.state.commandText = command;
+  SendCommand(panel);
+}
+
+bool IsBand(int band) { return band >= 1 && band <= kBandCount; }
+
+bool IsFm(int mode) { return mode == kFmNarrow || mode == kFmWide; }
+
+// How many digits the typed megahertz really has. Leading zeros typed before
+// the point ("0 7 . 1") do not survive in the number, so the count of typed
+// digits would shift the point; the number's own digits decide. Entries with
+// more than three typed digits keep their count and stay invalid.
+void DropLeadingZeroDigits(PanelState& s) {
+  if (s.freqEntryIntDigits > 3 || s.freqEntryNumber < 1) return;
+  const int own = static_cast<int>(Digits(s.freqEntryNumber).size());
+  if (s.freqEntryIntDigits > own) s.freqEntryIntDigits = own;
+}
+
+void FrequencyEntryInvalid(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "invalid");
+  s.freqEntryIntDigits = 0;
+  s.freqEntryPoint = 0;
+}
+
+void MenuEntryInvalid(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "invalid");
+  s.entryState = 0;
+  s.menuReadBusy = 0;
+}
+
+// Reads the setting of the typed menu number and speaks its value: the
+// characters after "EX" and the six menu digits, up to the first ";".
+void ReadMenuValue(Panel& panel) {
+  PanelState& s = panel.state;
+  PauseBriefly(panel);
+  ReadReply(panel);  // whatever was waiting is not the answer
+  Send(panel, "EX" + s.menuNumber.str());
+  PauseBriefly(panel);
+  ReadReply(panel);
+  const std::string reply = s.replyText.str();
+  const int end = Find(reply, ";");
+  for (int p = 9; p <= end - 1; ++p) {
+    const char c = CharAt(reply, p);
+    if (c == '.') {
+      PlayPhrase(panel, "point");
+    } else {
+      PlayPhrase(panel, std::string_view(&c, 1));
+    }
+  }
+}
+
+}  // namespace
+
+// --- Frequency entry ---
+
+void StartFrequencyEntry(Panel& panel) {
+  PanelState& s = panel.state;
+  s.freqEntryNumber = 0;
+  s.entryState = 0;
+  PlayPhrase(panel, "EF");
+  s.freqEntryIntDigits = 0;
+  s.freqEntryActive = 1;
+  s.freqEntryPoint = 0;
+}
+
+void FrequencyEntryPoint(Panel& panel) {
+  PanelState& s = panel.state;
+  // The number so far is the whole megahertz; below 1 or from 450 up there is
+  // no band for it (999 stands before any entry).
+  if (s.freqEntryNumber >= 450 || s.freqEntryNumber < 1) {
+    PlayPhrase(panel, "invalid");
+    return;
+  }
+  if (s.freqEntryPoint == 0) DropLeadingZeroDigits(s);
+  StoreBandRecord(panel);  // the band being left keeps its settings
+  s.freqEntryPoint = 1;
+  BandFromEnteredMhz(panel);
+  s.savedBand = s.bandIndex;
+  PlayPhrase(panel, "point");
+}
+
+void SendTypedFrequency(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.freqEntryActive == 0) return;
+  s.tickCount = 0;
+  s.freqEntryActive = 0;
+  // Nothing typed (E then Enter), or only zeros: there is no frequency to
+  // send and no band to move to.
+  if (s.freqEntryNumber < 1) {
+    FrequencyEntryInvalid(panel);
+    return;
+  }
+
+  if (s.freqEntryPoint == 0) {
+    DropLeadingZeroDigits(s);
+    StoreBandRecord(panel);
+    BandFromEnteredMhz(panel);  // the whole number is taken as megahertz
+    s.savedBand = s.bandIndex;
+  }
+  s.bandIndex = s.savedBand;
+  SelectBand(panel);
+
+  if (IsBand(s.bandIndex)) {
+    std::string_view record = s.bandRecords[s.bandIndex];
+    if (IsBandRecord(record)) {
+      s.radioMode = record[1] - '0';
+      // The record's flag: "1" split; "0" normal and "5" repeater are not.
+      s.splitOn = record[0] == '1' ? 1 : 0;
+    }
+    ApplyMode(panel);
+  }
+  // No FM below 25 MHz: the radio goes to AM there.
+  if (s.freqEntryNumber < 25 && IsFm(s.radioMode)) {
+    s.radioMode = kAm;
+    ApplyMode(panel);
+  }
+
+  std::string digits = Digits(s.freqEntryNumber);
+  if (s.freqEntryIntDigits == 1) digits = "00" + digits;
+  if (s.freqEntryIntDigits == 2) digits = "0" + digits;
+  s.freqEntryPoint = 0;
+  std::string command = "FA" + digits;
+  if (command.size() > kFrequencyCommandLength || s.freqEntryIntDigits > 3) {
+    PlayPhrase(panel, "invalid");
+    s.freqEntryIntDigits = 0;
+    return;
+  }
+  command.append(kFrequencyCommandLength - command.size(), '0');
+  Send(panel, command);
+
+  s.bandIndex = s.savedBand;
+  if (IsBand(s.bandIndex)) {
+    const char preamp = CharAt(s.bandRecords[s.bandIndex], 26);
+    s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
+    ApplyPreamp(panel);
+  }
+  PlayPhrase(panel, "ok");
+}
+
+// --- Tone entry and tone off ---
+
+void ToggleTone(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!IsFm(s.radioMode)) {
+    PlayPhrase(panel, "wrong");
+    PlayPhrase(panel, "mode");
+    return;
+  }
+  s.freqEntryActive = 0;
+  s.entryState = 0;
+  if (s.toneActive == 1) {
+    Send(panel, "CT00");
+    s.toneActive = 0;
+    PlayPhrase(panel, CharAt(s.toneCode, 1) > '4' && s.dcsTone == 1 ? "dcs" : "ctcss");
+    PlayPhrase(panel, "off");
+    s.toneCode = "999";
+    return;
+  }
+  PlayPhrase(panel, s.dcsEnabled == 1 ? "ecd" : "ec");
+  s.toneActive = 1;
+  s.toneCode = "";
+}
+
+void SendTypedTone(Panel& panel) {
+  PanelState& s = panel.state;
+  s.dcsTone = 0;
+  const std::string typed = s.toneCode.str();
+  const int n = IntFromText(typed);
+  // Valid: 0..49 (CTCSS), 500..503 and 700..803 (DCS), at most three digits.
+  // Enter with nothing typed is no tone at all.
+  bool invalid = !AllDigits(typed) || typed.size() > 3 || n > 803 || (n >= 504 && n <= 699) ||
+                 (n >= 50 && n <= 499);
+  if (!invalid) {
+    s.toneBusy = 1;
+    if (n >= 500 && s.dcsEnabled == 0) invalid = true;
+  }
+  if (invalid) {
+    PlayPhrase(panel, "invalid");
+    s.toneActive = 0;
+    s.toneCode = "999";
+    DrawStatusLine(panel);
+    return;
+  }
+  if (n >= 500) s.dcsTone = 1;
+  SendToneSquelch(panel);
+  s.toneBusy = 0;
+}
+
+// --- D: C4FM and FM ---
+
+void SwitchDigitalFm(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.radioMode < kFmNarrow) return;
+  if (IsFm(s.radioMode)) {
+    s.savedTone = s.toneCode;
+    s.radioMode = kC4fm;
+    ApplyMode(panel);
+  } else if (s.radioMode == kC4fm) {
+    s.radioMode = s.fmWide == 1 ? kFmWide : kFmNarrow;
+    ApplyMode(panel);
+    // The tone kept when FM was left comes back, as a three-digit code
+    // (a tone left half-typed, "12", goes out as 012; a code that is no tone
+    // number is not sent at all).
+    const std::string tone = RecordToneCode(s.savedTone);
+    if (s.savedTone != "999" && !s.savedTone.empty() && tone != "999") {
+      s.toneCode = tone;
+      s.toneActive = 1;
+      if (tone[0] > '4') {
+        // A DCS code goes back as a DCS code, not as a CTCSS tone number.
+        Send(panel, DcsCodeCommand(tone));
+        Send(panel, "CT03");
+      } else {
+        Send(panel, "CN00" + tone);
+        Send(panel, "CT01");
+      }
+    }
+  }
+  SpeakMode(panel);
+}
+
+// --- Menu entry ---
+
+void StartMenuEntry(Panel& panel) {
+  PanelState& s = panel.state;
+  s.entryState = 8;
+  s.menuNumber = "";
+  PlayPhrase(panel, "mn");
+}
+
+void EndMenuNumber(Panel& panel) {
+  PanelState& s = panel.state;
+  s.entryState = 9;
+  if (s.menuNumber.size() == kMenuNumberLength && AllDigits(s.menuNumber)) {
+    PlayPhrase(panel, "mp");
+    s.menuValue = "";
+    return;
+  }
+  PlayPhrase(panel, "invalid");
+  s.entryState = 0;
+}
+
+void SendMenuValue(Panel& panel) {
+  PanelState& s = panel.state;
+  s.menuReadBusy = 1;  // the timer tick keeps off the port meanwhile
+  if (s.menuNumber.size() != kMenuNumberLength || !AllDigits(s.menuNumber)) {
+    MenuEntryInvalid(panel);
+    return;
+  }
+  if (!s.menuValue.empty()) {
+    if (!AllDigits(s.menuValue) || s.menuValue.size() > kMaxMenuValueLength) {
+      MenuEntryInvalid(panel);
+      return;
+    }
+    Send(panel, "EX" + s.menuNumber.str() + s.menuValue.str());
+    PlayPhrase(panel, "ok");
+  } else {
+    ReadMenuValue(panel);
+  }
+  s.entryState = 0;
+  s.menuReadBusy = 0;
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,227 @@
+// The keys that put the radio on the air or prepare it: the space bar
+// (transmit), T (tune through the tuner, with a carrier, or both), F12 (how T
+// uses the tuner), F11 (the mic-gain watch) and K (the keyer speed in CW).
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "controls/modes.h"
+#include "controls/stepping.h"
+#include "keys/entries.h"
+#include "link/cat.h"
+#include "speech/phrase.h"
+#include "speech/speak.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr int kKeyerState = 11;
+constexpr int kMicGainState = 12;
+// Above this the tuner does not work (2 m and 70 cm): the tune is a carrier.
+constexpr int32_t kTunerTopHz = 73000000;
+constexpr int kTunerBeeps = 6;
+constexpr int kCarrierEndPauses = 5;
+
+void Send(Panel& panel, std::string_view command) {
+  panel.state.commandText = command;
+  SendCommand(panel);
+}
+
+// The three digits after `code` in the last reply, when the reply has them
+// and they make a value within low..high; -1 otherwise (no answer, another
+// answer, a garbled one).
+int ThreeDigitsAfter(const PanelState& s, std::string_view code, int low, int high) {
+  const int p = Find(s.replyText, code);
+  if (p == 0) return -1;
+  const std::string digits = Mid(s.replyText, p + static_cast<int>(code.size()), 3);
+  if (digits.size() != 3 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return -1;
+  }
+  const int value = IntFromText(digits);
+  return value >= low && value <= high ? value : -1;
+}
+
+// Back to the mode the keyer entry left, with break-in as it was.
+void RestoreFromKeyerEntry(Panel& panel) {
+  PanelState& s = panel.state;
+  s.entryState = 0;
+  if (s.savedMode >= kLsb && s.savedMode <= kFmWide) s.radioMode = s.savedMode;
+  ApplyMode(panel);
+}
+
+// The end of a tune: a carrier is taken off the air and the power and mode
+// the operator had come back.
+void StopTune(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "off");
+  if (s.tunerState >= 1) {
+    Send(panel, "TX0");
+    if (s.tunerState == 3) s.tunerState = 0;
+    for (int i = 0; i < kCarrierEndPauses; ++i) PauseBriefly(panel);
+    SendPower(panel);
+    ApplyMode(panel);
+  }
+  s.tuneActive = 0;
+}
+
+}  // namespace
+
+// --- Space bar: transmit ---
+
+void ToggleTransmit(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.txState != 0) {
+    s.txState = 0;
+    Send(panel, "TX0");
+    PlayPhrase(panel, "tx");
+    PlayPhrase(panel, "off");
+    return;
+  }
+  PlayPhrase(panel, "tx");
+  PlayPhrase(panel, "on");
+  s.txState = 10;
+  s.txHoldoff = 2;
+  s.tunerArmed = 0;
+  Send(panel, "TX1");
+}
+
+// --- T: tune ---
+
+void ToggleTune(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "tune");
+  if (s.tuneActive != 0) {
+    StopTune(panel);
+    return;
+  }
+
+  PlayPhrase(panel, "on");
+  s.tuneActive = 1;
+  if (s.tunerState == 0 || s.tunerState == 2) {
+    if (s.frequencyHz > kTunerTopHz) {
+      PlayPhrase(panel, "atu");
+      PlayPhrase(panel, "na");
+      s.tunerState = 3;  // a carrier only, this time
+    } else {
+      if (s.tunerArmed == 0) {
+        Send(panel, "AC101");
+        s.tunerArmed = 1;
+      }
+      Send(panel, "AC103");  // the tuner run starts
+      s.tickCount = 0;
+      for (int i = 0; i < kTunerBeeps; ++i) PlayPhrase(panel, "beep");
+      PlayPhrase(panel, "ok");
+      if (s.tunerState == 0) {
+        // The tuner run alone: no carrier follows.
+        PlayPhrase(panel, "tune");
+        StopTune(panel);
+        return;
+      }
+    }
+  }
+  // The carrier: 5 W in the carrier mode on the current frequency.
+  Send(panel, "PC005");
+  Send(panel, "MD05");
+  SendFrequencyA(panel);
+  Send(panel, "TX1");
+}
+
+// --- F12: tuner mode ---
+
+void CycleTunerMode(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.powerClass < 1) {
+    // Only the 100 W amplifier has the tuner.
+    PlayPhrase(panel, "tuner");
+    PlayPhrase(panel, "na");
+    s.tunerState = 1;
+    return;
+  }
+  s.tunerArmed = 0;
+  PlayPhrase(panel, "tuner");
+  if (s.tunerState == 1) {
+    Send(panel, "AC101");
+    PlayPhrase(panel, "on");
+    s.tunerState = 0;
+  } else if (s.tunerState == 0) {
+    Send(panel, "AC101");
+    PlayPhrase(panel, "both");
+    s.tunerState = 2;
+  } else {
+    // "both", no tuner on this band, or a value of no meaning: tuner off.
+    Send(panel, "AC100");
+    PlayPhrase(panel, "off");
+    s.tunerState = 1;
+  }
+}
+
+// --- F11: mic-gain watch ---
+
+void StartMicGainWatch(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "micgain");
+  s.entryState = kMicGainState;
+  s.tickCount = 0;
+  PlayPhrase(panel, "lev");
+  Send(panel, "MG");
+  PauseBriefly(panel);
+  ReadReply(panel);
+  // Without a proper answer the gain the panel last knew stands.
+  const int gain = ThreeDigitsAfter(s, "MG", 0, 100);
+  if (gain >= 0) s.micGain = gain;
+  s.meterPeak = s.micGain;
+  s.micGainWatch = -1;  // this report is the gain, not a peak: no "alc"
+  SpeakMeterPeak(panel);
+  PauseBriefly(panel);
+  s.meterPeak = 0;
+  s.micGainWatch = 1;
+}
+
+void EndMicGainWatch(Panel& panel) {
+  PanelState& s = panel.state;
+  s.micGainWatch = -1;
+  PlayPhrase(panel, "micgain");
+  PlayPhrase(panel, "lev");
+  s.meterPeak = s.micGain;
+  SpeakMeterPeak(panel);
+  s.micGainWatch = 0;
+  s.meterPeak = 0;
+  PlayPhrase(panel, "off");
+}
+
+// --- K: keyer speed ---
+
+bool ToggleKeyerEntry(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "ks");
+  if (s.entryState == kKeyerState) {
+    RestoreFromKeyerEntry(panel);
+    PlayPhrase(panel, "off");
+    SpeakKeyerSpeed(panel);
+    if (s.breakInOn == 1) Send(panel, "BI1");
+    return false;
+  }
+
+  s.savedMode = s.radioMode;
+  s.radioMode = kCw;
+  ApplyMode(panel);
+  s.entryState = kKeyerState;
+  Send(panel, "KS");
+  PauseBriefly(panel);
+  ReadReply(panel);
+  // Without a proper answer the speed the panel last knew stands.
+  const int speed = ThreeDigitsAfter(s, "KS", 4, 60);
+  if (speed >= 0) s.keyerSpeed = speed;
+  PlayPhrase(panel, "on");
+  Send(panel, "BI0");  // no break-in while the speed is being set
+  SpeakKeyerSpeed(panel);
+  return true;
+}
+
+void LeaveKeyerEntry(Panel& panel) {
+  PanelState& s = panel.state;
+  RestoreFromKeyerEntry(panel);
+  if (s.breakInOn == 1) Send(panel, "BI1");
+}
+
+}  // namespace kelvaro

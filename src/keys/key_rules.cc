@@ -1,0 +1,965 @@
+#include "keys/key_rules.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "controls/bands.h"
+#include "controls/channels.h"
+#include "controls/modes.h"
+#include "controls/settings.h"
+#include "controls/stepping.h"
+#include "controls/tones.h"
+#include "keys/entries.h"
+#include "link/cat.h"
+#include "memory/band_records.h"
+#include "memory/records.h"
+#include "speech/phrase.h"
+#include "speech/speak.h"
+
+namespace kelvaro {
+namespace {
+
+// What a rule leaves to the rules after it.
+enum class Flow { kContinue, kStop };
+
+constexpr int32_t kMaxNineDigitHz = 999999999;
+
+// entryState values the rules test or set.
+enum Entry : int32_t {
+  kNoEntry = 0,
+  kBandPrompt = 1,
+  kWidthEntry = 2,
+  kPowerEntry = 3,
+  kRfGainEntry = 4,
+  kOffsetSignEntry = 5,
+  kOffsetDigitsEntry = 6,
+  kAfGainEntry = 7,
+  kMenuNumberEntry = 8,
+  kMenuValueEntry = 9,
+  kLevelEntry = 10,
+  kKeyerEntry = 11,
+  kExtendedPrefix = 14,
+};
+
+constexpr int32_t kNoBank = 99;
+// bandQuiet after an antenna switch: the next key but S closes the prefix.
+constexpr int32_t kAntennaJustSwitched = 2;
+// bandIndex that asks RecallBand for general coverage.
+constexpr int32_t kGeneralCoverageRequest = 15;
+
+bool Key(const PanelState& s, int code) { return s.keyCode == code; }
+bool IsMainDigit(int code) { return code >= '0' && code <= '9'; }
+bool IsFm(int32_t mode) { return mode == kFmNarrow || mode == kFmWide; }
+bool IsSideband(int32_t mode) { return mode == kLsb || mode == kUsb; }
+
+void Send(Panel& panel, std::string_view command) {
+  panel.state.commandText = command;
+  SendCommand(panel);
+}
+
+// Moves frequencyHz by `delta`, held within the nine digits a frequency
+// command carries (never below 0).
+void ShiftFrequency(PanelState& s, int64_t delta) {
+  s.frequencyHz = static_cast<int32_t>(std::clamp<int64_t>(int64_t{s.frequencyHz} + delta, 0, kMaxNineDigitHz));
+}
+
+// ---------------------------------------------------------------------------
+// Gates: tune lock, stale tone flag, quit, and no keys before the radio.
+
+Flow TuneLock(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (s.tuneActive != 1 || Key(s, 'S') || Key(s, 'T')) return Flow::kContinue;
+  PlayPhrase(panel, "ton");
+  return Flow::kStop;
+}
+
+// A tone flag left standing without a tone: any key but Enter and the main
+// digits (which may still be typing a tone) clears it.
+Flow ClearStaleToneFlag(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.toneActive == 1 && s.toneCode == "999" && !Key(s, vk::kEnter) && !IsMainDigit(s.keyCode)) {
+    s.toneActive = 0;
+  }
+  return Flow::kContinue;
+}
+
+Flow Quit(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'Q')) return Flow::kContinue;
+  PlayPhrase(panel, "quit");
+  if (s.radioConnected == 0) {
+    s.runFlag = 0;
+    return Flow::kStop;
+  }
+  // The reply handling ends the program once the radio has answered.
+  Send(panel, "TX0");
+  s.quitPending = 1;
+  return Flow::kStop;
+}
+
+Flow RadioNotConnected(Panel& panel) {
+  if (panel.state.radioConnected != 0) return Flow::kContinue;
+  PlayPhrase(panel, "nc");
+  return Flow::kStop;
+}
+
+Flow NoFrequencyYet(Panel& panel) {
+  if (panel.state.frequencyHz != 0) return Flow::kContinue;
+  PlayPhrase(panel, "nc");
+  return Flow::kStop;
+}
+
+// ---------------------------------------------------------------------------
+// The X prefix and what follows it.
+
+Flow ExtendedPrefixKey(Panel& panel) {
+  if (!Key(panel.state, 'X')) return Flow::kContinue;
+  ToggleExtendedPrefix(panel);
+  return Flow::kStop;
+}
+
+Flow AntennaAfterPrefix(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, 'C') || s.entryState != kExtendedPrefix) return Flow::kContinue;
+  SwitchAntenna(panel);
+  return Flow::kStop;
+}
+
+// After an antenna switch the next key but S closes the prefix and then has
+// its ordinary meaning.
+Flow CloseAfterAntennaSwitch(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.bandQuiet == kAntennaJustSwitched && !Key(s, 'S')) {
+    s.bandQuiet = 0;
+    s.entryState = kNoEntry;
+  }
+  return Flow::kContinue;
+}
+
+Flow SwapAfterPrefix(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, 'S') || s.entryState != kExtendedPrefix) return Flow::kContinue;
+  SwapVfos(panel);
+  return Flow::kStop;
+}
+
+// S: 70 cm at the band prompt, otherwise the meter: S-meter on receive, SWR
+// while transmitting or tuning.
+Flow SKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'S')) return Flow::kContinue;
+  if (s.entryState == kBandPrompt) {
+    StoreBandRecord(panel);
+    s.bandIndex = kBand70cm;
+    s.bandQuiet = 1;
+    SelectBand(panel);
+    RecallBand(panel);
+    return Flow::kStop;
+  }
+  if (s.txState < 1 && s.tuneActive != 1) {
+    SpeakSMeter(panel);
+  } else {
+    SpeakSwr(panel);
+  }
+  return Flow::kStop;
+}
+
+Flow AgcAfterPrefix(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, 'A') || s.entryState != kExtendedPrefix) return Flow::kContinue;
+  StepAgc(panel);
+  return Flow::kStop;
+}
+
+Flow EnterBeforeOffsetSign(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, vk::kEnter) || s.entryState != kOffsetSignEntry) return Flow::kContinue;
+  return ReadStandardOffset(panel) ? Flow::kContinue : Flow::kStop;
+}
+
+Flow EnterAfterOffsetDigits(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, vk::kEnter) || s.entryState != kOffsetDigitsEntry) return Flow::kContinue;
+  return StoreTypedOffset(panel) ? Flow::kContinue : Flow::kStop;
+}
+
+Flow OffsetAfterPrefix(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, 'O') || s.entryState != kExtendedPrefix) return Flow::kContinue;
+  StartOffsetEntry(panel);
+  return Flow::kStop;
+}
+
+// Any key that means nothing after X closes the prefix silently; M and F go
+// on to their own rules, which read the prefix.
+Flow CancelPrefix(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.entryState != kExtendedPrefix) return Flow::kContinue;
+  if (Key(s, 'M') || Key(s, 'F') || Key(s, 'S') || Key(s, 'X')) return Flow::kContinue;
+  s.entryState = kNoEntry;
+  return Flow::kStop;
+}
+
+// ---------------------------------------------------------------------------
+// Monitor, ignored keys, the mic-gain watch, keypad and keyer entry.
+
+Flow MonitorKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, vk::kF9)) return Flow::kContinue;
+  PlayPhrase(panel, "mon");
+  if (s.monitorOn == 1) {
+    s.monitorOn = 0;
+    s.commandText = "ML00";
+    PlayPhrase(panel, "off");
+    s.levelTarget = 0;
+  } else {
+    s.monitorOn = 1;
+    s.commandText = "ML01";
+    s.levelTarget = 1;
+    PlayPhrase(panel, "on");
+  }
+  SendCommand(panel);
+  return Flow::kContinue;
+}
+
+Flow IgnoredModifierKeys(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (Key(s, vk::kShift) || Key(s, vk::kCtrl) || Key(s, vk::kInsert) || Key(s, vk::kLeftWindows)) {
+    return Flow::kStop;
+  }
+  return Flow::kContinue;
+}
+
+Flow EndMicGainWatchByKey(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (s.micGainWatch < 1 || Key(s, vk::kUp) || Key(s, vk::kDown)) return Flow::kContinue;
+  EndMicGainWatch(panel);
+  return Key(s, vk::kF11) ? Flow::kStop : Flow::kContinue;
+}
+
+// From here on the keypad digits and point count as the main keyboard's.
+Flow TranslateKeypad(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.keyCode >= vk::kKeypad0 && s.keyCode <= vk::kKeypad9) s.keyCode -= vk::kKeypad0 - '0';
+  if (s.keyCode == vk::kKeypadPoint) s.keyCode = vk::kPoint;
+  return Flow::kContinue;
+}
+
+Flow LeaveKeyerEntryByKey(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (s.entryState != kKeyerEntry || Key(s, 'K') || Key(s, vk::kUp) || Key(s, vk::kDown)) {
+    return Flow::kContinue;
+  }
+  LeaveKeyerEntry(panel);
+  return Flow::kContinue;
+}
+
+// ---------------------------------------------------------------------------
+// Band prompt letters, memory channels and the memory bank.
+
+// The band prompt's letter keys; digits and the arrows pass on (EnterDigit
+// and the stepping pick the band).
+Flow BandPromptLetter(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.entryState != kBandPrompt) return Flow::kContinue;
+  if (Key(s, 'X')) {  // taken by the prefix key first, so this never runs
+    StoreBandRecord(panel);
+    s.toneCode = "999";
+    s.bandIndex = kBand6m;
+    RecallBand(panel);
+    s.entryState = kNoEntry;
+    return Flow::kStop;
+  }
+  if (Key(s, 'T')) {
+    StoreBandRecord(panel);
+    s.bandIndex = kBand2m;
+    s.toneCode = "999";
+    RecallBand(panel);
+    s.entryState = kNoEntry;
+    return Flow::kStop;
+  }
+  if (Key(s, 'U')) {
+    StoreBandRecord(panel);
+    s.entryState = kNoEntry;
+    s.toneCode = "999";
+    s.bandIndex = kGeneralCoverageRequest;
+    PlayPhrase(panel, "band");
+    RecallBand(panel);
+    return Flow::kStop;
+  }
+  return Flow::kContinue;
+}
+
+// U: on to the next stored channel of the bank last recalled.
+Flow NextStoredChannel(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'U')) return Flow::kContinue;
+  if (s.memoryBank < 0 || s.memoryBank > 9) {  // 99: no bank selected
+    PlayPhrase(panel, "ncs");
+    return Flow::kStop;
+  }
+  // Each slot is tried once at most, so a bank with nothing stored ends the
+  // search where it began.
+  int32_t slot = ((s.memoryCursor % 10) + 10) % 10;
+  bool found = false;
+  for (int tried = 0; tried < 10 && !found; ++tried) {
+    slot = (slot + 1) % 10;
+    found = CharAt(s.memoryChannels[s.memoryBank * 10 + slot], 1) != '9';
+  }
+  s.memoryCursor = slot;
+  if (!found) {
+    // As an empty channel recall: nothing is sent, and the bank is left.
+    PlayPhrase(panel, "invalid");
+    s.channelMode = 0;
+    s.memoryBank = kNoBank;
+    return Flow::kStop;
+  }
+  s.keyCode = '0' + slot;
+  PlayPhrase(panel, "channel");
+  s.channelMode = 2;
+  s.channelRecall = 1;
+  EnterDigit(panel);
+  return Flow::kStop;
+}
+
+// Every key from here on but S and F leaves the memory bank.
+Flow LeaveMemoryBank(Panel& panel) {
+  PanelState& s = panel.state;
+  s.channelRecall = 0;
+  if (!Key(s, 'S') && !Key(s, 'F')) s.memoryBank = kNoBank;
+  return Flow::kContinue;
+}
+
+Flow BKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'B')) return Flow::kContinue;
+  if (s.channelMode >= 1) {
+    PlayPhrase(panel, "bank");
+    s.bankDigitPending = -1;
+    return Flow::kStop;
+  }
+  s.entryState = kBandPrompt;
+  PlayPhrase(panel, "band");
+  SpeakBand(panel);
+  return Flow::kStop;
+}
+
+Flow LeaveChannelMode(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.channelMode >= 1 && !IsMainDigit(s.keyCode)) {
+    s.channelMode = 0;
+    s.bankDigitPending = 0;
+  }
+  return Flow::kContinue;
+}
+
+// ---------------------------------------------------------------------------
+// Letter keys.
+
+Flow SpaceKey(Panel& panel) {
+  if (!Key(panel.state, vk::kSpace)) return Flow::kContinue;
+  ToggleTransmit(panel);
+  return Flow::kStop;
+}
+
+// L: the level chosen by the last setting switched on becomes what the
+// arrows adjust.
+Flow LevelKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'L')) return Flow::kContinue;
+  if (s.levelTarget >= 1) s.entryState = kLevelEntry;
+  static constexpr const char* kLevelNames[] = {"", "mon", "nb", "nr", "co", "spc"};
+  if (s.levelTarget >= 1 && s.levelTarget <= 5) PlayPhrase(panel, kLevelNames[s.levelTarget]);
+  PlayPhrase(panel, "lev");
+  return Flow::kStop;
+}
+
+Flow KeyerKey(Panel& panel) {
+  if (!Key(panel.state, 'K')) return Flow::kContinue;
+  return ToggleKeyerEntry(panel) ? Flow::kContinue : Flow::kStop;
+}
+
+Flow DigitalFmKey(Panel& panel) {
+  if (!Key(panel.state, 'D')) return Flow::kContinue;
+  SwitchDigitalFm(panel);
+  return Flow::kStop;
+}
+
+Flow ToneKey(Panel& panel) {
+  if (!Key(panel.state, 'I')) return Flow::kContinue;
+  ToggleTone(panel);
+  return Flow::kStop;
+}
+
+Flow HelpKey(Panel& panel) {
+  if (!Key(panel.state, 'H')) return Flow::kContinue;
+  PlayPhraseAsync(panel, "help.wav");
+  return Flow::kStop;
+}
+
+// N opens the menu entry, except while a tone is typed or on.
+Flow MenuKey(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, 'N') || s.toneActive == 1) return Flow::kContinue;
+  StartMenuEntry(panel);
+  return Flow::kStop;
+}
+
+Flow EnterAfterMenuNumber(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, vk::kEnter) || s.entryState != kMenuNumberEntry) return Flow::kContinue;
+  EndMenuNumber(panel);
+  return Flow::kStop;
+}
+
+Flow EnterAfterMenuValue(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, vk::kEnter) || s.entryState != kMenuValueEntry) return Flow::kContinue;
+  SendMenuValue(panel);
+  return Flow::kStop;
+}
+
+// The phrases of a tone code, when it holds one: three digits. A tone still
+// being typed (or anything else) is left out of the report.
+void SpeakToneOfReport(Panel& panel) {
+  const std::string tone = panel.state.toneCode.str();
+  if (tone == "999" || tone.size() != 3 || !OnlyDigits(tone)) return;
+  PlayPhrase(panel, tone[0] > '3' ? "dcs" : "ctcss");
+  for (char c : tone) PlayPhrase(panel, std::string(1, c));
+}
+
+// O: every setting that is on, the tone, the antenna and the tuner mode.
+Flow OptionsReport(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, 'O')) return Flow::kContinue;
+  auto on = [&panel](std::string_view name) {
+    PlayPhrase(panel, name);
+    PlayPhrase(panel, "on");
+  };
+  PlayPhrase(panel, "options");
+  if (s.preampSetting >= 1) {
+    PlayPhrase(panel, "preamp");
+    on(s.preampSetting == 1 ? "1" : "2");
+  }
+  if (s.attenuatorOn == 1) on("at");
+  if (s.blankerOn == 1) on("nb");
+  if (s.reductionOn >= 1) on("nr");
+  if (s.notchOn == 1) on("notch");
+  if (s.contourOn >= 1) on("co");
+  if (s.processorOn == 1 && IsSideband(s.radioMode)) on("spc");
+  if (s.breakInOn == 1 && s.radioMode == kCw) on("bkin");
+  if (s.voxOn == 1) on("vox");
+  if (s.monitorOn == 1) on("mon");
+  SpeakToneOfReport(panel);
+  PlayPhrase(panel, s.antennaSelect == 1 ? "ant2" : "ant1");
+  PlayPhrase(panel, "tuner");
+  PlayPhrase(panel, "is");
+  switch (s.tunerState) {
+    case 0: PlayPhrase(panel, "on"); break;
+    case 1: PlayPhrase(panel, "off"); break;
+    case 2: PlayPhrase(panel, "both"); break;
+    default: break;
+  }
+  return Flow::kStop;
+}
+
+Flow SelectChannelKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'C')) return Flow::kContinue;
+  s.channelMode = 1;
+  PlayPhrase(panel, "sch");
+  return Flow::kStop;
+}
+
+Flow GoToChannelKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'G')) return Flow::kContinue;
+  s.channelMode = 2;
+  PlayPhrase(panel, "gch");
+  return Flow::kStop;
+}
+
+Flow AfGainKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'A')) return Flow::kContinue;
+  s.entryState = kAfGainEntry;
+  PlayPhrase(panel, "af");
+  return Flow::kStop;
+}
+
+Flow FrequencyEntryKey(Panel& panel) {
+  if (!Key(panel.state, 'E')) return Flow::kContinue;
+  StartFrequencyEntry(panel);
+  return Flow::kContinue;
+}
+
+Flow PointKey(Panel& panel) {
+  if (!Key(panel.state, vk::kPoint)) return Flow::kContinue;
+  FrequencyEntryPoint(panel);
+  return Flow::kStop;
+}
+
+Flow EnterAfterTone(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, vk::kEnter) || s.toneActive != 1 || s.freqEntryActive != 0) return Flow::kContinue;
+  SendTypedTone(panel);
+  return Flow::kStop;
+}
+
+// Enter once any frequency entry was begun; without an open entry it only
+// ends the key.
+Flow EnterAfterFrequency(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, vk::kEnter) || s.freqEntryNumber == 999) return Flow::kContinue;
+  SendTypedFrequency(panel);
+  return Flow::kStop;
+}
+
+// The VFO letter and nine digits to start split with: those of the last
+// frequency sent, or, when that is not a frequency command, of the frequency
+// the panel holds.
+std::string SplitVfoText(const PanelState& s) {
+  const std::string last = s.lastFrequencyCommand.str();
+  const std::string code = Left(last, 2);
+  const std::string digits = Mid(last, 3, 9);
+  const bool usable = (code == "FA" || code == "FB") && digits.size() == 9 && OnlyDigits(digits) &&
+                      (last.size() == 11 || (last.size() == 12 && last[11] == ';'));
+  if (usable) return Mid(last, 2, 10);
+  return "A" + ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, kMaxNineDigitHz), 9);
+}
+
+// V: split on and off; in FM on 10 m and up, repeater operation instead.
+Flow SplitKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'V')) return Flow::kContinue;
+  if (s.bandIndex == kBandGeneral) {
+    PlayPhrase(panel, "split");
+    PlayPhrase(panel, "invalid");
+    return Flow::kStop;
+  }
+  s.entryState = kNoEntry;
+  if (s.bandIndex >= kBand10m && s.radioMode >= kFmNarrow && s.radioMode <= kFmWide) {
+    SendRepeaterShift(panel);
+    return Flow::kStop;
+  }
+  s.splitOn = s.splitOn == 1 ? 0 : 1;
+  if (s.splitOn == 0) {
+    CancelSplit(panel);
+    PlayPhrase(panel, "split");
+    PlayPhrase(panel, "off");
+    return Flow::kStop;
+  }
+  PlayPhrase(panel, "split");
+  const std::string vfo = SplitVfoText(s);
+  Send(panel, "ST1");
+  if (s.passThroughSeen == 0 && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
+    // VFO B of the band's record starts where VFO A is; tone and preamp stay.
+    Text& record = s.bandRecords[s.bandIndex];
+    const std::string rewritten = Left(record, 12) + "B" + Right(vfo, 9) + Mid(record, 23);
+    if (IsBandRecord(rewritten)) record = rewritten;
+  }
+  // Split is on now, so this goes to VFO B.
+  Send(panel, "F" + vfo);
+  return Flow::kStop;
+}
+
+// Z: zero-in. CW asks the radio for it; the other modes move to a whole kHz.
+Flow ZeroInKey(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, 'Z')) return Flow::kContinue;
+  PlayPhrase(panel, "0");
+  PlayPhrase(panel, "ok");
+  if (s.radioMode != kCw) {
+    SnapToWholeKhz(panel);
+  } else {
+    Send(panel, "ZI");
+  }
+  return Flow::kStop;
+}
+
+// ---------------------------------------------------------------------------
+// Function keys F1 to F8, and the digits between them.
+
+// F1: the next preamp setting; 2 m and up have one preamp stage, HF and 6 m two.
+Flow PreampKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, vk::kF1)) return Flow::kContinue;
+  s.preampSetting += 1;
+  const int32_t past = s.bandIndex >= kBand2m ? 2 : 3;
+  if (s.preampSetting >= past || s.preampSetting < 0) s.preampSetting = 0;
+  ApplyPreamp(panel);
+  return Flow::kContinue;
+}
+
+Flow AttenuatorKey(Panel& panel) {
+  if (Key(panel.state, vk::kF2)) ToggleAttenuator(panel);
+  return Flow::kContinue;
+}
+
+Flow NoiseBlankerKey(Panel& panel) {
+  if (Key(panel.state, vk::kF3)) ToggleNoiseBlanker(panel);
+  return Flow::kContinue;
+}
+
+Flow NoiseReductionKey(Panel& panel) {
+  if (Key(panel.state, vk::kF4)) ToggleNoiseReduction(panel);
+  return Flow::kContinue;
+}
+
+Flow DigitKey(Panel& panel) {
+  if (!IsMainDigit(panel.state.keyCode)) return Flow::kContinue;
+  EnterDigit(panel);
+  return Flow::kStop;
+}
+
+Flow NotchKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, vk::kF5)) return Flow::kContinue;
+  PlayPhrase(panel, "notch");
+  if (s.notchOn == 1) {
+    s.commandText = "BC00";
+    PlayPhrase(panel, "off");
+  } else {
+    s.commandText = "BC01";
+    PlayPhrase(panel, "on");
+  }
+  s.notchOn = s.notchOn == 1 ? 0 : 1;
+  SendCommand(panel);
+  return Flow::kContinue;
+}
+
+Flow ContourKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, vk::kF6)) return Flow::kContinue;
+  if (s.radioMode == kCw) {
+    PlayPhrase(panel, "na");
+    return Flow::kStop;
+  }
+  s.levelTarget = 4;
+  PlayPhrase(panel, "co");
+  if (s.contourOn == 1) {
+    s.contourOn = 0;
+    s.commandText = "CO00000";
+    PlayPhrase(panel, "off");
+    s.levelTarget = 0;
+  } else {
+    s.contourOn = 1;
+    s.commandText = "CO00001";
+    PlayPhrase(panel, "on");
+    s.levelTarget = 4;
+  }
+  SendCommand(panel);
+  return Flow::kStop;
+}
+
+Flow ProcessorKey(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, vk::kF7)) return Flow::kContinue;
+  if (IsSideband(s.radioMode)) {
+    ToggleProcessor(panel);
+  } else {
+    PlayPhrase(panel, "na");
+  }
+  return Flow::kStop;
+}
+
+// F8: break-in in CW, VOX in the other modes.
+Flow BreakInOrVoxKey(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!Key(s, vk::kF8)) return Flow::kContinue;
+  if (s.radioMode == kCw) {
+    ToggleBreakIn(panel);
+  } else {
+    ToggleVox(panel);
+  }
+  return Flow::kContinue;
+}
+
+Flow TunerModeKey(Panel& panel) {
+  if (!Key(panel.state, vk::kF12)) return Flow::kContinue;
+  CycleTunerMode(panel);
+  return Flow::kStop;
+}
+
+Flow FrequencyReadoutKey(Panel& panel) {
+  if (!Key(panel.state, 'F')) return Flow::kContinue;
+  FrequencyReadout(panel);
+  return Flow::kStop;
+}
+
+// P: reads the power setting from the radio (once per power entry) and
+// speaks it; the arrows then adjust it.
+Flow PowerKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'P')) return Flow::kContinue;
+  if (s.entryState != kPowerEntry) {
+    Send(panel, "PC");
+    PauseBriefly(panel);
+    ReadReply(panel);
+    const int p = Find(s.replyText, "PC");
+    if (p > 0) {
+      // After the code and the radio's class digit: the watts, three digits.
+      const std::string watts = Mid(s.replyText, p + 3, 3);
+      if (watts.size() == 3 && OnlyDigits(watts)) s.powerSetting = IntFromText(watts);
+    }
+  }
+  PlayPhrase(panel, "Power");
+  s.entryState = kPowerEntry;
+  SpeakPower(panel);
+  return Flow::kStop;
+}
+
+Flow MicGainKey(Panel& panel) {
+  if (!Key(panel.state, vk::kF11)) return Flow::kContinue;
+  StartMicGainWatch(panel);
+  return Flow::kStop;
+}
+
+Flow RfGainKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'R')) return Flow::kContinue;
+  PlayPhrase(panel, "rf");
+  s.entryState = kRfGainEntry;
+  return Flow::kContinue;
+}
+
+Flow TuneKey(Panel& panel) {
+  if (!Key(panel.state, 'T')) return Flow::kContinue;
+  ToggleTune(panel);
+  return Flow::kStop;
+}
+
+// W: the receive width becomes what the arrows adjust (not in AM and FM).
+Flow WidthKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'W')) return Flow::kContinue;
+  if (s.radioMode == kAm || s.radioMode == kFmNarrow || s.radioMode == kFmWide) return Flow::kStop;
+  s.entryState = kWidthEntry;
+  SpeakWidth(panel);
+  return Flow::kStop;
+}
+
+// The mode after radioMode in the M key's cycle: LSB, USB, CW, AM, and FM
+// (narrow or wide by fmWide) from 27 MHz up on 10 m and the bands above.
+int32_t NextMode(const PanelState& s) {
+  int32_t mode = s.radioMode + 1;
+  if (s.fmWide == 1 && mode == 8) mode = kLsb;
+  if (s.fmWide == 0 && mode >= kC4fm) mode = kLsb;
+  if (mode == kFmNarrow && (s.bandIndex < kBand10m || s.frequencyHz < 27000000)) mode = kLsb;
+  if (mode == kFmNarrow && s.fmWide == 1) mode = kFmWide;
+  if (mode == kFmWide && s.fmWide == 0) mode = kFmNarrow;
+  if (mode < kLsb || mode > kFmWide) mode = kLsb;  // from a mode outside the set
+  return mode;
+}
+
+// M: the next mode; after X, FM wide and narrow change places.
+Flow ModeKey(Panel& panel) {
+  PanelState& s = panel.state;
+  if (!Key(s, 'M')) return Flow::kContinue;
+  if (s.entryState == kExtendedPrefix) {
+    if (s.radioMode == kFmNarrow) {
+      s.radioMode = kFmWide;
+      s.fmWide = 1;
+    } else if (s.radioMode == kFmWide) {
+      s.radioMode = kFmNarrow;
+      s.fmWide = 0;
+    }
+    ApplyMode(panel);
+    SpeakMode(panel);
+    s.entryState = kNoEntry;
+    return Flow::kStop;
+  }
+  s.radioMode = NextMode(s);
+  ApplyMode(panel);
+  SpeakMode(panel);
+  return Flow::kStop;
+}
+
+Flow ArrowUpDown(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (Key(s, vk::kUp)) StepUp(panel);
+  if (Key(s, vk::kDown)) StepDown(panel);
+  return Flow::kContinue;
+}
+
+Flow OffsetSignKey(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (!(Key(s, vk::kPlus) || Key(s, vk::kMinus)) || s.entryState != kOffsetSignEntry) {
+    return Flow::kContinue;
+  }
+  OffsetSign(panel);
+  return Flow::kStop;
+}
+
+// ---------------------------------------------------------------------------
+// The closing frequency step.
+
+// FM squelch one step up: 10 from a level of 20, else 1; 255 at most.
+void SquelchUp(Panel& panel) {
+  PanelState& s = panel.state;
+  int32_t level = std::clamp<int32_t>(s.squelchLevel, 0, 255);
+  level += level >= 20 ? 10 : 1;
+  if (level >= 256) {
+    level = 255;
+    PlayPhrase(panel, "max");
+  }
+  s.squelchLevel = level;
+  Send(panel, "SQ0" + ZeroPad(level, 3));
+}
+
+// FM squelch one step down: 10 from a level of 30, else 1; 0 at least. 245
+// steps to 230, as 240 does.
+void SquelchDown(Panel& panel) {
+  PanelState& s = panel.state;
+  int32_t level = std::clamp<int32_t>(s.squelchLevel, 0, 255);
+  if (level == 245) level = 240;
+  level -= level >= 30 ? 10 : 1;
+  if (level < 1) {
+    level = 0;
+    PlayPhrase(panel, "0");
+  }
+  s.squelchLevel = level;
+  Send(panel, "SQ0" + ZeroPad(level, 3));
+}
+
+// The channel raster of the VHF/UHF bands in AM and FM: 12.5 kHz.
+bool OnVhfChannelBand(const PanelState& s) { return s.bandIndex >= kBand2m && s.bandIndex != kBandGeneral; }
+
+// Keys that reach the end of the chain with no entry pending (or in the
+// width entry): the frequency keys move frequencyHz, Left/Right move the
+// squelch in FM, and every such key sends the frequency.
+Flow ClosingFrequencyStep(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.entryState != kNoEntry && s.entryState != kWidthEntry) return Flow::kStop;
+  switch (s.keyCode) {
+    case vk::kPlus:
+      ShiftFrequency(s, 1000000);
+      if (s.repeaterOn == 1) SendRepeaterShift(panel);
+      break;
+    case vk::kMinus:
+      ShiftFrequency(s, -1000000);
+      if (s.repeaterOn == 1) SendRepeaterShift(panel);
+      break;
+    case vk::kPageUp:
+      if (s.radioMode >= kAm && OnVhfChannelBand(s)) {
+        ShiftFrequency(s, 12500);
+        if (s.repeaterOn == 1) SendRepeaterShift(panel);
+      } else {
+        ShiftFrequency(s, 10000);
+      }
+      break;
+    case vk::kPageDown:
+      if (s.radioMode == kFmNarrow && OnVhfChannelBand(s)) {
+        ShiftFrequency(s, -12500);
+        if (s.repeaterOn == 1) SendRepeaterShift(panel);
+      } else {
+        ShiftFrequency(s, -10000);
+      }
+      break;
+    case vk::kRight:
+      if (IsFm(s.radioMode)) {
+        SquelchUp(panel);
+        return Flow::kStop;
+      }
+      ShiftFrequency(s, s.radioMode == kCw ? 10 : 100);
+      break;
+    case vk::kLeft:
+      if (IsFm(s.radioMode)) {
+        SquelchDown(panel);
+        return Flow::kStop;
+      }
+      ShiftFrequency(s, s.radioMode == kCw ? -10 : -100);
+      break;
+    default:
+      break;
+  }
+  ShiftFrequency(s, 0);  // held to nine digits and no sign, whatever set it
+  Send(panel, "FA" + ZeroPad(s.frequencyHz, 9));
+  return Flow::kStop;
+}
+
+// ---------------------------------------------------------------------------
+// The chain. Each rule either acts and stops, or lets the key go on to the
+// rules below it with the state as it left it; an earlier rule that stops
+// hides every later one for that key press.
+
+using Rule = Flow (*)(Panel&);
+
+constexpr Rule kKeyRules[] = {
+    TuneLock,                 // while a tune runs only S and T act
+    ClearStaleToneFlag,       // a tone flag standing without a tone
+    Quit,                     // Q works with or without the radio
+    RadioNotConnected,        // nothing else before the radio answered
+    NoFrequencyYet,           // ... or before its first frequency answer
+    ExtendedPrefixKey,        // X
+    AntennaAfterPrefix,       // X C
+    CloseAfterAntennaSwitch,  // the key after X C closes the prefix
+    SwapAfterPrefix,          // X S
+    SKey,                     // S: 70 cm at the band prompt, else the meter
+    AgcAfterPrefix,           // X A
+    EnterBeforeOffsetSign,    // X O Enter: the standard offset
+    EnterAfterOffsetDigits,   // X O +/- digits Enter
+    OffsetAfterPrefix,        // X O
+    CancelPrefix,             // any other key after X
+    MonitorKey,               // F9
+    IgnoredModifierKeys,      // Shift, Ctrl, Insert, Windows
+    EndMicGainWatchByKey,     // any key but the arrows ends the watch
+    TranslateKeypad,          // keypad digits and point become the main ones
+    LeaveKeyerEntryByKey,     // any key but K and the arrows ends it
+    BandPromptLetter,         // B then T, U (X)
+    NextStoredChannel,        // U
+    LeaveMemoryBank,          // every key but S and F
+    BKey,                     // band prompt, or the bank in a channel mode
+    LeaveChannelMode,         // any key but a digit after C or G
+    SpaceKey,                 // transmit
+    LevelKey,                 // L
+    KeyerKey,                 // K
+    DigitalFmKey,             // D
+    ToneKey,                  // I
+    HelpKey,                  // H
+    MenuKey,                  // N
+    EnterAfterMenuNumber,     // N digits Enter
+    EnterAfterMenuValue,      // N digits Enter digits Enter
+    OptionsReport,            // O
+    SelectChannelKey,         // C
+    GoToChannelKey,           // G
+    AfGainKey,                // A
+    FrequencyEntryKey,        // E
+    PointKey,                 // "."
+    EnterAfterTone,           // I digits Enter
+    EnterAfterFrequency,      // E digits Enter
+    SplitKey,                 // V
+    ZeroInKey,                // Z
+    PreampKey,                // F1
+    AttenuatorKey,            // F2
+    NoiseBlankerKey,          // F3
+    NoiseReductionKey,        // F4
+    DigitKey,                 // 0..9
+    NotchKey,                 // F5
+    ContourKey,               // F6
+    ProcessorKey,             // F7
+    BreakInOrVoxKey,          // F8
+    TunerModeKey,             // F12
+    FrequencyReadoutKey,      // F
+    PowerKey,                 // P
+    MicGainKey,               // F11
+    RfGainKey,                // R
+    TuneKey,                  // T
+    WidthKey,                 // W
+    ModeKey,                  // M
+    ArrowUpDown,              // Up, Down
+    OffsetSignKey,            // "+" / "-" in the offset entry
+    ClosingFrequencyStep,     // everything else: re-send the frequency
+};
+
+}  // namespace
+
+void RunKeyRules(Panel& panel) {
+  for (Rule rule : kKeyRules) {
+    if (rule(panel) == Flow::kStop) return;
+  }
+}
+
+}  // namespace kelvaro
