@@ -7,8 +7,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
-
 namespace kelvaro {
 namespace {
 
@@ -31,11 +29,62 @@ bool SpeedConstant(int speed, speed_t* out) {
   return false;
 }
 
+// The errors with which a call reports that the device itself is gone, as
+// opposed to a passing condition (EAGAIN, EINTR) or a refused setting.
+bool DeviceGone(int error) {
+  return error == EIO || error == ENXIO || error == ENODEV || error == EBADF;
+}
+
+bool FormatIsValid(int dataBits, int parity) {
+  return dataBits >= 5 && dataBits <= 8 && parity >= 0 && parity <= 2;
+}
+
+// Data bits, parity and stop bits into a termios; false for a format the
+// port layer does not know.
+bool PutLineFormat(termios& tio, int dataBits, int parity, int stopCode) {
+  if (!FormatIsValid(dataBits, parity)) return false;
+  static const tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB);
+  tio.c_cflag |= kSizes[dataBits - 5];
+  if (parity == 1) tio.c_cflag |= PARENB | PARODD;
+  if (parity == 2) tio.c_cflag |= PARENB;
+  if (stopCode != 1) tio.c_cflag |= CSTOPB;
+  return true;
+}
+
+void CloseDescriptor(int fd) {
+  ::ioctl(fd, TIOCNXCL);  // the exclusive claim would outlive the close on a pty
+  ::close(fd);
+}
+
+// Opens a device raw and non-blocking with the given speed and line format.
+// Returns the descriptor, or -1 when the device is missing or refuses.
+int OpenDevice(const std::string& path, int speed, int dataBits, int parity, int stopCode) {
+  speed_t constant;
+  if (!SpeedConstant(speed, &constant)) return -1;
+  int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  termios tio{};
+  if (::tcgetattr(fd, &tio) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  ::ioctl(fd, TIOCEXCL);  // not shared with other programs (where allowed)
+  ::cfmakeraw(&tio);
+  ::cfsetspeed(&tio, constant);
+  tio.c_cflag |= CLOCAL | CREAD;
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  if (!PutLineFormat(tio, dataBits, parity, stopCode) || ::tcsetattr(fd, TCSANOW, &tio) != 0) {
+    CloseDescriptor(fd);
+    return -1;
+  }
+  return fd;
+}
+
 }  // namespace
 
-PosixPorts::PosixPorts(std::filesystem::path workDir) : workDir_(std::move(workDir)) {
-  fds_.fill(-1);
-}
+PosixPorts::PosixPorts(std::filesystem::path workDir) : workDir_(std::move(workDir)) {}
 
 PosixPorts::~PosixPorts() {
   for (int n = 1; n <= kMaxPortNumber; ++n) ClosePort(n);
@@ -49,69 +98,100 @@ std::filesystem::path PosixPorts::DevicePath(int n) const {
   return "/dev/ttyS" + std::to_string(n - 1);
 }
 
-int PosixPorts::Fd(int n) const { return InRange(n) ? fds_[static_cast<std::size_t>(n)] : -1; }
+bool PosixPorts::IsLost(int n) const { return InRange(n) && slots_[static_cast<std::size_t>(n)].lost; }
+
+bool PosixPorts::HungUp(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  int r;
+  do {
+    r = ::poll(&p, 1, 0);
+  } while (r < 0 && errno == EINTR);
+  return r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+void PosixPorts::Lose(int n) {
+  Slot& slot = slots_[static_cast<std::size_t>(n)];
+  if (slot.fd >= 0) CloseDescriptor(slot.fd);
+  slot.fd = -1;
+  slot.lost = true;
+  slot.nextAttempt = Clock::now() + kReopenInterval;
+}
+
+int PosixPorts::Usable(int n) {
+  if (!InRange(n)) return -1;
+  Slot& slot = slots_[static_cast<std::size_t>(n)];
+  if (slot.fd >= 0 || !slot.lost) return slot.fd;
+  const Clock::time_point now = Clock::now();
+  if (now < slot.nextAttempt) return -1;
+  slot.nextAttempt = now + kReopenInterval;
+  int fd = OpenDevice(slot.path, slot.speed, slot.dataBits, slot.parity, slot.stopCode);
+  if (fd < 0) return -1;
+  if (HungUp(fd)) {  // there, but already without its other end
+    CloseDescriptor(fd);
+    return -1;
+  }
+  slot.fd = fd;
+  slot.lost = false;
+  return fd;
+}
 
 int PosixPorts::OpenPort(int n, int speed) {
   if (!InRange(n)) return 0;
   ClosePort(n);
-  int fd = ::open(DevicePath(n).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  std::string path = DevicePath(n).string();
+  int fd = OpenDevice(path, speed, 8, 0, 1);
   if (fd < 0) return 0;
-  termios tio{};
-  speed_t constant;
-  if (::tcgetattr(fd, &tio) != 0 || !SpeedConstant(speed, &constant)) {
-    ::close(fd);
-    return 0;
-  }
-  ::ioctl(fd, TIOCEXCL);  // not shared with other programs (where allowed)
-  ::cfmakeraw(&tio);
-  ::cfsetspeed(&tio, constant);
-  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB);
-  tio.c_cflag |= CS8 | CLOCAL | CREAD;
-  tio.c_cc[VMIN] = 0;
-  tio.c_cc[VTIME] = 0;
-  if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
-    ::close(fd);
-    return 0;
-  }
-  fds_[static_cast<std::size_t>(n)] = fd;
+  Slot& slot = slots_[static_cast<std::size_t>(n)];
+  slot = Slot{};
+  slot.fd = fd;
+  slot.path = std::move(path);
+  slot.speed = speed;
   return 1;
 }
 
 void PosixPorts::SetReadTimeouts(int n, int msPerByte) {
   // Reads never wait: the descriptor is non-blocking with VMIN = VTIME = 0.
   // The per-byte form is never used by the panel and is treated the same.
-  (void)n;
   (void)msPerByte;
+  Usable(n);
 }
 
 int PosixPorts::SetLineFormat(int n, int dataBits, int parity, int stopCode) {
-  int fd = Fd(n);
-  if (fd < 0) return 1;
-  termios tio{};
-  if (::tcgetattr(fd, &tio) != 0) return 1;
-  tcflag_t size;
-  switch (dataBits) {
-    case 5: size = CS5; break;
-    case 6: size = CS6; break;
-    case 7: size = CS7; break;
-    case 8: size = CS8; break;
-    default: return 1;
+  int fd = Usable(n);
+  if (fd < 0) {
+    // A lost port takes the format with it, to be applied when it comes back;
+    // for now nothing accepted the settings.
+    if (IsLost(n) && FormatIsValid(dataBits, parity)) {
+      Slot& slot = slots_[static_cast<std::size_t>(n)];
+      slot.dataBits = dataBits;
+      slot.parity = parity;
+      slot.stopCode = stopCode;
+    }
+    return 1;
   }
-  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB);
-  tio.c_cflag |= size;
-  if (parity == 1) tio.c_cflag |= PARENB | PARODD;
-  else if (parity == 2) tio.c_cflag |= PARENB;
-  else if (parity != 0) return 1;
-  if (stopCode != 1) tio.c_cflag |= CSTOPB;
-  return ::tcsetattr(fd, TCSANOW, &tio) == 0 ? 0 : 1;
+  termios tio{};
+  if (::tcgetattr(fd, &tio) != 0) {
+    if (DeviceGone(errno)) Lose(n);
+    return 1;
+  }
+  if (!PutLineFormat(tio, dataBits, parity, stopCode)) return 1;
+  if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
+    if (DeviceGone(errno)) Lose(n);
+    return 1;
+  }
+  Slot& slot = slots_[static_cast<std::size_t>(n)];
+  slot.dataBits = dataBits;
+  slot.parity = parity;
+  slot.stopCode = stopCode;
+  return 0;
 }
 
 int PosixPorts::WritePort(int n, std::string_view bytes) {
-  int fd = Fd(n);
+  int fd = Usable(n);
   if (fd < 0 || bytes.empty()) return 0;
   std::size_t done = 0;
   // A full output buffer gets a short grace period, never an indefinite wait.
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+  auto deadline = Clock::now() + std::chrono::milliseconds(200);
   while (done < bytes.size()) {
     ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (w > 0) {
@@ -119,8 +199,11 @@ int PosixPorts::WritePort(int n, std::string_view bytes) {
       continue;
     }
     if (w < 0 && errno == EINTR) continue;
-    if (w < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-        std::chrono::steady_clock::now() < deadline) {
+    if (w < 0 && DeviceGone(errno)) {
+      Lose(n);
+      break;
+    }
+    if (w < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && Clock::now() < deadline) {
       pollfd p{fd, POLLOUT, 0};
       ::poll(&p, 1, 20);
       continue;
@@ -131,31 +214,43 @@ int PosixPorts::WritePort(int n, std::string_view bytes) {
 }
 
 std::string PosixPorts::ReadPort(int n, int maximum) {
-  int fd = Fd(n);
+  int fd = Usable(n);
   if (fd < 0 || maximum <= 0) return {};
   std::string buffer(static_cast<std::size_t>(maximum), '\0');
   ssize_t r;
   do {
     r = ::read(fd, buffer.data(), buffer.size());
   } while (r < 0 && errno == EINTR);
+  if (r < 0 && DeviceGone(errno)) {
+    Lose(n);
+  } else if (r == 0 && HungUp(fd)) {
+    // A hung-up terminal reads as empty rather than failing.
+    Lose(n);
+  }
   buffer.resize(r > 0 ? static_cast<std::size_t>(r) : 0);
   return buffer;
 }
 
 int PosixPorts::BytesWaiting(int n) {
-  int fd = Fd(n);
+  int fd = Usable(n);
   if (fd < 0) return 0;
+  if (HungUp(fd)) {
+    Lose(n);
+    return 0;
+  }
   int count = 0;
-  if (::ioctl(fd, FIONREAD, &count) != 0 || count < 0) return 0;
-  return count;
+  if (::ioctl(fd, FIONREAD, &count) != 0) {
+    if (DeviceGone(errno)) Lose(n);
+    return 0;
+  }
+  return count < 0 ? 0 : count;
 }
 
 void PosixPorts::ClosePort(int n) {
-  int fd = Fd(n);
-  if (fd < 0) return;
-  ::ioctl(fd, TIOCNXCL);  // the exclusive claim would outlive the close on a pty
-  ::close(fd);
-  fds_[static_cast<std::size_t>(n)] = -1;
+  if (!InRange(n)) return;
+  Slot& slot = slots_[static_cast<std::size_t>(n)];
+  if (slot.fd >= 0) CloseDescriptor(slot.fd);
+  slot = Slot{};
 }
 
 }  // namespace kelvaro

@@ -108,3 +108,155 @@ sim_commands() { sed -E 's/^[^ ]+ //' "$WORK/sim.log" 2>/dev/null; }
 
 # The lines of a CR LF file, without the CR.
 lines_of() { tr -d '\r' < "$1"; }
+
+# --- Helpers of the reliability tests -------------------------------------
+
+# Milliseconds since the epoch.
+now_ms() { date +%s%3N; }
+
+# CPU ticks (user + system) used so far by process $1; fails when it is gone.
+cpu_ticks() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  # The command name in parentheses may hold blanks: count from after it.
+  stat=${stat##*) }
+  set -- $stat
+  echo $(( ${12} + ${13} ))
+}
+
+# Share of one core that process $1 used over $2 whole seconds, in tenths of
+# a percent (so 35 is 3.5 %); fails when the process is gone.
+cpu_permille() {
+  local pid="$1" seconds="$2" hz before after
+  hz=$(getconf CLK_TCK)
+  before=$(cpu_ticks "$pid") || return 1
+  sleep "$seconds"
+  after=$(cpu_ticks "$pid") || return 1
+  echo $(( (after - before) * 1000 / (hz * seconds) ))
+}
+
+# Tenths of a percent as "3.5".
+permille_text() { echo "$(( $1 / 10 )).$(( $1 % 10 ))"; }
+
+panel_running() { [ -n "$PANEL_PID" ] && kill -0 "$PANEL_PID" 2>/dev/null; }
+
+# True while the panel's window exists.
+panel_window_exists() { [ -n "$(xdotool search --name 'Kelvaro' 2>/dev/null | head -1)" ]; }
+
+# Number of lines of the radio's command log so far.
+sim_log_length() { wc -l < "$WORK/sim.log" 2>/dev/null || echo 0; }
+
+# How many times the radio received command $2 after line $1 of its log.
+sim_count_after() { sim_commands | tail -n +"$(( $1 + 1 ))" | grep -cxF "$2"; }
+
+# Waits up to $2 seconds until the radio received command $3 after line $1 of
+# its log.
+wait_sim_command_after() {
+  local from="$1" limit=$(( $2 * 20 )) command="$3"
+  for _ in $(seq "$limit"); do
+    [ "$(sim_count_after "$from" "$command")" -ge 1 ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+# The time of day (milliseconds since midnight) of the first command after
+# line $1 of the radio's log.
+sim_time_after() {
+  tail -n +"$(( $1 + 1 ))" "$WORK/sim.log" | head -1 |
+    awk '{ split($1, t, /[:.]/); print ((t[1] * 60 + t[2]) * 60 + t[3]) * 1000 + t[4] }'
+}
+
+# Milliseconds since midnight, now.
+time_of_day_ms() {
+  date +%H:%M:%S.%3N | awk '{ split($1, t, /[:.]/); print ((t[1] * 60 + t[2]) * 60 + t[3]) * 1000 + t[4] }'
+}
+
+# Starts the panel with the debug log against the stand-in (extra arguments
+# go to the stand-in) and waits until it has said "connected"; the window id
+# is left in WINDOW_ID. Ends the test when the panel does not connect.
+# PASS_THROUGH_PORT, when set, is configured as the pass-through port.
+start_connected_panel() {
+  write_config 0 1 "${PASS_THROUGH_PORT:-0}"
+  use_phrases
+  start_sim "$@"
+  start_panel
+  WINDOW_ID=$(panel_window) || { fail "no panel window"; finish; }
+  wait_for_line "$WORK/speech.log" 20 '^connected$' || { fail "the panel did not connect"; finish; }
+}
+
+# True when every band record (lines 2 to 15) of the bank file $1 has the
+# 26-character layout: flag, mode digit, "A" and nine digits, "B" and nine
+# digits or a repeater shift, tone code, preamp digit.
+band_records_well_formed() {
+  [ "$(lines_of "$1" | sed -n 2,15p |
+       grep -cE '^([01][1-7]A[0-9]{9}B[0-9]{9}|5[1-7]A[0-9]{9}B[+-]0000[0-9]{4})[0-9]{3}[0-2]$')" -eq 14 ]
+}
+
+# Closes the panel's window and waits for a clean end (status 0).
+close_panel() {
+  "$CLOSE_WINDOW" "$1" 2>/dev/null
+  wait_panel_exit 30 && [ "$PANEL_STATUS" -eq 0 ]
+}
+
+# The pass-through port's peer line: a pseudo-terminal pair, com6 for the
+# panel and rig for the other program. SOCAT_PID is its process.
+SOCAT_PID=""
+start_peer_pair() {
+  socat pty,raw,echo=0,link="$WORK/com6" pty,raw,echo=0,link="$WORK/rig" 2>/dev/null &
+  SOCAT_PID=$!
+  for _ in $(seq 100); do [ -e "$WORK/rig" ] && [ -e "$WORK/com6" ] && return 0; sleep 0.05; done
+  fail "no pseudo-terminal pair for the pass-through port"; finish
+}
+stop_peer_pair() {
+  [ -n "$SOCAT_PID" ] && { kill "$SOCAT_PID" 2>/dev/null; wait "$SOCAT_PID" 2>/dev/null; }
+  SOCAT_PID=""
+}
+
+# The frequency as rigctl reads it through the pass-through port; up to $1
+# tries (rigctl gives up on its own after a few seconds).
+rigctl_frequency() {
+  local freq=""
+  for _ in $(seq "${1:-1}"); do
+    freq=$(timeout 20 rigctl -m 1035 -r "$WORK/rig" -s 38400 f 2>/dev/null | tail -1)
+    [[ "$freq" =~ ^[0-9]+$ ]] && break
+  done
+  echo "$freq"
+}
+
+# Number of lines in file $1 (0 when it is missing).
+line_count() { wc -l < "$1" 2>/dev/null || echo 0; }
+
+# Waits up to $3 seconds for a line matching the regex $4 after line $2 of
+# file $1.
+wait_for_line_after() {
+  local file="$1" from="$2" limit=$(( $3 * 20 )) pattern="$4"
+  for _ in $(seq "$limit"); do
+    tail -n +"$(( from + 1 ))" "$file" 2>/dev/null | grep -qE "$pattern" && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+# A bank file as the panel writes it, on 40 m, with memory channel 5 holding
+# 7.150 MHz LSB and every other channel empty.
+write_bank_file() {
+  {
+    printf 'KELVARO v1.0a 3.5a 40\r\n'
+    for _ in $(seq 14); do printf '01A007100000B0071000009990\r\n'; done
+    for channel in $(seq 0 99); do
+      if [ "$channel" -eq 5 ]; then printf '0104A007150000B0071500009990\r\n'; else printf '9\r\n'; fi
+    done
+  } > "$1"
+}
+
+# The panel stores memory channel $2 (keys C and the digit) with window $1;
+# prints the phrase that ends the store ("ok" or "invalid").
+store_channel() {
+  local from
+  from=$(line_count "$WORK/speech.log")
+  press "$1" c
+  press "$1" "$2"
+  wait_for_line_after "$WORK/speech.log" "$from" 10 '^(ok|invalid)$' || return 1
+  tail -n +"$(( from + 1 ))" "$WORK/speech.log" | grep -E '^(ok|invalid)$' | head -1
+}

@@ -27,7 +27,7 @@ polls_before=$(sim_commands | wc -l)
 sleep 3
 polls_after=$(sim_commands | wc -l)
 rate=$(( (polls_after - polls_before) / 3 ))
-check "the radio is polled about ten times a second (saw $rate)" [ "$rate" -ge 6 ] && [ "$rate" -le 11 ]
+check "the radio is polled about ten times a second (saw $rate)" [ "$rate" -ge 6 -a "$rate" -le 11 ]
 check "polls alternate FA and SM0" [ "$(sim_commands | tail -4 | sort | uniq | tr '\n' ' ')" = "FA; SM0; " ]
 
 sim_control "dial +2500"

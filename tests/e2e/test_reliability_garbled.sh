@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# A radio whose answers are garbled (three in ten: a character changed, lost,
+# or the end cut off) while the dial turns: the panel keeps running and
+# polling, takes only frequency answers of the right form, and leaves a bank
+# file whose band records all have their layout.
+source "$(dirname "$0")/lib.sh"
+
+# With this seed the identity answer comes through whole.
+start_connected_panel --garble 0.3 --seed "${GARBLE_SEED:-3}"
+id="$WINDOW_ID"
+for step in 1 2 3 4 5 6; do
+  sim_control "dial +${step}370"
+  sleep 0.7
+done
+sim_control "band 20"
+sleep 1.5
+check "the panel is still running" panel_running
+garbled=$(lines_of "$WORK/debug.dat" | grep '^RX=' | grep -cvE '^RX=(FA[0-9]{9};|SM0[0-9]{3};)$')
+check "garbled answers reached the panel ($garbled)" [ "$garbled" -ge 5 ]
+log_at=$(sim_log_length)
+sleep 1
+polls=$(sim_count_after "$log_at" "FA;")
+check "the panel keeps polling ($polls frequency polls in a second)" [ "$polls" -ge 3 ]
+check "the panel ends cleanly" close_panel "$id"
+check "savmem.dat has its 115 lines" [ "$(lines_of "$WORK/savmem.dat" | wc -l)" -eq 115 ]
+check "its tag line is accepted" grep -q '^KELVARO v1.0a 3.5a' "$WORK/savmem.dat"
+check "every band record has its layout" band_records_well_formed "$WORK/savmem.dat"
+check "the channels are still empty" [ "$(lines_of "$WORK/savmem.dat" | sed -n 16,115p | grep -cvx 9)" -eq 0 ]
+finish

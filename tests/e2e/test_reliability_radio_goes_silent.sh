@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# A radio that stops answering after the panel connected (switched off at its
+# own switch: the line stays, the answers stop): the panel keeps polling at
+# its usual rate without waiting on anything, its keys keep working, and once
+# the radio answers again the panel follows it.
+source "$(dirname "$0")/lib.sh"
+
+start_connected_panel
+id="$WINDOW_ID"
+check "the panel polls before the radio goes quiet" wait_for_line "$WORK/debug.dat" 5 '^RX=FA007100000;'
+
+sim_control "power off"
+check "the stand-in is off" wait_for_line "$WORK/sim.out" 5 '^radio off$'
+sleep 0.5
+debug_at=$(lines_of "$WORK/debug.dat" | wc -l)
+log_at=$(sim_log_length)
+cpu=$(cpu_permille "$PANEL_PID" 3) || { fail "the panel ended when the radio went quiet"; finish; }
+echo "processor time with a silent radio: $(permille_text "$cpu") % of a core over 3 s"
+check "little processor time with a silent radio ($(permille_text "$cpu") %)" [ "$cpu" -lt 100 ]
+polls=$(sim_count_after "$log_at" "FA;")
+check "the frequency poll goes on about five times a second (saw $polls in 3 s)" [ "$polls" -ge 9 -a "$polls" -le 17 ]
+check "nothing was read meanwhile" [ "$(lines_of "$WORK/debug.dat" | tail -n +"$((debug_at + 1))" | grep -c '^RX=')" -eq 0 ]
+check "its window is still there" panel_window_exists
+press "$id" j
+check "a key is handled while the radio is silent" wait_for_line "$WORK/debug.dat" 5 '^\*J'
+check "the panel is still running" panel_running
+
+sim_control "power on"
+sim_control "dial +1000"
+check "the panel follows the radio once it answers again" wait_for_line "$WORK/debug.dat" 10 '^RX=FA007101000;'
+check "the panel ends cleanly" close_panel "$id"
+check "the band record holds the frequency read afterwards" \
+  grep -q '^01A007101000B' <(lines_of "$WORK/savmem.dat" | sed -n 5p)
+finish
