@@ -45,7 +45,9 @@ std::string Malformed(const std::string& command) {
   auto width = [&](std::size_t n) { return rest.size() == n && AllDigitsText(rest); };
   if ((code == "FA" || code == "FB") && !width(9) && !rest.empty()) return "frequency";
   if (code == "CN" && !width(5)) return "tone";
-  if (code == "CN" && rest[1] == '0' && std::stoi(rest.substr(2)) > 49) return "CTCSS tone number";
+  // CTCSS codes up to 499 are what records may hold (a tone being typed is
+  // stored with its band); the radio itself knows 000..049.
+  if (code == "CN" && rest[1] == '0' && std::stoi(rest.substr(2)) > 499) return "CTCSS tone number";
   if (code == "EX" && (!AllDigitsText(rest) || rest.size() < 4)) return "menu";
   if (code == "GT" && (rest.size() != 2 || rest[0] != '0' || rest[1] < '1' || rest[1] > '4')) return "agc";
   if (code == "PC" && !width(3) && !rest.empty()) return "power";

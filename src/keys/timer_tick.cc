@@ -24,6 +24,7 @@ void SendPhase(Panel& panel) {
     s.commandText = poll;
     SendCommand(panel);
   }
+  s.pollCommandNumber = s.commandsSent;
   s.pollPending = 1;
 }
 
@@ -39,8 +40,13 @@ void ReplyPhase(Panel& panel) {
   s.bytesWaiting = static_cast<int32_t>(s.replyText.size());
   if (s.debugLog == 1) WriteLogLine(panel, "RX=" + s.replyText.str());
 
+  // A key handled between the poll and this read may have changed band,
+  // frequency or VFO; the answer waiting then tells where the radio was, and
+  // taking it would put the old frequency back on the panel and into the new
+  // band's record. The next poll brings the current one.
+  const bool answersLastPoll = s.commandsSent == s.pollCommandNumber;
   std::string code = Left(s.replyText, 2);
-  if (code == "FA" || code == "FB") InterpretReply(panel);
+  if ((code == "FA" || code == "FB") && answersLastPoll) InterpretReply(panel);
   if (Left(s.replyText, 2) == "SM") {
     // Shown on the panel on every poll, but spoken only on request: the
     // phrases are looked up in a folder that does not exist.

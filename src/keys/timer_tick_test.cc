@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/controls_test_panel.h"
+#include "link/cat.h"
 #include "radio.h"
 
 namespace kelvaro {
@@ -44,6 +45,25 @@ TEST(TimerTick, PollsFrequencyAndMeterInTurnAndReadsBetween) {
   t.Tick(2);  // the dial turned on the radio reaches the panel
   EXPECT_EQ(s.frequencyHz, 14251000);
   EXPECT_EQ(s.frequencyText, " 14.251000");
+}
+
+TEST(TimerTick, FrequencyAnswerOvertakenByAKeyIsNotTaken) {
+  Ticking t;
+  PanelState& s = t.panel.state;
+  t.Tick(2);
+  ASSERT_EQ(s.frequencyHz, 14250000);
+  t.Tick(2);  // the meter poll and its reading
+  t.Tick();   // "FA;" is answered with 14.250 MHz ...
+  s.commandText = "BS003";  // ... but a band key goes out before it is read
+  SendCommand(t.panel);
+  s.commandText = "FA007100000";
+  SendCommand(t.panel);
+  const std::string record = s.bandRecords[kBand20m].str();
+  t.Tick();
+  EXPECT_EQ(s.frequencyHz, 14250000);  // the stale answer changed nothing
+  EXPECT_EQ(s.bandRecords[kBand20m], record);
+  t.Tick(4);  // the next frequency poll brings the new frequency
+  EXPECT_EQ(s.frequencyHz, 7100000);
 }
 
 TEST(TimerTick, TickCountWrapsAfterTwenty) {

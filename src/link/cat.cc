@@ -16,8 +16,12 @@ void SendCommand(Panel& panel) {
   std::string_view sent = s.commandText;
   if ((Left(sent, 2) == "FA" || Left(sent, 2) == "FB") && sent.size() > 5) {
     s.lastFrequencyCommand = sent;
+    // The radio is now where this command put it: a band record stored before
+    // its next answer arrives belongs to this frequency, not the one before.
+    if (sent.size() == 12 && OnlyDigits(sent.substr(2, 9))) s.lastFreqReply = Left(sent, 11);
   }
   panel.ports.WritePort(s.comPort, sent);
+  s.commandsSent = static_cast<int32_t>(static_cast<uint32_t>(s.commandsSent) + 1u);
   if (s.debugLog == 1) WriteLogLine(panel, "TX=" + s.commandText.str());
 }
 

@@ -12,7 +12,8 @@ namespace kelvaro {
 // Sends commandText to the radio port with ";" appended (in split operation a
 // command beginning "FA" goes out as "FB"). Afterwards commandText holds the
 // command as sent; frequency set commands are remembered in
-// lastFrequencyCommand; the debug log gets "TX=" + the command.
+// lastFrequencyCommand (and, as the radio's frequency until it answers, in
+// lastFreqReply); the debug log gets "TX=" + the command.
 void SendCommand(Panel& panel);
 // Gives the radio time to answer: plays the phrase "delay", or waits 100 ms
 // when that recording cannot be played, so queries work without a phrase folder.

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The keyboard on the real window: a typed frequency, a band change and back,
+# a memory channel stored and recalled after a restart, transmit on and off,
+# and Q ending the program once the radio has answered.
+source "$(dirname "$0")/lib.sh"
+
+# True when the commands given appear in the radio's log in this order, after
+# line $1 of it.
+sent_in_order() {
+  local from="$1"; shift
+  local expected="$*"
+  sim_commands | tail -n +"$((from + 1))" | awk -v want="$expected" '
+    BEGIN { n = split(want, w, " "); i = 1 }
+    i <= n && $0 == w[i] { i++ }
+    END { exit (i > n) ? 0 : 1 }'
+}
+# The same, waiting up to $1 seconds for it.
+wait_sent_in_order() {
+  local limit=$(( $1 * 10 )); shift
+  for _ in $(seq "$limit"); do sent_in_order "$@" && return 0; sleep 0.1; done
+  return 1
+}
+log_lines() { sim_commands | wc -l; }
+type_keys() { local k; for k in "$@"; do press "$id" "$k"; done; }
+
+write_config 0 1
+use_phrases
+start_sim
+start_panel
+id=$(panel_window) || { fail "no panel window"; finish; }
+check "connected" wait_for_line "$WORK/speech.log" 20 '^connected$'
+
+mark=$(log_lines)
+type_keys e 1 4 period 2 5 Return
+check "the typed frequency is sent on 20 m" wait_sent_in_order 10 "$mark" "BS005;" "MD02;" "FA014250000;"
+check "ok is spoken" wait_for_line "$WORK/speech.log" 10 '^ok$'
+
+
+sleep 1
+mark=$(log_lines)
+type_keys b 4
+sleep 1.5
+type_keys b 6
+check "band change to 40 m and back: each band's frequency and mode come back" \
+  wait_sent_in_order 10 "$mark" "BS003;" "FA007100000;" "MD01;" "BS005;" "FA014250000;" "MD02;"
+
+type_keys c 3
+check "channel 3 stored" wait_for_line "$WORK/memory.txt" 10 '^Slot 3 A=14\.25  B=14\.25  USB'
+
+mark=$(log_lines)
+type_keys space
+sleep 0.5
+type_keys space
+sleep 1
+check "transmit on and off" sent_in_order "$mark" "TX1;" "TX0;"
+check "tx on, tx off spoken" grep -qz 'tx.on.tx.off' <(tr '\n' '.' < "$WORK/speech.log")
+
+type_keys q
+if wait_panel_exit 20; then pass "Q ends the program"; else fail "Q did not end the program"; finish; fi
+check "quit spoken" grep -qx quit "$WORK/speech.log"
+check "TX0 sent by Q, then the radio polled for its answers" [ "$(sim_commands | grep -n . | tail -3 | grep -c 'FA;')" -ge 1 ]
+
+# After a restart the channel is still there: go to 40 m, then recall it.
+: > "$WORK/speech.log"
+start_panel
+id=$(panel_window) || { fail "no panel window after the restart"; finish; }
+check "connected again" wait_for_line "$WORK/speech.log" 20 '^connected$'
+type_keys b 4
+sleep 1.5
+mark=$(log_lines)
+type_keys g 3
+check "the stored channel is recalled" wait_sent_in_order 10 "$mark" "ST0;" "BS005;" "FA014250000;" "MD02;"
+"$CLOSE_WINDOW" "$id"
+if wait_panel_exit 20; then pass "the panel ends"; else fail "the panel did not end"; fi
+finish
