@@ -224,11 +224,11 @@ int main(int argc, char** argv) {
   double spokenSeconds = 0;
   for (const std::string& name : kReport) {
     Phrase phrase{waveDir / (name + ".wav"), {}};
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec audioSpec{};
     Uint8* data = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(phrase.file.c_str(), &spec, &data, &length) == nullptr || spec.freq != kRate ||
-        spec.channels != 1 || spec.format != AUDIO_S16SYS) {
+    if (SDL_LoadWAV(phrase.file.c_str(), &audioSpec, &data, &length) == nullptr || audioSpec.freq != kRate ||
+        audioSpec.channels != 1 || audioSpec.format != AUDIO_S16SYS) {
       std::fprintf(stderr, "%s: missing, or not 22050 Hz mono 16-bit\n", phrase.file.c_str());
       return 1;
     }

@@ -28,8 +28,8 @@ constexpr auto kMargin = 5ms;
 // played out is treated as stalled.
 constexpr auto kStallAllowance = 1s;
 
-int FrameBytes(const SDL_AudioSpec& spec) {
-  return static_cast<int>(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+int FrameBytes(const SDL_AudioSpec& audioSpec) {
+  return static_cast<int>(SDL_AUDIO_BITSIZE(audioSpec.format) / 8) * audioSpec.channels;
 }
 
 std::chrono::steady_clock::duration FramesToDuration(std::int64_t frames, int rate) {

@@ -50,7 +50,7 @@ class SdlVoice : public Voice {
   // Whether phrases are timed by the clock rather than by the device.
   bool clockTimed() const { return clockTimed_; }
   // The format the recordings are converted to.
-  const SDL_AudioSpec& spec() const { return spec_; }
+  const SDL_AudioSpec& audioSpec() const { return spec_; }
 
  private:
   using Clock = std::chrono::steady_clock;

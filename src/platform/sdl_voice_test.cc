@@ -167,9 +167,9 @@ TEST_F(SdlVoiceTest, TheDeviceHearsConsecutivePhrasesWithoutAddedSilence) {
     SdlVoice voice;
     ASSERT_EQ(voice.driver(), "disk");
     ASSERT_FALSE(voice.clockTimed());
-    ASSERT_EQ(voice.spec().freq, kRate);
-    ASSERT_EQ(voice.spec().channels, 1);
-    ASSERT_EQ(voice.spec().format, AUDIO_S16SYS);
+    ASSERT_EQ(voice.audioSpec().freq, kRate);
+    ASSERT_EQ(voice.audioSpec().channels, 1);
+    ASSERT_EQ(voice.audioSpec().format, AUDIO_S16SYS);
     EXPECT_TRUE(voice.PlaySync(bFile));
     EXPECT_TRUE(voice.PlaySync(cFile));
     EXPECT_TRUE(voice.PlayAsync(helpFile));  // must not cut off the tail of c
