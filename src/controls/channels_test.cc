@@ -157,10 +157,10 @@ TEST(ChannelStore, RepeaterChannelBuildsItsOwnShiftText) {
   s.lastFreqReply = "FA145600000";
   s.repeaterOn = 1;
   s.toneActive = 1;
-  s.toneCode = "088";
+  s.toneCode = "012";
   s.workText = "left over by something else";
   t.Store('1');
-  EXPECT_EQ(s.memoryChannels[1], "5512A145600000B-000006000880");
+  EXPECT_EQ(s.memoryChannels[1], "5512A145600000B-000006000120");
 }
 
 TEST(ChannelStore, SplitChannelKeepsTheLastVfoBAnswer) {
@@ -254,10 +254,10 @@ TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
   s.bandRecordable = 1;
-  s.memoryChannels[9] = "5512A145600000B-000006250880";
+  s.memoryChannels[9] = "5512A145600000B-000006250120";
   t.Recall('9');
   EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145600000;", "MD0B;", "NA00;", "SQ0;", "EX0103180012;",
-                                   "OS02;", "CN00088;", "CT01;", "PA10;"}));
+                                   "OS02;", "CN00012;", "CT01;", "PA10;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"9", "2", "metres", "delay", "delay", "repeater", "on", "ctcss",
                                      "0", "8", "8"}));
   EXPECT_EQ(s.repeaterOn, 1);

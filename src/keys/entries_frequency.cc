@@ -240,9 +240,9 @@ void SwitchDigitalFm(Panel& panel) {
     ApplyMode(panel);
     // The tone kept when FM was left comes back, as a three-digit code
     // (a tone left half-typed, "12", goes out as 012; a code that is no tone
-    // number is not sent at all).
+    // number, such as a half-typed "98", is not sent at all).
     const std::string tone = RecordToneCode(s.savedTone);
-    if (s.savedTone != "999" && !s.savedTone.empty() && tone != "999") {
+    if (s.savedTone != "999" && !s.savedTone.empty() && IsToneNumber(tone)) {
       s.toneCode = tone;
       s.toneActive = 1;
       if (tone[0] > '4') {

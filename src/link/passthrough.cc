@@ -1,5 +1,7 @@
 #include "link/passthrough.h"
 
+#include <algorithm>
+
 #include "app/debug_log.h"
 #include "controls/modes.h"
 #include "link/cat.h"
@@ -8,19 +10,22 @@
 namespace kelvaro {
 namespace {
 
-// Takes what is waiting on the pass-through port into passThroughBuffer.
+// Takes what is waiting on the pass-through port into passThroughBuffer. While
+// the buffer still holds a whole command nothing is read, and never more than
+// the room left, so no command is cut or glued to the next one; the rest
+// waits in the port.
 void GatherBytes(Panel& panel) {
   PanelState& s = panel.state;
+  if (Find(s.passThroughBuffer, ";") > 0) return;
   s.bytesWaiting = panel.ports.BytesWaiting(s.passThroughPort);
   if (s.bytesWaiting < 1) return;
-  s.passThroughChunk = panel.ports.ReadPort(s.passThroughPort, 255);
-  std::string gathered = s.passThroughBuffer.str() + s.passThroughChunk.str();
-  if (gathered.find(';') == std::string::npos && gathered.size() >= Text::kMax) {
+  const int room = static_cast<int>(Text::kMax - s.passThroughBuffer.size());
+  s.passThroughChunk = panel.ports.ReadPort(s.passThroughPort, std::min(255, room));
+  s.passThroughBuffer += s.passThroughChunk.view();
+  if (Find(s.passThroughBuffer, ";") < 1 && s.passThroughBuffer.size() >= Text::kMax) {
     // No command can end in a full buffer: start again with what comes next.
     s.passThroughBuffer.clear();
-    return;
   }
-  s.passThroughBuffer = gathered;  // a flood beyond the limit loses its tail
 }
 
 // Writes the radio's answer back to the other program; a frequency answer

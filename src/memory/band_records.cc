@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/tones.h"
 #include "link/cat.h"
 #include "memory/records.h"
 
@@ -66,7 +67,10 @@ int BandOfMegahertz(long long mhz) {
 
 std::string RecordToneCode(std::string_view toneCode) {
   if (toneCode.empty() || toneCode.size() > 3 || !AllDigits(toneCode)) return "999";
-  return ZeroPad(IntFromText(toneCode), 3);
+  // A tone left half-typed ("08" on its way to "085") is no tone the radio
+  // has; keeping it would send it with the band next time.
+  const std::string code = ZeroPad(IntFromText(toneCode), 3);
+  return IsToneNumber(code) ? code : "999";
 }
 
 std::string RepeaterShiftPart(const PanelState& s, int band) {

@@ -113,9 +113,9 @@ TEST(StoreBandRecord, RepeaterOperationStoresTheBandShift) {
   s.lastFreqReply = "FA145600000";
   s.radioMode = kFmNarrow;
   s.repeaterOn = 1;
-  s.toneCode = "088";
+  s.toneCode = "012";
   StoreBandRecord(t.panel);
-  EXPECT_EQ(s.bandRecords[kBand2m], "55A145600000B-000006000880");
+  EXPECT_EQ(s.bandRecords[kBand2m], "55A145600000B-000006000120");
   EXPECT_TRUE(IsBandRecord(s.bandRecords[kBand2m]));
 }
 
@@ -131,7 +131,7 @@ TEST(StoreBandRecord, RecordsKeepTheirLayoutWhateverTheState) {
 
   // A repeater record left behind when the shift is switched off: the shift
   // part is not taken for VFO-B digits.
-  s.bandRecords[kBand2m] = "55A145600000B-000006000880";
+  s.bandRecords[kBand2m] = "55A145600000B-000006000120";
   s.repeaterOn = 0;
   s.lastFreqReply = "FA145500000";
   StoreBandRecord(t.panel);

@@ -1,0 +1,175 @@
+// The memory bank file "savmem.dat": any bytes.
+//
+// Loading must keep only records with their exact layout (a band line that is
+// not a band record keeps the band's record, a channel line that is not a
+// channel record gives the empty channel "9"), take every well-formed record
+// of an accepted file, keep the original bytes in "savmem.bad" whenever it
+// sets the file aside or copies it, and leave a file that a save followed by a
+// second load reads back to the same records, band and noise-reduction switch.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "controls/tables.h"
+#include "fuzz_support.h"
+#include "memory/memory_banks.h"
+#include "memory/records.h"
+
+namespace kelvaro::fuzz {
+namespace {
+
+// Lines as the bank file is read: ended by CR LF, LF or CR, cut to 255
+// characters.
+std::vector<std::string> BankLines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  std::string line;
+  bool open = false;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c == '\n' || c == '\r') {
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+      lines.push_back(line);
+      line.clear();
+      open = false;
+      continue;
+    }
+    open = true;
+    if (line.size() < 255) line.push_back(c);
+  }
+  if (open) lines.push_back(line);
+  return lines;
+}
+
+bool AcceptedTag(std::string_view line) {
+  return line.substr(0, 13) == "KELVARO v1.0a" || line.substr(0, 13) == "KELVARO v3.5a";
+}
+
+// The state before loading: the factory band records and empty channels, as
+// the start-up has them.
+void FactoryContents(PanelState& s) {
+  SetFixedTexts(s);
+  for (int band = 1; band <= kBandCount; ++band) s.bandRecords[band] = kDefaultBandRecords[band];
+  for (int mode = 1; mode <= 7; ++mode) s.modeCommands[mode] = kModeCommands[mode];
+  for (Text& channel : s.memoryChannels) channel = "9";
+}
+
+struct Banks {
+  std::array<std::string, kBandCount + 1> bands;
+  std::array<std::string, kChannelCount> channels;
+  int32_t bandIndex = 0;
+  int32_t reductionOn = 0;
+};
+
+Banks Snapshot(const PanelState& s) {
+  Banks b;
+  for (int band = 1; band <= kBandCount; ++band) b.bands[band] = s.bandRecords[band].str();
+  for (int c = 0; c < kChannelCount; ++c) b.channels[c] = s.memoryChannels[c].str();
+  b.bandIndex = s.bandIndex;
+  b.reductionOn = s.reductionOn;
+  return b;
+}
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+void ExpectSame(const Banks& got, const Banks& want, const std::string& when) {
+  for (int band = 1; band <= kBandCount; ++band) {
+    FUZZ_CHECK(got.bands[band] == want.bands[band], when + ": band " + std::to_string(band) + " is " +
+                                                        Quoted(got.bands[band]) + ", expected " + Quoted(want.bands[band]));
+  }
+  for (int c = 0; c < kChannelCount; ++c) {
+    FUZZ_CHECK(got.channels[c] == want.channels[c], when + ": channel " + std::to_string(c) + " is " +
+                                                        Quoted(got.channels[c]) + ", expected " + Quoted(want.channels[c]));
+  }
+  FUZZ_CHECK(got.bandIndex == want.bandIndex, when + ": band " + std::to_string(got.bandIndex) + ", expected " +
+                                                  std::to_string(want.bandIndex));
+  FUZZ_CHECK(got.reductionOn == want.reductionOn, when + ": noise reduction switch differs");
+}
+
+// What loading `bytes` must give, from the file's layout alone.
+Banks ExpectedBanks(std::string_view bytes, const PanelState& factory, bool* accepted) {
+  Banks want = Snapshot(factory);
+  for (std::string& channel : want.channels) channel = "9";
+  const std::vector<std::string> lines = BankLines(bytes);
+  *accepted = !lines.empty() && AcceptedTag(lines[0]);
+  if (!*accepted) return want;
+  const std::string& tag = lines[0];
+  want.reductionOn = tag.size() >= 21 && tag[20] == '1' ? 1 : 0;
+  const int band = tag.size() >= 20 ? static_cast<unsigned char>(tag[19]) - '0' : 0;
+  want.bandIndex = band >= 1 && band <= kBandCount ? band : 0;
+  for (int b = 1; b <= kBandCount && b < static_cast<int>(lines.size()); ++b) {
+    if (IsBandRecord(lines[b])) want.bands[b] = lines[b];
+  }
+  // Channels follow only a complete set of band lines.
+  if (lines.size() > kBandCount) {
+    for (int c = 0; c < kChannelCount; ++c) {
+      const std::size_t at = 1 + kBandCount + c;
+      if (at < lines.size() && IsChannelRecord(lines[at])) want.channels[c] = lines[at];
+    }
+  }
+  return want;
+}
+
+}  // namespace
+}  // namespace kelvaro::fuzz
+
+using namespace kelvaro;
+using namespace kelvaro::fuzz;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  WorkFolder();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  ClearWorkFolder();
+  WriteWorkFile("savmem.dat", bytes);
+
+  FuzzPanel t;
+  PanelState& s = t.panel.state;
+  FactoryContents(s);
+  bool accepted = false;
+  const Banks want = ExpectedBanks(bytes, s, &accepted);
+
+  LoadMemoryBanks(t.panel);
+  CheckRecords(s);
+  const Banks first = Snapshot(s);
+  ExpectSame(first, want, "first load");
+
+  std::string kept;
+  if (ReadWorkFile("savmem.bad", &kept)) {
+    FUZZ_CHECK(kept == bytes, "savmem.bad does not hold the original file");
+  } else {
+    FUZZ_CHECK(accepted, "a file with an unknown tag was replaced without being kept");
+  }
+
+  // The start-up takes an unknown band as 40 m before anything is saved (a
+  // tag line without a band keeps no noise-reduction switch either).
+  if (s.bandIndex < 1 || s.bandIndex > kBandCount) s.bandIndex = kBand40m;
+  const Banks started = Snapshot(s);
+
+  // Save, then load into a panel holding other records: the same banks.
+  SaveMemoryBanks(t.panel);
+  std::error_code ec;
+  std::filesystem::remove(WorkFolder() / "savmem.bad", ec);
+  FuzzPanel u;
+  PanelState& r = u.panel.state;
+  FactoryContents(r);
+  for (int band = 1; band <= kBandCount; ++band) r.bandRecords[band] = "02A000100000B0001000009990";
+  for (Text& channel : r.memoryChannels) channel = "01" "01" "A001900000B0019000009990";
+  r.bandIndex = 7;
+  r.reductionOn = 1;
+  LoadMemoryBanks(u.panel);
+  ExpectSame(Snapshot(r), started, "load after save");
+  FUZZ_CHECK(!std::filesystem::exists(WorkFolder() / "savmem.bad"), "the file just saved was read as irregular");
+
+  std::string saved;
+  FUZZ_CHECK(ReadWorkFile("savmem.dat", &saved), "savmem.dat missing after the save");
+  std::size_t lines = 0;
+  for (std::size_t at = saved.find("\r\n"); at != std::string::npos; at = saved.find("\r\n", at + 2)) ++lines;
+  FUZZ_CHECK(lines == 1 + kBandCount + kChannelCount && saved.size() >= 2 && saved.substr(saved.size() - 2) == "\r\n",
+             "savmem.dat does not have 115 lines ended by CR LF");
+  return 0;
+}

@@ -1,0 +1,288 @@
+#include "fuzz_support.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <system_error>
+
+#include "app/config.h"
+#include "app/startup.h"
+#include "link/identify.h"
+#include "memory/records.h"
+
+namespace kelvaro::fuzz {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kFolderPrefix = "kelvaro-fuzz-";
+
+void RemoveWorkFolder() {
+  std::error_code ec;
+  fs::remove_all(WorkFolder(), ec);
+}
+
+// A run that ended in a crash leaves its folder behind; the next run removes
+// the folders of processes that are gone.
+void RemoveStaleFolders(const fs::path& base) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(base, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(kFolderPrefix, 0) != 0) continue;
+    const std::string pid = name.substr(kFolderPrefix.size());
+    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::error_code ignored;
+    if (!fs::exists("/proc/" + pid, ignored)) fs::remove_all(entry.path(), ignored);
+  }
+}
+
+// One command form. In `pattern`, "#" is one digit, "[...]" one of the listed
+// characters, and a final "*" any number of further digits; everything else
+// stands for itself. With a range, the number in the last `digits` characters
+// must lie within lo..hi.
+struct Form {
+  std::string_view pattern;
+  int digits = 0;
+  long lo = 0, hi = 0;
+};
+
+// Every command the panel builds, as it goes out (without its ";").
+constexpr Form kForms[] = {
+    // Queries.
+    {"FA"}, {"FB"}, {"ID"}, {"SM0"}, {"RM4"}, {"RM6"}, {"AG0"}, {"GT0"}, {"ML0"}, {"ML1"},
+    {"PC"}, {"PR0"}, {"AC"}, {"VX"}, {"BI"}, {"KS"}, {"MG"}, {"PL"}, {"SQ0"},
+    {"EX######"},  // a menu setting read back
+    // Frequencies, VFOs, power, zero-in.
+    {"FA#########"}, {"FB#########"}, {"VS0"}, {"PS0"}, {"SV"}, {"ZI"}, {"ST[01]"}, {"TX[01]"},
+    // Menus: antenna, power, repeater offsets, DCS polarity, and a typed menu
+    // number with its value.
+    {"EX030704[01]"}, {"EX030705###"}, {"EX01031[6789]####"}, {"EX086[03]"}, {"EX#######*"},
+    // Band select: 160 m .. 6 m, general coverage, 2 m, 70 cm.
+    {"BS00#"}, {"BS01[0156]"},
+    // Modes and filters.
+    {"MD0[12345BH]"}, {"NA0[01]"}, {"SH0##", 2, 1, 21},
+    // Squelch, tones, repeater shift.
+    {"SQ0###", 3, 0, 255}, {"CT0[0123]"}, {"CN00###", 3, 0, 49}, {"CN01[01]##"}, {"OS0[012]"},
+    // Receiver settings.
+    {"RA0[01]"}, {"NL0###", 3, 0, 10}, {"RL0##", 2, 0, 10}, {"BC0[01]"}, {"CO000000"},
+    {"CO0000[01]"}, {"CO01####", 4, 10, 3200}, {"GT0[1234]"}, {"PA0[012]"}, {"PA1[01]"},
+    {"PA2[01]"},
+    // Levels and gains.
+    {"AG0###", 3, 0, 255}, {"RG0###", 3, 0, 255}, {"ML0[01]"}, {"ML1###", 3, 0, 100},
+    {"PR0[01]"}, {"PL###", 3, 0, 100}, {"VX[01]"}, {"BI[01]"}, {"KS0##", 2, 4, 60},
+    {"MG###", 3, 0, 100}, {"PC###", 3, 1, 100},
+    // Antenna tuner: off, in line, in line and tuning.
+    {"AC000"}, {"AC10[013]"},
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool Matches(std::string_view body, std::string_view pattern) {
+  std::size_t b = 0;
+  for (std::size_t p = 0; p < pattern.size(); ++p) {
+    const char want = pattern[p];
+    if (want == '*') {
+      for (; b < body.size(); ++b) {
+        if (!IsDigit(body[b])) return false;
+      }
+      return true;
+    }
+    if (b >= body.size()) return false;
+    const char got = body[b++];
+    if (want == '#') {
+      if (!IsDigit(got)) return false;
+    } else if (want == '[') {
+      const std::size_t close = pattern.find(']', p);
+      if (pattern.substr(p + 1, close - p - 1).find(got) == std::string_view::npos) return false;
+      p = close;
+    } else if (want != got) {
+      return false;
+    }
+  }
+  return b == body.size();
+}
+
+long NumberAtEnd(std::string_view body, int digits) {
+  long n = 0;
+  for (char c : body.substr(body.size() - static_cast<std::size_t>(digits))) n = n * 10 + (c - '0');
+  return n;
+}
+
+}  // namespace
+
+[[noreturn]] void Fail(const std::string& what) {
+  std::fprintf(stderr, "\n*** fuzz check failed: %s\n", what.c_str());
+  std::fflush(stderr);
+  std::abort();
+}
+
+const fs::path& WorkFolder() {
+  static const fs::path folder = [] {
+    std::error_code ec;
+    fs::path base = fs::temp_directory_path(ec);
+    if (::access("/dev/shm", W_OK) == 0 && fs::is_directory("/dev/shm", ec)) base = "/dev/shm";
+    RemoveStaleFolders(base);
+    fs::path path = base / (std::string(kFolderPrefix) + std::to_string(::getpid()));
+    fs::create_directories(path, ec);
+    if (ec) Fail("cannot create the working folder " + path.string());
+    return path;
+  }();
+  // Registered once the folder's name exists, so the removal runs before the
+  // name is destroyed at exit.
+  static const bool removedAtExit = std::atexit(RemoveWorkFolder) == 0;
+  (void)removedAtExit;
+  return folder;
+}
+
+void ClearWorkFolder() {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(WorkFolder(), ec)) {
+    std::error_code ignored;
+    fs::remove_all(entry.path(), ignored);
+  }
+}
+
+void WriteWorkFile(std::string_view name, std::string_view bytes) {
+  std::ofstream out(WorkFolder() / name, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  FUZZ_CHECK(out.good(), "cannot write " + std::string(name));
+}
+
+bool ReadWorkFile(std::string_view name, std::string* bytes) {
+  std::ifstream in(WorkFolder() / name, std::ios::binary);
+  if (!in.is_open()) return false;
+  std::ostringstream all;
+  all << in.rdbuf();
+  *bytes = all.str();
+  return true;
+}
+
+FuzzPanel::FuzzPanel() : panel(ports, voice, screen, clock, WorkFolder()) {
+  panel.speechLog = &speech;
+  panel.window = &window;
+}
+
+std::string StandardConfiguration(int passThroughPort, bool debugLog) {
+  std::string vport = passThroughPort > 9 ? std::to_string(passThroughPort) : " " + std::to_string(passThroughPort);
+  return "com=05\r\nspeed=38400\r\npower=050\r\nmic=0\r\ntun=1\r\npwroff=0\r\n"
+         "10m  =-100\r\n6m  =-500\r\n2m  =-600\r\n70cm =+5000\r\n"
+         "vport=" + vport + "\r\ndebug=" + (debugLog ? "1" : "0") + "\r\n";
+}
+
+void SetFixedTexts(PanelState& s) {
+  s.versionText = "3.5a";
+  s.titleText = "*** Kelvaro V 3.5a ***";
+  s.scratchText = "Talking front panel for the FTX-1";
+  s.waveFolder = "wave\\";
+}
+
+bool StartPanel(FuzzPanel& t, const std::string& configuration) {
+  SetFixedTexts(t.panel.state);
+  std::istringstream in(configuration);
+  ReadConfiguration(t.panel, in);
+  InitialisePanel(t.panel);
+  IdentifyRadio(t.panel);
+  if (t.panel.processEnded) return false;
+  t.panel.state.runFlag = 1;
+  return true;
+}
+
+std::string MalformedCommand(std::string_view command, bool checkRanges) {
+  if (command.empty() || command.back() != ';') return "no \";\" at the end";
+  const std::string_view body = command.substr(0, command.size() - 1);
+  for (const Form& form : kForms) {
+    if (!Matches(body, form.pattern)) continue;
+    if (checkRanges && form.digits > 0) {
+      const long n = NumberAtEnd(body, form.digits);
+      if (n < form.lo || n > form.hi) {
+        return "value " + std::to_string(n) + " outside " + std::to_string(form.lo) + ".." +
+               std::to_string(form.hi);
+      }
+    }
+    return "";
+  }
+  return "no such command form";
+}
+
+std::vector<std::string> CommandsOn(FakePorts& ports, int port) {
+  if (port < 1 || port > kMaxPortNumber) return {};
+  return ports.Commands(port);
+}
+
+std::vector<std::string> NewCommandsOn(FakePorts& ports, int port, std::size_t* seen) {
+  std::vector<std::string> out;
+  if (port < 1 || port > kMaxPortNumber) return out;
+  const std::string& written = ports.port(port).written;
+  for (std::size_t end = written.find(';', *seen); end != std::string::npos; end = written.find(';', *seen)) {
+    out.push_back(written.substr(*seen, end + 1 - *seen));
+    *seen = end + 1;
+  }
+  return out;
+}
+
+std::string BadFrequencyText(std::string_view text) {
+  const std::size_t point = text.find('.');
+  if (point == std::string_view::npos) return "no point";
+  if (text.size() != point + 7) return "not six digits after the point";
+  for (char c : text.substr(point + 1)) {
+    if (!IsDigit(c)) return "not six digits after the point";
+  }
+  const std::string_view mhz = text.substr(0, point);
+  std::size_t blanks = 0;
+  while (blanks < mhz.size() && mhz[blanks] == ' ') ++blanks;
+  for (char c : mhz.substr(blanks)) {
+    if (!IsDigit(c)) return "megahertz not digits";
+  }
+  if (blanks > 0) {
+    // The panel form: always three places before the point, blanks for the
+    // leading zeros.
+    if (mhz.size() != 3) return "panel form not 10 characters";
+    if (blanks < mhz.size() && mhz[blanks] == '0') return "a leading zero after the blanks";
+    return "";
+  }
+  if (mhz.empty() || mhz.size() > 3) return "megahertz not 1 to 3 digits";
+  if (mhz.size() > 1 && mhz[0] == '0') return "a leading zero";
+  return "";
+}
+
+void CheckRecords(const PanelState& s) {
+  for (int band = 1; band <= kBandCount; ++band) {
+    FUZZ_CHECK(IsBandRecord(s.bandRecords[band]),
+               "band record " + std::to_string(band) + " lost its layout: \"" + s.bandRecords[band].str() + "\"");
+  }
+  for (int channel = 0; channel < kChannelCount; ++channel) {
+    const Text& record = s.memoryChannels[channel];
+    FUZZ_CHECK(record == "9" || IsChannelRecord(record),
+               "memory channel " + std::to_string(channel) + " lost its layout: \"" + record.str() + "\"");
+  }
+}
+
+const std::set<std::string>& Vocabulary() {
+  static const std::set<std::string> names = [] {
+    std::set<std::string> out;
+    std::ifstream table(KELVARO_VOICE_DIR "/vocabulary.tsv");
+    if (!table.is_open()) Fail("cannot read " KELVARO_VOICE_DIR "/vocabulary.tsv");
+    for (std::string line; std::getline(table, line);) {
+      if (line.empty() || line[0] == '#') continue;
+      out.insert(line.substr(0, line.find('\t')));
+    }
+    return out;
+  }();
+  return names;
+}
+
+void CheckSpokenPhrases(FuzzPanel& t) {
+  std::istringstream in(t.speech.str());
+  for (std::string name; std::getline(in, name);) {
+    std::string file = name;
+    if (file.size() > 4 && file.compare(file.size() - 4, 4, ".wav") == 0) file.resize(file.size() - 4);
+    FUZZ_CHECK(Vocabulary().count(file) > 0, "a phrase without a recording was played: \"" + name + "\"");
+  }
+  t.speech.str("");
+  t.speech.clear();
+}
+
+}  // namespace kelvaro::fuzz
