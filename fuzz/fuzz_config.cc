@@ -20,25 +20,9 @@
 namespace kelvaro::fuzz {
 namespace {
 
-// The lines as the file format defines them: ended by CR LF, LF or CR, cut to
-// 254 characters; missing lines are empty.
+// The configuration's lines: missing lines are empty.
 std::vector<std::string> ConfigurationLines(std::string_view bytes) {
-  std::vector<std::string> lines;
-  std::string line;
-  bool open = false;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const char c = bytes[i];
-    if (c == '\n' || c == '\r') {
-      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-      lines.push_back(line);
-      line.clear();
-      open = false;
-      continue;
-    }
-    open = true;
-    if (line.size() < 254) line.push_back(c);
-  }
-  if (open) lines.push_back(line);
+  std::vector<std::string> lines = FileLines(bytes, 254);
   lines.resize(12);
   return lines;
 }

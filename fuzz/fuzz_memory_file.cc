@@ -20,27 +20,8 @@
 namespace kelvaro::fuzz {
 namespace {
 
-// Lines as the bank file is read: ended by CR LF, LF or CR, cut to 255
-// characters.
-std::vector<std::string> BankLines(std::string_view bytes) {
-  std::vector<std::string> lines;
-  std::string line;
-  bool open = false;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const char c = bytes[i];
-    if (c == '\n' || c == '\r') {
-      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-      lines.push_back(line);
-      line.clear();
-      open = false;
-      continue;
-    }
-    open = true;
-    if (line.size() < 255) line.push_back(c);
-  }
-  if (open) lines.push_back(line);
-  return lines;
-}
+// Lines as the bank file is read.
+std::vector<std::string> BankLines(std::string_view bytes) { return FileLines(bytes, 255); }
 
 bool AcceptedTag(std::string_view line) {
   return line.substr(0, 13) == "KELVARO v1.0a" || line.substr(0, 13) == "KELVARO v3.5a";

@@ -285,4 +285,24 @@ void CheckSpokenPhrases(FuzzPanel& t) {
   t.speech.clear();
 }
 
+std::vector<std::string> FileLines(std::string_view bytes, std::size_t max) {
+  std::vector<std::string> lines;
+  std::string line;
+  bool open = false;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c == '\n' || c == '\r') {
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+      lines.push_back(line);
+      line.clear();
+      open = false;
+      continue;
+    }
+    open = true;
+    if (line.size() < max) line.push_back(c);
+  }
+  if (open) lines.push_back(line);
+  return lines;
+}
+
 }  // namespace kelvaro::fuzz

@@ -114,4 +114,9 @@ class Input {
   std::size_t at_ = 0;
 };
 
+// The lines of a file read the way the panel's files are read, worked out
+// independently of the panel's own reader: ended by CR LF, LF or CR, each cut
+// to `max` characters.
+std::vector<std::string> FileLines(std::string_view bytes, std::size_t max);
+
 }  // namespace kelvaro::fuzz
