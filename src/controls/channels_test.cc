@@ -259,7 +259,7 @@ TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
   EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145600000;", "MD0B;", "NA00;", "SQ0;", "EX0103180012;",
                                    "OS02;", "CN00012;", "CT01;", "PA10;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"9", "2", "metres", "delay", "delay", "repeater", "on", "ctcss",
-                                     "0", "8", "8"}));
+                                     "0", "1", "2"}));
   EXPECT_EQ(s.repeaterOn, 1);
   EXPECT_EQ(s.currentShiftSign[kBand2m], "-");
   EXPECT_EQ(s.currentShiftKhz[kBand2m], "0625");
