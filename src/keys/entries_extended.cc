@@ -23,10 +23,6 @@ void Send(Panel& panel, std::string_view command) {
   SendCommand(panel);
 }
 
-bool AllDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // Only 10 m, 6 m, 2 m and 70 cm have repeaters and so a standard offset.
 bool HasRepeaterOffset(int band) { return band >= kBand10m && band <= kBand70cm; }
 
@@ -71,7 +67,7 @@ std::string WithoutLeadingZeros(std::string_view text) {
 // before the last six digits.
 std::string PlacePoint(std::string_view digits, int band) {
   if (band == kBandGeneral) {
-    if (!AllDigits(digits)) return std::string(digits);
+    if (!OnlyDigits(digits)) return std::string(digits);
     return MegahertzText(IntFromText(digits));
   }
   const int place = band <= kBand40m ? 1 : band <= kBand6m ? 2 : 3;
@@ -182,7 +178,7 @@ bool StoreTypedOffset(Panel& panel) {
   const std::string entry = s.offsetEntry.str();
   const std::size_t n = entry.size();  // the sign and three or four digits
   const char sign = CharAt(entry, 1);
-  if (n < 4 || n > 5 || (sign != '+' && sign != '-') || !AllDigits(Mid(entry, 2))) {
+  if (n < 4 || n > 5 || (sign != '+' && sign != '-') || !OnlyDigits(Mid(entry, 2))) {
     PlayPhrase(panel, "ofs");
     PlayPhrase(panel, "invalid");
     s.entryState = 0;

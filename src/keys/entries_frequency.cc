@@ -31,10 +31,6 @@ constexpr std::size_t kMenuNumberLength = 6;
 // in one panel text.
 constexpr std::size_t kMaxMenuValueLength = Text::kMax - 2 - kMenuNumberLength - 1;
 
-bool AllDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 void Send(Panel& panel, std::string_view command) {
   panel.state.commandText = command;
   SendCommand(panel);
@@ -208,7 +204,7 @@ void SendTypedTone(Panel& panel) {
   const int n = IntFromText(typed);
   // Valid: 0..49 (CTCSS), 500..503 and 700..803 (DCS), at most three digits.
   // Enter with nothing typed is no tone at all.
-  bool invalid = !AllDigits(typed) || typed.size() > 3 || n > 803 || (n >= 504 && n <= 699) ||
+  bool invalid = !OnlyDigits(typed) || typed.size() > 3 || n > 803 || (n >= 504 && n <= 699) ||
                  (n >= 50 && n <= 499);
   if (!invalid) {
     s.toneBusy = 1;
@@ -270,7 +266,7 @@ void StartMenuEntry(Panel& panel) {
 void EndMenuNumber(Panel& panel) {
   PanelState& s = panel.state;
   s.entryState = 9;
-  if (s.menuNumber.size() == kMenuNumberLength && AllDigits(s.menuNumber)) {
+  if (s.menuNumber.size() == kMenuNumberLength && OnlyDigits(s.menuNumber)) {
     PlayPhrase(panel, "mp");
     s.menuValue = "";
     return;
@@ -282,12 +278,12 @@ void EndMenuNumber(Panel& panel) {
 void SendMenuValue(Panel& panel) {
   PanelState& s = panel.state;
   s.menuReadBusy = 1;  // the timer tick keeps off the port meanwhile
-  if (s.menuNumber.size() != kMenuNumberLength || !AllDigits(s.menuNumber)) {
+  if (s.menuNumber.size() != kMenuNumberLength || !OnlyDigits(s.menuNumber)) {
     MenuEntryInvalid(panel);
     return;
   }
   if (!s.menuValue.empty()) {
-    if (!AllDigits(s.menuValue) || s.menuValue.size() > kMaxMenuValueLength) {
+    if (!OnlyDigits(s.menuValue) || s.menuValue.size() > kMaxMenuValueLength) {
       MenuEntryInvalid(panel);
       return;
     }
