@@ -70,9 +70,8 @@ void ShutDown(Panel& panel, Window& window) {
   SaveMemoryBanks(panel);
   window.Close();
   if (s.powerOffAtExit == 1) {
-    s.commandText = "PS0";
-    SendCommand(panel);
-    PauseBriefly(panel);
+    SendCommand(panel, "PS0");
+    PauseBriefly(panel);  // time for the radio to take it before the port closes
   }
   panel.ports.ClosePort(s.comPort);
   CloseDebugLog(panel);
@@ -131,7 +130,12 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
 
   window.StartTimer(kTimerPeriodMs);
   s.runFlag = 1;
-  while (s.runFlag != 0) HandleWindowMessage(panel, window.NextMessage());
+  while (s.runFlag != 0) {
+    // Descriptors change when a port is reopened; they are asked for anew.
+    window.WatchInputs({panel.ports.InputHandle(s.comPort),
+                        s.passThroughPort > 0 ? panel.ports.InputHandle(s.passThroughPort) : -1});
+    HandleWindowMessage(panel, window.NextMessage());
+  }
 
   ShutDown(panel, window);
   return 0;

@@ -78,7 +78,7 @@ TEST(RecallBand, RestoresACtcssToneInFm) {
   RecallBand(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145500000;", "MD0B;", "NA00;", "SQ0;", "CN00012;",
                                    "CT01;", "PA10;"}));
-  EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "metres", "delay", "delay", "ctcss", "0", "1", "2",
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "metres", "ctcss", "0", "1", "2",
                                      "preamp", "off"}));
   EXPECT_EQ(s.toneActive, 1);
   EXPECT_EQ(s.toneCode, "012");
@@ -176,7 +176,7 @@ TEST(RecallBand, SwitchesRepeaterOperationOnFromTheRecord) {
   EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145600000;", "MD0B;", "NA00;", "SQ0;",
                                    "EX0103180012;", "OS02;", "CN00088;", "CT01;", "PA10;"}));
   EXPECT_EQ(s.repeaterOn, 1);
-  EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "metres", "delay", "delay", "repeater", "on", "ctcss", "0",
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "metres", "repeater", "on", "ctcss", "0",
                                      "8", "8", "preamp", "off"}));
 }
 

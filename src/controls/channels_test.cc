@@ -237,7 +237,7 @@ TEST(ChannelRecall, FmChannelRestoresItsTone) {
   t.Recall('7');
   EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "BS015;", "FA145500000;", "MD0B;", "NA00;", "SQ0;",
                                    "CN00012;", "CT01;", "PA10;"}));
-  EXPECT_EQ(t.TakeSpoken(), (Strings{"7", "2", "metres", "delay", "delay", "ctcss", "0", "1", "2"}));
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"7", "2", "metres", "ctcss", "0", "1", "2"}));
   EXPECT_EQ(s.toneActive, 1);
   EXPECT_EQ(s.dcsTone, 0);
   EXPECT_EQ(s.squelchLevel, 5);
@@ -258,7 +258,7 @@ TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
   t.Recall('9');
   EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145600000;", "MD0B;", "NA00;", "SQ0;", "EX0103180012;",
                                    "OS02;", "CN00012;", "CT01;", "PA10;"}));
-  EXPECT_EQ(t.TakeSpoken(), (Strings{"9", "2", "metres", "delay", "delay", "repeater", "on", "ctcss",
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"9", "2", "metres", "repeater", "on", "ctcss",
                                      "0", "1", "2"}));
   EXPECT_EQ(s.repeaterOn, 1);
   EXPECT_EQ(s.currentShiftSign[kBand2m], "-");
@@ -297,7 +297,7 @@ TEST(ChannelRecall, SteppingWithUIsQuiet) {
   s.channelRecall = 1;
   s.keyCode = '3';
   EnterDigit(t.panel);
-  EXPECT_EQ(t.TakeSpoken(), (Strings{"3", "2", "metres", "delay", "delay"}));
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"3", "2", "metres"}));
   EXPECT_EQ(s.splitOn, 1);
   EXPECT_EQ(s.toneActive, 1);
 }

@@ -22,15 +22,9 @@ void SendFrequencyCommand(Panel& panel, int32_t hz) {
 // FM: the squelch level the radio reports ("SQ0" + three digits).
 void ReadSquelchLevel(Panel& panel) {
   PanelState& s = panel.state;
-  ReadReply(panel);  // whatever was waiting is not the answer
-  PauseBriefly(panel);
-  s.commandText = "SQ0";
-  SendCommand(panel);
-  PauseBriefly(panel);
-  ReadReply(panel);
-  const int p = Find(s.replyText, "SQ");
-  if (p == 0) return;
-  std::string level = Mid(s.replyText, p + 3, 3);
+  const std::optional<std::string> answer = Query(panel, "SQ0");
+  if (!answer) return;
+  std::string level = Mid(*answer, 4, 3);
   if (level.size() == 3 && OnlyDigits(level)) s.squelchLevel = std::min(IntFromText(level), 255);
 }
 

@@ -61,7 +61,7 @@ TEST(ApplyMode, FmReadsTheSquelchAndLeavesTheRecordAlone) {
   t.Answer("SQ0;", "SQ0031;");
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD04;", "NA00;", "SQ0;"}));
-  EXPECT_EQ(t.TakeSpoken(), (Strings{"delay", "delay"}));
+  EXPECT_EQ(t.TakeSpoken(), (Strings{}));
   EXPECT_EQ(s.squelchLevel, 31);
   EXPECT_EQ(s.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
   EXPECT_EQ(t.screen.TextAt(50, 45), "FM      ");

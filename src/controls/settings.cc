@@ -106,13 +106,8 @@ void ToggleProcessor(Panel& panel) {
 
 void ReadProcessorLevel(Panel& panel) {
   PanelState& s = panel.state;
-  s.commandText = "PL";
-  SendCommand(panel);
-  PauseBriefly(panel);
-  ReadReply(panel);
-  const int p = Find(s.replyText, "PL");
-  if (p > 0) {
-    std::string level = Mid(s.replyText, p + 2, 3);
+  if (auto answer = Query(panel, "PL")) {
+    std::string level = Mid(*answer, 3, 3);
     if (level.size() == 3 && OnlyDigits(level)) s.processorLevel = std::min(IntFromText(level), 100);
   }
   DrawStatusLine(panel);

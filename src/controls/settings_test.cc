@@ -97,7 +97,7 @@ TEST(ToggleProcessor, OnReadsTheLevelBack) {
   t.Answer("PL;", "PL050;");
   ToggleProcessor(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"PR01;", "PL;"}));
-  EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "on", "delay"}));
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "on"}));
   EXPECT_EQ(s.processorOn, 1);
   EXPECT_EQ(s.processorLevel, 50);
   EXPECT_EQ(s.levelTarget, 5);
@@ -115,11 +115,11 @@ TEST(ReadProcessorLevel, KeepsTheLevelWithoutAUsableAnswer) {
   PanelState& s = t.panel.state;
   s.processorLevel = 30;
   for (const char* reply : {"", "PL", "PL0x;", "?;"}) {
-    t.ports.Receive(ControlPanel::kPort, reply);
+    t.ports.ReceiveLater(ControlPanel::kPort, reply);
     ReadProcessorLevel(t.panel);
     EXPECT_EQ(s.processorLevel, 30) << reply;
   }
-  t.ports.Receive(ControlPanel::kPort, "FA014250000;PL070;");
+  t.ports.ReceiveLater(ControlPanel::kPort, "FA014250000;PL070;");
   ReadProcessorLevel(t.panel);
   EXPECT_EQ(s.processorLevel, 70);
 }

@@ -68,12 +68,7 @@ void MenuEntryInvalid(Panel& panel) {
 // characters after "EX" and the six menu digits, up to the first ";".
 void ReadMenuValue(Panel& panel) {
   PanelState& s = panel.state;
-  PauseBriefly(panel);
-  ReadReply(panel);  // whatever was waiting is not the answer
-  Send(panel, "EX" + s.menuNumber.str());
-  PauseBriefly(panel);
-  ReadReply(panel);
-  const std::string reply = s.replyText.str();
+  const std::string reply = Query(panel, "EX" + s.menuNumber.str()).value_or("");
   const int end = Find(reply, ";");
   for (int p = 9; p <= end - 1; ++p) {
     const char c = CharAt(reply, p);

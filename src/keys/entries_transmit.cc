@@ -22,18 +22,15 @@ constexpr int32_t kTunerTopHz = 73000000;
 constexpr int kTunerBeeps = 6;
 constexpr int kCarrierEndPauses = 5;
 
-void Send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
+void Send(Panel& panel, std::string_view command) { SendCommand(panel, command); }
 
-// The three digits after `code` in the last reply, when the reply has them
-// and they make a value within low..high; -1 otherwise (no answer, another
-// answer, a garbled one).
-int ThreeDigitsAfter(const PanelState& s, std::string_view code, int low, int high) {
-  const int p = Find(s.replyText, code);
-  if (p == 0) return -1;
-  const std::string digits = Mid(s.replyText, p + static_cast<int>(code.size()), 3);
+// Asks for `code` and returns the three digits after it in the answer, when
+// they make a value within low..high; -1 otherwise (no answer, a refusal, a
+// garbled one).
+int QueryThreeDigits(Panel& panel, std::string_view code, int low, int high) {
+  const std::optional<std::string> answer = Query(panel, code);
+  if (!answer) return -1;
+  const std::string digits = Mid(*answer, static_cast<int>(code.size()) + 1, 3);
   if (digits.size() != 3 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     return -1;
   }
@@ -57,6 +54,7 @@ void StopTune(Panel& panel) {
   if (s.tunerState >= 1) {
     Send(panel, "TX0");
     if (s.tunerState == 3) s.tunerState = 0;
+    // Time for the carrier to end before power and mode change back.
     for (int i = 0; i < kCarrierEndPauses; ++i) PauseBriefly(panel);
     SendPower(panel);
     ApplyMode(panel);
@@ -163,11 +161,8 @@ void StartMicGainWatch(Panel& panel) {
   s.entryState = kMicGainState;
   s.tickCount = 0;
   PlayPhrase(panel, "lev");
-  Send(panel, "MG");
-  PauseBriefly(panel);
-  ReadReply(panel);
   // Without a proper answer the gain the panel last knew stands.
-  const int gain = ThreeDigitsAfter(s, "MG", 0, 100);
+  const int gain = QueryThreeDigits(panel, "MG", 0, 100);
   if (gain >= 0) s.micGain = gain;
   s.meterPeak = s.micGain;
   s.micGainWatch = -1;  // this report is the gain, not a peak: no "alc"
@@ -206,11 +201,8 @@ bool ToggleKeyerEntry(Panel& panel) {
   s.radioMode = kCw;
   ApplyMode(panel);
   s.entryState = kKeyerState;
-  Send(panel, "KS");
-  PauseBriefly(panel);
-  ReadReply(panel);
   // Without a proper answer the speed the panel last knew stands.
-  const int speed = ThreeDigitsAfter(s, "KS", 4, 60);
+  const int speed = QueryThreeDigits(panel, "KS", 4, 60);
   if (speed >= 0) s.keyerSpeed = speed;
   PlayPhrase(panel, "on");
   Send(panel, "BI0");  // no break-in while the speed is being set

@@ -695,13 +695,9 @@ Flow PowerKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'P')) return Flow::kContinue;
   if (s.entryState != kPowerEntry) {
-    Send(panel, "PC");
-    PauseBriefly(panel);
-    ReadReply(panel);
-    const int p = Find(s.replyText, "PC");
-    if (p > 0) {
+    if (const std::optional<std::string> answer = Query(panel, "PC")) {
       // After the code and the radio's class digit: the watts, three digits.
-      const std::string watts = Mid(s.replyText, p + 3, 3);
+      const std::string watts = Mid(*answer, 4, 3);
       if (watts.size() == 3 && OnlyDigits(watts)) s.powerSetting = IntFromText(watts);
     }
   }

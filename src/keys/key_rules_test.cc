@@ -455,7 +455,7 @@ TEST(KeyEntries, AfRfPowerAndWidthStatesTakeTheArrows) {
   EXPECT_TRUE(t.TakeSent().empty());
   t.Key('P');
   EXPECT_EQ(t.TakeSent(), (Strings{"PC;"}));
-  EXPECT_EQ(t.TakeSpoken(), (Strings{"delay", "Power", "5", "0", "watts"}));
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"Power", "5", "0", "watts"}));
   t.s().powerSetting = 20;
   t.Key('P');  // already in the power entry: no new reading
   EXPECT_TRUE(t.TakeSent().empty());

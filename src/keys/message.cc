@@ -3,6 +3,8 @@
 #include "app/debug_log.h"
 #include "keys/key_rules.h"
 #include "keys/timer_tick.h"
+#include "link/cat.h"
+#include "link/passthrough.h"
 
 namespace kelvaro {
 namespace {
@@ -26,16 +28,22 @@ void HandleWindowMessage(Panel& panel, const WindowMessage& message) {
       return;
     case kMsgTimer:
       TimerTick(panel);
-      return;
+      break;
     case kMsgKeyDown:
       HandleKeyDown(panel, message.param);
-      return;
+      break;
     case kMsgKeyUp:
       panel.state.keyHeld = 0;
       return;
+    case kMsgInput:
+      ReceiveAnswers(panel);
+      break;
     default:
       return;
   }
+  // The other program's commands go to the radio as soon as they are whole
+  // and its answers back as soon as they are in, not only on the poll.
+  if (panel.state.passThroughPort > 0 && panel.state.menuReadBusy == 0) RelayPassThrough(panel);
 }
 
 }  // namespace kelvaro

@@ -20,33 +20,24 @@ void SendPhase(Panel& panel) {
     if (s.micGainWatch > 0) poll = "RM4";
   }
   s.pollAlternate = 1 - s.pollAlternate;
-  if (poll != "RM6") {
-    s.commandText = poll;
-    SendCommand(panel);
-  }
-  s.pollCommandNumber = s.commandsSent;
+  if (poll != "RM6") SendFor(panel, poll, Asker::kPoll, true);
   s.pollPending = 1;
 }
 
 // The three characters after a code found at position p, as a number.
 int32_t ReadingAfter(std::string_view reply, int p) { return IntFromText(Mid(reply, p + 3, 3)); }
 
-void ReplyPhase(Panel& panel) {
+// One answer of the poll, or one the radio sent by itself.
+void HandleAnswer(Panel& panel, const RoutedAnswer& answer) {
   PanelState& s = panel.state;
-  s.pollPending = 0;
-  s.bytesWaiting = panel.ports.BytesWaiting(s.comPort);
-  if (s.bytesWaiting < 1) return;
-  s.replyText = panel.ports.ReadPort(s.comPort, 255);
-  s.bytesWaiting = static_cast<int32_t>(s.replyText.size());
-  if (s.debugLog == 1) WriteLogLine(panel, "RX=" + s.replyText.str());
-
-  // A key handled between the poll and this read may have changed band,
-  // frequency or VFO; the answer waiting then tells where the radio was, and
-  // taking it would put the old frequency back on the panel and into the new
-  // band's record. The next poll brings the current one.
-  const bool answersLastPoll = s.commandsSent == s.pollCommandNumber;
+  s.replyText = answer.text;
+  // A key handled between the poll and now may have changed band, frequency
+  // or VFO; the answer then tells where the radio was, and taking it would put
+  // the old frequency back on the panel and into the new band's record. The
+  // next poll brings the current one.
+  const bool current = answer.sentNumber == panel.link.otherCommandsSent;
   std::string code = Left(s.replyText, 2);
-  if ((code == "FA" || code == "FB") && answersLastPoll) InterpretReply(panel);
+  if ((code == "FA" || code == "FB") && current) InterpretReply(panel);
   if (Left(s.replyText, 2) == "SM") {
     // Shown on the panel on every poll, but spoken only on request: the
     // phrases are looked up in a folder that does not exist.
@@ -73,6 +64,18 @@ void ReplyPhase(Panel& panel) {
     if (reading > s.meterPeak) s.meterPeak = reading;
     if (s.tickCount > 10) SpeakMeterPeak(panel);
   }
+}
+
+// Handles what arrived for the tick since the last reply phase: the poll's
+// answers and those nobody asked for, in the order they came.
+void ReplyPhase(Panel& panel) {
+  panel.state.pollPending = 0;
+  ReceiveAnswers(panel);
+  // Only what is there now: answers taken while a report speaks wait for the
+  // next reply phase.
+  std::deque<RoutedAnswer> answers;
+  answers.swap(panel.link.forTick);
+  for (const RoutedAnswer& answer : answers) HandleAnswer(panel, answer);
 }
 
 }  // namespace

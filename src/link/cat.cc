@@ -1,14 +1,115 @@
 #include "link/cat.h"
 
-#include <chrono>
+#include <algorithm>
+#include <array>
 
 #include "app/debug_log.h"
 #include "speech/phrase.h"
 
 namespace kelvaro {
+namespace {
 
-void SendCommand(Panel& panel) {
+constexpr std::size_t kLongestAnswer = 255;
+// Reads per look at the port: enough for any burst a radio sends, and a
+// bound should a device stream without end.
+constexpr int kMostReads = 64;
+constexpr std::size_t kMostWaiting = 256;
+
+// The queue of panel.link an asker's answers go to; nullptr when nobody
+// collects them.
+std::deque<RoutedAnswer>* QueueOf(RadioLink& link, Asker asker) {
+  switch (asker) {
+    case Asker::kKey: return &link.forKey;
+    case Asker::kRelay: return &link.forRelay;
+    case Asker::kPoll:
+    case Asker::kNobody: return &link.forTick;
+  }
+  return nullptr;
+}
+
+void Deliver(RadioLink& link, const WaitingCommand& to, std::string text) {
+  QueueOf(link, to.asker)->push_back(RoutedAnswer{to.ticket, to.asker, std::move(text), to.sentNumber});
+}
+
+void RouteAnswer(RadioLink& link, std::string answer) {
+  auto target = link.waiting.end();
+  if (answer == "?;") {
+    target = link.waiting.begin();
+  } else {
+    target = std::find_if(link.waiting.begin(), link.waiting.end(), [&](const WaitingCommand& w) {
+      return !w.prefix.empty() && answer.size() > w.prefix.size() && answer.compare(0, w.prefix.size(), w.prefix) == 0;
+    });
+  }
+  if (target == link.waiting.end()) {
+    link.forTick.push_back(RoutedAnswer{0, Asker::kNobody, std::move(answer), link.otherCommandsSent});
+    return;
+  }
+  // The radio answers in order: set commands sent before the one answered
+  // were taken without a refusal.
+  const WaitingCommand found = *target;
+  auto kept = std::remove_if(link.waiting.begin(), target, [](const WaitingCommand& w) { return w.prefix.empty(); });
+  target = link.waiting.erase(kept, target);
+  link.waiting.erase(target);
+  if (found.prefix.empty() && found.asker != Asker::kRelay) return;  // our own set was refused
+  Deliver(link, found, std::move(answer));
+}
+
+// The selector characters a query carries after its code; a longer command
+// with that code sets something. Codes listed with -1 only ever set.
+struct QueryForm {
+  std::string_view code;
+  int selector;
+};
+constexpr std::array<QueryForm, 49> kQueryForms{{
+    {"AC", 0}, {"AI", 0}, {"BI", 0}, {"FA", 0}, {"FB", 0}, {"FS", 0}, {"FT", 0}, {"ID", 0}, {"IF", 0},
+    {"KP", 0}, {"KS", 0}, {"LK", 0}, {"MG", 0}, {"OI", 0}, {"PC", 0}, {"PL", 0}, {"PS", 0}, {"ST", 0},
+    {"TX", 0}, {"VS", 0}, {"VX", 0}, {"AG", 1}, {"BC", 1}, {"CT", 1}, {"GT", 1}, {"MD", 1}, {"ML", 1},
+    {"NA", 1}, {"NB", 1}, {"NL", 1}, {"NR", 1}, {"OS", 1}, {"PA", 1}, {"PR", 1}, {"RA", 1}, {"RG", 1},
+    {"RL", 1}, {"RM", 1}, {"SH", 1}, {"SM", 1}, {"SQ", 1}, {"CN", 2}, {"CO", 2}, {"AB", -1}, {"BA", -1},
+    {"BS", -1}, {"DN", -1}, {"UP", -1}, {"SV", -1},
+}};
+
+}  // namespace
+
+bool IsQueryCommand(std::string_view command) {
+  if (command.size() < 2) return true;
+  const std::string_view code = command.substr(0, 2);
+  const std::size_t after = command.size() - 2;
+  if (code == "EX") return after == 6 || after == 3;  // menu number alone (or a three-digit legacy one)
+  for (const QueryForm& form : kQueryForms) {
+    if (form.code == code) return form.selector >= 0 && after == static_cast<std::size_t>(form.selector);
+  }
+  return true;
+}
+
+void TakeRadioBytes(RadioLink& link, std::string_view bytes) {
+  link.inbox.append(bytes);
+  std::size_t end;
+  while ((end = link.inbox.find(';')) != std::string::npos) {
+    std::string answer = link.inbox.substr(0, end + 1);
+    link.inbox.erase(0, end + 1);
+    // Line ends or blanks between answers are not part of them.
+    answer.erase(0, std::min(answer.find_first_not_of("\r\n \t"), answer.size()));
+    if (answer.size() > 1) RouteAnswer(link, std::move(answer));
+  }
+  if (link.inbox.size() > kLongestAnswer) link.inbox.clear();
+}
+
+void EndOverdueWaits(RadioLink& link, SteadyTime now) {
+  auto overdue = [now](const WaitingCommand& w) { return w.deadline <= now; };
+  for (const WaitingCommand& w : link.waiting) {
+    if (overdue(w) && !w.prefix.empty() && (w.asker == Asker::kKey || w.asker == Asker::kRelay)) {
+      Deliver(link, w, std::string());
+    }
+  }
+  link.waiting.erase(std::remove_if(link.waiting.begin(), link.waiting.end(), overdue), link.waiting.end());
+}
+
+std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool query) {
   PanelState& s = panel.state;
+  // What is already waiting came before this command and is no answer to it.
+  ReceiveAnswers(panel);
+  s.commandText = command;
   if (s.splitOn == 1 && Left(s.commandText, 2) == "FA") {
     s.commandText = "FB" + Mid(s.commandText, 3);
   }
@@ -22,23 +123,78 @@ void SendCommand(Panel& panel) {
   }
   panel.ports.WritePort(s.comPort, sent);
   s.commandsSent = static_cast<int32_t>(static_cast<uint32_t>(s.commandsSent) + 1u);
+  RadioLink& link = panel.link;
+  if (asker != Asker::kPoll) link.otherCommandsSent = static_cast<int32_t>(static_cast<uint32_t>(link.otherCommandsSent) + 1u);
   if (s.debugLog == 1) WriteLogLine(panel, "TX=" + s.commandText.str());
+
+  WaitingCommand waiting;
+  waiting.ticket = link.nextTicket++;
+  if (link.nextTicket == 0) link.nextTicket = 1;
+  waiting.asker = asker;
+  if (query) waiting.prefix = std::string(sent.substr(0, sent.size() - 1));
+  waiting.deadline = panel.clock.Steady() + AnswerWait(panel);
+  waiting.sentNumber = link.otherCommandsSent;
+  // A radio that never answers cannot make the list grow without end.
+  if (link.waiting.size() >= kMostWaiting) link.waiting.pop_front();
+  link.waiting.push_back(std::move(waiting));
+  return link.waiting.back().ticket;
 }
 
-void PauseBriefly(Panel& panel) {
-  if (!PlayPhrase(panel, "delay")) panel.clock.Sleep(std::chrono::milliseconds(100));
+void SendCommand(Panel& panel, std::string_view command) {
+  // A copy: the command may be commandText itself.
+  const std::string text(command);
+  SendFor(panel, text, Asker::kNobody, false);
 }
 
-void ReadReply(Panel& panel) {
+void SendCommand(Panel& panel) { SendCommand(panel, panel.state.commandText.view()); }
+
+void ReceiveAnswers(Panel& panel) {
   PanelState& s = panel.state;
-  s.replyText.clear();
-  s.bytesWaiting = panel.ports.BytesWaiting(s.comPort);
-  if (s.bytesWaiting >= 1) {
-    s.replyText = panel.ports.ReadPort(s.comPort, 255);
-    s.bytesWaiting = static_cast<int32_t>(s.replyText.size());
+  for (int i = 0; i < kMostReads && panel.ports.BytesWaiting(s.comPort) > 0; ++i) {
+    const std::string bytes = panel.ports.ReadPort(s.comPort, static_cast<int>(kLongestAnswer));
+    if (bytes.empty()) break;
+    if (s.debugLog == 1) WriteLogLine(panel, "RX=" + bytes);
+    TakeRadioBytes(panel.link, bytes);
   }
-  if (s.debugLog == 1 && !s.replyText.empty()) WriteLogLine(panel, "RX=" + s.replyText.str());
+  EndOverdueWaits(panel.link, panel.clock.Steady());
 }
+
+std::optional<std::string> Query(Panel& panel, std::string_view command) {
+  RadioLink& link = panel.link;
+  const std::uint32_t ticket = SendFor(panel, std::string(command), Asker::kKey, true);
+  auto mine = [ticket](const RoutedAnswer& a) { return a.ticket == ticket; };
+  for (;;) {
+    ReceiveAnswers(panel);
+    auto answer = std::find_if(link.forKey.begin(), link.forKey.end(), mine);
+    if (answer != link.forKey.end()) {
+      std::string text = std::move(answer->text);
+      link.forKey.erase(answer);
+      if (text.empty() || text == "?;") return std::nullopt;
+      return text;
+    }
+    auto waiting = std::find_if(link.waiting.begin(), link.waiting.end(),
+                                [ticket](const WaitingCommand& w) { return w.ticket == ticket; });
+    if (waiting == link.waiting.end()) return std::nullopt;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(waiting->deadline - panel.clock.Steady());
+    if (left.count() <= 0 || !panel.ports.WaitForInput(panel.state.comPort, left)) {
+      // Nothing more came in time; a last look at what did.
+      ReceiveAnswers(panel);
+      answer = std::find_if(link.forKey.begin(), link.forKey.end(), mine);
+      if (answer != link.forKey.end()) continue;
+      link.waiting.erase(std::remove_if(link.waiting.begin(), link.waiting.end(),
+                                        [ticket](const WaitingCommand& w) { return w.ticket == ticket; }),
+                         link.waiting.end());
+      return std::nullopt;
+    }
+  }
+}
+
+std::chrono::milliseconds AnswerWait(Panel& panel) {
+  if (auto length = PhraseLength(panel, "delay")) return *length;
+  return std::chrono::milliseconds(100);
+}
+
+void PauseBriefly(Panel& panel) { panel.clock.Sleep(AnswerWait(panel)); }
 
 void OpenPortSequence(Panel& panel, int port) {
   const PanelState& s = panel.state;

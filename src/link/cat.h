@@ -1,30 +1,78 @@
-// The CAT command exchange with the radio, and the port opening sequence.
+// The CAT link to the radio: sending commands and getting each answer to the
+// one who asked.
 //
-// A query is always: put the command in commandText, SendCommand,
-// PauseBriefly, ReadReply, then search replyText. There is no queue and no
-// retry; a late answer stays in the port for the next read.
+// Everyone who talks to the radio shares one port: the keys' queries, the
+// timer's poll, the start-up, the pass-through relay. The radio answers one
+// command after another, each answer beginning with the command that asked
+// ("PC;" -> "PC1050;"), and "?;" for a command it cannot take. So the link
+// keeps the commands that wait for an answer in the order they went out,
+// cuts what arrives at ";" and hands each answer to the oldest command it
+// begins with; "?;" goes to the oldest command still waiting (a set command
+// counts: its refusal is its only answer). What nobody waits for goes to the
+// timer tick, so a frequency answer the radio sends by itself still updates
+// the panel.
 #pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "state/panel.h"
 
 namespace kelvaro {
 
-// Sends commandText to the radio port with ";" appended (in split operation a
-// command beginning "FA" goes out as "FB"). Afterwards commandText holds the
-// command as sent; frequency set commands are remembered in
-// lastFrequencyCommand (and, as the radio's frequency until it answers, in
-// lastFreqReply); the debug log gets "TX=" + the command.
+// Sends `command` (without its ";") to the radio port with ";" appended; in
+// split operation a command beginning "FA" goes out as "FB". Afterwards
+// commandText holds the command as sent; frequency set commands are
+// remembered in lastFrequencyCommand (and, as the radio's frequency until it
+// answers, in lastFreqReply); the debug log gets "TX=" + the command. A set
+// command waits for nothing.
+void SendCommand(Panel& panel, std::string_view command);
+// The same for the command in commandText.
 void SendCommand(Panel& panel);
-// Gives the radio time to answer: plays the phrase "delay", or waits 100 ms
-// when that recording cannot be played, so queries work without a phrase folder.
+
+// Sends a query and waits for its answer: returns it ("PC1050;", ";" included)
+// as soon as it is complete; nothing when the radio refused the command ("?;")
+// or did not answer within AnswerWait. Answers for others that arrive
+// meanwhile are kept for them.
+std::optional<std::string> Query(Panel& panel, std::string_view command);
+
+// Sends a command on behalf of `asker` without waiting. A query's answer (or
+// the end of its wait, as an empty text) is later found in the asker's queue
+// of panel.link; a set command's refusal too. Returns the command's ticket.
+std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool query);
+
+// Reads what has arrived on the radio port (the debug log gets "RX=" + each
+// read) and hands every complete answer to its asker; waits whose time is up
+// end without an answer. Never waits itself.
+void ReceiveAnswers(Panel& panel);
+
+// The longest wait for an answer: the length of the "delay" recording, or
+// 100 ms when it cannot be played.
+std::chrono::milliseconds AnswerWait(Panel& panel);
+// Waits AnswerWait: time for the radio to carry out a command that has no
+// answer (switching off, ending a carrier).
 void PauseBriefly(Panel& panel);
-// replyText = whatever has arrived on the radio port (at most 255 bytes);
-// bytesWaiting = the count read; the debug log gets "RX=" + a non-empty read.
-void ReadReply(Panel& panel);
 
 // The opening sequence of a port: close, open at baudRate, reads return at
 // once, then portDataBits, portParity, portStopBits. The result of the open is
 // not reported: a port that did not open reads as silent.
 void OpenPortSequence(Panel& panel, int port);
+
+// --- The router itself, on the link's records alone (for tests) ---
+
+// Takes bytes read from the radio: every answer they complete goes to its
+// asker. Bytes that never reach a ";" are dropped once they could not be an
+// answer any more (more than 255 of them).
+void TakeRadioBytes(RadioLink& link, std::string_view bytes);
+// Ends the waits whose deadline has passed: a key's or a relay's query gets
+// an empty answer, the rest are forgotten.
+void EndOverdueWaits(RadioLink& link, SteadyTime now);
+// Whether a command from another program is a query the radio answers (a
+// known code with nothing after its selector, or a code not known here, whose
+// answer or refusal is waited for), rather than a set command.
+bool IsQueryCommand(std::string_view command);
 
 }  // namespace kelvaro

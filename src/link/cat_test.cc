@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "test_support.h"
 
 namespace kelvaro {
@@ -43,56 +47,121 @@ TEST_F(CatExchange, SplitSendsFrequencyCommandsToVfoB) {
   EXPECT_EQ(t.ports.port(5).written, "FB014250000;MD02;");
 }
 
-TEST_F(CatExchange, ReadReplyTakesWhatArrivedUpTo255Bytes) {
-  t.ports.Receive(5, "FA014250000;ID0840;");
-  ReadReply(t.panel);
-  EXPECT_EQ(s.replyText, "FA014250000;ID0840;");
-  EXPECT_EQ(s.bytesWaiting, 19);
-  EXPECT_EQ(Find(s.replyText, "ID"), 13);
+// The router on its own: which asker each answer reaches.
+TEST(Router, EachAnswerGoesToTheOldestCommandItBeginsWith) {
+  RadioLink link;
+  auto wait = [&link](std::uint32_t ticket, Asker asker, std::string prefix) {
+    link.waiting.push_back(WaitingCommand{ticket, asker, std::move(prefix), SteadyTime{} + std::chrono::seconds(1), 0});
+  };
+  wait(1, Asker::kPoll, "FA");
+  wait(2, Asker::kNobody, "");  // a set command of the panel's
+  wait(3, Asker::kKey, "PC");
+  wait(4, Asker::kRelay, "FA");
+  // Split across reads, several in one read, one nobody asked for.
+  TakeRadioBytes(link, "FA0071");
+  EXPECT_TRUE(link.forTick.empty());
+  TakeRadioBytes(link, "00000;PC1050;IF001;FA0");
+  TakeRadioBytes(link, "14250000;");
+  ASSERT_EQ(link.forTick.size(), 2u);
+  EXPECT_EQ(link.forTick[0].text, "FA007100000;");
+  EXPECT_EQ(link.forTick[0].ticket, 1u);
+  EXPECT_EQ(link.forTick[1].text, "IF001;");  // unasked
+  EXPECT_EQ(link.forTick[1].asker, Asker::kNobody);
+  ASSERT_EQ(link.forKey.size(), 1u);
+  EXPECT_EQ(link.forKey[0].text, "PC1050;");
+  ASSERT_EQ(link.forRelay.size(), 1u);
+  EXPECT_EQ(link.forRelay[0].text, "FA014250000;");
+  EXPECT_TRUE(link.waiting.empty());  // the set before the answered query is done
+}
 
-  t.ports.Receive(5, std::string(300, 'x'));
-  ReadReply(t.panel);
-  EXPECT_EQ(s.replyText.size(), 255u);
-  EXPECT_EQ(s.bytesWaiting, 255);
-  ReadReply(t.panel);  // the rest comes with the next read
-  EXPECT_EQ(s.bytesWaiting, 45);
-  ReadReply(t.panel);
-  EXPECT_TRUE(s.replyText.empty());
-  EXPECT_EQ(s.bytesWaiting, 0);
+TEST(Router, ARefusalAnswersTheOldestWaitingCommand) {
+  RadioLink link;
+  link.waiting.push_back(WaitingCommand{1, Asker::kRelay, "", SteadyTime{} + std::chrono::seconds(1), 0});
+  link.waiting.push_back(WaitingCommand{2, Asker::kKey, "XY", SteadyTime{} + std::chrono::seconds(1), 0});
+  link.waiting.push_back(WaitingCommand{3, Asker::kNobody, "", SteadyTime{} + std::chrono::seconds(1), 0});
+  link.waiting.push_back(WaitingCommand{4, Asker::kKey, "ID", SteadyTime{} + std::chrono::seconds(1), 0});
+  TakeRadioBytes(link, "?;?;?;ID0840;");
+  ASSERT_EQ(link.forRelay.size(), 1u);  // the other program's set was refused: it is told
+  EXPECT_EQ(link.forRelay[0].text, "?;");
+  ASSERT_EQ(link.forKey.size(), 2u);
+  EXPECT_EQ(link.forKey[0].text, "?;");
+  EXPECT_EQ(link.forKey[0].ticket, 2u);
+  EXPECT_EQ(link.forKey[1].text, "ID0840;");  // the panel's own refused set is dropped
+  EXPECT_TRUE(link.forTick.empty());
+}
+
+TEST(Router, WaitsEndAtTheirDeadlineAndJunkIsDropped) {
+  RadioLink link;
+  const SteadyTime start{};
+  link.waiting.push_back(WaitingCommand{1, Asker::kKey, "PC", start + std::chrono::milliseconds(150), 0});
+  link.waiting.push_back(WaitingCommand{2, Asker::kPoll, "SM0", start + std::chrono::milliseconds(200), 0});
+  TakeRadioBytes(link, "PC10");  // half an answer when the time runs out
+  EndOverdueWaits(link, start + std::chrono::milliseconds(150));
+  ASSERT_EQ(link.forKey.size(), 1u);
+  EXPECT_EQ(link.forKey[0].text, "");
+  ASSERT_EQ(link.waiting.size(), 1u);
+  EXPECT_EQ(link.waiting[0].ticket, 2u);
+  TakeRadioBytes(link, "50;");  // its rest, late: nobody waits for it
+  ASSERT_EQ(link.forTick.size(), 1u);
+  EXPECT_EQ(link.forTick[0].text, "PC1050;");
+  TakeRadioBytes(link, std::string(300, 'x'));
+  EXPECT_TRUE(link.inbox.empty());
+}
+
+TEST(Router, CommandsOfOtherProgramsAreQueriesOrSets) {
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {"FA", true},        {"FA014250000", false}, {"MD0", true},   {"MD02", false}, {"ID", true},
+      {"AI1", false},      {"AI", true},           {"SM0", true},   {"EX010316", true},
+      {"EX0103160100", false}, {"CN00", true},     {"CN00012", false}, {"AB", false}, {"ZZ", true},
+      {"ZZ9", true},       {"", true}};
+  for (const auto& [command, query] : cases) EXPECT_EQ(IsQueryCommand(command), query) << command;
+}
+
+TEST_F(CatExchange, QueryReturnsItsOwnAnswerAsSoonAsItIsIn) {
+  // A poll answer comes first, then the query's own in two pieces.
+  SendFor(t.panel, "FA", Asker::kPoll, true);
+  t.ports.ReceiveLater(5, "FA007100000;PC1");
+  t.ports.ReceiveLater(5, "050;");
+  EXPECT_EQ(Query(t.panel, "PC"), std::optional<std::string>("PC1050;"));
+  EXPECT_EQ(t.ports.waits.size(), 2u);
+  EXPECT_TRUE(t.clock.sleeps.empty());
+  ASSERT_EQ(t.panel.link.forTick.size(), 1u);
+  EXPECT_EQ(t.panel.link.forTick[0].text, "FA007100000;");
+  // A refusal, or nothing, is no value.
+  t.ports.ReceiveLater(5, "?;");
+  EXPECT_EQ(Query(t.panel, "ZZ"), std::nullopt);
+  EXPECT_EQ(Query(t.panel, "PC"), std::nullopt);
+  EXPECT_EQ(t.ports.waits.back(), "wait 5 150");  // at most the length of "delay"
+  EXPECT_TRUE(t.panel.link.waiting.empty());
 }
 
 TEST_F(CatExchange, ClosedOrInvalidPortsAreASilentRadio) {
   s.comPort = 300;
-  s.commandText = "ID";
-  SendCommand(t.panel);
   t.ports.Receive(300, "ID0840;");
-  ReadReply(t.panel);
-  EXPECT_TRUE(s.replyText.empty());
+  EXPECT_EQ(Query(t.panel, "ID"), std::nullopt);
   s.comPort = 7;  // never opened
   t.ports.Receive(7, "ID0840;");
-  ReadReply(t.panel);
-  EXPECT_TRUE(s.replyText.empty());
+  EXPECT_EQ(Query(t.panel, "ID"), std::nullopt);
 }
 
-TEST_F(CatExchange, PauseWaitsItselfWhenTheDelayRecordingIsMissing) {
+TEST_F(CatExchange, PauseWaitsTheLengthOfTheDelayRecordingWithoutPlayingIt) {
+  t.voice.length = std::chrono::milliseconds(180);
   PauseBriefly(t.panel);
-  EXPECT_TRUE(t.clock.sleeps.empty());
-  EXPECT_EQ(t.TakeSpoken(), std::vector<std::string>{"delay"});
   t.voice.missing.insert("delay.wav");
   PauseBriefly(t.panel);
-  ASSERT_EQ(t.clock.sleeps.size(), 1u);
-  EXPECT_EQ(t.clock.sleeps[0].count(), 100);
+  EXPECT_EQ(t.clock.sleeps, (std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(180),
+                                                                    std::chrono::milliseconds(100)}));
+  EXPECT_TRUE(t.TakeSpoken().empty());
 }
 
 TEST_F(CatExchange, DebugLogTracesTrafficButNotEmptyReads) {
   s.debugLog = 1;
   s.versionText = "3.5a";
   t.panel.debugFile.open(t.panel.File("debug.dat"), std::ios::binary);
-  s.commandText = "FA";
-  SendCommand(t.panel);
-  ReadReply(t.panel);  // nothing waiting: no line
+  SendCommand(t.panel, "FA");
+  ReceiveAnswers(t.panel);  // nothing waiting: no line
   t.ports.Receive(5, "FA014250000;");
-  ReadReply(t.panel);
+  ReceiveAnswers(t.panel);
   t.panel.debugFile.close();
   EXPECT_EQ(SplitCrLf(t.dir.Read("debug.dat")),
             (std::vector<std::string>{"TX=FA;", "RX=FA014250000;"}));

@@ -21,28 +21,15 @@ void EndAfterRefusal(Panel& panel) {
   SaveMemoryBanks(panel);
   if (panel.window) panel.window->Close();
   if (s.powerOffAtExit == 1) {
-    s.commandText = "PS0";
-    SendCommand(panel);
-    PauseBriefly(panel);
+    SendCommand(panel, "PS0");
+    PauseBriefly(panel);  // time for the radio to take it before the port closes
   }
   panel.ports.ClosePort(s.comPort);
   CloseDebugLog(panel);
   panel.processEnded = true;
 }
 
-void Send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
-
-// Sends a query and leaves scratchInt at the position of `code` in the
-// answer (0 when it is absent).
-void Query(Panel& panel, std::string_view command, std::string_view code) {
-  Send(panel, command);
-  PauseBriefly(panel);
-  ReadReply(panel);
-  panel.state.scratchInt = Find(panel.state.replyText, code);
-}
+void Send(Panel& panel, std::string_view command) { SendCommand(panel, command); }
 
 // The `count` characters from position p of the answer as a number, when they
 // are all digits; a garbled answer counts as no answer.
@@ -80,8 +67,9 @@ void SetUpRadio(Panel& panel) {
   PanelState& s = panel.state;
   Send(panel, "EX0307040");
   Send(panel, "EX030705" + ZeroPad(s.powerSetting, 3));
+  // The radio takes commands one after another: the frequency below is set
+  // once the band has changed, with no pause in between.
   SelectBand(panel);
-  PauseBriefly(panel);
   const std::string record = s.bandRecords[s.bandIndex].str();
   Send(panel, "F" + Mid(record, 3, 10));
 
@@ -114,8 +102,8 @@ void SetUpRadio(Panel& panel) {
   Send(panel, "CO000000");
 
   int32_t value = 0;
-  Query(panel, "GT0", "GT0");
-  if (s.scratchInt > 0 && DigitsAt(s.replyText, s.scratchInt + 3, 1, &value) && value >= 1 && value <= 4) {
+  std::string answer = Query(panel, "GT0").value_or("");
+  if (DigitsAt(answer, 4, 1, &value) && value >= 1 && value <= 4) {
     s.agcIndex = value;
   } else {
     s.agcIndex = 2;
@@ -125,48 +113,45 @@ void SetUpRadio(Panel& panel) {
   if (s.bandIndex < kBand2m) SendPower(panel);
 
   s.tunerArmed = 0;
-  Query(panel, "AG0", "AG");
-  if (s.scratchInt > 0 && DigitsAt(s.replyText, s.scratchInt + 3, 3, &value)) {
+  answer = Query(panel, "AG0").value_or("");
+  if (DigitsAt(answer, 4, 3, &value)) {
     s.afGain = value;
   } else {
     s.afGain = 30;
     Send(panel, "AG0030");
   }
 
-  Query(panel, "ML0", "ML0");
-  if (s.scratchInt > 0 && CharAt(s.replyText, s.scratchInt + 3) == '1') s.monitorOn = 1;
-  Query(panel, "ML1", "ML1");
-  if (s.scratchInt > 0 && DigitsAt(s.replyText, s.scratchInt + 3, 3, &value)) s.monitorLevel = value;
+  answer = Query(panel, "ML0").value_or("");
+  if (CharAt(answer, 4) == '1') s.monitorOn = 1;
+  answer = Query(panel, "ML1").value_or("");
+  if (DigitsAt(answer, 4, 3, &value)) s.monitorLevel = value;
 
-  Query(panel, "PC", "PC");
+  answer = Query(panel, "PC").value_or("");
   s.powerClass = 1;
-  if (s.scratchInt > 0) {
-    s.scratchText = Mid(s.replyText, s.scratchInt + 2, 1);
-    if (s.scratchText == "1") {
-      s.powerSetting = 10;
-      s.powerClass = 0;
-      if (Mid(s.replyText, s.scratchInt + 3, 3) == "006") {
-        s.powerClass = -1;
-        s.powerSetting = 6;
-      }
+  if (CharAt(answer, 3) == '1') {
+    s.powerSetting = 10;
+    s.powerClass = 0;
+    if (Mid(answer, 4, 3) == "006") {
+      s.powerClass = -1;
+      s.powerSetting = 6;
     }
   }
 
-  Query(panel, "PR0", "PR");
+  answer = Query(panel, "PR0").value_or("");
   s.processorOn = 0;
-  if (s.scratchInt > 0 && IntFromText(Mid(s.replyText, s.scratchInt + 3)) == 1) s.processorOn = 1;
+  if (IntFromText(Mid(answer, 4)) == 1) s.processorOn = 1;
 
-  Query(panel, "AC", "AC");
+  Query(panel, "AC");  // the answer is not used
   if (s.powerClass < 1) {
     Send(panel, "AC000");
   } else {
     Send(panel, s.tunerState == 0 || s.tunerState == 2 ? "AC101" : "AC100");
   }
 
-  Query(panel, "VX", "VX");
-  if (s.scratchInt > 0 && DigitsAt(s.replyText, s.scratchInt + 2, 1, &value)) s.voxOn = value > 1 ? 0 : value;
-  Query(panel, "BI", "BI");
-  if (s.scratchInt > 0 && DigitsAt(s.replyText, s.scratchInt + 2, 1, &value)) s.breakInOn = value > 1 ? 0 : value;
+  answer = Query(panel, "VX").value_or("");
+  if (DigitsAt(answer, 3, 1, &value)) s.voxOn = value > 1 ? 0 : value;
+  answer = Query(panel, "BI").value_or("");
+  if (DigitsAt(answer, 3, 1, &value)) s.breakInOn = value > 1 ? 0 : value;
 
   DrawStatusLine(panel);
   s.preampSetting = 0;
@@ -180,13 +165,8 @@ void SetUpRadio(Panel& panel) {
 
 void IdentifyRadio(Panel& panel) {
   PanelState& s = panel.state;
-  s.commandText = "ID";
-  SendCommand(panel);
-  PauseBriefly(panel);
-  ReadReply(panel);
-  s.scratchInt = Find(s.replyText, "ID");
-  s.radioId = 0;
-  if (s.scratchInt > 0) s.radioId = IntFromText(Mid(s.replyText, s.scratchInt + 2, 4));
+  const std::string answer = Query(panel, "ID").value_or("");
+  s.radioId = IntFromText(Mid(answer, 3, 4));
   if (s.radioId != 840) {
     EndAfterRefusal(panel);
     return;

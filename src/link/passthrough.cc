@@ -30,17 +30,33 @@ void GatherBytes(Panel& panel) {
 
 // Writes the radio's answer back to the other program; a frequency answer
 // also goes to the panel.
-void ReturnAnswer(Panel& panel) {
+void ReturnAnswer(Panel& panel, const std::string& answer) {
   PanelState& s = panel.state;
-  if (s.debugLog == 1) WriteLogLine(panel, "***VTX1=" + s.replyText.str());
-  panel.ports.WritePort(s.passThroughPort, s.replyText);
-  int end = Find(s.replyText, ";");
-  int start = Find(s.replyText, "FA");
-  if (start < 1) return;
-  int length = end + 1 - start;
-  s.replyText = length < 0 ? Mid(s.replyText, start) : Mid(s.replyText, start, length);
-  if (s.replyText.size() > 5) InterpretReply(panel);
+  if (s.debugLog == 1) WriteLogLine(panel, "***VTX1=" + answer);
+  panel.ports.WritePort(s.passThroughPort, answer);
+  if (answer.size() > 5 && answer.compare(0, 2, "FA") == 0) {
+    s.replyText = answer;
+    InterpretReply(panel);
+  }
 }
+
+// A mode set from the other program: the panel follows it (the radio sends
+// no answer to it).
+void FollowModeSet(Panel& panel, std::string_view sent) {
+  PanelState& s = panel.state;
+  if (Left(sent, 3) != "MD0" || CharAt(sent, 4) == ';') return;
+  int32_t mode = PanelModeOfRadioCode(CharAt(sent, 4));
+  if (mode == 0) return;
+  s.radioMode = mode;
+  if (mode == kFmWide) s.fmWide = 1;
+  if (mode == kFmNarrow) s.fmWide = 0;
+  ApplyMode(panel);
+}
+
+// The most commands relayed in one pass, so a flood cannot hold the panel:
+// set commands go one after another, a query waits for its answer (which
+// may come in this pass from a quick radio) before the next command goes.
+constexpr int kMostPerPass = 16;
 
 }  // namespace
 
@@ -59,30 +75,30 @@ int32_t PanelModeOfRadioCode(char code) {
 
 void RelayPassThrough(Panel& panel) {
   PanelState& s = panel.state;
-  GatherBytes(panel);
-  int end = Find(s.passThroughBuffer, ";");
-  if (end < 1) return;
-
-  s.passThroughSeen = 1;
-  if (s.debugLog == 1) WriteLogLine(panel, "***VRX1=" + s.passThroughBuffer.str());
-  s.commandText = Left(s.passThroughBuffer, end - 1);
-  s.passThroughBuffer = Mid(s.passThroughBuffer, end + 1);  // the next commands wait
-  SendCommand(panel);
-
-  std::string_view sent = s.commandText;
-  if (Left(sent, 3) == "MD0" && CharAt(sent, 4) != ';') {
-    // A mode set: the panel follows it; the radio sends no answer.
-    int32_t mode = PanelModeOfRadioCode(CharAt(sent, 4));
-    if (mode != 0) {
-      s.radioMode = mode;
-      if (mode == kFmWide) s.fmWide = 1;
-      if (mode == kFmNarrow) s.fmWide = 0;
-      ApplyMode(panel);
+  RadioLink& link = panel.link;
+  for (int pass = 0; pass < kMostPerPass; ++pass) {
+    ReceiveAnswers(panel);
+    while (!link.forRelay.empty()) {
+      RoutedAnswer answer = std::move(link.forRelay.front());
+      link.forRelay.pop_front();
+      if (answer.ticket == link.relayTicket) link.relayTicket = 0;
+      // A query the radio did not answer in time gets nothing back, as the
+      // other program would see from the radio itself.
+      if (!answer.text.empty()) ReturnAnswer(panel, answer.text);
     }
-  } else {
-    PauseBriefly(panel);
-    ReadReply(panel);
-    if (!s.replyText.empty() && s.replyText != ";") ReturnAnswer(panel);
+    if (link.relayTicket != 0) break;  // one query of theirs in flight at a time
+
+    GatherBytes(panel);
+    int end = Find(s.passThroughBuffer, ";");
+    if (end < 1) break;
+    s.passThroughSeen = 1;
+    if (s.debugLog == 1) WriteLogLine(panel, "***VRX1=" + s.passThroughBuffer.str());
+    const std::string command = Left(s.passThroughBuffer, end - 1);
+    s.passThroughBuffer = Mid(s.passThroughBuffer, end + 1);  // the next commands wait
+    const bool query = IsQueryCommand(command);
+    const std::uint32_t ticket = SendFor(panel, command, Asker::kRelay, query);
+    if (query) link.relayTicket = ticket;
+    FollowModeSet(panel, s.commandText.view());
   }
   s.passThroughChunk.clear();
 }

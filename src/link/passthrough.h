@@ -6,12 +6,13 @@
 
 namespace kelvaro {
 
-// One pass, called from the timer's send phase: gathers what the other
-// program sent, relays its next complete command to the radio and writes the
-// radio's answer back. Commands that arrive together are relayed one a pass,
-// in order. A mode set or a frequency answer also updates the panel. Bytes
-// that reach the text limit without a ";" are dropped, so a peer sending
-// junk cannot block the port.
+// One pass, called from the timer's send phase and whenever input arrives:
+// writes the radio's answers back to the other program (only the answers to
+// its own commands, in its order; nothing for a query the radio left
+// unanswered) and relays its next complete commands, one query in flight at
+// a time. A mode set or a frequency answer also updates the panel. Bytes that
+// reach the text limit without a ";" are dropped, so a peer sending junk
+// cannot block the port.
 void RelayPassThrough(Panel& panel);
 
 // The panel's mode for the mode code a CAT program sends after "MD0"

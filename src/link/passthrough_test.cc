@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/controls_test_panel.h"
+#include "link/cat.h"
 #include "radio.h"
 
 namespace kelvaro {
@@ -43,17 +44,33 @@ TEST(PassThrough, CommandSplitAcrossReadsIsRelayedOnce) {
   EXPECT_TRUE(t.TakeSent().empty());
 }
 
-TEST(PassThrough, CommandsArrivingTogetherAreRelayedOneAPassInOrder) {
+TEST(PassThrough, CommandsArrivingTogetherGoOutInOrderOneQueryAtATime) {
   Relay t;
-  t.Peer("AI0;AI;ID;");
+  // A radio that takes its time: nothing is answered until it is asked to.
+  std::string pending;
+  t.ports.SetResponder(ControlPanel::kPort, [&](std::string_view bytes) {
+    pending += t.radio.Feed(bytes);
+    return std::string();
+  });
+  auto answerNow = [&] {
+    t.ports.Receive(ControlPanel::kPort, pending);
+    pending.clear();
+  };
+  t.Peer("AI0;AI;ZZ1;ID;");
   RelayPassThrough(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"AI0;"});
-  EXPECT_EQ(t.ToPeer(), "");  // a set gets no answer
+  EXPECT_EQ(t.TakeSent(), (Strings{"AI0;", "AI;"}));  // the set, then the query, which waits
   RelayPassThrough(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"AI;"});
+  EXPECT_TRUE(t.TakeSent().empty());
+  answerNow();
+  RelayPassThrough(t.panel);
   EXPECT_EQ(t.ToPeer(), "AI0;");
+  EXPECT_EQ(t.TakeSent(), (Strings{"ZZ1;"}));  // unknown to the panel: waited for like a query
+  answerNow();
   RelayPassThrough(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"ID;"});
+  EXPECT_EQ(t.ToPeer(), "?;");
+  EXPECT_EQ(t.TakeSent(), (Strings{"ID;"}));
+  answerNow();
+  RelayPassThrough(t.panel);
   EXPECT_EQ(t.ToPeer(), "ID0840;");
 }
 
@@ -109,19 +126,27 @@ TEST(PassThrough, ABurstLongerThanTheBufferIsRelayedWhole) {
   EXPECT_EQ(sent.back(), "ID;");
 }
 
-TEST(PassThrough, FrequencyAnswerAfterOthersUpdatesThePanelOnlyWhenCutWhole) {
+TEST(PassThrough, TheOtherProgramGetsOnlyTheAnswersToItsOwnCommands) {
   Relay t;
   PanelState& s = t.panel.state;
-  t.ports.SetResponder(ControlPanel::kPort, [](std::string_view) { return std::string("ID0840;FA014074000;"); });
+  // The panel's poll went out first; its answer arrives ahead of theirs,
+  // together with one the radio sent by itself.
+  t.ports.SetResponder(ControlPanel::kPort, [](std::string_view bytes) {
+    return bytes == "FA;" ? std::string("SM0040;IF001;FA014074000;") : bytes == "SM0;" ? "" : std::string("?;");
+  });
+  SendFor(t.panel, "SM0", Asker::kPoll, true);
   t.Peer("FA;");
   RelayPassThrough(t.panel);
-  EXPECT_EQ(t.ToPeer(), "ID0840;FA014074000;");
-  EXPECT_EQ(s.frequencyHz, 14250000);  // the cut is empty: the panel keeps its frequency
-  t.ports.SetResponder(ControlPanel::kPort,
-                       [](std::string_view) { return std::string("AI0;ID0840;FA014074000;"); });
-  t.Peer("FA;");
+  EXPECT_EQ(t.ToPeer(), "FA014074000;");
+  EXPECT_EQ(s.frequencyHz, 14074000);  // the panel follows the frequency they asked for
+  ASSERT_EQ(t.panel.link.forTick.size(), 2u);
+  EXPECT_EQ(t.panel.link.forTick[0].text, "SM0040;");
+  // A set command the radio refuses: they hear the refusal, as from the radio.
+  t.Peer("FA014");
   RelayPassThrough(t.panel);
-  EXPECT_EQ(s.frequencyHz, 14074000);
+  t.Peer("07400x;");
+  RelayPassThrough(t.panel);
+  EXPECT_EQ(t.ToPeer(), "?;");
 }
 
 }  // namespace

@@ -53,6 +53,17 @@ int FakePorts::BytesWaiting(int n) {
   return static_cast<int>(ports_[n].incoming.size());
 }
 
+bool FakePorts::WaitForInput(int n, std::chrono::milliseconds timeout) {
+  waits.push_back("wait " + std::to_string(n) + " " + std::to_string(timeout.count()));
+  if (!InRange(n) || !ports_[n].open) return false;
+  auto later = later_.find(n);
+  if (later != later_.end() && !later->second.empty()) {
+    ports_[n].incoming += later->second.front();
+    later->second.pop_front();
+  }
+  return !ports_[n].incoming.empty();
+}
+
 void FakePorts::ClosePort(int n) {
   calls.push_back("close " + std::to_string(n));
   if (InRange(n)) ports_[n].open = false;
@@ -82,6 +93,11 @@ bool FakeVoice::PlayAsync(const std::filesystem::path& file) {
   played.push_back(file.string());
   wasAsync.push_back(true);
   return !allMissing && !missing.count(file.filename().string());
+}
+
+std::optional<std::chrono::milliseconds> FakeVoice::Length(const std::filesystem::path& file) {
+  if (allMissing || missing.count(file.filename().string())) return std::nullopt;
+  return length;
 }
 
 void FakeScreen::Print(std::string_view text) {

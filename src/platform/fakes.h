@@ -35,6 +35,9 @@ class FakePorts : public Ports {
   std::string ReadPort(int n, int maximum) override;
   int BytesWaiting(int n) override;
   void ClosePort(int n) override;
+  // Hands out the next chunk of `later` for port n, if any, as if it had just
+  // arrived; never waits.
+  bool WaitForInput(int n, std::chrono::milliseconds timeout) override;
 
   // Makes bytes arrive on port n (whether or not it is open; a closed port
   // never shows them).
@@ -43,6 +46,11 @@ class FakePorts : public Ports {
   void SetResponder(int n, std::function<std::string(std::string_view)> responder) {
     responders_[n] = std::move(responder);
   }
+  // Bytes that arrive on port n only while someone waits for input: each
+  // wait takes the next chunk (an answer that comes in pieces, or late).
+  void ReceiveLater(int n, std::string_view chunk) { later_[n].emplace_back(chunk); }
+  // The waits for input, in order ("wait 5 150").
+  std::vector<std::string> waits;
   // Ports that refuse to open.
   std::set<int> unavailable;
   // The operations in order, e.g. "close 5", "open 5 38400", "timeouts 5 -1",
@@ -56,6 +64,7 @@ class FakePorts : public Ports {
  private:
   std::map<int, Port> ports_;
   std::map<int, std::function<std::string(std::string_view)>> responders_;
+  std::map<int, std::deque<std::string>> later_;
 };
 
 // Records the files played instead of playing them; every play is instant.
@@ -63,6 +72,9 @@ class FakeVoice : public Voice {
  public:
   bool PlaySync(const std::filesystem::path& file) override;
   bool PlayAsync(const std::filesystem::path& file) override;
+  // `length` for every file that is not missing.
+  std::optional<std::chrono::milliseconds> Length(const std::filesystem::path& file) override;
+  std::chrono::milliseconds length{150};
 
   // File names (without folder) that count as missing; with `allMissing` set
   // every file is missing (a machine without a phrase folder).
@@ -100,10 +112,15 @@ class FakeScreen : public Screen {
 class FakeClock : public Clock {
  public:
   LocalDateTime Now() override { return now; }
-  void Sleep(std::chrono::milliseconds duration) override { sleeps.push_back(duration); }
+  void Sleep(std::chrono::milliseconds duration) override {
+    sleeps.push_back(duration);
+    steady += duration;
+  }
+  std::chrono::steady_clock::time_point Steady() override { return steady; }
 
   LocalDateTime now{2026, 12, 6, 3, 42, 37};
   std::vector<std::chrono::milliseconds> sleeps;
+  std::chrono::steady_clock::time_point steady{};
 };
 
 // Hands out scripted messages; when the script has run out it asks to close.

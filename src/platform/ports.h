@@ -6,6 +6,7 @@
 // is missing or disappears: a port that is not open reads as a silent radio.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,13 @@ class Ports {
   virtual int BytesWaiting(int n) = 0;
   // Closes port n if open and empties its slot.
   virtual void ClosePort(int n) = 0;
+
+  // Waits until bytes are waiting on port n or `timeout` has passed, and says
+  // whether bytes are waiting. A port that is not open returns false at once.
+  virtual bool WaitForInput(int n, std::chrono::milliseconds timeout) = 0;
+  // The descriptor the main loop watches for port n's input; -1 when there is
+  // none (not open, or a port that cannot be watched).
+  virtual int InputHandle(int /*n*/) const { return -1; }
 };
 
 }  // namespace kelvaro

@@ -9,6 +9,7 @@ class PosixClock : public Clock {
  public:
   LocalDateTime Now() override;
   void Sleep(std::chrono::milliseconds duration) override;
+  std::chrono::steady_clock::time_point Steady() override { return std::chrono::steady_clock::now(); }
 };
 
 }  // namespace kelvaro

@@ -253,4 +253,25 @@ void PosixPorts::ClosePort(int n) {
   slot = Slot{};
 }
 
+bool PosixPorts::WaitForInput(int n, std::chrono::milliseconds timeout) {
+  const Clock::time_point deadline = Clock::now() + timeout;
+  for (;;) {
+    int fd = Usable(n);
+    if (fd < 0) return false;
+    if (BytesWaiting(n) > 0) return true;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return false;
+    pollfd p{fd, POLLIN, 0};
+    int r = ::poll(&p, 1, static_cast<int>(left));
+    if (r < 0 && errno != EINTR) return false;
+    // A hang-up is seen (and the port lost) by the next BytesWaiting.
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return BytesWaiting(n) > 0;
+  }
+}
+
+int PosixPorts::InputHandle(int n) const {
+  if (!InRange(n)) return -1;
+  return slots_[static_cast<std::size_t>(n)].fd;
+}
+
 }  // namespace kelvaro

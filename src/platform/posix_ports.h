@@ -39,6 +39,8 @@ class PosixPorts : public Ports {
   std::string ReadPort(int n, int maximum) override;
   int BytesWaiting(int n) override;
   void ClosePort(int n) override;
+  bool WaitForInput(int n, std::chrono::milliseconds timeout) override;
+  int InputHandle(int n) const override;
 
   // The device path that port n opens.
   std::filesystem::path DevicePath(int n) const;

@@ -219,4 +219,10 @@ void SdlVoice::WaitUntilWaiting(Clock::duration left) {
   }
 }
 
+std::optional<std::chrono::milliseconds> SdlVoice::Length(const std::filesystem::path& file) {
+  const Recording* recording = Find(file);
+  if (recording == nullptr) return std::nullopt;
+  return std::chrono::duration_cast<std::chrono::milliseconds>(recording->length);
+}
+
 }  // namespace kelvaro

@@ -43,6 +43,7 @@ class SdlVoice : public Voice {
 
   bool PlaySync(const std::filesystem::path& file) override;
   bool PlayAsync(const std::filesystem::path& file) override;
+  std::optional<std::chrono::milliseconds> Length(const std::filesystem::path& file) override;
 
   // The audio driver in use ("pulseaudio", "alsa", "disk", "dummy" ...), or
   // "" when no device could be opened at all.

@@ -1,7 +1,9 @@
 #include "platform/sdl_window.h"
 
 #include <algorithm>
-#include <atomic>
+#include <poll.h>
+#include <SDL_syswm.h>
+
 #include <cmath>
 #include <limits>
 
@@ -17,33 +19,6 @@ constexpr float kUnknownDpi = 96.0f;
 
 const SDL_Color kText{0, 0, 0, 255};
 const SDL_Color kBackground{255, 255, 255, 255};
-
-// The periodic timer. SDL runs the callback on a thread of its own; the
-// callback queues a tick only when none is waiting, so a handler that blocks
-// for seconds (a spoken report) is followed by one tick, not a burst.
-// Every start and stop begins a new generation: a tick queued by an earlier
-// generation (or by a callback that was already running when the timer was
-// removed) is thrown away when it is taken from the queue.
-std::atomic<Uint32> g_tickEvent{0};
-std::atomic<std::uintptr_t> g_timerGeneration{1};
-std::atomic<std::uintptr_t> g_tickPending{0};  // generation of the queued tick, 0 when none
-
-Uint32 OnTimer(Uint32 interval, void* param) {
-  const auto generation = reinterpret_cast<std::uintptr_t>(param);
-  if (generation != g_timerGeneration.load()) return 0;  // stopped or restarted: end this timer
-  std::uintptr_t none = 0;
-  if (g_tickPending.compare_exchange_strong(none, generation)) {
-    SDL_Event event{};
-    event.type = g_tickEvent.load();
-    event.user.data1 = param;
-    if (SDL_PushEvent(&event) != 1) {
-      // Not queued (queue full): let the next interval try again.
-      std::uintptr_t mine = generation;
-      g_tickPending.compare_exchange_strong(mine, 0);
-    }
-  }
-  return interval;
-}
 
 // Characters of Windows-1252 at 0x80..0x9F; 0 where the code page has none.
 constexpr char32_t kCp1252High[32] = {
@@ -134,7 +109,6 @@ std::string PanelTextToUtf8(std::string_view bytes) {
 SdlWindow::SdlWindow() : request_{std::string(kFallbackFamilies), kDefaultPoints, kDefaultWeight} {}
 
 SdlWindow::~SdlWindow() {
-  StopTimer();
   ReleaseFonts();
   if (canvas_ != nullptr) SDL_FreeSurface(canvas_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
@@ -158,10 +132,6 @@ bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int heig
   if (!sdlStarted_) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) return false;
     sdlStarted_ = true;
-  }
-  if (g_tickEvent.load() == 0) {
-    Uint32 type = SDL_RegisterEvents(1);
-    g_tickEvent.store(type == static_cast<Uint32>(-1) ? static_cast<Uint32>(SDL_USEREVENT) : type);
   }
   if (!ttfStarted_) ttfStarted_ = TTF_Init() == 0;
 
@@ -205,79 +175,125 @@ bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int heig
   return true;
 }
 
+bool SdlWindow::Translate(const SDL_Event& event, WindowMessage* message) {
+  switch (event.type) {
+    case SDL_QUIT:
+      *message = {kMsgClose, 0};
+      return true;
+    case SDL_WINDOWEVENT:
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+          *message = {kMsgClose, 0};
+          return true;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          Present(nullptr);
+          return false;
+        default:
+          return false;
+      }
+    case SDL_KEYDOWN: {
+      if (event.key.repeat != 0) return false;
+      const int code = VirtualKeyFromSdl(event.key.keysym);
+      if (code == 0) return false;
+      keysDown_[event.key.keysym.scancode] = code;
+      *message = {kMsgKeyDown, code};
+      return true;
+    }
+    case SDL_KEYUP: {
+      int code;
+      auto down = keysDown_.find(event.key.keysym.scancode);
+      if (down != keysDown_.end()) {
+        // The code of its key-down, even if the layout changed meanwhile.
+        code = down->second;
+        keysDown_.erase(down);
+      } else {
+        code = VirtualKeyFromSdl(event.key.keysym);
+      }
+      if (code == 0) return false;
+      *message = {kMsgKeyUp, code};
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+int SdlWindow::DisplayHandle() const {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (window_ == nullptr) return -1;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window_, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11 &&
+      info.info.x11.display != nullptr) {
+    return ConnectionNumber(info.info.x11.display);
+  }
+#endif
+  return -1;
+}
+
 WindowMessage SdlWindow::NextMessage() {
+  // Without a descriptor to sleep on (no X11, window closed) the loop looks at
+  // SDL's queue this often; signals and events pushed by other threads do not
+  // wake poll() either, so no sleep is longer than this.
+  constexpr int kLongestSleepMs = 250;
+  constexpr int kUnwatchedSleepMs = 10;
   for (;;) {
+    const SteadyClock::time_point now = SteadyClock::now();
+    if (periodMs_ > 0 && now >= nextTick_) {
+      // One tick for any number of periods missed; the next one a period on.
+      nextTick_ += std::chrono::milliseconds(periodMs_);
+      if (nextTick_ <= now) nextTick_ = now + std::chrono::milliseconds(periodMs_);
+      return {kMsgTimer, 1};
+    }
     SDL_Event event;
-    // Fails only when SDL's event queue is gone; ending the loop is the one
-    // sensible answer.
-    if (SDL_WaitEvent(&event) == 0) return {kMsgClose, 0};
-    switch (event.type) {
-      case SDL_QUIT:
-        return {kMsgClose, 0};
-      case SDL_WINDOWEVENT:
-        switch (event.window.event) {
-          case SDL_WINDOWEVENT_CLOSE:
-            return {kMsgClose, 0};
-          case SDL_WINDOWEVENT_EXPOSED:
-          case SDL_WINDOWEVENT_SHOWN:
-          case SDL_WINDOWEVENT_RESTORED:
-          case SDL_WINDOWEVENT_MAXIMIZED:
-          case SDL_WINDOWEVENT_SIZE_CHANGED:
-            Present(nullptr);
-            break;
-          default:
-            break;
-        }
-        continue;
-      case SDL_KEYDOWN: {
-        if (event.key.repeat != 0) continue;
-        const int code = VirtualKeyFromSdl(event.key.keysym);
-        if (code == 0) continue;
-        keysDown_[event.key.keysym.scancode] = code;
-        return {kMsgKeyDown, code};
+    WindowMessage message;
+    while (SDL_PollEvent(&event) == 1) {
+      if (Translate(event, &message)) return message;
+    }
+
+    int timeout = kLongestSleepMs;
+    if (periodMs_ > 0) {
+      const auto untilTick = std::chrono::ceil<std::chrono::milliseconds>(nextTick_ - SteadyClock::now()).count();
+      timeout = static_cast<int>(std::clamp<long long>(untilTick, 0, kLongestSleepMs));
+    }
+    std::vector<pollfd> fds;
+    const int display = DisplayHandle();
+    if (display >= 0) {
+      fds.push_back({display, POLLIN, 0});
+    } else {
+      timeout = std::min(timeout, kUnwatchedSleepMs);
+    }
+    const std::size_t firstInput = fds.size();
+    if (SteadyClock::now() >= inputsQuietUntil_) {
+      for (int handle : inputs_) {
+        if (handle >= 0) fds.push_back({handle, POLLIN, 0});
       }
-      case SDL_KEYUP: {
-        int code;
-        auto down = keysDown_.find(event.key.keysym.scancode);
-        if (down != keysDown_.end()) {
-          // The code of its key-down, even if the layout changed meanwhile.
-          code = down->second;
-          keysDown_.erase(down);
-        } else {
-          code = VirtualKeyFromSdl(event.key.keysym);
-        }
-        if (code == 0) continue;
-        return {kMsgKeyUp, code};
-      }
-      default:
-        if (event.type == g_tickEvent.load() && event.type != 0) {
-          auto generation = reinterpret_cast<std::uintptr_t>(event.user.data1);
-          std::uintptr_t queued = generation;
-          g_tickPending.compare_exchange_strong(queued, 0);
-          if (timerId_ != 0 && generation == g_timerGeneration.load()) return {kMsgTimer, 1};
-        }
-        continue;
+    }
+    if (::poll(fds.data(), fds.size(), timeout) <= 0) continue;
+    bool data = false, hangUp = false;
+    for (std::size_t i = firstInput; i < fds.size(); ++i) {
+      if (fds[i].revents & POLLIN) data = true;
+      if (fds[i].revents & (POLLHUP | POLLERR | POLLNVAL)) hangUp = true;
+    }
+    if (data || hangUp) {
+      // A port whose other end has gone reports a hang-up until it is closed;
+      // it is looked at again only after a while, so it cannot make the loop spin.
+      if (hangUp && !data) inputsQuietUntil_ = SteadyClock::now() + std::chrono::milliseconds(100);
+      return {kMsgInput, 0};
     }
   }
 }
 
 void SdlWindow::StartTimer(int periodMs) {
-  StopTimer();
-  if (!sdlStarted_ || periodMs <= 0) return;
-  const std::uintptr_t generation = ++g_timerGeneration;
-  g_tickPending.store(0);
-  timerId_ = SDL_AddTimer(static_cast<Uint32>(periodMs), OnTimer, reinterpret_cast<void*>(generation));
+  periodMs_ = std::max(0, periodMs);
+  nextTick_ = SteadyClock::now() + std::chrono::milliseconds(periodMs_);
 }
 
-void SdlWindow::StopTimer() {
-  if (timerId_ != 0) {
-    SDL_RemoveTimer(timerId_);
-    timerId_ = 0;
-  }
-  // A tick already queued, or pushed by a callback still running, now
-  // belongs to an old generation and is dropped.
-  ++g_timerGeneration;
-}
+void SdlWindow::StopTimer() { periodMs_ = 0; }
 
 void SdlWindow::Close() {
   if (window_ == nullptr) return;

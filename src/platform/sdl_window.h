@@ -12,18 +12,24 @@
 // stays held for the panel. The window's close button and SIGINT/SIGTERM
 // (which SDL turns into a quit event) give the close request.
 //
-// One SdlWindow per process: the timer's bookkeeping is process-wide.
+// The periodic timer is kept by the message loop itself: a tick is handed
+// out when its time has come and no tick is waiting, so a handler that blocks
+// for seconds (a spoken report) is followed by one tick, not a burst. While
+// nothing is due the loop sleeps in poll() on the X connection and the
+// watched port descriptors, so it costs nothing between events.
 #pragma once
 
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 #include "platform/fontconfig_fonts.h"
 #include "platform/screen.h"
@@ -49,6 +55,7 @@ class SdlWindow : public Window, public Screen {
   // cannot be resized. Prints before Open draw nothing.
   bool Open(std::string_view caption, int x, int y, int width, int height) override;
   WindowMessage NextMessage() override;
+  void WatchInputs(std::vector<int> handles) override { inputs_ = std::move(handles); }
   void StartTimer(int periodMs) override;
   void StopTimer() override;
   void Close() override;
@@ -97,7 +104,16 @@ class SdlWindow : public Window, public Screen {
   std::map<std::pair<std::string, int>, std::optional<FontFile>> found_;  // (families, weight)
   std::map<std::tuple<std::string, int, int>, TTF_Font*> opened_;         // (file, index, pixels)
 
-  SDL_TimerID timerId_ = 0;
+  // Turns one SDL event into a message; false when it is none.
+  bool Translate(const SDL_Event& event, WindowMessage* message);
+  // The X connection's descriptor, -1 when the video driver is not X11.
+  int DisplayHandle() const;
+
+  using SteadyClock = std::chrono::steady_clock;
+  int periodMs_ = 0;  // 0: the timer is stopped
+  SteadyClock::time_point nextTick_{};
+  std::vector<int> inputs_;
+  SteadyClock::time_point inputsQuietUntil_{};  // after a hang-up without data
   // Key-down codes handed out, by scancode, waiting for their key-up.
   std::map<int, int> keysDown_;
 };

@@ -1,7 +1,9 @@
 // Playing one recorded phrase file.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 
 namespace kelvaro {
 
@@ -17,6 +19,8 @@ class Voice {
   // Starts the WAV file and returns at once; the next phrase cuts it off.
   // Returns false when the file is missing or cannot be played.
   virtual bool PlayAsync(const std::filesystem::path& file) = 0;
+  // How long the recording plays; nothing when it is missing or unplayable.
+  virtual std::optional<std::chrono::milliseconds> Length(const std::filesystem::path& file) = 0;
 };
 
 }  // namespace kelvaro

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 namespace kelvaro {
 
@@ -12,6 +13,8 @@ constexpr int kMsgKeyDown = 0x100;
 constexpr int kMsgKeyUp = 0x101;
 constexpr int kMsgTimer = 0x113;
 constexpr int kMsgClose = 0x8002;
+// Bytes (or a hang-up) on one of the watched input handles.
+constexpr int kMsgInput = 0x0401;
 
 struct WindowMessage {
   int code = 0;
@@ -25,8 +28,12 @@ class Window {
   // Opens the window (not resizable) and shows it. Returns false on failure.
   virtual bool Open(std::string_view caption, int x, int y, int width, int height) = 0;
   // Waits for the next message and returns it. Key-repeat events are not
-  // key-downs of their own; at most one timer message is ever pending.
+  // key-downs of their own; at most one timer message is ever pending. While
+  // waiting, input on a watched handle also ends the wait, as kMsgInput.
   virtual WindowMessage NextMessage() = 0;
+  // The handles (descriptors of the ports) NextMessage also waits on; -1
+  // entries are ignored. They stay watched until the next call.
+  virtual void WatchInputs(std::vector<int> handles) { (void)handles; }
   // Starts (or restarts) the periodic timer.
   virtual void StartTimer(int periodMs) = 0;
   virtual void StopTimer() = 0;

@@ -30,6 +30,10 @@ bool PlayPhrase(Panel& panel, std::string_view name) {
   return panel.voice.PlaySync(PhraseFile(panel, name));
 }
 
+std::optional<std::chrono::milliseconds> PhraseLength(Panel& panel, std::string_view name) {
+  return panel.voice.Length(PhraseFile(panel, name));
+}
+
 bool PlayPhraseAsync(Panel& panel, std::string_view name) {
   NoteSpoken(panel, name);
   return panel.voice.PlayAsync(PhraseFile(panel, name));

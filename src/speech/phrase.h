@@ -1,6 +1,8 @@
 // Playing phrases from the phrase folder.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string_view>
 
 #include "state/panel.h"
@@ -16,5 +18,8 @@ bool PlayPhrase(Panel& panel, std::string_view name);
 // The same, but returns at once while the phrase plays on; the next phrase
 // cuts it off. Only the help recording is played this way.
 bool PlayPhraseAsync(Panel& panel, std::string_view name);
+// How long the phrase `name` of the phrase folder plays; nothing when it is
+// missing. Nothing is played or noted.
+std::optional<std::chrono::milliseconds> PhraseLength(Panel& panel, std::string_view name);
 
 }  // namespace kelvaro

@@ -68,16 +68,12 @@ void SpeakSwr(Panel& panel) {
   PanelState& s = panel.state;
   if (s.tunerState == 0 && s.txState == 0) return;
   PlayPhrase(panel, "swr");
-  s.commandText = "RM6";
-  SendCommand(panel);
-  PauseBriefly(panel);
-  ReadReply(panel);
   // The answer is "RM6" and three digits of reading. Without it there is no
   // ratio to give: a made-up 1.0 would tell the operator that it is safe to
   // transmit when nothing was measured.
-  const int at = Find(s.replyText, "RM6");
-  s.swrText = at == 0 ? std::string() : Mid(s.replyText, at + 3, 3);
-  if (at == 0 || s.swrText.size() != 3 || !OnlyDigits(s.swrText)) {
+  const std::optional<std::string> answer = Query(panel, "RM6");
+  s.swrText = answer ? Mid(*answer, 4, 3) : std::string();
+  if (!answer || s.swrText.size() != 3 || !OnlyDigits(s.swrText)) {
     PlayPhrase(panel, "nc");
     return;
   }

@@ -97,7 +97,7 @@ TEST_F(SpeakSwrTest, ReadingToRatio) {
     char answer[16];
     std::snprintf(answer, sizeof answer, "RM6%03d000;", c.reading);
     Answer(answer);
-    EXPECT_EQ(Ask(), (Phrases{"swr", "delay", c.whole, "point", c.tenth, "21"})) << c.reading;
+    EXPECT_EQ(Ask(), (Phrases{"swr", c.whole, "point", c.tenth, "21"})) << c.reading;
     EXPECT_EQ(t.TakeSent(), (std::vector<std::string>{"RM6;"})) << c.reading;
   }
 }
@@ -105,7 +105,7 @@ TEST_F(SpeakSwrTest, ReadingToRatio) {
 TEST_F(SpeakSwrTest, AnswerFoundAmongOthers) {
   t.ports.Receive(5, "FA014250000;");  // a poll answer still waiting
   Answer("RM6085000;");
-  EXPECT_EQ(Ask(), (Phrases{"swr", "delay", "1", "point", "5", "21"}));
+  EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
   EXPECT_EQ(s.commandText, "RM6;");
   EXPECT_EQ(s.swrText, "085");
 }
@@ -114,12 +114,12 @@ TEST_F(SpeakSwrTest, NoReadingIsSaidAsSuchNeverAsOnePointZero) {
   for (const char* answer : {"", "RM6", "RM608", "RM608;", "RM6 85000;", "RM6-85000;", "RM6a85000;",
                                    "SM0085;", "RM4085000;"}) {
     Answer(answer);
-    EXPECT_EQ(Ask(), (Phrases{"swr", "delay", "nc"})) << '"' << answer << '"';
+    EXPECT_EQ(Ask(), (Phrases{"swr", "nc"})) << '"' << answer << '"';
     EXPECT_EQ(t.TakeSent(), (std::vector<std::string>{"RM6;"}));
   }
   // A radio port that never opened reads as silence.
   s.comPort = 7;
-  EXPECT_EQ(Ask(), (Phrases{"swr", "delay", "nc"}));
+  EXPECT_EQ(Ask(), (Phrases{"swr", "nc"}));
 }
 
 TEST_F(SpeakSwrTest, SilentWhileTunerStateZeroAndReceiving) {
@@ -129,10 +129,10 @@ TEST_F(SpeakSwrTest, SilentWhileTunerStateZeroAndReceiving) {
   EXPECT_TRUE(Ask().empty());
   EXPECT_TRUE(t.TakeSent().empty());
   s.txState = 10;  // transmitting
-  EXPECT_EQ(Ask(), (Phrases{"swr", "delay", "1", "point", "5", "21"}));
+  EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
   s.txState = 0;
   s.tunerState = 2;
-  EXPECT_EQ(Ask(), (Phrases{"swr", "delay", "1", "point", "5", "21"}));
+  EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
 }
 
 TEST(SpeakMeterPeak, AlcOpensOnlyTheFirstReportOfAWatch) {

@@ -17,6 +17,7 @@
 #include "platform/voice.h"
 #include "platform/window.h"
 #include "state/panel_state.h"
+#include "state/radio_link.h"
 
 namespace kelvaro {
 
@@ -25,6 +26,8 @@ struct Panel {
       : ports(p), voice(v), screen(sc), clock(c), workDir(std::move(folder)) {}
 
   PanelState state;
+  // The commands waiting for the radio's answers, and the answers routed.
+  RadioLink link;
   Ports& ports;
   Voice& voice;
   Screen& screen;

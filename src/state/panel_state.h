@@ -51,7 +51,6 @@ struct PanelState {
   Text lastFrequencyCommand;   // last "FA"/"FB" set command sent, ";" included
   int32_t bytesWaiting = 0;
   int32_t commandsSent = 0;       // counts every command sent (wraps)
-  int32_t pollCommandNumber = 0;  // commandsSent right after the last poll
   int32_t radioId = 0;
   int32_t powerClass = 0;  // 1 up to 100 W, 0 up to 10 W, -1 up to 6 W
   int32_t processorOn = 0;

@@ -1,0 +1,59 @@
+// RadioLink: what the panel knows about the traffic on the radio port.
+//
+// The radio answers commands one after another, each answer beginning with
+// the command that asked for it ("PC;" -> "PC1050;", "EX010316;" ->
+// "EX0103160100;"), except "?;", which answers a command the radio cannot
+// take. The link's router (link/cat.h) keeps the commands that wait for an
+// answer in the order they were sent and hands each answer to the oldest one
+// it belongs to; these are its records.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+namespace kelvaro {
+
+// Who asked. The poll's answers and the answers nobody asked for go to the
+// timer tick; a key's query waits for its own; the relays pass theirs on.
+enum class Asker : std::uint8_t { kKey, kPoll, kRelay, kNobody };
+
+using SteadyTime = std::chrono::steady_clock::time_point;
+
+// A command sent to the radio that may still get an answer.
+struct WaitingCommand {
+  std::uint32_t ticket = 0;
+  Asker asker = Asker::kNobody;
+  // The answer begins with this (the command as sent, without ";"). Empty for
+  // a set command, which gets no answer unless the radio refuses it ("?;").
+  std::string prefix;
+  SteadyTime deadline{};
+  std::int32_t sentNumber = 0;  // commandsSent right after it went out
+};
+
+// An answer handed to its asker, or the end of a wait without one (empty
+// text). A refusal is the text "?;".
+struct RoutedAnswer {
+  std::uint32_t ticket = 0;
+  Asker asker = Asker::kNobody;
+  std::string text;
+  // For the tick: commandsSent when the answer's command went out (or, for an
+  // answer nobody asked for, when it arrived).
+  std::int32_t sentNumber = 0;
+};
+
+struct RadioLink {
+  std::string inbox;                   // bytes read but not yet ended by ";"
+  std::deque<WaitingCommand> waiting;  // oldest first
+  std::deque<RoutedAnswer> forTick;    // the poll's answers and unasked ones
+  std::deque<RoutedAnswer> forRelay;   // the pass-through's answers, in order
+  std::deque<RoutedAnswer> forKey;     // answers to a key's query
+  std::uint32_t nextTicket = 1;
+  std::uint32_t relayTicket = 0;       // the pass-through's query in flight, 0 none
+  // Commands other than the poll's, counted: a poll answer is taken only if
+  // none went out between the poll and the answer's handling.
+  std::int32_t otherCommandsSent = 0;
+};
+
+}  // namespace kelvaro
