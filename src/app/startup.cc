@@ -132,8 +132,10 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   s.runFlag = 1;
   while (s.runFlag != 0) {
     // Descriptors change when a port is reopened; they are asked for anew.
+    // The other program's next bytes are taken once its query is answered.
+    const bool relayFree = s.passThroughPort > 0 && panel.link.relayTicket == 0;
     window.WatchInputs({panel.ports.InputHandle(s.comPort),
-                        s.passThroughPort > 0 ? panel.ports.InputHandle(s.passThroughPort) : -1});
+                        relayFree ? panel.ports.InputHandle(s.passThroughPort) : -1});
     HandleWindowMessage(panel, window.NextMessage());
   }
 

@@ -134,8 +134,15 @@ std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool 
   if (query) waiting.prefix = std::string(sent.substr(0, sent.size() - 1));
   waiting.deadline = panel.clock.Steady() + AnswerWait(panel);
   waiting.sentNumber = link.otherCommandsSent;
-  // A radio that never answers cannot make the list grow without end.
-  if (link.waiting.size() >= kMostWaiting) link.waiting.pop_front();
+  // A radio that never answers cannot make the list grow without end; the
+  // oldest wait ends without an answer.
+  if (link.waiting.size() >= kMostWaiting) {
+    const WaitingCommand& oldest = link.waiting.front();
+    if (!oldest.prefix.empty() && (oldest.asker == Asker::kKey || oldest.asker == Asker::kRelay)) {
+      Deliver(link, oldest, std::string());
+    }
+    link.waiting.pop_front();
+  }
   link.waiting.push_back(std::move(waiting));
   return link.waiting.back().ticket;
 }
