@@ -3,10 +3,14 @@
 //   ftx1-sim-bench [--count N] [--sim PATH]
 //
 // Starts ftx1-sim, opens its device raw, and times exchanges from the write of
-// the ";" that completes a query to the arrival of the answer's ";". That
-// round trip (through the pseudo-terminal both ways) bounds the time the
-// answer takes to leave the stand-in. Three cases: "FA;" written at once;
-// "FA" first and its ";" later; and a burst of ten queries in one write.
+// the ";" that completes a query to the arrival of the answer's ";". First
+// with the radio's timing off (--answer-delay-ms 0 --baud 0): that round trip
+// (through the pseudo-terminal both ways) bounds the time the stand-in itself
+// takes. Three cases: "FA;" written at once; "FA" first and its ";" later;
+// and a burst of ten queries in one write. Then with the default timing
+// (15 ms a command, 38400 baud), N/50 times each: "FA;" (15 ms + 12
+// characters, about 18.4 ms), a set and a query in one write (about 33.4 ms),
+// and the burst of ten (about 170 ms).
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -63,42 +67,59 @@ int main(int argc, char** argv) {
   if (!::mkdtemp(folder)) return 1;
   std::string link = std::string(folder) + "/com1";
 
-  int out[2];
-  if (::pipe(out) != 0) return 1;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  std::vector<std::string> args = {sim, "--link", link};
-  std::vector<char*> argv2;
-  for (auto& a : args) argv2.push_back(a.data());
-  argv2.push_back(nullptr);
-  pid_t pid;
-  if (::posix_spawn(&pid, sim.c_str(), &actions, nullptr, argv2.data(), environ) != 0) {
-    std::fprintf(stderr, "cannot start %s\n", sim.c_str());
-    return 1;
-  }
-  ::close(out[1]);
-  char line[512] = {};
-  pollfd p{out[0], POLLIN, 0};
-  if (::poll(&p, 1, 5000) <= 0 || ::read(out[0], line, sizeof line - 1) <= 0) {
-    std::fprintf(stderr, "the stand-in did not announce its link\n");
-    ::kill(pid, SIGKILL);
-    return 1;
-  }
+  // Starts the stand-in with extra options and opens its device; -1 on failure.
+  pid_t pid = -1;
+  auto start = [&](std::vector<std::string> extra) {
+    int out[2];
+    if (::pipe(out) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    std::vector<std::string> args = {sim, "--link", link};
+    args.insert(args.end(), extra.begin(), extra.end());
+    std::vector<char*> argv2;
+    for (auto& a : args) argv2.push_back(a.data());
+    argv2.push_back(nullptr);
+    int spawned = ::posix_spawn(&pid, sim.c_str(), &actions, nullptr, argv2.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (spawned != 0) {
+      std::fprintf(stderr, "cannot start %s\n", sim.c_str());
+      ::close(out[0]);
+      return -1;
+    }
+    char line[512] = {};
+    pollfd p{out[0], POLLIN, 0};
+    bool announced = ::poll(&p, 1, 5000) > 0 && ::read(out[0], line, sizeof line - 1) > 0;
+    ::close(out[0]);
+    if (!announced) {
+      std::fprintf(stderr, "the stand-in did not announce its link\n");
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+      return -1;
+    }
+    int fd = ::open(link.c_str(), O_RDWR | O_NOCTTY);
+    termios tio{};
+    ::tcgetattr(fd, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(fd, TCSANOW, &tio);
+    return fd;
+  };
+  auto stop = [&](int fd) {
+    ::close(fd);
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+  };
 
-  int fd = ::open(link.c_str(), O_RDWR | O_NOCTTY);
-  termios tio{};
-  ::tcgetattr(fd, &tio);
-  ::cfmakeraw(&tio);
-  ::tcsetattr(fd, TCSANOW, &tio);
-
+  int fd = start({"--answer-delay-ms", "0", "--baud", "0"});
+  if (fd < 0) return 1;
   auto time = [&](const char* first, const char* last, int answers) {
     if (first[0]) [[maybe_unused]] ssize_t w = ::write(fd, first, std::strlen(first));
-    auto start = Clock::now();
+    auto begin = Clock::now();
     [[maybe_unused]] ssize_t w = ::write(fd, last, std::strlen(last));
     bool ok = AwaitAnswers(fd, answers);
-    double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+    double us = std::chrono::duration<double, std::micro>(Clock::now() - begin).count();
     return ok ? us : -1.0;
   };
   for (int i = 0; i < 200; ++i) time("", "FA;", 1);  // warm-up
@@ -109,15 +130,30 @@ int main(int argc, char** argv) {
     split.push_back(time("FA", ";", 1));
     if (i % 10 == 0) burst.push_back(time("", "FA;SM0;ID;AG0;PC;ML0;ML1;GT0;VX;BI;", 10));
   }
-  bool failed = std::count(whole.begin(), whole.end(), -1.0) + std::count(split.begin(), split.end(), -1.0) +
-                    std::count(burst.begin(), burst.end(), -1.0) > 0;
+  stop(fd);
+
+  fd = start({});
+  if (fd < 0) return 1;
+  std::vector<double> timedWhole, timedSetQuery, timedBurst;
+  for (int i = 0; i < std::max(10, count / 50); ++i) {
+    timedWhole.push_back(time("", "FA;", 1));
+    timedSetQuery.push_back(time("", "FA007100000;FA;", 1));
+    timedBurst.push_back(time("", "FA;SM0;ID;AG0;PC;ML0;ML1;GT0;VX;BI;", 10));
+  }
+  stop(fd);
+
+  bool failed = false;
+  for (const auto* run : {&whole, &split, &burst, &timedWhole, &timedSetQuery, &timedBurst})
+    failed = failed || std::count(run->begin(), run->end(), -1.0) > 0;
+  std::printf("timing off (--answer-delay-ms 0 --baud 0):\n");
   Report("FA; in one write", whole);
   Report("FA then ; (from the ;)", split);
   Report("ten queries in one write", burst);
+  std::printf("default timing (15 ms a command, 38400 baud):\n");
+  Report("FA; in one write", timedWhole);
+  Report("set and query in one write", timedSetQuery);
+  Report("ten queries in one write", timedBurst);
 
-  ::close(fd);
-  ::kill(pid, SIGTERM);
-  ::waitpid(pid, nullptr, 0);
   std::filesystem::remove_all(folder);
   if (failed) std::printf("some answers did not arrive\n");
   return failed ? 1 : 0;

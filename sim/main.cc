@@ -1,20 +1,36 @@
 // ftx1-sim: the FTX-1 stand-in on a pseudo-terminal.
 //
-//   ftx1-sim [--link PATH] [--id NNNN] [--power-class 100|10|6] [--latency-ms N]
-//            [--silent] [--garble P] [--seed N] [--log FILE]
+//   ftx1-sim [--link PATH] [--id NNNN] [--power-class 100|10|6]
+//            [--answer-delay-ms N] [--baud N] [--silent] [--garble P] [--seed N]
+//            [--log FILE]
 //
 // Opens a pseudo-terminal, links its device to PATH, prints PATH on a line of
 // its own once the link exists, and answers CAT commands until SIGTERM, SIGINT
 // or SIGHUP (or "quit" on standard input), which remove the link and exit 0.
 // Standard input carries control lines (see Radio::Control, plus "unplug",
 // "plug" and "quit"); its end does not end the program. --log writes every
-// command received in the format of log_line.h.
+// command when it is received, in the format of log_line.h.
+//
+// Timing is a real radio's. Commands are handled one at a time, in the order
+// received: the radio takes a command when it has finished with the one
+// before, and works on it for the answer delay (--answer-delay-ms, default 15;
+// --latency-ms is another name for it). A set command takes that time too and
+// sends nothing. The answer then goes out at the line rate (--baud, default
+// 38400; 11 bits a character, 8N2), each character when it would have
+// arrived, so a reader that polls sees partial answers; the next command is
+// taken when its last character is out. What the radio sends by itself
+// (auto-information after "AI1;") queues behind the commands received before
+// it and goes out at the line rate without a delay; when it follows a set
+// command it goes out as that command's answer. 0 for both options gives
+// answers at once. At most 256 received commands wait; more are logged but
+// dropped, as an overrun radio would.
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,6 +51,10 @@ using SteadyClock = std::chrono::steady_clock;
 // Bytes not yet taken by the other side are kept up to this size; beyond it
 // the oldest are dropped, as a serial line overruns.
 constexpr std::size_t kMaxUnsent = 65536;
+// Received commands waiting for the radio; beyond this they are dropped.
+constexpr std::size_t kMaxWaiting = 256;
+// Bits on the line per character: start, 8 data, 2 stop.
+constexpr long long kBitsPerCharacter = 11;
 
 int signalPipe[2] = {-1, -1};
 
@@ -48,13 +68,21 @@ void OnSignal(int) {
 struct ProgramOptions {
   std::string link;
   std::string logPath;
+  int answerDelayMs = 15;  // from a command's ";" (or the end of the answer before) to its answer
+  int baud = 38400;        // line rate of the answers, 0 unpaced
   ftx1sim::Options radio;
 };
 
 void Usage(std::FILE* to) {
   std::fputs(
-      "usage: ftx1-sim [--link PATH] [--id NNNN] [--power-class 100|10|6] [--latency-ms N]\n"
-      "                [--silent] [--garble P] [--seed N] [--log FILE]\n"
+      "usage: ftx1-sim [--link PATH] [--id NNNN] [--power-class 100|10|6]\n"
+      "                [--answer-delay-ms N] [--baud N] [--silent] [--garble P] [--seed N]\n"
+      "                [--log FILE]\n"
+      "  --answer-delay-ms N  time the radio works on each command before it answers\n"
+      "                       (default 15; --latency-ms N is the same)\n"
+      "  --baud N             line rate of the answers, 11 bits a character (default 38400)\n"
+      "                       0 for both: answers at once\n"
+      "commands are handled one at a time; a set command also takes the answer delay\n"
       "control lines on standard input: dial +N|-N, band B, mode M, signal N|S7|off,\n"
       "  ptt on|off, power on|off, state, unplug, plug, quit\n",
       to);
@@ -89,7 +117,8 @@ int ParseOptions(int argc, char** argv, ProgramOptions* options) {
       continue;
     }
     static const char* const kWithValue[] = {"--link", "--log", "--id", "--power-class",
-                                             "--latency-ms", "--seed", "--garble"};
+                                             "--latency-ms", "--answer-delay-ms", "--baud",
+                                             "--seed", "--garble"};
     if (std::find(std::begin(kWithValue), std::end(kWithValue), name) == std::end(kWithValue)) {
       std::fprintf(stderr, "ftx1-sim: unknown option %s\n", name.c_str());
       Usage(stderr);
@@ -116,9 +145,12 @@ int ParseOptions(int argc, char** argv, ProgramOptions* options) {
     } else if (name == "--power-class") {
       ok = ParseWhole(value, 6, 100, &n) && (n == 100 || n == 10 || n == 6);
       options->radio.powerClass = static_cast<int>(n);
-    } else if (name == "--latency-ms") {
+    } else if (name == "--latency-ms" || name == "--answer-delay-ms") {
       ok = ParseWhole(value, 0, 600000, &n);
-      options->radio.latencyMs = static_cast<int>(n);
+      options->answerDelayMs = static_cast<int>(n);
+    } else if (name == "--baud") {
+      ok = ParseWhole(value, 0, 4000000, &n) && (n == 0 || n >= 300);
+      options->baud = static_cast<int>(n);
     } else if (name == "--seed") {
       ok = ParseWhole(value, 0, 0x7fffffffffffffffLL, &n);
       options->radio.seed = static_cast<std::uint64_t>(n);
@@ -158,7 +190,13 @@ void SayLine(const std::string& text) {
 class Program {
  public:
   explicit Program(const ProgramOptions& options)
-      : options_(options), radio_(options.radio), pty_(options.link), start_(SteadyClock::now()) {}
+      : options_(options),
+        radio_(options.radio),
+        pty_(options.link),
+        start_(SteadyClock::now()),
+        answerDelay_(std::chrono::milliseconds(options.answerDelayMs)),
+        characterTime_(options.baud > 0 ? std::chrono::nanoseconds(kBitsPerCharacter * 1000000000LL / options.baud)
+                                        : std::chrono::nanoseconds(0)) {}
 
   int Run() {
     if (!options_.logPath.empty()) {
@@ -188,6 +226,15 @@ class Program {
   }
 
  private:
+  // Something for the radio to do, in the order it came: a received command,
+  // or output the radio sends by itself.
+  struct Job {
+    SteadyClock::time_point arrived;
+    bool isCommand = true;
+    ftx1sim::Radio::Command command;
+    std::string bytes;  // unsolicited output
+  };
+
   // One wait for something to happen, and its handling.
   void Step() {
     std::vector<pollfd> fds;
@@ -209,7 +256,8 @@ class Program {
         fds.push_back({pty_.master(), events, 0});
       }
     }
-    int r = ::poll(fds.data(), fds.size(), Timeout());
+    timespec timeout{};
+    int r = ::ppoll(fds.data(), fds.size(), Timeout(&timeout), nullptr);
     if (r < 0 && errno != EINTR) {
       std::fprintf(stderr, "ftx1-sim: poll: %s\n", ::strerror(errno));
       running_ = false;
@@ -220,28 +268,30 @@ class Program {
       return;
     }
     // Open/close notices first: they decide what answers are still wanted.
-    if (watchAt >= 0 && fds[static_cast<std::size_t>(watchAt)].revents && pty_.TakeOpenCloseNotices()) {
-      outbox_.clear();
-      unsent_.clear();
-    }
+    if (watchAt >= 0 && fds[static_cast<std::size_t>(watchAt)].revents && pty_.TakeOpenCloseNotices()) Abandon();
     if (masterAt >= 0) {
       short revents = fds[static_cast<std::size_t>(masterAt)].revents;
       if (revents & POLLIN) ReadCommands();
       else if (revents & (POLLHUP | POLLERR)) masterQuietUntil_ = SteadyClock::now() + std::chrono::milliseconds(100);
     }
     if (stdinAt >= 0 && fds[static_cast<std::size_t>(stdinAt)].revents) ReadControl();
+    Work();
     SendDue();
   }
 
-  int Timeout() const {
+  // The wait until the next thing the radio does by itself; nullptr for none.
+  const timespec* Timeout(timespec* out) const {
     auto now = SteadyClock::now();
     auto until = SteadyClock::time_point::max();
-    if (!outbox_.empty()) until = outbox_.front().due;
+    if (working_) until = workDone_;
+    if (sentCount_ < sending_.size()) until = CharacterDue(sentCount_);
     if (pty_.plugged() && now < masterQuietUntil_) until = std::min(until, masterQuietUntil_);
-    if (until == SteadyClock::time_point::max()) return -1;
-    if (until <= now) return 0;
-    auto ms = std::chrono::ceil<std::chrono::milliseconds>(until - now).count();
-    return static_cast<int>(std::min<long long>(ms, 60000));
+    if (until == SteadyClock::time_point::max()) return nullptr;
+    auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(until - now, SteadyClock::duration(0)));
+    wait = std::min<std::chrono::nanoseconds>(wait, std::chrono::seconds(60));
+    out->tv_sec = static_cast<time_t>(wait.count() / 1000000000);
+    out->tv_nsec = static_cast<long>(wait.count() % 1000000000);
+    return out;
   }
 
   std::int64_t ModelTime() const {
@@ -256,19 +306,82 @@ class Program {
         masterQuietUntil_ = SteadyClock::now() + std::chrono::milliseconds(100);
       return;
     }
+    auto now = SteadyClock::now();
     radio_.SetTime(ModelTime());
-    std::string answer = radio_.Feed(std::string_view(buffer, static_cast<std::size_t>(n)));
-    if (answer.empty()) return;
-    auto due = SteadyClock::now() + std::chrono::milliseconds(options_.radio.latencyMs);
-    outbox_.push_back({due, std::move(answer)});
+    for (auto& command : radio_.Receive(std::string_view(buffer, static_cast<std::size_t>(n)))) {
+      if (jobs_.size() >= kMaxWaiting) continue;
+      jobs_.push_back({now, true, std::move(command), {}});
+    }
+  }
+
+  // When character `i` of the answer being sent has fully arrived at the
+  // other end.
+  SteadyClock::time_point CharacterDue(std::size_t i) const {
+    return sendStart_ + characterTime_ * static_cast<long long>(i + 1);
+  }
+
+  void StartSending(std::string bytes, SteadyClock::time_point at) {
+    sending_ = std::move(bytes);
+    sentCount_ = 0;
+    sendStart_ = at;
+  }
+
+  // Moves the radio on to now: finishes the command being worked on, puts the
+  // characters whose time has come on the line, and takes the next job when
+  // the line is free. Times follow the schedule, not the moment this runs, so
+  // a late wake-up does not stretch it.
+  void Work() {
+    auto now = SteadyClock::now();
+    for (;;) {
+      if (sentCount_ < sending_.size()) {
+        while (sentCount_ < sending_.size() && CharacterDue(sentCount_) <= now) unsent_ += sending_[sentCount_++];
+        if (sentCount_ < sending_.size()) return;
+        freeAt_ = CharacterDue(sending_.size() - 1);
+        sending_.clear();
+        sentCount_ = 0;
+        continue;
+      }
+      if (working_) {
+        if (workDone_ > now) return;
+        working_ = false;
+        radio_.SetTime(ModelTime());
+        std::string answer = radio_.Handle(current_);
+        answer += radio_.TakeUnsolicited();  // what the command set off follows its answer
+        freeAt_ = workDone_;
+        if (!answer.empty()) StartSending(std::move(answer), workDone_);
+        continue;
+      }
+      if (jobs_.empty()) return;
+      Job job = std::move(jobs_.front());
+      jobs_.pop_front();
+      auto begin = std::max(freeAt_, job.arrived);
+      if (job.isCommand) {
+        current_ = std::move(job.command);
+        working_ = true;
+        workDone_ = begin + answerDelay_;
+      } else {
+        StartSending(std::move(job.bytes), begin);
+      }
+    }
+  }
+
+  // The other side went away or came anew: answers on the way belong to
+  // nobody. Commands already received still take effect.
+  void Abandon() {
+    radio_.SetTime(ModelTime());
+    if (working_) radio_.Handle(current_);
+    for (const Job& job : jobs_)
+      if (job.isCommand) radio_.Handle(job.command);
+    radio_.TakeUnsolicited();
+    working_ = false;
+    jobs_.clear();
+    sending_.clear();
+    sentCount_ = 0;
+    unsent_.clear();
+    freeAt_ = SteadyClock::now();
   }
 
   void SendDue() {
-    auto now = SteadyClock::now();
-    while (!outbox_.empty() && outbox_.front().due <= now) {
-      unsent_ += outbox_.front().bytes;
-      outbox_.pop_front();
-    }
     if (unsent_.size() > kMaxUnsent) unsent_.erase(0, unsent_.size() - kMaxUnsent);
     if (unsent_.empty() || !pty_.plugged()) return;
     ssize_t w = ::write(pty_.master(), unsent_.data(), unsent_.size());
@@ -305,8 +418,7 @@ class Program {
       running_ = false;
     } else if (line == "unplug") {
       pty_.Unplug();
-      outbox_.clear();
-      unsent_.clear();
+      Abandon();
       SayLine("unplugged");
     } else if (line == "plug") {
       std::string error;
@@ -316,21 +428,27 @@ class Program {
     } else {
       radio_.SetTime(ModelTime());
       SayLine(radio_.Control(line));
+      std::string bytes = radio_.TakeUnsolicited();
+      if (!bytes.empty()) jobs_.push_back({SteadyClock::now(), false, {}, std::move(bytes)});
     }
   }
-
-  struct Outgoing {
-    SteadyClock::time_point due;
-    std::string bytes;
-  };
 
   const ProgramOptions& options_;
   ftx1sim::Radio radio_;
   ftx1sim::PtyLink pty_;
   SteadyClock::time_point start_;
   SteadyClock::time_point masterQuietUntil_{};
-  std::deque<Outgoing> outbox_;  // answers waiting for their time (--latency-ms)
-  std::string unsent_;           // answers due but not yet taken by the other side
+  const SteadyClock::duration answerDelay_;
+  const std::chrono::nanoseconds characterTime_;
+  std::deque<Job> jobs_;                 // waiting for the radio, oldest first
+  bool working_ = false;                 // current_ is being worked on until workDone_
+  ftx1sim::Radio::Command current_;
+  SteadyClock::time_point workDone_{};
+  std::string sending_;                  // the answer going out at the line rate
+  std::size_t sentCount_ = 0;            // its characters already on the line
+  SteadyClock::time_point sendStart_{};
+  SteadyClock::time_point freeAt_{};     // when the radio finished its last job
+  std::string unsent_;                   // on the line but not yet taken by the other side
   std::string control_;
   std::FILE* log_ = nullptr;
   bool stdinOpen_ = true;

@@ -199,6 +199,116 @@ TEST(SimProgram, AnswersThroughThePanelsSerialPortLayerAndLogsEveryCommand) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(link))) << "the link is removed at exit";
 }
 
+// One read that brought bytes, with its time from just before the write.
+struct Arrival {
+  double ms;
+  std::string bytes;
+};
+
+// Writes bytes on COM port n and records every read that brings something
+// until `answers` answers have arrived or the deadline passes.
+std::vector<Arrival> Timeline(kelvaro::PosixPorts& ports, int n, const std::string& bytes, int answers) {
+  auto start = Clock::now();
+  EXPECT_EQ(ports.WritePort(n, bytes), static_cast<int>(bytes.size()));
+  std::vector<Arrival> arrivals;
+  int seen = 0;
+  WaitUntil([&] {
+    if (ports.BytesWaiting(n) > 0) {
+      std::string got = ports.ReadPort(n, 255);
+      if (!got.empty()) {
+        arrivals.push_back({std::chrono::duration<double, std::milli>(Clock::now() - start).count(), got});
+        seen += static_cast<int>(std::count(got.begin(), got.end(), ';'));
+      }
+    }
+    return seen >= answers;
+  });
+  return arrivals;
+}
+
+TEST(SimProgram, AnswersOneCommandAtATimeAfterTheDelayAtTheLineRate) {
+  // Times are lower bounds only: the stand-in cannot answer earlier than its
+  // schedule, however busy the machine is.
+  struct Case {
+    const char* what;
+    std::vector<std::string> options;
+    std::string write;
+    std::vector<std::string> answers;
+    std::vector<double> earliestMs;  // no earlier than this, each answer's first byte is read
+    double doneMs;                   // nor its last byte
+    bool inPieces;                   // slow enough that a reader sees parts of answers
+  };
+  const std::vector<Case> cases = {
+      {"defaults: 15 ms, then 0.29 ms a character",
+       {}, "ZZ;FA;", {"?;", "FA007100000;"}, {15.0, 30.5}, 34.0, false},
+      {"a long delay: nothing before it, then the whole answer",
+       {"--answer-delay-ms", "300", "--baud", "0"}, "ID;", {"ID0840;"}, {300.0}, 300.0, false},
+      {"two queries in one write: the second waits for the first answer",
+       {"--answer-delay-ms", "150", "--baud", "0"}, "FA;ID;", {"FA007100000;", "ID0840;"}, {150.0, 300.0}, 300.0,
+       false},
+      {"a set command takes the delay too",
+       {"--answer-delay-ms", "150", "--baud", "0"}, "FA014250000;FA;", {"FA014250000;"}, {300.0}, 300.0, false},
+      {"--latency-ms is the answer delay",
+       {"--latency-ms", "150", "--baud", "0"}, "ID;", {"ID0840;"}, {150.0}, 150.0, false},
+      {"300 baud: 36.7 ms a character, in pieces",
+       {"--answer-delay-ms", "0", "--baud", "300"}, "ID;ZZ;", {"ID0840;", "?;"}, {36.0, 293.0}, 330.0, true},
+      {"0 for both: at once", {"--answer-delay-ms", "0", "--baud", "0"}, "FA;ID;", {"FA007100000;", "ID0840;"},
+       {0.0, 0.0}, 0.0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder dir;
+    fs::path link = dir.path() / "com5";
+    std::vector<std::string> args = {"--link", link.string()};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    SimProcess sim(args);
+    ASSERT_EQ(sim.ReadLine(), link.string());
+    kelvaro::PosixPorts ports(dir.path());
+    ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+
+    auto arrivals = Timeline(ports, 5, c.write, static_cast<int>(c.answers.size()));
+    std::string got, expected;
+    for (const Arrival& a : arrivals) got += a.bytes;
+    for (const std::string& a : c.answers) expected += a;
+    ASSERT_EQ(got, expected);
+    // The read that first brought a byte of each answer.
+    std::size_t before = 0, read = 0, length = 0;
+    for (std::size_t i = 0; i < c.answers.size(); ++i) {
+      while (length + arrivals[read].bytes.size() <= before) length += arrivals[read++].bytes.size();
+      EXPECT_GE(arrivals[read].ms, c.earliestMs[i]) << c.answers[i];
+      before += c.answers[i].size();
+    }
+    EXPECT_GE(arrivals.back().ms, c.doneMs);
+    if (c.inPieces) {
+      EXPECT_GT(arrivals.size(), c.answers.size() + 1);
+    }
+  }
+}
+
+TEST(SimProgram, AutoInformationSendsDialAndBandChangesUntilSwitchedOff) {
+  TempFolder dir;
+  fs::path link = dir.path() / "com5";
+  SimProcess sim({"--link", link.string(), "--answer-delay-ms", "5"});
+  ASSERT_EQ(sim.ReadLine(), link.string());
+  kelvaro::PosixPorts ports(dir.path());
+  ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+
+  EXPECT_EQ(Exchange(ports, 5, "AI1;AI;", 1), "AI1;");
+  sim.SendControl("dial +100");
+  EXPECT_EQ(sim.ReadLine(), "VFO A 7.100100 MHz");
+  EXPECT_EQ(Exchange(ports, 5, "", 1), "FA007100100;");
+  sim.SendControl("band 20");
+  EXPECT_EQ(sim.ReadLine(), "VFO A 14.200000 MHz USB");
+  EXPECT_EQ(Exchange(ports, 5, "", 1), "FA014200000;");
+  // A frequency set over CAT is reported as well, in its turn.
+  EXPECT_EQ(Exchange(ports, 5, "ID;FA014250000;", 2), "ID0840;FA014250000;");
+
+  EXPECT_EQ(Exchange(ports, 5, "AI0;AI;", 1), "AI0;");
+  sim.SendControl("dial +100");
+  EXPECT_EQ(sim.ReadLine(), "VFO A 14.250100 MHz");
+  // Had the dial been reported, it would come before this answer.
+  EXPECT_EQ(Exchange(ports, 5, "ID;", 1), "ID0840;");
+}
+
 TEST(SimProgram, ControlInputTurnsTheDialAndUnplugsAndPlugsTheRadio) {
   TempFolder dir;
   fs::path link = dir.path() / "com5";
@@ -260,10 +370,17 @@ TEST(SimProgram, RefusesBadCommandLinesAndForeignFiles) {
   std::getline(in, content);
   EXPECT_EQ(content, "keep me");
   for (std::vector<std::string> args : {std::vector<std::string>{"--power-class", "50"}, {"--garble", "1.5"},
-                                        {"--latency-ms", "-3"}, {"--id", "12345"}, {"--frobnicate"}, {"--link"}}) {
+                                        {"--latency-ms", "-3"}, {"--answer-delay-ms", "x"}, {"--baud", "100"},
+                                        {"--baud", "-1"}, {"--id", "12345"}, {"--frobnicate"}, {"--link"}}) {
     SimProcess bad(args);
     EXPECT_EQ(bad.WaitExit(), 2) << args[0];
   }
+  SimProcess help({"--help"});
+  std::string text;
+  for (std::string line = help.ReadLine(); !line.empty(); line = help.ReadLine()) text += line + "\n";
+  EXPECT_NE(text.find("--answer-delay-ms N"), std::string::npos) << text;
+  EXPECT_NE(text.find("--baud N"), std::string::npos) << text;
+  EXPECT_EQ(help.WaitExit(), 0);
 }
 
 }  // namespace

@@ -251,27 +251,53 @@ int Radio::RandomIn(int lo, int hi) {
 
 std::string Radio::Feed(std::string_view bytes) {
   std::string out;
+  for (const Command& command : Receive(bytes)) out += Handle(command);
+  return out;
+}
+
+std::vector<Radio::Command> Radio::Receive(std::string_view bytes) {
+  std::vector<Command> commands;
   for (char c : bytes) {
     if (c != ';') {
       if (pending_.size() < kMaxCommand) pending_ += c;
       else pendingTooLong_ = true;
       continue;
     }
-    if (pendingTooLong_) {
-      if (observer_) observer_(std::string(Trim(pending_)) + "...;");
-      if (!options_.silent && state_.powerOn) out += kError;
-    } else {
-      out += Execute(pending_);
-    }
+    Command command{std::string(Trim(pending_)) + (pendingTooLong_ ? "...;" : ";"), pendingTooLong_};
+    if (observer_) observer_(command.text);
+    commands.push_back(std::move(command));
     pending_.clear();
     pendingTooLong_ = false;
   }
+  return commands;
+}
+
+std::string Radio::Handle(const Command& command) {
+  if (command.tooLong) return !options_.silent && state_.powerOn ? kError : "";
+  std::int64_t vfoABefore = state_.vfoHz[0];
+  std::string_view text = command.text;
+  if (!text.empty() && text.back() == ';') text.remove_suffix(1);
+  std::string answer = Execute(text);
+  ReportFrequency(vfoABefore);
+  return answer;
+}
+
+std::string Radio::TakeUnsolicited() {
+  std::string out;
+  for (const std::string& answer : unsolicited_) out += answer;
+  unsolicited_.clear();
   return out;
+}
+
+void Radio::ReportFrequency(std::int64_t vfoABefore) {
+  if (!state_.autoInfo || !state_.powerOn || options_.silent || state_.vfoHz[0] == vfoABefore) return;
+  // Nobody may be collecting (the model in memory): keep only the latest.
+  if (unsolicited_.size() >= 64) unsolicited_.pop_front();
+  unsolicited_.push_back(MaybeGarble("FA" + Pad(state_.vfoHz[0], 9) + ";"));
 }
 
 std::string Radio::Execute(std::string_view raw) {
   std::string_view command = Trim(raw);
-  if (observer_) observer_(std::string(command) + ";");
   // A lone ";" is nothing. A command starting with "?" can only be one of our
   // own "?;" answers echoed back by a terminal left in echo mode: answering it
   // would start an endless exchange.
@@ -285,6 +311,10 @@ std::string Radio::Execute(std::string_view raw) {
   std::string answer =
       command.size() < 2 ? kError : Dispatch(command.substr(0, 2), command.substr(2));
   if (answer.empty() || options_.silent) return "";
+  return MaybeGarble(std::move(answer));
+}
+
+std::string Radio::MaybeGarble(std::string answer) {
   if (options_.garble > 0.0) {
     double draw = static_cast<double>(SplitMix(garbleRng_) >> 11) * 0x1.0p-53;
     if (draw < options_.garble) answer = Garble(std::move(answer));
@@ -645,6 +675,13 @@ int Radio::MeterReading(int meter) {
 }
 
 std::string Radio::Control(std::string_view line) {
+  std::int64_t vfoABefore = state_.vfoHz[0];
+  std::string shown = ControlLine(line);
+  ReportFrequency(vfoABefore);
+  return shown;
+}
+
+std::string Radio::ControlLine(std::string_view line) {
   std::istringstream in{std::string(Trim(line))};
   std::string word, arg, extra;
   in >> word >> arg >> extra;

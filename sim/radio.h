@@ -12,6 +12,14 @@
 // pass by itself; the ftx1-sim program sets it from the wall clock before each
 // call, tests move it with Advance(). In memory, a test hooks it to a port:
 //   ports.SetResponder(5, [&radio](std::string_view b) { return radio.Feed(b); });
+// The model has no notion of line timing: the program takes commands one at a
+// time (Receive, then Handle each when the radio gets to it) and paces the
+// answers.
+//
+// Auto-information: after "AI1;" every change of VFO A's frequency (the dial,
+// the band key, "FA", "BS", "SV") queues the frequency answer ("FA" + 9 digits
+// + ";") as output the radio sends by itself, until "AI0;". It is never part
+// of Feed's or Handle's answer; TakeUnsolicited() collects it.
 //
 // Reply forms (d = decimal digit, everything zero-padded):
 //   ID     -> "ID" + 4 digits of the identity (FTX-1: "ID0840;")
@@ -31,17 +39,18 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ftx1sim {
 
 struct Options {
   int id = 840;            // answered to "ID" as four digits
   int powerClass = 100;    // 100 (with the 100 W amplifier and its tuner), 10, or 6 (battery)
-  int latencyMs = 0;       // delay of every answer; applied by the program, not the model
   bool silent = false;     // never answer (set commands still take effect)
   double garble = 0.0;     // share of answers corrupted, 0..1
   std::uint64_t seed = 1;  // meters, signals and garbling follow from it
@@ -81,8 +90,25 @@ class Radio {
  public:
   explicit Radio(Options options = {});
 
+  // One command as received: its text as the observer gets it ("FA;"), and
+  // whether it ran past the longest command the radio takes (its text then
+  // ends in "...;").
+  struct Command {
+    std::string text;
+    bool tooLong = false;
+  };
+
   // Takes received bytes, returns the answers to the commands they complete.
+  // The same as Handle() on each command Receive() returns.
   std::string Feed(std::string_view bytes);
+  // Takes received bytes and returns the commands they complete, in order,
+  // calling the command observer for each; nothing is carried out yet.
+  std::vector<Command> Receive(std::string_view bytes);
+  // Carries out one received command; returns its answer, "" for none.
+  std::string Handle(const Command& command);
+  // Returns and forgets what the radio sent by itself since the last call
+  // (auto-information). The oldest is dropped beyond 64 answers.
+  std::string TakeUnsolicited();
 
   // One line of the operator/world control language; returns the text to show.
   //   dial +N | dial -N     turn the dial of the active VFO by N Hz
@@ -119,8 +145,11 @@ class Radio {
 
  private:
   std::string Execute(std::string_view command);
+  std::string ControlLine(std::string_view line);
   std::string Dispatch(std::string_view code, std::string_view p);
   std::string Garble(std::string answer);
+  std::string MaybeGarble(std::string answer);
+  void ReportFrequency(std::int64_t vfoABefore);
   void SetFrequency(int vfo, std::int64_t hz);
   void SelectBandStack(int band);
   int SMeter();
@@ -143,6 +172,7 @@ class Radio {
   double tunedResidual_ = 0.0;       // SWR left at the frequency of the match
   std::map<int, std::pair<std::int64_t, char>> bandStack_;  // band code -> last frequency, mode
   std::function<void(std::string_view)> observer_;
+  std::deque<std::string> unsolicited_;  // auto-information not yet taken
 };
 
 }  // namespace ftx1sim

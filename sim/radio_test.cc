@@ -347,6 +347,67 @@ TEST(RadioControl, OperatorAndWorldLines) {
   EXPECT_EQ(radio.Feed("FA;MD0;"), "FA145000000;MD03;");
 }
 
+TEST(RadioInput, ReceivingOnlyCutsCommandsHandlingCarriesThemOut) {
+  Radio radio;
+  std::vector<std::string> seen;
+  radio.SetCommandObserver([&](std::string_view c) { seen.emplace_back(c); });
+  auto commands = radio.Receive(" FA014250000;FA;" + std::string(80, 'Z') + ";ID");
+  ASSERT_EQ(commands.size(), 3u);
+  EXPECT_EQ(seen, (std::vector<std::string>{"FA014250000;", "FA;", std::string(64, 'Z') + "...;"}));
+  EXPECT_EQ(radio.state().vfoHz[0], 7100000) << "nothing is carried out on receipt";
+  EXPECT_EQ(radio.Handle(commands[0]), "");
+  EXPECT_EQ(radio.Handle(commands[1]), "FA014250000;");
+  EXPECT_EQ(radio.Handle(commands[2]), "?;");
+  EXPECT_EQ(radio.Feed(";"), "ID0840;") << "the unfinished command was kept";
+}
+
+TEST(RadioAutoInformation, FrequencyChangesOfVfoAAreSentWhileOn) {
+  Radio radio;
+  struct Step {
+    bool control;            // a control line, else CAT bytes
+    std::string text;
+    std::string answer;      // Feed's answer (CAT only)
+    std::string unsolicited;
+  };
+  const std::vector<Step> steps = {
+      {false, "AI;", "AI0;", ""},
+      {true, "dial +100", "", ""},  // off: nothing
+      {false, "AI1;", "", ""},
+      {false, "AI;", "AI1;", ""},
+      {true, "dial +100", "", "FA007100200;"},
+      {true, "dial -50", "", "FA007100150;"},
+      {true, "band 20", "", "FA014200000;"},
+      {false, "FA014250000;", "", "FA014250000;"},
+      {false, "FA014250000;FA;", "FA014250000;", ""},  // the same frequency is no change
+      {true, "mode CW", "", ""},
+      {true, "dial -9000000000", "", ""},  // refused
+      {false, "BS003;", "", "FA007100150;"},
+      {false, "FB003500000;SV;", "", "FA003500000;"},
+      {false, "VS1;", "", ""},
+      {true, "dial +100", "", ""},  // VFO B
+      {false, "VS0;PS0;", "", ""},
+      {true, "dial +100", "", ""},  // switched off
+      {false, "PS1;", "", ""},
+      {false, "FA014000000;FA014001000;", "", "FA014000000;FA014001000;"},
+      {false, "AI0;", "", ""},
+      {true, "dial +100", "", ""},
+      {false, "FA014250000;AI2;", "?;", ""},
+  };
+  for (const Step& step : steps) {
+    if (step.control) radio.Control(step.text);
+    else EXPECT_EQ(radio.Feed(step.text), step.answer) << step.text;
+    EXPECT_EQ(radio.TakeUnsolicited(), step.unsolicited) << step.text;
+  }
+  EXPECT_EQ(radio.TakeUnsolicited(), "") << "taking empties it";
+
+  // Nobody collecting: only the latest are kept.
+  radio.Feed("AI1;");
+  for (int i = 0; i < 100; ++i) radio.Control("dial +1");
+  std::string kept = radio.TakeUnsolicited();
+  EXPECT_EQ(Answers(kept).size(), 64u);
+  EXPECT_EQ(Answers(kept).back(), "FA014250100;");
+}
+
 TEST(RadioMenus, SixDigitAndLegacyMenus) {
   Radio radio;
   EXPECT_EQ(radio.Feed("EX123456;"), "?;") << "never written";
