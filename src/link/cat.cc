@@ -37,7 +37,8 @@ void RouteAnswer(RadioLink& link, std::string answer) {
     target = link.waiting.begin();
   } else {
     target = std::find_if(link.waiting.begin(), link.waiting.end(), [&](const WaitingCommand& w) {
-      return !w.prefix.empty() && answer.size() > w.prefix.size() && answer.compare(0, w.prefix.size(), w.prefix) == 0;
+      return w.query && !w.prefix.empty() && answer.size() > w.prefix.size() &&
+             answer.compare(0, w.prefix.size(), w.prefix) == 0;
     });
   }
   if (target == link.waiting.end()) {
@@ -47,10 +48,10 @@ void RouteAnswer(RadioLink& link, std::string answer) {
   // The radio answers in order: set commands sent before the one answered
   // were taken without a refusal.
   const WaitingCommand found = *target;
-  auto kept = std::remove_if(link.waiting.begin(), target, [](const WaitingCommand& w) { return w.prefix.empty(); });
+  auto kept = std::remove_if(link.waiting.begin(), target, [](const WaitingCommand& w) { return !w.query; });
   target = link.waiting.erase(kept, target);
   link.waiting.erase(target);
-  if (found.prefix.empty() && found.asker != Asker::kRelay) return;  // our own set was refused
+  if (!found.query && found.asker != Asker::kRelay) return;  // our own set was refused
   Deliver(link, found, std::move(answer));
 }
 
@@ -82,23 +83,29 @@ bool IsQueryCommand(std::string_view command) {
   return true;
 }
 
-void TakeRadioBytes(RadioLink& link, std::string_view bytes) {
+std::vector<std::string> TakeRadioBytes(RadioLink& link, std::string_view bytes) {
+  std::vector<std::string> complete;
   link.inbox.append(bytes);
   std::size_t end;
   while ((end = link.inbox.find(';')) != std::string::npos) {
     std::string answer = link.inbox.substr(0, end + 1);
     link.inbox.erase(0, end + 1);
+    complete.push_back(answer);
     // Line ends or blanks between answers are not part of them.
     answer.erase(0, std::min(answer.find_first_not_of("\r\n \t"), answer.size()));
     if (answer.size() > 1) RouteAnswer(link, std::move(answer));
   }
-  if (link.inbox.size() > kLongestAnswer) link.inbox.clear();
+  if (link.inbox.size() > kLongestAnswer) {
+    complete.push_back(link.inbox);
+    link.inbox.clear();
+  }
+  return complete;
 }
 
 void EndOverdueWaits(RadioLink& link, SteadyTime now) {
   auto overdue = [now](const WaitingCommand& w) { return w.deadline <= now; };
   for (const WaitingCommand& w : link.waiting) {
-    if (overdue(w) && !w.prefix.empty() && (w.asker == Asker::kKey || w.asker == Asker::kRelay)) {
+    if (overdue(w) && w.query && (w.asker == Asker::kKey || w.asker == Asker::kRelay)) {
       Deliver(link, w, std::string());
     }
   }
@@ -131,6 +138,7 @@ std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool 
   waiting.ticket = link.nextTicket++;
   if (link.nextTicket == 0) link.nextTicket = 1;
   waiting.asker = asker;
+  waiting.query = query;
   if (query) waiting.prefix = std::string(sent.substr(0, sent.size() - 1));
   waiting.deadline = panel.clock.Steady() + AnswerWait(panel);
   waiting.sentNumber = link.otherCommandsSent;
@@ -138,7 +146,7 @@ std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool 
   // oldest wait ends without an answer.
   if (link.waiting.size() >= kMostWaiting) {
     const WaitingCommand& oldest = link.waiting.front();
-    if (!oldest.prefix.empty() && (oldest.asker == Asker::kKey || oldest.asker == Asker::kRelay)) {
+    if (oldest.query && (oldest.asker == Asker::kKey || oldest.asker == Asker::kRelay)) {
       Deliver(link, oldest, std::string());
     }
     link.waiting.pop_front();
@@ -160,8 +168,11 @@ void ReceiveAnswers(Panel& panel) {
   for (int i = 0; i < kMostReads && panel.ports.BytesWaiting(s.comPort) > 0; ++i) {
     const std::string bytes = panel.ports.ReadPort(s.comPort, static_cast<int>(kLongestAnswer));
     if (bytes.empty()) break;
-    if (s.debugLog == 1) WriteLogLine(panel, "RX=" + bytes);
-    TakeRadioBytes(panel.link, bytes);
+    // A serial line brings an answer a few characters at a time: the log
+    // shows each answer once it is whole.
+    for (const std::string& answer : TakeRadioBytes(panel.link, bytes)) {
+      if (s.debugLog == 1) WriteLogLine(panel, "RX=" + answer);
+    }
   }
   EndOverdueWaits(panel.link, panel.clock.Steady());
 }

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "state/panel.h"
 
@@ -45,7 +46,7 @@ std::optional<std::string> Query(Panel& panel, std::string_view command);
 std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool query);
 
 // Reads what has arrived on the radio port (the debug log gets "RX=" + each
-// read) and hands every complete answer to its asker; waits whose time is up
+// answer once it is whole) and hands every complete answer to its asker; waits whose time is up
 // end without an answer. Never waits itself.
 void ReceiveAnswers(Panel& panel);
 
@@ -65,8 +66,9 @@ void OpenPortSequence(Panel& panel, int port);
 
 // Takes bytes read from the radio: every answer they complete goes to its
 // asker. Bytes that never reach a ";" are dropped once they could not be an
-// answer any more (more than 255 of them).
-void TakeRadioBytes(RadioLink& link, std::string_view bytes);
+// answer any more (more than 255 of them). Returns the answers completed (and
+// any bytes dropped), as read, for the debug log.
+std::vector<std::string> TakeRadioBytes(RadioLink& link, std::string_view bytes);
 // Ends the waits whose deadline has passed: a key's or a relay's query gets
 // an empty answer, the rest are forgotten.
 void EndOverdueWaits(RadioLink& link, SteadyTime now);

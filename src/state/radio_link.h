@@ -25,8 +25,9 @@ using SteadyTime = std::chrono::steady_clock::time_point;
 struct WaitingCommand {
   std::uint32_t ticket = 0;
   Asker asker = Asker::kNobody;
-  // The answer begins with this (the command as sent, without ";"). Empty for
-  // a set command, which gets no answer unless the radio refuses it ("?;").
+  // A set command gets no answer unless the radio refuses it ("?;").
+  bool query = false;
+  // A query's answer begins with this: the command as sent, without ";".
   std::string prefix;
   SteadyTime deadline{};
   std::int32_t sentNumber = 0;  // commandsSent right after it went out

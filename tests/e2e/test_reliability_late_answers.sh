@@ -1,25 +1,22 @@
 #!/usr/bin/env bash
-# A radio that answers late. Answers 100 ms late still come within the pause
-# of the identification, but after the reply phase of the tick that asked:
-# each is read by a later poll, and the panel follows the radio all the same.
-# Answers 300 ms late miss the pause of the identity query, whose single
+# A radio that answers late. Answers 60 ms late (each command, the set before
+# the identity query included) still come within the wait of the
+# identification, but after the reply phase of the tick that asked: each is
+# taken by a later reply phase, and the panel follows the radio all the same.
+# Answers 300 ms late miss the wait of the identity query, whose single
 # exchange has no second try: such a radio is refused like a silent one, and
 # the panel ends by itself instead of hanging.
 source "$(dirname "$0")/lib.sh"
 
-start_connected_panel --latency-ms 100
+start_connected_panel --answer-delay-ms 60
 id="$WINDOW_ID"
 check "the radio is accepted and set up" wait_for_line "$WORK/debug.dat" 5 '^RX=BI0;'
 sleep 2
 sim_control "dial +1000"
 check "the panel follows the dial" wait_for_line "$WORK/debug.dat" 10 '^RX=FA007101000;'
-# Each frequency answer is read after the next poll went out: the line before
-# it is the meter poll, not the frequency poll that asked for it.
-read_late=$(lines_of "$WORK/debug.dat" | grep -B1 '^RX=FA' | grep -c '^TX=SM0;$')
 read_total=$(lines_of "$WORK/debug.dat" | grep -c '^RX=FA')
 check "frequency answers were read ($read_total)" [ "$read_total" -ge 6 ]
-check "most of them by a later poll ($read_late of $read_total)" [ $((read_late * 10)) -ge $((read_total * 8)) ]
-check "every answer read is whole" \
+check "every answer is logged whole" \
   [ "$(lines_of "$WORK/debug.dat" | grep '^RX=' | grep -cvE '^RX=([A-Z]{2}[0-9]*;)+$')" -eq 0 ]
 check "the panel ends cleanly" close_panel "$id"
 check "the band record holds the dial's frequency" \
@@ -28,7 +25,7 @@ kill "$SIM_PID" 2>/dev/null; wait "$SIM_PID" 2>/dev/null; SIM_PID=""; exec 3>&-
 
 # Three times the pause.
 rm -f "$WORK/sim.ctl" "$WORK/speech.log"
-start_sim --latency-ms 300
+start_sim --answer-delay-ms 300
 start_panel
 if wait_panel_exit 30; then pass "a radio slower than the pause: the panel ends by itself"; else fail "the panel did not end"; finish; fi
 check "and says why (rnftx.wav)" grep -qx 'rnftx.wav' "$WORK/speech.log"
