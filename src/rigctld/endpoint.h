@@ -29,8 +29,17 @@
 // and make it transmit. The endpoint therefore listens on the loopback
 // address unless another address is given explicitly.
 //
-// Everything runs in the caller's loop: Poll() never blocks, and the radio's
-// answers come back through OnAnswer(), called by the radio link.
+// Blank lines and "#" comments get no reply, as with rigctld. Where rigctld
+// would wait for a missing argument on the next line, the endpoint answers
+// "RPRT -1" at once ("M" alone); a line is always one command.
+//
+// Everything runs in the caller's loop, on its thread: Poll() never blocks,
+// and the radio's answers come back through OnAnswer(), called by the radio
+// link. A loop that waits on several inputs polls the descriptors of
+// Interests() (through Tcp::Descriptor) with its own, and runs Poll() when
+// one is ready, when HasWork() is true, or at least every few tens of
+// milliseconds; a loop with nothing else to wait for calls Wait(). The Tcp
+// and the RadioAccess must outlive the endpoint.
 #pragma once
 
 #include <cstddef>
@@ -152,7 +161,6 @@ class Endpoint {
   std::map<int, Waiting> tickets_;  // queries in flight
   int nextClient_ = 1;
   int nextTicket_ = 1;
-  int advancing_ = 0;  // client number being advanced, 0 none
 };
 
 }  // namespace kelvaro::rigctld
