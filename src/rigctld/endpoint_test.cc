@@ -270,12 +270,12 @@ TEST(Endpoint, ListeningFailuresAndOpenAddressesAreLogged) {
 }
 
 TEST(Endpoint, ListenAddressesAreLoopbackUnlessGiven) {
-  struct Spec {
+  struct Given {
     const char* text;
     const char* address;  // nullptr: refused
     int port;
   };
-  const Spec kSpecs[] = {
+  const Given kGiven[] = {
       {"4532", "127.0.0.1", 4532},         {"127.0.0.1:4534", "127.0.0.1", 4534},
       {"localhost:4536", "127.0.0.1", 4536}, {"0.0.0.0:4532", "0.0.0.0", 4532},
       {"192.168.1.20:1", "192.168.1.20", 1}, {"65535", "127.0.0.1", 65535},
@@ -284,7 +284,7 @@ TEST(Endpoint, ListenAddressesAreLoopbackUnlessGiven) {
       {"1.2.3:4532", nullptr, 0}, {"1.2.3.4.5:4532", nullptr, 0}, {"256.1.1.1:4532", nullptr, 0},
       {"[::1]:4532", nullptr, 0}, {"radio.example:4532", nullptr, 0}, {"-4532", nullptr, 0},
   };
-  for (const Spec& s : kSpecs) {
+  for (const Given& s : kGiven) {
     SCOPED_TRACE(s.text);
     auto where = ParseListenAddress(s.text);
     if (!s.address) {
