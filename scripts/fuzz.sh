@@ -20,7 +20,7 @@ set -euo pipefail
 
 seconds="${1:-60}"
 if [ $# -gt 0 ]; then shift; fi
-all_targets=(fuzz_config fuzz_memory_file fuzz_radio_replies fuzz_passthrough fuzz_keys)
+all_targets=(fuzz_config fuzz_memory_file fuzz_radio_replies fuzz_passthrough fuzz_keys fuzz_rigctld)
 if [ $# -gt 0 ]; then targets=("$@"); else targets=("${all_targets[@]}"); fi
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
   echo "usage: $0 [SECONDS_PER_TARGET] [TARGET...]" >&2

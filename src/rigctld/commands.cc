@@ -1,0 +1,663 @@
+#include "rigctld/commands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "state/text.h"
+
+namespace kelvaro::rigctld {
+
+// Hamlib's error codes as rigctld reports them.
+constexpr int kInvalid = -1;      // bad argument, unknown command
+constexpr int kTimeout = -5;      // the radio did not answer
+constexpr int kProtocol = -8;     // the radio's answer made no sense
+constexpr int kRejected = -9;     // the radio answered "?;"
+constexpr int kUnavailable = -11; // not available on this radio
+
+using Handler = Step (*)(const Request&, int stage, const Answers&, const Capabilities&);
+
+struct Command {
+  char shortName;  // 0 when there is none
+  const char* longName;
+  int minArgs, maxArgs;
+  Handler handler;  // nullptr: rigctld has it, this endpoint answers RPRT -11
+};
+
+namespace {
+
+constexpr int kAnyCount = 1 << 20;
+
+// ---------------------------------------------------------------- steps
+
+Step Ask(std::vector<std::string> queries) {
+  Step step;
+  for (std::string& q : queries) step.send.push_back({std::move(q), true});
+  return step;
+}
+
+Step Fail(int code) {
+  Step step;
+  step.done = true;
+  step.code = code;
+  return step;
+}
+
+Step Done(std::vector<Record> records = {}) {
+  Step step;
+  step.done = true;
+  step.records = std::move(records);
+  return step;
+}
+
+// Ends with sets sent on the way out.
+Step SetAndDone(std::string set) {
+  Step step = Done();
+  step.send.push_back({std::move(set), false});
+  return step;
+}
+
+Step Verbatim(std::string reply) {
+  Step step = Done();
+  step.reply = std::move(reply);
+  return step;
+}
+
+// The first line of an extended reply: the long name and the arguments.
+std::string Header(const Request& r) {
+  std::string header = std::string(r.command->longName) + ":";
+  for (const std::string& arg : r.args) header += " " + arg;
+  return header;
+}
+
+// ---------------------------------------------------------------- answers
+
+// Reads the radio's answers, keeping the first thing that went wrong.
+class Reader {
+ public:
+  explicit Reader(const Answers& answers) : answers_(answers) {}
+
+  // The characters between `code` and the ";" of answer i.
+  std::string Value(std::size_t i, std::string_view code) {
+    if (i >= answers_.size() || !answers_[i]) return Failed(kTimeout);
+    std::string_view a = *answers_[i];
+    if (a == "?;") return Failed(kRejected);
+    if (a.size() < code.size() + 1 || a.substr(0, code.size()) != code || a.back() != ';' ||
+        a.find(';') != a.size() - 1) {
+      return Failed(kProtocol);
+    }
+    return std::string(a.substr(code.size(), a.size() - code.size() - 1));
+  }
+  // A number of exactly `width` digits.
+  long long Number(std::size_t i, std::string_view code, int width) {
+    std::string v = Value(i, code);
+    if (error_) return 0;
+    if (static_cast<int>(v.size()) != width || !OnlyDigits(v)) {
+      Failed(kProtocol);
+      return 0;
+    }
+    return std::atoll(v.c_str());
+  }
+  // VS: 0 for VFO A, 1 for VFO B.
+  int Vfo(std::size_t i) {
+    long long v = Number(i, "VS", 1);
+    if (!error_ && v > 1) Failed(kProtocol);
+    return static_cast<int>(v);
+  }
+  int error() const { return error_; }
+
+ private:
+  std::string Failed(int code) {
+    if (!error_) error_ = code;
+    return "";
+  }
+  const Answers& answers_;
+  int error_ = 0;
+};
+
+// ---------------------------------------------------------------- values
+
+const char* VfoName(int vfo) { return vfo == 0 ? "VFOA" : "VFOB"; }
+
+// A VFO token as clients send it: 0 A, 1 B, 2 the current one, -1 unknown.
+int VfoOfToken(std::string_view token) {
+  if (token == "VFOA" || token == "Main" || token == "MainA" || token == "A") return 0;
+  if (token == "VFOB" || token == "Sub" || token == "MainB" || token == "B") return 1;
+  if (token == "currVFO" || token == "VFO" || token == "RX" || token == "TX") return 2;
+  return -1;
+}
+
+// A whole number filling the text.
+bool ParseInt(const std::string& text, long long* out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  long long v = std::strtoll(text.c_str(), &end, 10);
+  if (*end != '\0' || errno != 0) return false;
+  *out = v;
+  return true;
+}
+
+// A number as rigctld takes it: integer, decimal or exponent form.
+bool ParseReal(const std::string& text, double* out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  double v = std::strtod(text.c_str(), &end);
+  if (*end != '\0' || !std::isfinite(v)) return false;
+  *out = v;
+  return true;
+}
+
+// What the FTX-1 receives: 30 kHz to 174 MHz and 400 to 470 MHz.
+struct Range {
+  long long low, high;
+};
+constexpr Range kReceive[] = {{30000, 174000000}, {400000000, 470000000}};
+// Where it transmits: 160 m to 6 m, 2 m, 70 cm.
+constexpr Range kTransmit[] = {{1800000, 54000000}, {144000000, 148000000}, {430000000, 450000000}};
+
+bool ParseFrequency(const std::string& text, long long* hz) {
+  double v = 0;
+  if (!ParseReal(text, &v) || v < 0 || v > 1e10) return false;
+  *hz = std::llround(v);
+  for (const Range& r : kReceive)
+    if (*hz >= r.low && *hz <= r.high) return true;
+  return false;
+}
+
+std::string FrequencyCommand(int vfo, long long hz) { return (vfo == 0 ? "FA" : "FB") + ZeroPad(hz, 9); }
+
+// Hamlib's mode bits, as \dump_state carries them.
+constexpr std::uint64_t kAm = 1ull << 0, kCw = 1ull << 1, kUsb = 1ull << 2, kLsb = 1ull << 3, kFm = 1ull << 5,
+                        kFmn = 1ull << 21, kC4fm = 1ull << 33;
+constexpr std::uint64_t kModes = kAm | kCw | kUsb | kLsb | kFm | kFmn | kC4fm;
+
+struct Mode {
+  const char* token;  // Hamlib's name
+  char code;          // the FTX-1's code after "MD0"
+  int passband;       // the mode's normal width, Hz
+  std::uint64_t bit;  // Hamlib's bit for a mode clients may set; 0 for the others
+};
+// The modes the panel knows, which clients may set, come first: a set takes
+// the first entry with its name. The radio's other modes are reported under
+// Hamlib's nearest name.
+constexpr Mode kModeTable[] = {
+    {"LSB", '1', 2400, kLsb},    {"USB", '2', 2400, kUsb},  {"CW", '3', 500, kCw},
+    {"FM", '4', 16000, kFm},     {"AM", '5', 9000, kAm},    {"FMN", 'B', 9000, kFmn},
+    {"C4FM", 'H', 16000, kC4fm}, {"C4FM", 'I', 16000, 0},   {"RTTY", '6', 500, 0},
+    {"CWR", '7', 500, 0},        {"PKTLSB", '8', 2400, 0},  {"RTTYR", '9', 500, 0},
+    {"FM-D", 'A', 16000, 0},     {"PKTUSB", 'C', 2400, 0},  {"AMN", 'D', 6000, 0},
+    {"PKTUSB", 'E', 2400, 0},    {"FM-D", 'F', 9000, 0},
+};
+// The settable modes in Hamlib's bit order, as "M ?" lists them.
+constexpr const char* kModeList = "AM CW USB LSB FM FMN C4FM ";
+
+const Mode* ModeOfCode(char code) {
+  for (const Mode& m : kModeTable)
+    if (m.code == code) return &m;
+  return nullptr;
+}
+
+const Mode* SettableMode(std::string_view token) {
+  for (const Mode& m : kModeTable) {
+    if (!m.bit || token.size() != std::string_view(m.token).size()) continue;
+    if (std::equal(token.begin(), token.end(), m.token,
+                   [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; })) {
+      return &m;
+    }
+  }
+  return nullptr;
+}
+
+// Every level name rigctld 4.5 knows; of these the FTX-1 endpoint reads
+// STRENGTH and RFPOWER and sets RFPOWER.
+constexpr const char* kLevelNames[] = {
+    "PREAMP", "ATT", "VOXDELAY", "AF", "RF", "SQL", "IF", "APF", "NR", "PBT_IN", "PBT_OUT", "CWPITCH",
+    "RFPOWER", "MICGAIN", "KEYSPD", "NOTCHF", "COMP", "AGC", "BKINDL", "BAL", "METER", "VOXGAIN",
+    "ANTIVOX", "SLOPE_LOW", "SLOPE_HIGH", "BKIN_DLYMS", "RAWSTR", "SWR", "ALC", "STRENGTH",
+    "RFPOWER_METER", "COMP_METER", "VD_METER", "ID_METER", "NOTCHF_RAW", "MONITOR_GAIN", "NB",
+    "RFPOWER_METER_WATTS", "SPECTRUM_MODE", "SPECTRUM_SPAN", "SPECTRUM_EDGE_LOW", "SPECTRUM_EDGE_HIGH",
+    "SPECTRUM_SPEED", "SPECTRUM_REF", "SPECTRUM_AVG", "SPECTRUM_ATT", "TEMP_METER", "BAND_SELECT",
+    "USB_AF", "AGC_TIME"};
+constexpr std::uint64_t kLevelRfPower = 1ull << 12, kLevelStrength = 1ull << 30;
+
+bool KnownLevel(std::string_view name) {
+  return std::find(std::begin(kLevelNames), std::end(kLevelNames), name) != std::end(kLevelNames);
+}
+
+// The watts of the radio's power class, from "PC" + class digit + watts.
+int MaxWattsOfClass(char powerClass, const Capabilities& caps) {
+  if (powerClass == '2') return 100;
+  if (powerClass == '1') return caps.maxWatts < 10 ? caps.maxWatts : 10;
+  return caps.maxWatts;
+}
+
+std::string Fixed6(double v) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%f", v);
+  return text;
+}
+
+// A list reply ("M ?", "l ?", "L ?"): the names, then RPRT 0 unless
+// rigctld leaves it out (the plain "l ?").
+Step ListReply(const Request& r, const char* names, bool report) {
+  if (r.separator == 0) return Verbatim(std::string(names) + "\n" + (report ? "RPRT 0\n" : ""));
+  return Verbatim(Header(r) + r.separator + names + "\nRPRT 0\n");
+}
+
+// ---------------------------------------------------------------- handlers
+
+// f, i: the frequency of the active VFO, or of the other one.
+Step ReadFrequency(int stage, const Answers& answers, bool other, const char* key) {
+  if (stage == 0) return Ask({"VS", "FA", "FB"});
+  Reader read(answers);
+  int vfo = read.Vfo(0);
+  if (read.error()) return Fail(read.error());
+  if (other) vfo ^= 1;
+  long long hz = read.Number(1 + static_cast<std::size_t>(vfo), vfo == 0 ? "FA" : "FB", 9);
+  if (read.error()) return Fail(read.error());
+  return Done({{key, std::to_string(hz)}});
+}
+
+Step GetFreq(const Request&, int stage, const Answers& a, const Capabilities&) {
+  return ReadFrequency(stage, a, false, "Frequency");
+}
+Step GetSplitFreq(const Request&, int stage, const Answers& a, const Capabilities&) {
+  return ReadFrequency(stage, a, true, "TX Frequency");
+}
+
+// F, I: sets the frequency of the active VFO, or of the other one.
+Step WriteFrequency(const Request& r, int stage, const Answers& answers, bool other) {
+  long long hz = 0;
+  if (!ParseFrequency(r.args[0], &hz)) return Fail(kInvalid);
+  if (stage == 0) return Ask({"VS"});
+  Reader read(answers);
+  int vfo = read.Vfo(0);
+  if (read.error()) return Fail(read.error());
+  return SetAndDone(FrequencyCommand(other ? vfo ^ 1 : vfo, hz));
+}
+
+Step SetFreq(const Request& r, int stage, const Answers& a, const Capabilities&) {
+  return WriteFrequency(r, stage, a, false);
+}
+Step SetSplitFreq(const Request& r, int stage, const Answers& a, const Capabilities&) {
+  return WriteFrequency(r, stage, a, true);
+}
+
+// m, x: the mode and its normal passband, of the active VFO or the other.
+Step ReadMode(int stage, const Answers& answers, bool other, const char* modeKey, const char* widthKey) {
+  if (stage == 0) return Ask({"VS", "MD0", "MD1"});
+  Reader read(answers);
+  int vfo = read.Vfo(0);
+  if (read.error()) return Fail(read.error());
+  if (other) vfo ^= 1;
+  std::string code = read.Value(1 + static_cast<std::size_t>(vfo), vfo == 0 ? "MD0" : "MD1");
+  if (read.error()) return Fail(read.error());
+  const Mode* mode = code.size() == 1 ? ModeOfCode(code[0]) : nullptr;
+  if (!mode) return Fail(kProtocol);
+  return Done({{modeKey, mode->token}, {widthKey, std::to_string(mode->passband)}});
+}
+
+Step GetMode(const Request&, int stage, const Answers& a, const Capabilities&) {
+  return ReadMode(stage, a, false, "Mode", "Passband");
+}
+Step GetSplitMode(const Request&, int stage, const Answers& a, const Capabilities&) {
+  return ReadMode(stage, a, true, "TX Mode", "TX Passband");
+}
+
+// M, X: the mode; the passband is taken and left alone (the panel keeps the
+// width in its own hands).
+Step WriteMode(const Request& r, int stage, const Answers& answers, bool other) {
+  if (r.args[0] == "?") return ListReply(r, kModeList, true);
+  const Mode* mode = SettableMode(r.args[0]);
+  long long passband = 0;
+  if (!mode || (r.args.size() > 1 && !ParseInt(r.args[1], &passband))) return Fail(kInvalid);
+  if (stage == 0) return Ask({"VS"});
+  Reader read(answers);
+  int vfo = read.Vfo(0);
+  if (read.error()) return Fail(read.error());
+  if (other) vfo ^= 1;
+  return SetAndDone(std::string(vfo == 0 ? "MD0" : "MD1") + mode->code);
+}
+
+Step SetMode(const Request& r, int stage, const Answers& a, const Capabilities&) {
+  return WriteMode(r, stage, a, false);
+}
+Step SetSplitMode(const Request& r, int stage, const Answers& a, const Capabilities&) {
+  return WriteMode(r, stage, a, true);
+}
+
+Step GetVfo(const Request&, int stage, const Answers& answers, const Capabilities&) {
+  if (stage == 0) return Ask({"VS"});
+  Reader read(answers);
+  int vfo = read.Vfo(0);
+  if (read.error()) return Fail(read.error());
+  return Done({{"VFO", VfoName(vfo)}});
+}
+
+Step SetVfo(const Request& r, int, const Answers&, const Capabilities&) {
+  int vfo = VfoOfToken(r.args[0]);
+  if (vfo < 0) return Fail(kInvalid);
+  if (vfo == 2) return Done();  // the current VFO stays
+  return SetAndDone(vfo == 0 ? "VS0" : "VS1");
+}
+
+// s: split on or off; the transmitting VFO is the other one while it is on.
+Step GetSplit(const Request&, int stage, const Answers& answers, const Capabilities&) {
+  if (stage == 0) return Ask({"ST", "VS"});
+  Reader read(answers);
+  long long split = read.Number(0, "ST", 1);
+  int vfo = read.Vfo(1);
+  if (read.error()) return Fail(read.error());
+  if (split > 1) return Fail(kProtocol);
+  return Done({{"Split", std::to_string(split)}, {"TX VFO", VfoName(split ? vfo ^ 1 : vfo)}});
+}
+
+Step SetSplit(const Request& r, int, const Answers&, const Capabilities&) {
+  long long split = 0;
+  if (!ParseInt(r.args[0], &split) || split < 0 || split > 1) return Fail(kInvalid);
+  if (r.args.size() > 1 && VfoOfToken(r.args[1]) < 0) return Fail(kInvalid);
+  return SetAndDone(split ? "ST1" : "ST0");
+}
+
+Step GetPtt(const Request&, int stage, const Answers& answers, const Capabilities&) {
+  if (stage == 0) return Ask({"TX"});
+  Reader read(answers);
+  long long tx = read.Number(0, "TX", 1);
+  if (read.error()) return Fail(read.error());
+  if (tx > 2) return Fail(kProtocol);
+  return Done({{"PTT", tx == 0 ? "0" : "1"}});
+}
+
+// T 0 receives; T 1, 2 (microphone) and 3 (data) all transmit.
+Step SetPtt(const Request& r, int, const Answers&, const Capabilities&) {
+  long long ptt = 0;
+  if (!ParseInt(r.args[0], &ptt) || ptt < 0 || ptt > 3) return Fail(kInvalid);
+  return SetAndDone(ptt == 0 ? "TX0" : "TX1");
+}
+
+Step GetLevel(const Request& r, int stage, const Answers& answers, const Capabilities& caps) {
+  const std::string& name = r.args[0];
+  if (name == "?") return ListReply(r, "RFPOWER STRENGTH ", false);
+  if (name == "STRENGTH") {
+    if (stage == 0) return Ask({"SM0"});
+    Reader read(answers);
+    long long reading = read.Number(0, "SM0", 3);
+    if (read.error()) return Fail(read.error());
+    return Done({{"", std::to_string(StrengthOfReading(static_cast<int>(reading)))}});
+  }
+  if (name == "RFPOWER") {
+    if (stage == 0) return Ask({"PC"});
+    Reader read(answers);
+    std::string v = read.Value(0, "PC");
+    if (read.error()) return Fail(read.error());
+    if ((v.size() != 3 && v.size() != 4) || !OnlyDigits(v)) return Fail(kProtocol);
+    int max = MaxWattsOfClass(v.size() == 4 ? v[0] : 0, caps);
+    int watts = std::atoi(v.c_str() + (v.size() - 3));
+    return Done({{"", Fixed6(std::min(1.0, static_cast<double>(watts) / max))}});
+  }
+  return Fail(KnownLevel(name) ? kUnavailable : kInvalid);
+}
+
+// L RFPOWER 0..1: a share of the radio's full power, held within what the
+// radio can do (as the panel holds its own power entry).
+Step SetLevel(const Request& r, int stage, const Answers& answers, const Capabilities& caps) {
+  const std::string& name = r.args[0];
+  if (name == "?") return ListReply(r, "RFPOWER ", true);
+  if (name != "RFPOWER") return Fail(kUnavailable);
+  double share = 0;
+  if (r.args.size() < 2 || !ParseReal(r.args[1], &share)) return Fail(kInvalid);
+  if (stage == 0) return Ask({"PC"});
+  Reader read(answers);
+  std::string v = read.Value(0, "PC");
+  if (read.error()) return Fail(read.error());
+  int max = MaxWattsOfClass(v.size() == 4 ? v[0] : 0, caps);
+  int low = max == 100 ? 5 : 1;
+  int watts = static_cast<int>(std::lround(std::clamp(share, 0.0, 1.0) * max));
+  return SetAndDone("PC" + ZeroPad(std::clamp(watts, low, max), 3));
+}
+
+// A radio that is switched off does not answer at all.
+Step GetPowerStat(const Request& r, int stage, const Answers& answers, const Capabilities&) {
+  if (stage == 0) return Ask({"PS"});
+  std::string on = "0";
+  if (!answers.empty() && answers[0]) {
+    Reader read(answers);
+    long long v = read.Number(0, "PS", 1);
+    if (read.error()) return Fail(read.error());
+    on = v == 0 ? "0" : "1";
+  }
+  if (r.separator == 0) return Verbatim(on + "\n");
+  // rigctld ends this value with a line end whatever the separator.
+  return Verbatim(Header(r) + r.separator + "Power Status: " + on + "\nRPRT 0\n");
+}
+
+// Clients use \chk_vfo to learn whether commands carry a VFO argument: they
+// do not here.
+Step ChkVfo(const Request& r, int, const Answers&, const Capabilities&) {
+  if (r.separator == 0) return Verbatim("0\n");
+  return Verbatim(std::string("ChkVFO: 0\n") + (r.separator == '\n' ? "" : "\n"));
+}
+
+Step DumpStateStep(const Request& r, int, const Answers&, const Capabilities& caps) {
+  std::string state = DumpState(caps);
+  if (r.separator == 0) return Verbatim(state);
+  // The extended form carries the numeric part only.
+  return Verbatim(Header(r) + r.separator + state.substr(0, state.find("vfo_ops=")) + "RPRT 0\n");
+}
+
+Step GetInfo(const Request&, int, const Answers&, const Capabilities&) {
+  return Done({{"Info", "Yaesu FTX-1 through Kelvaro"}});
+}
+
+Step GetLockMode(const Request& r, int, const Answers&, const Capabilities&) {
+  if (r.separator == 0) return Verbatim("0\nRPRT 0\n");
+  return Verbatim(Header(r) + r.separator + "Locked: 0\nRPRT 0\n");
+}
+
+Step Quit(const Request&, int, const Answers&, const Capabilities&) {
+  Step step = Verbatim("RPRT 0\n");
+  step.close = true;
+  return step;
+}
+
+const Command kCommands[] = {
+    {'F', "set_freq", 1, 1, SetFreq},
+    {'f', "get_freq", 0, 0, GetFreq},
+    {'M', "set_mode", 1, 2, SetMode},
+    {'m', "get_mode", 0, 0, GetMode},
+    {'V', "set_vfo", 1, 1, SetVfo},
+    {'v', "get_vfo", 0, 0, GetVfo},
+    {'S', "set_split_vfo", 1, 2, SetSplit},
+    {'s', "get_split_vfo", 0, 0, GetSplit},
+    {'I', "set_split_freq", 1, 1, SetSplitFreq},
+    {'i', "get_split_freq", 0, 0, GetSplitFreq},
+    {'X', "set_split_mode", 1, 2, SetSplitMode},
+    {'x', "get_split_mode", 0, 0, GetSplitMode},
+    {'T', "set_ptt", 1, 1, SetPtt},
+    {'t', "get_ptt", 0, 0, GetPtt},
+    {'L', "set_level", 1, 2, SetLevel},
+    {'l', "get_level", 1, 1, GetLevel},
+    {0, "get_powerstat", 0, 0, GetPowerStat},
+    {0, "chk_vfo", 0, 0, ChkVfo},
+    {0, "dump_state", 0, 0, DumpStateStep},
+    {'_', "get_info", 0, 0, GetInfo},
+    {0, "get_lock_mode", 0, 0, GetLockMode},
+    {'q', "quit", 0, kAnyCount, Quit},
+    {'Q', "quit", 0, kAnyCount, Quit},
+    // rigctld's other commands: this radio's endpoint does not have them.
+    {'J', "set_rit", 0, kAnyCount, nullptr},         {'j', "get_rit", 0, kAnyCount, nullptr},
+    {'Z', "set_xit", 0, kAnyCount, nullptr},         {'z', "get_xit", 0, kAnyCount, nullptr},
+    {'Y', "set_ant", 0, kAnyCount, nullptr},         {'y', "get_ant", 0, kAnyCount, nullptr},
+    {'b', "send_morse", 0, kAnyCount, nullptr},      {'R', "set_rptr_shift", 0, kAnyCount, nullptr},
+    {'r', "get_rptr_shift", 0, kAnyCount, nullptr},  {'O', "set_rptr_offs", 0, kAnyCount, nullptr},
+    {'o', "get_rptr_offs", 0, kAnyCount, nullptr},   {'C', "set_ctcss_tone", 0, kAnyCount, nullptr},
+    {'c', "get_ctcss_tone", 0, kAnyCount, nullptr},  {'D', "set_dcs_code", 0, kAnyCount, nullptr},
+    {'d', "get_dcs_code", 0, kAnyCount, nullptr},    {'N', "set_ts", 0, kAnyCount, nullptr},
+    {'n', "get_ts", 0, kAnyCount, nullptr},          {'U', "set_func", 0, kAnyCount, nullptr},
+    {'u', "get_func", 0, kAnyCount, nullptr},        {'P', "set_parm", 0, kAnyCount, nullptr},
+    {'p', "get_parm", 0, kAnyCount, nullptr},        {'B', "set_bank", 0, kAnyCount, nullptr},
+    {'E', "set_mem", 0, kAnyCount, nullptr},         {'e', "get_mem", 0, kAnyCount, nullptr},
+    {'G', "vfo_op", 0, kAnyCount, nullptr},          {'g', "scan", 0, kAnyCount, nullptr},
+    {'H', "set_channel", 0, kAnyCount, nullptr},     {'h', "get_channel", 0, kAnyCount, nullptr},
+    {'A', "set_trn", 0, kAnyCount, nullptr},         {'a', "get_trn", 0, kAnyCount, nullptr},
+    {'*', "reset", 0, kAnyCount, nullptr},           {'1', "dump_caps", 0, kAnyCount, nullptr},
+    {'2', "power2mW", 0, kAnyCount, nullptr},        {'4', "mW2power", 0, kAnyCount, nullptr},
+    {'w', "send_cmd", 0, kAnyCount, nullptr},        {'W', "send_cmd_rx", 0, kAnyCount, nullptr},
+    {0, "set_powerstat", 0, kAnyCount, nullptr},     {0, "set_ctcss_sql", 0, kAnyCount, nullptr},
+    {0, "get_ctcss_sql", 0, kAnyCount, nullptr},     {0, "set_dcs_sql", 0, kAnyCount, nullptr},
+    {0, "get_dcs_sql", 0, kAnyCount, nullptr},       {0, "send_dtmf", 0, kAnyCount, nullptr},
+    {0, "recv_dtmf", 0, kAnyCount, nullptr},         {0, "get_dcd", 0, kAnyCount, nullptr},
+    {0, "get_rig_info", 0, kAnyCount, nullptr},      {0, "get_vfo_info", 0, kAnyCount, nullptr},
+    {0, "get_vfo_list", 0, kAnyCount, nullptr},      {0, "get_modes", 0, kAnyCount, nullptr},
+    {0, "set_clock", 0, kAnyCount, nullptr},         {0, "get_clock", 0, kAnyCount, nullptr},
+    {0, "set_vfo_opt", 0, kAnyCount, nullptr},       {0, "set_lock_mode", 0, kAnyCount, nullptr},
+    {0, "send_voice_mem", 0, kAnyCount, nullptr},    {0, "stop_morse", 0, kAnyCount, nullptr},
+    {0, "wait_morse", 0, kAnyCount, nullptr},        {0, "halt", 0, kAnyCount, nullptr},
+    {0, "pause", 0, kAnyCount, nullptr},             {0, "password", 0, kAnyCount, nullptr},
+    {0, "set_twiddle", 0, kAnyCount, nullptr},       {0, "get_twiddle", 0, kAnyCount, nullptr},
+    {0, "set_cache", 0, kAnyCount, nullptr},         {0, "get_cache", 0, kAnyCount, nullptr},
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// The characters that lead an extended command: "+" and the punctuation
+// rigctld takes as a record separator.
+bool IsExtendedPrefix(char c) {
+  return std::ispunct(static_cast<unsigned char>(c)) && c != '\\' && c != '?' && c != '_' && c != '#' &&
+         c != '*';
+}
+
+}  // namespace
+
+Request ParseLine(std::string_view line) {
+  Request r;
+  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+  while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+  if (line.empty() || line.front() == '#') {
+    r.ignored = true;
+    return r;
+  }
+  if (IsExtendedPrefix(line.front())) {
+    r.separator = line.front() == '+' ? '\n' : line.front();
+    line.remove_prefix(1);
+  }
+  // The words of the line: the command, then its arguments.
+  std::vector<std::string> words;
+  std::size_t at = 0;
+  while (at < line.size()) {
+    while (at < line.size() && IsBlank(line[at])) ++at;
+    std::size_t end = at;
+    while (end < line.size() && !IsBlank(line[end])) ++end;
+    if (end > at) words.emplace_back(line.substr(at, end - at));
+    at = end;
+  }
+  r.error = kInvalid;
+  if (words.empty()) return r;
+  const std::string& name = words.front();
+  for (const Command& c : kCommands) {
+    bool match = name.size() > 1 && name[0] == '\\' ? name.compare(1, std::string::npos, c.longName) == 0
+                                                     : name.size() == 1 && c.shortName && name[0] == c.shortName;
+    if (match) {
+      r.command = &c;
+      break;
+    }
+  }
+  if (!r.command) return r;
+  r.args.assign(words.begin() + 1, words.end());
+  int count = static_cast<int>(r.args.size());
+  if (!r.command->handler) r.error = kUnavailable;
+  else if (count < r.command->minArgs || count > r.command->maxArgs) r.error = kInvalid;
+  else r.error = 0;
+  return r;
+}
+
+Step RunStep(const Request& request, int stage, const Answers& answers, const Capabilities& capabilities) {
+  if (!request.command || !request.command->handler || request.error) return Fail(request.error ? request.error : kInvalid);
+  return request.command->handler(request, stage, answers, capabilities);
+}
+
+std::string FormatReply(const Request& request, const Step& step) {
+  if (step.reply) return *step.reply;
+  const std::string report = "RPRT " + std::to_string(step.code) + "\n";
+  if (request.separator == 0) {
+    if (step.code != 0 || step.records.empty()) return report;
+    std::string out;
+    for (const Record& record : step.records) out += record.value + "\n";
+    return out;
+  }
+  // Extended replies of a line that named no command have no header.
+  std::string out = request.command ? Header(request) + request.separator : "";
+  if (step.code == 0) {
+    for (const Record& record : step.records)
+      out += (record.key.empty() ? record.value : record.key + ": " + record.value) + request.separator;
+  }
+  return out + report;
+}
+
+std::string DumpState(const Capabilities& caps) {
+  char modes[32];
+  std::snprintf(modes, sizeof modes, "0x%llx", static_cast<unsigned long long>(kModes));
+  const int maxWatts = caps.maxWatts > 0 ? caps.maxWatts : 100;
+  const int lowMw = maxWatts >= 100 ? 5000 : 1000;
+  auto range = [&](long long low, long long high, int lowPower, int highPower) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%lld.000000 %lld.000000 %s %d %d 0x3 0x80000000\n", low, high, modes,
+                  lowPower, highPower);
+    return std::string(line);
+  };
+  std::string s = "1\n1035\n0\n";  // protocol 1; the FT-991's model number; ITU region unknown
+  for (const Range& r : kReceive) s += range(r.low, r.high, -1, -1);
+  s += "0 0 0 0 0 0 0\n";
+  for (const Range& r : kTransmit) {
+    // The 100 W amplifier gives 50 W on 2 m and 70 cm.
+    int high = maxWatts >= 100 && r.low >= 144000000 ? 50000 : maxWatts * 1000;
+    s += range(r.low, r.high, lowMw, high);
+  }
+  s += "0 0 0 0 0 0 0\n";
+  s += std::string(modes) + " 1\n" + modes + " 0\n0 0\n";  // tuning steps: 1 Hz, any
+  // Filters: each mode's normal width.
+  for (const Mode& m : kModeTable) {
+    if (!m.bit) continue;
+    char line[64];
+    std::snprintf(line, sizeof line, "0x%llx %d\n", static_cast<unsigned long long>(m.bit), m.passband);
+    s += line;
+  }
+  s += "0 0\n";
+  s += "0\n0\n0\n0\n";  // RIT, XIT, IF shift: none here; announcements
+  s += "\n\n";          // preamp and attenuator steps: none here
+  char levels[96];
+  std::snprintf(levels, sizeof levels, "0x0\n0x0\n0x%llx\n0x%llx\n0x0\n0x0\n",
+                static_cast<unsigned long long>(kLevelRfPower | kLevelStrength),
+                static_cast<unsigned long long>(kLevelRfPower));
+  s += levels;
+  s += "vfo_ops=0x0\nptt_type=0x1\ntargetable_vfo=0x3\nhas_set_vfo=1\nhas_get_vfo=1\nhas_set_freq=1\n"
+       "has_get_freq=1\nhas_set_conf=0\nhas_get_conf=0\nhas_power2mW=0\nhas_mW2power=0\ntimeout=0\n"
+       "rig_model=1035\nrigctld_version=Kelvaro FTX-1 panel\ndone\n";
+  return s;
+}
+
+int StrengthOfReading(int reading) {
+  // The meter's S-units (6 dB each) up to S9, then dB over S9 up to S9+60 at
+  // full scale.
+  struct Point {
+    int reading, db;
+  };
+  static constexpr Point kScale[] = {{0, -54},  {15, -48}, {30, -42},  {47, -36},  {61, -30}, {75, -24},
+                                     {89, -18}, {102, -12}, {115, -6}, {140, 0},   {187, 20}, {255, 60}};
+  reading = std::clamp(reading, 0, 255);
+  for (std::size_t i = 1; i < std::size(kScale); ++i) {
+    const Point& a = kScale[i - 1];
+    const Point& b = kScale[i];
+    if (reading <= b.reading) {
+      return a.db + static_cast<int>(std::lround(static_cast<double>(reading - a.reading) * (b.db - a.db) /
+                                                 (b.reading - a.reading)));
+    }
+  }
+  return 60;
+}
+
+}  // namespace kelvaro::rigctld
