@@ -8,6 +8,7 @@
 #include "keys/message.h"
 #include "link/cat.h"
 #include "link/identify.h"
+#include "link/passthrough.h"
 #include "memory/memory_banks.h"
 #include "speech/phrase.h"
 
@@ -128,6 +129,8 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   IdentifyRadio(panel);
   if (panel.processEnded) return 0;
 
+  // The other program's traffic keeps moving while the panel speaks.
+  if (s.passThroughPort > 0) panel.voice.SetWhileWaiting([&panel] { RelayWhileSpeaking(panel); });
   window.StartTimer(kTimerPeriodMs);
   s.runFlag = 1;
   while (s.runFlag != 0) {
@@ -139,6 +142,7 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
     HandleWindowMessage(panel, window.NextMessage());
   }
 
+  panel.voice.SetWhileWaiting({});
   ShutDown(panel, window);
   return 0;
 }

@@ -28,9 +28,9 @@ void ReadSquelchLevel(Panel& panel) {
   if (level.size() == 3 && OnlyDigits(level)) s.squelchLevel = std::min(IntFromText(level), 255);
 }
 
-}  // namespace
-
-void ApplyMode(Panel& panel) {
+// The mode's commands; with `restoreFrequency` the band's stored frequency
+// is sent again afterwards (and the width and the record's mode digit).
+void ApplyModeOf(Panel& panel, bool restoreFrequency) {
   PanelState& s = panel.state;
   SelectLargeFont(panel);
   panel.screen.SetPosition(50, 45);
@@ -59,7 +59,7 @@ void ApplyMode(Panel& panel) {
     ReadSquelchLevel(panel);
     return;
   }
-  if (s.memoryRecallActive != 0) return;
+  if (s.memoryRecallActive != 0 || !restoreFrequency) return;
   if (s.bandIndex < 1 || s.bandIndex > kBandCount) return;
   std::string stored = Mid(s.bandRecords[s.bandIndex], 4, 9);
   if (stored.size() == 9 && OnlyDigits(stored)) {
@@ -69,6 +69,12 @@ void ApplyMode(Panel& panel) {
   if (mode < kAm) SendWidth(panel);
   StoreBandMode(panel);
 }
+
+}  // namespace
+
+void ApplyMode(Panel& panel) { ApplyModeOf(panel, true); }
+
+void FollowMode(Panel& panel) { ApplyModeOf(panel, false); }
 
 void SendFrequencyA(Panel& panel) {
   const int32_t hz = panel.state.frequencyHz;

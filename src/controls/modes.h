@@ -8,6 +8,9 @@ namespace kelvaro {
 // Puts the radio into radioMode: mode command, panel name, CW narrow filter,
 // then the squelch (FM) or the band's frequency and width.
 void ApplyMode(Panel& panel);
+// The same for a mode another program set on the radio: the band's stored
+// frequency is not sent again, so the radio stays where that program put it.
+void FollowMode(Panel& panel);
 // "FA" + frequencyHz as 9 digits (nothing below 10 Hz).
 void SendFrequencyA(Panel& panel);
 // Moves frequencyHz to a whole kilohertz (up in USB, down otherwise) and sends it.

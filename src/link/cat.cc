@@ -131,7 +131,7 @@ std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool 
   panel.ports.WritePort(s.comPort, sent);
   s.commandsSent = static_cast<int32_t>(static_cast<uint32_t>(s.commandsSent) + 1u);
   RadioLink& link = panel.link;
-  if (asker != Asker::kPoll) link.otherCommandsSent = static_cast<int32_t>(static_cast<uint32_t>(link.otherCommandsSent) + 1u);
+  if (!query) link.otherCommandsSent = static_cast<int32_t>(static_cast<uint32_t>(link.otherCommandsSent) + 1u);
   if (s.debugLog == 1) WriteLogLine(panel, "TX=" + s.commandText.str());
 
   WaitingCommand waiting;

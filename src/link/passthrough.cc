@@ -28,18 +28,6 @@ void GatherBytes(Panel& panel) {
   }
 }
 
-// Writes the radio's answer back to the other program; a frequency answer
-// also goes to the panel.
-void ReturnAnswer(Panel& panel, const std::string& answer) {
-  PanelState& s = panel.state;
-  if (s.debugLog == 1) WriteLogLine(panel, "***VTX1=" + answer);
-  panel.ports.WritePort(s.passThroughPort, answer);
-  if (answer.size() > 5 && answer.compare(0, 2, "FA") == 0) {
-    s.replyText = answer;
-    InterpretReply(panel);
-  }
-}
-
 // A mode set from the other program: the panel follows it (the radio sends
 // no answer to it).
 void FollowModeSet(Panel& panel, std::string_view sent) {
@@ -50,7 +38,7 @@ void FollowModeSet(Panel& panel, std::string_view sent) {
   s.radioMode = mode;
   if (mode == kFmWide) s.fmWide = 1;
   if (mode == kFmNarrow) s.fmWide = 0;
-  ApplyMode(panel);
+  FollowMode(panel);
 }
 
 // The most commands relayed in one pass, so a flood cannot hold the panel:
@@ -73,7 +61,12 @@ int32_t PanelModeOfRadioCode(char code) {
   }
 }
 
-void RelayPassThrough(Panel& panel) {
+namespace {
+
+// Moves the other program's traffic: its answers back, its next commands out.
+// With `follow` the panel follows a mode set or a frequency answer at once;
+// without (while a report is spoken) that waits in relayFollows.
+void RelayTraffic(Panel& panel, bool follow) {
   PanelState& s = panel.state;
   RadioLink& link = panel.link;
   for (int pass = 0; pass < kMostPerPass; ++pass) {
@@ -84,7 +77,17 @@ void RelayPassThrough(Panel& panel) {
       if (answer.ticket == link.relayTicket) link.relayTicket = 0;
       // A query the radio did not answer in time gets nothing back, as the
       // other program would see from the radio itself.
-      if (!answer.text.empty()) ReturnAnswer(panel, answer.text);
+      if (answer.text.empty()) continue;
+      if (s.debugLog == 1) WriteLogLine(panel, "***VTX1=" + answer.text);
+      panel.ports.WritePort(s.passThroughPort, answer.text);
+      if (answer.text.size() > 5 && answer.text.compare(0, 2, "FA") == 0) {
+        if (follow) {
+          s.replyText = answer.text;
+          InterpretReply(panel);
+        } else {
+          link.followFrequency = answer.text;
+        }
+      }
     }
     if (link.relayTicket != 0) break;  // one query of theirs in flight at a time
 
@@ -98,9 +101,45 @@ void RelayPassThrough(Panel& panel) {
     const bool query = IsQueryCommand(command);
     const std::uint32_t ticket = SendFor(panel, command, Asker::kRelay, query);
     if (query) link.relayTicket = ticket;
-    FollowModeSet(panel, s.commandText.view());
+    if (follow) {
+      FollowModeSet(panel, s.commandText.view());
+    } else if (Left(s.commandText, 3) == "MD0" && CharAt(s.commandText, 4) != ';') {
+      link.followMode = s.commandText.str();
+    }
   }
   s.passThroughChunk.clear();
+}
+
+}  // namespace
+
+void RelayPassThrough(Panel& panel) {
+  PanelState& s = panel.state;
+  RadioLink& link = panel.link;
+  // The frequency first: a mode change sends the panel's frequency again.
+  if (!link.followFrequency.empty()) {
+    s.replyText = link.followFrequency;
+    link.followFrequency.clear();
+    InterpretReply(panel);
+  }
+  if (!link.followMode.empty()) {
+    const std::string mode = std::move(link.followMode);
+    link.followMode.clear();
+    FollowModeSet(panel, mode);
+  }
+  RelayTraffic(panel, true);
+}
+
+void RelayWhileSpeaking(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.passThroughPort <= 0 || s.menuReadBusy == 1) return;
+  // The operation that is speaking may still need these.
+  const std::string command = s.commandText.str();
+  const std::string reply = s.replyText.str();
+  const int32_t waiting = s.bytesWaiting;
+  RelayTraffic(panel, false);
+  s.commandText = command;
+  s.replyText = reply;
+  s.bytesWaiting = waiting;
 }
 
 }  // namespace kelvaro

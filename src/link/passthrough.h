@@ -15,6 +15,12 @@ namespace kelvaro {
 // cannot block the port.
 void RelayPassThrough(Panel& panel);
 
+// The same while a report is spoken (called by the phrase player every few
+// milliseconds): the other program's answers and commands keep moving, and
+// what the panel would follow waits for the next RelayPassThrough. The
+// panel's own command and reply texts are left as they were.
+void RelayWhileSpeaking(Panel& panel);
+
 // The panel's mode for the mode code a CAT program sends after "MD0"
 // ('1' LSB ... 'H' C4FM); 0 for a mode the panel does not have.
 int32_t PanelModeOfRadioCode(char code);

@@ -214,8 +214,14 @@ void SdlVoice::WaitUntilWaiting(Clock::duration left) {
       return;
     }
     // The device takes whole buffers, so the queue shrinks in steps; sleep
-    // until it could have shrunk enough, but at least a millisecond.
-    std::this_thread::sleep_for(std::max<Clock::duration>(waiting - left, 1ms));
+    // until it could have shrunk enough, but at least a millisecond, and with
+    // work to do meanwhile no more than a few milliseconds at a time.
+    Clock::duration nap = std::max<Clock::duration>(waiting - left, 1ms);
+    if (whileWaiting_) {
+      whileWaiting_();
+      nap = std::min<Clock::duration>(nap, 5ms);
+    }
+    std::this_thread::sleep_for(nap);
   }
 }
 

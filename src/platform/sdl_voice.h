@@ -44,6 +44,7 @@ class SdlVoice : public Voice {
   bool PlaySync(const std::filesystem::path& file) override;
   bool PlayAsync(const std::filesystem::path& file) override;
   std::optional<std::chrono::milliseconds> Length(const std::filesystem::path& file) override;
+  void SetWhileWaiting(std::function<void()> work) override { whileWaiting_ = std::move(work); }
 
   // The audio driver in use ("pulseaudio", "alsa", "disk", "dummy" ...), or
   // "" when no device could be opened at all.
@@ -86,6 +87,7 @@ class SdlVoice : public Voice {
   bool asyncQueued_ = false;       // the last phrase queued was asynchronous
   Clock::time_point queueEnds_{};  // when everything queued will have played
   std::unordered_map<std::string, std::optional<Recording>> cache_;
+  std::function<void()> whileWaiting_;
 };
 
 }  // namespace kelvaro

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace kelvaro {
@@ -19,6 +20,10 @@ class Voice {
   // Starts the WAV file and returns at once; the next phrase cuts it off.
   // Returns false when the file is missing or cannot be played.
   virtual bool PlayAsync(const std::filesystem::path& file) = 0;
+  // Work to do while a synchronous phrase plays (every few milliseconds), so
+  // traffic that cannot wait for the end of a report keeps moving. It must
+  // not play phrases itself. Empty: none.
+  virtual void SetWhileWaiting(std::function<void()> work) { (void)work; }
   // How long the recording plays; nothing when it is missing or unplayable.
   virtual std::optional<std::chrono::milliseconds> Length(const std::filesystem::path& file) = 0;
 };

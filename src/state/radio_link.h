@@ -52,8 +52,13 @@ struct RadioLink {
   std::deque<RoutedAnswer> forKey;     // answers to a key's query
   std::uint32_t nextTicket = 1;
   std::uint32_t relayTicket = 0;       // the pass-through's query in flight, 0 none
-  // Commands other than the poll's, counted: a poll answer is taken only if
-  // none went out between the poll and the answer's handling.
+  // What the other program asked or set while a report was spoken, for the
+  // panel to follow afterwards: the last frequency answer and the last mode
+  // set (empty: none).
+  std::string followFrequency;
+  std::string followMode;
+  // Commands that may change the radio (sets, from anyone), counted: a poll
+  // answer is taken only if none went out between the poll and its handling.
   std::int32_t otherCommandsSent = 0;
 };
 
