@@ -6,6 +6,7 @@
 // is missing or disappears: a port that is not open reads as a silent radio.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,20 @@ class Ports {
   virtual int BytesWaiting(int n) = 0;
   // Closes port n if open and empties its slot.
   virtual void ClosePort(int n) = 0;
+
+  // For messages to the operator, not for the panel's own use:
+  // The device that port n opens (empty when the layer does not say).
+  virtual std::filesystem::path DevicePath(int n) const {
+    (void)n;
+    return {};
+  }
+  // Why the last OpenPort of n failed, in the system's words ("No such file
+  // or directory", "Permission denied", "Device or resource busy"); empty
+  // when it opened, was never tried, or the layer does not say.
+  virtual std::string OpenFailure(int n) const {
+    (void)n;
+    return {};
+  }
 };
 
 }  // namespace kelvaro
