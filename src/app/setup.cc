@@ -343,7 +343,9 @@ int RunSetup(const SetupRequest& request, std::istream& in, std::ostream& out, s
   fs::path radio = request.radio.empty() ? fs::path() : fs::absolute(request.radio, ec);
   int radioIndex = -1;
   if (asking) {
-    devices = ListSerialDevices(request.serialFolder);
+    // Links are made to absolute paths, so they lead to the device from the
+    // set-up folder too.
+    devices = ListSerialDevices(fs::absolute(request.serialFolder, ec).lexically_normal());
     if (devices.empty()) {
       return fail("there are no serial devices in " + request.serialFolder.string() +
                   ": is the radio switched on and its USB cable plugged in?");
