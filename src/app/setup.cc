@@ -177,7 +177,13 @@ std::string DeviceProblem(const fs::path& device) {
   return {};
 }
 
-std::string PortWords(int port) { return port > 0 ? "COM " + Digits(port) : "none"; }
+// "the radio on COM 5 and the pass-through port on COM 6", or "... and no
+// pass-through port".
+std::string PortsWords(int radioPort, int passThroughPort) {
+  return "the radio on COM " + Digits(radioPort) +
+         (passThroughPort > 0 ? " and the pass-through port on COM " + Digits(passThroughPort)
+                              : " and no pass-through port");
+}
 
 struct LinkToMake {
   fs::path name;    // folder/comN
@@ -423,21 +429,18 @@ int RunSetup(const SetupRequest& request, std::istream& in, std::ostream& out, s
     ReadConfiguration(old, oldIn);
     if (old.comPort == radioPort && old.passThroughPort == passThroughPort) {
       writeConfig = false;
-      out << "kelvaro.cfg already names the radio " << PortWords(radioPort) << " and the pass-through port "
-          << PortWords(passThroughPort) << "; it stays as it is.\n";
+      out << "kelvaro.cfg already has " << PortsWords(radioPort, passThroughPort) << "; it stays as it is.\n";
     } else {
-      std::string question = "kelvaro.cfg is there and names the radio " + PortWords(old.comPort) +
-                             " and the pass-through port " + PortWords(old.passThroughPort) +
-                             ". Change them to " + PortWords(radioPort) + " and " +
-                             PortWords(passThroughPort) + "? Its other lines stay as they are. Type yes or no.";
+      std::string question = "kelvaro.cfg is there and has " + PortsWords(old.comPort, old.passThroughPort) +
+                             ". Change it to " + PortsWords(radioPort, passThroughPort) +
+                             "? Its other lines stay as they are. Type yes or no.";
       int change = request.config == ConfigChoice::kChange ? 1 : 0;
       if (request.config == ConfigChoice::kAsk && asking) {
         change = dialogue.AskYesNo(question);
         if (change < 0) return 1;
       } else if (request.config == ConfigChoice::kAsk) {
-        return fail(configPath.string() + " names the radio " + PortWords(old.comPort) +
-                    " and the pass-through port " + PortWords(old.passThroughPort) +
-                    "; --change-config changes them");
+        return fail(configPath.string() + " has " + PortsWords(old.comPort, old.passThroughPort) +
+                    "; --change-config changes that");
       }
       if (change == 0) {
         out << "Nothing was written: kelvaro.cfg and the links stay as they were.\n";
@@ -499,8 +502,7 @@ int RunSetup(const SetupRequest& request, std::istream& in, std::ostream& out, s
       err << "kelvaro: cannot put " << configPath.string() << " in place: " << ec.message() << "\n";
       return 1;
     }
-    out << "Wrote " << configPath.string() << ": the radio on " << PortWords(radioPort)
-        << ", the pass-through port " << PortWords(passThroughPort) << ".\n";
+    out << "Wrote " << configPath.string() << " with " << PortsWords(radioPort, passThroughPort) << ".\n";
   }
   if (passThrough.empty() && passThroughPort > 0) {
     out << "The pass-through port is COM " << passThroughPort << ": link its device as com" << passThroughPort

@@ -385,7 +385,8 @@ TEST_F(Setup, RerunningKeepsTheBankFileAndAsksBeforeChangingTheConfiguration) {
   SetupRequest asked = Request();
   asked.noPassThrough = true;
   EXPECT_EQ(Run(asked, "1\n4\nmaybe\nno\n"), 1);
-  EXPECT_NE(out.str().find("names the radio COM 3 and the pass-through port none. Change them to COM 4 and none?"),
+  EXPECT_NE(out.str().find("has the radio on COM 3 and no pass-through port. Change it to the radio on COM 4 and no "
+                            "pass-through port?"),
             std::string::npos)
       << out.str();
   EXPECT_NE(out.str().find("Please answer yes or no."), std::string::npos);
