@@ -28,8 +28,21 @@ check "a folder for a configuration: --check status 3" [ "$CHECK_STATUS" -eq 3 ]
 check "a folder for a configuration: the reason" err_has "$WORK/kelvaro.cfg: Is a directory" check.err
 rmdir "$WORK/kelvaro.cfg"
 
-# --- The port -----------------------------------------------------------------
+# Another user than root (root reads anything), or a file with its mode taken away.
+chmod 755 "$WORK"
+as_other_user() {
+  if [ "$(id -u)" -eq 0 ]; then USER_PREFIX="setpriv --reuid=65534 --regid=65534 --clear-groups"; else USER_PREFIX=""; fi
+}
 write_config 0 0
+if [ "$(id -u)" -eq 0 ]; then chmod 600 "$WORK/kelvaro.cfg"; else chmod 000 "$WORK/kelvaro.cfg"; fi
+as_other_user
+run_check
+USER_PREFIX=""
+check "an unreadable configuration: --check status 3" [ "$CHECK_STATUS" -eq 3 ]
+check "an unreadable configuration: the reason" err_has "$WORK/kelvaro.cfg: Permission denied" check.err
+chmod 644 "$WORK/kelvaro.cfg"
+
+# --- The port -----------------------------------------------------------------
 ln -s /dev/serial/by-id/usb-Silicon_Labs_CP2105_gone-if00-port0 "$WORK/com5"
 : > "$WORK/speech.log"
 start_panel
@@ -48,12 +61,8 @@ start_sim
 # A device the user may not open: another user when running as root (root may
 # open anything), else the device's mode taken away.
 device=$(readlink "$WORK/com5")
-if [ "$(id -u)" -eq 0 ]; then
-  chmod 755 "$WORK"; chmod 644 "$WORK/kelvaro.cfg"
-  USER_PREFIX="setpriv --reuid=65534 --regid=65534 --clear-groups"
-else
-  chmod 000 "$device"
-fi
+as_other_user
+[ "$(id -u)" -eq 0 ] || chmod 000 "$device"
 run_check
 USER_PREFIX=""
 check "not permitted: --check status 4" [ "$CHECK_STATUS" -eq 4 ]
