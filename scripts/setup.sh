@@ -8,6 +8,7 @@ packages=(
   espeak-ng sox
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool socat libhamlib-utils
+  dpkg-dev file groff-base man-db desktop-file-utils
 )
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi

@@ -1,5 +1,7 @@
 #include "app/config.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -30,18 +32,27 @@ Text ShiftKhz(const std::string& offset) {
 
 }  // namespace
 
-bool ReadConfiguration(Panel& panel) {
+bool ReadConfiguration(Panel& panel, std::string* failure) {
   std::filesystem::path path = panel.File("kelvaro.cfg");
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return false;
+  if (std::filesystem::is_directory(path, ec)) {
+    if (failure) *failure = std::strerror(EISDIR);
+    return false;
+  }
+  errno = 0;
   std::ifstream file(path, std::ios::binary);
-  if (!file.is_open()) return false;
+  if (!file.is_open()) {
+    // The stream leaves the reason of the failed open in errno.
+    if (failure) *failure = std::strerror(errno != 0 ? errno : ENOENT);
+    return false;
+  }
   ReadConfiguration(panel, file);
   return true;
 }
 
-void ReadConfiguration(Panel& panel, std::istream& in) {
-  PanelState& s = panel.state;
+void ReadConfiguration(Panel& panel, std::istream& in) { ReadConfiguration(panel.state, in); }
+
+void ReadConfiguration(PanelState& s, std::istream& in) {
   std::streambuf* buffer = in.rdbuf();
   std::string line;
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <istream>
+#include <string>
 
 #include "state/panel.h"
 
@@ -14,13 +15,16 @@ namespace kelvaro {
 
 // Reads "kelvaro.cfg" from panel.workDir into the panel state. Returns false,
 // changing nothing, when the file cannot be opened (missing, unreadable, or
-// not a plain file).
-bool ReadConfiguration(Panel& panel);
+// a folder); then `failure`, when given, holds the reason in the system's
+// words ("No such file or directory", "Permission denied", "Is a directory").
+bool ReadConfiguration(Panel& panel, std::string* failure = nullptr);
 
 // Reads the twelve configuration lines from any stream. Lines end with CR LF,
 // LF or CR; a line longer than a panel text is cut to 254 characters; lines
 // after the twelfth are ignored; missing lines read as empty. Any bytes are
 // accepted.
 void ReadConfiguration(Panel& panel, std::istream& in);
+// The same on a panel state alone.
+void ReadConfiguration(PanelState& s, std::istream& in);
 
 }  // namespace kelvaro

@@ -8,38 +8,94 @@
 #include <iostream>
 #include <string>
 
+#include "app/locations.h"
+#include "app/radio_check.h"
+#include "app/setup.h"
 #include "app/startup.h"
 #include "platform/posix_clock.h"
 #include "platform/posix_ports.h"
 #include "platform/posix_process.h"
+#include "platform/screen.h"
 #include "platform/sdl_voice.h"
 #include "platform/sdl_window.h"
+#include "state/text.h"
+
+#ifndef KELVARO_INSTALL_BINDIR
+#define KELVARO_INSTALL_BINDIR "/usr/local/bin"
+#endif
+#ifndef KELVARO_INSTALL_DATADIR
+#define KELVARO_INSTALL_DATADIR "/usr/local/share"
+#endif
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr const char* kUsage =
     "Usage: kelvaro [--simulate] [--speech-log FILE]\n"
+    "       kelvaro --check [--simulate]\n"
+    "       kelvaro --setup [FOLDER] [--radio DEVICE] [--port N]\n"
+    "               [--pass-through DEVICE|none] [--pass-through-port N]\n"
+    "               [--change-config] [--serial-folder FOLDER]\n"
     "\n"
     "Talking front panel for the Yaesu FTX-1. Run it in a folder that holds\n"
-    "kelvaro.cfg and the phrase folder wave/; the radio is COM port N as set in\n"
-    "kelvaro.cfg, which is the link comN in that folder when present (for\n"
-    "example comN -> /dev/serial/by-id/...), else /dev/ttyS<N-1>.\n"
+    "kelvaro.cfg; the radio is COM port N as set in kelvaro.cfg, which is the\n"
+    "link comN in that folder when present (for example comN ->\n"
+    "/dev/serial/by-id/...), else /dev/ttyS<N-1>. The phrase recordings are\n"
+    "wave/ in that folder when present, else the installed ones.\n"
     "\n"
     "  --simulate         start the simulated FTX-1 (ftx1-sim) on the configured\n"
     "                     port and run the panel against it\n"
     "  --speech-log FILE  append the name of every phrase spoken to FILE\n"
+    "  --check            open the radio's port, ask the radio who it is, say\n"
+    "                     what answered, and end (no window)\n"
+    "  --setup [FOLDER]   set up FOLDER (default: this folder) for a radio: ask\n"
+    "                     which serial device is the radio, link it as comN and\n"
+    "                     write kelvaro.cfg; with --radio nothing is asked\n"
+    "  --radio DEVICE     (--setup) the radio's serial device\n"
+    "  --port N           (--setup) the radio's COM number, 1 to 99 (default 5)\n"
+    "  --pass-through DEVICE|none\n"
+    "                     (--setup) the pass-through port's device, or none\n"
+    "  --pass-through-port N\n"
+    "                     (--setup) the pass-through port's COM number\n"
+    "  --change-config    (--setup) change an existing kelvaro.cfg without asking\n"
+    "  --serial-folder FOLDER\n"
+    "                     (--setup) list the devices in FOLDER instead of\n"
+    "                     /dev/serial/by-id\n"
     "  --help             show this text\n"
-    "  --version          show the version\n";
+    "  --version          show the version\n"
+    "\n"
+    "Exit status: 0 done; 1 no window or set-up not done; 2 wrong options;\n"
+    "3 kelvaro.cfg cannot be read; 4 the radio's port cannot be opened;\n"
+    "5 the radio does not answer; 6 the radio is another model.\n";
+
+enum class Action { kPanel, kCheck, kSetup };
 
 struct Options {
+  Action action = Action::kPanel;
   bool simulate = false;
   std::string speechLog;
+  kelvaro::SetupRequest setup;
+  bool setupOptionSeen = false;
 };
+
+int UsageError(const std::string& message) {
+  std::cerr << "kelvaro: " << message << "\n\n" << kUsage;
+  return kelvaro::kExitUsage;
+}
+
+// A COM number option: 1 to 99.
+bool PortNumber(const std::string& text, int* port) {
+  if (!kelvaro::OnlyDigits(text) || text.size() > 2) return false;
+  *port = kelvaro::IntFromText(text);
+  return *port >= 1;
+}
 
 // Returns -1 to go on, otherwise the exit code.
 int ParseOptions(int argc, char** argv, Options* options) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       return 0;
@@ -50,21 +106,80 @@ int ParseOptions(int argc, char** argv, Options* options) {
     }
     if (arg == "--simulate") {
       options->simulate = true;
-    } else if (arg == "--speech-log" && i + 1 < argc) {
+    } else if (arg == "--speech-log" && hasValue) {
       options->speechLog = argv[++i];
+    } else if (arg == "--check") {
+      options->action = Action::kCheck;
+    } else if (arg == "--setup") {
+      options->action = Action::kSetup;
+      if (hasValue && std::strncmp(argv[i + 1], "--", 2) != 0) options->setup.folder = argv[++i];
+    } else if (arg == "--radio" && hasValue) {
+      options->setup.radio = argv[++i];
+      options->setupOptionSeen = true;
+    } else if (arg == "--port" && hasValue) {
+      if (!PortNumber(argv[++i], &options->setup.radioPort)) return UsageError("--port takes a number from 1 to 99");
+      options->setupOptionSeen = true;
+    } else if (arg == "--pass-through" && hasValue) {
+      std::string device = argv[++i];
+      if (device == "none") {
+        options->setup.noPassThrough = true;
+      } else {
+        options->setup.passThrough = device;
+      }
+      options->setupOptionSeen = true;
+    } else if (arg == "--pass-through-port" && hasValue) {
+      if (!PortNumber(argv[++i], &options->setup.passThroughPort)) {
+        return UsageError("--pass-through-port takes a number from 1 to 99");
+      }
+      options->setupOptionSeen = true;
+    } else if (arg == "--change-config") {
+      options->setup.config = kelvaro::ConfigChoice::kChange;
+      options->setupOptionSeen = true;
+    } else if (arg == "--serial-folder" && hasValue) {
+      options->setup.serialFolder = argv[++i];
+      options->setupOptionSeen = true;
     } else {
-      std::cerr << "kelvaro: unknown option " << arg << "\n\n" << kUsage;
-      return 2;
+      return UsageError("unknown option " + arg);
     }
   }
+  if (options->setupOptionSeen && options->action != Action::kSetup) {
+    return UsageError("--radio, --port, --pass-through, --pass-through-port, --change-config and "
+                      "--serial-folder belong to --setup");
+  }
+  if (options->action == Action::kSetup && (options->simulate || !options->speechLog.empty())) {
+    return UsageError("--setup takes neither --simulate nor --speech-log");
+  }
   return -1;
+}
+
+// The installed phrase recordings, beside the program first (so an install
+// under any prefix finds its own), then where this build installs them, then
+// the build folder.
+std::vector<fs::path> InstalledPhraseFolders() {
+  const fs::path self = kelvaro::ProgramFolder();
+  return {(self / ".." / "share" / "kelvaro" / "wave").lexically_normal(),
+          fs::path(KELVARO_INSTALL_DATADIR) / "kelvaro" / "wave", self / "wave"};
+}
+
+void ChoosePhraseFolder(kelvaro::Panel& panel) {
+  panel.phraseFolder = kelvaro::FindPhraseFolder(panel.workDir, InstalledPhraseFolders());
+  if (panel.phraseFolder.empty()) {
+    std::cerr << "kelvaro: no phrase recordings: there is no wave/ here and none installed in "
+              << InstalledPhraseFolders().front().string() << "; the panel will be silent\n";
+  }
 }
 
 // Starts ftx1-sim on the configured radio port, linked as comN in the
 // working folder, and waits until the link exists.
 void StartSimulatedRadio(kelvaro::ChildProcess& radio, const kelvaro::Panel& panel) {
   std::string link = "com" + std::to_string(panel.state.comPort);
-  auto program = kelvaro::ProgramFolder() / "ftx1-sim";
+  fs::path program = kelvaro::FindProgram(
+      {kelvaro::ProgramFolder() / "ftx1-sim", fs::path(KELVARO_INSTALL_BINDIR) / "ftx1-sim"});
+  if (program.empty()) {
+    std::cerr << "kelvaro: the simulated radio ftx1-sim is neither beside this program nor in "
+              << KELVARO_INSTALL_BINDIR << "\n";
+    return;
+  }
   if (!radio.Start(program, {"--link", link}, panel.workDir)) {
     std::cerr << "kelvaro: could not start " << program << "\n";
     return;
@@ -75,22 +190,40 @@ void StartSimulatedRadio(kelvaro::ChildProcess& radio, const kelvaro::Panel& pan
   }
 }
 
+// Draws nothing: kelvaro --check has no window.
+class NoScreen : public kelvaro::Screen {
+ public:
+  void SetPosition(int, int) override {}
+  void Print(std::string_view) override {}
+  void SelectFont(std::string_view, int, int) override {}
+};
+
 int Run(const Options& options) {
   std::ofstream speechLog;
   kelvaro::PosixPorts ports(".");
   kelvaro::SdlVoice voice;
-  kelvaro::SdlWindow window;
   kelvaro::PosixClock clock;
-  kelvaro::Panel panel(ports, voice, window, clock, ".");
-  if (!options.speechLog.empty()) {
-    speechLog.open(options.speechLog, std::ios::app);
-    if (speechLog.is_open()) panel.speechLog = &speechLog;
-  }
-
   kelvaro::ChildProcess radio;
   kelvaro::AfterConfiguration startRadio;
   if (options.simulate) {
     startRadio = [&radio](kelvaro::Panel& p) { StartSimulatedRadio(radio, p); };
+  }
+
+  if (options.action == Action::kCheck) {
+    NoScreen screen;
+    kelvaro::Panel panel(ports, voice, screen, clock, ".");
+    ChoosePhraseFolder(panel);
+    int code = kelvaro::CheckRadio(panel, std::cout, std::cerr, startRadio);
+    radio.Stop();
+    return code;
+  }
+
+  kelvaro::SdlWindow window;
+  kelvaro::Panel panel(ports, voice, window, clock, ".");
+  ChoosePhraseFolder(panel);
+  if (!options.speechLog.empty()) {
+    speechLog.open(options.speechLog, std::ios::app);
+    if (speechLog.is_open()) panel.speechLog = &speechLog;
   }
   int code = kelvaro::RunProgram(panel, window, startRadio);
   radio.Stop();
@@ -103,6 +236,7 @@ int main(int argc, char** argv) {
   Options options;
   int early = ParseOptions(argc, argv, &options);
   if (early >= 0) return early;
+  if (options.action == Action::kSetup) return kelvaro::RunSetup(options.setup, std::cin, std::cout, std::cerr);
   // Without any display SDL would fall back to an invisible window that can
   // never get a key; asking for X11 makes that fail plainly instead.
   if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {

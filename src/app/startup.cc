@@ -4,6 +4,7 @@
 
 #include "app/config.h"
 #include "app/debug_log.h"
+#include "app/radio_check.h"
 #include "controls/tables.h"
 #include "keys/message.h"
 #include "link/cat.h"
@@ -117,17 +118,19 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   PlayPhrase(panel, "point");
   PlayPhrase(panel, "5");
 
-  s.scratchInt = ReadConfiguration(panel) ? 0 : 1;
+  std::string configFailure;
+  s.scratchInt = ReadConfiguration(panel, &configFailure) ? 0 : 1;
   if (s.scratchInt == 1) {
     PlayPhrase(panel, "cfgnf");
     window.Close();
-    return 0;
+    return ReportConfigurationFailure(panel, configFailure, std::cerr);
   }
   if (afterConfiguration) afterConfiguration(panel);
 
   InitialisePanel(panel);
   IdentifyRadio(panel);
-  if (panel.processEnded) return 0;
+  // A refused radio ends the program: say which of the causes it was.
+  if (panel.processEnded) return ReportRefusedRadio(panel, std::cerr);
 
   // The other program's traffic keeps moving while the panel speaks.
   if (s.passThroughPort > 0) panel.voice.SetWhileWaiting([&panel] { RelayWhileSpeaking(panel); });

@@ -38,8 +38,10 @@ class Startup : public ::testing::Test {
 };
 
 TEST_F(Startup, WithoutConfigurationOnlyTheAnnouncementAndCfgnf) {
+  ::testing::internal::CaptureStderr();
   int code = RunProgram(t.panel, t.window);
-  EXPECT_EQ(code, 0);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(code, 3);  // a failure, told apart from the others by its status
   EXPECT_EQ(t.TakeSpoken(), (std::vector<std::string>{"ftx.wav", "3.wav", "point", "5", "cfgnf"}));
   EXPECT_TRUE(t.ports.calls.empty());  // no port opened
   EXPECT_FALSE(std::filesystem::exists(t.panel.File("debug.dat")));
@@ -56,8 +58,10 @@ TEST_F(Startup, WithoutConfigurationOnlyTheAnnouncementAndCfgnf) {
 TEST_F(Startup, RefusedIdentityShutsDownWithRnftx) {
   t.dir.Write("kelvaro.cfg", kConfig);
   RadioAnswers("ID0650;");
+  ::testing::internal::CaptureStderr();
   int code = RunProgram(t.panel, t.window);
-  EXPECT_EQ(code, 0);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(code, 6);
   EXPECT_TRUE(t.panel.processEnded);
   // VS0 first, then the identity query; PS0 because line 6 asks for it.
   EXPECT_EQ(Sent(), (std::vector<std::string>{"VS0;", "ID;", "PS0;"}));
@@ -75,7 +79,9 @@ TEST_F(Startup, RefusedIdentityShutsDownWithRnftx) {
 
 TEST_F(Startup, SilentRadioIsRefusedToo) {
   t.dir.Write("kelvaro.cfg", kConfig);
-  RunProgram(t.panel, t.window);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RunProgram(t.panel, t.window), 5);
+  ::testing::internal::GetCapturedStderr();
   EXPECT_TRUE(t.panel.processEnded);
   EXPECT_EQ(Sent(), (std::vector<std::string>{"VS0;", "ID;", "PS0;"}));
 }

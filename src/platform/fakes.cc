@@ -17,6 +17,17 @@ int FakePorts::OpenPort(int n, int speed) {
   return 1;
 }
 
+std::filesystem::path FakePorts::DevicePath(int n) const {
+  auto it = devices.find(n);
+  return it == devices.end() ? std::filesystem::path() : it->second;
+}
+
+std::string FakePorts::OpenFailure(int n) const {
+  if (!unavailable.count(n)) return {};
+  auto it = failureReasons.find(n);
+  return it == failureReasons.end() ? "No such file or directory" : it->second;
+}
+
 void FakePorts::SetReadTimeouts(int n, int msPerByte) {
   calls.push_back("timeouts " + std::to_string(n) + " " + std::to_string(msPerByte));
 }

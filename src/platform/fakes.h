@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
@@ -51,8 +52,15 @@ class FakePorts : public Ports {
   void ReceiveLater(int n, std::string_view chunk) { later_[n].emplace_back(chunk); }
   // The waits for input, in order ("wait 5 150").
   std::vector<std::string> waits;
-  // Ports that refuse to open.
+  std::filesystem::path DevicePath(int n) const override;
+  std::string OpenFailure(int n) const override;
+
+  // Ports that refuse to open, and the reason each gives (by default "No
+  // such file or directory").
   std::set<int> unavailable;
+  std::map<int, std::string> failureReasons;
+  // The device each port stands for (none by default).
+  std::map<int, std::filesystem::path> devices;
   // The operations in order, e.g. "close 5", "open 5 38400", "timeouts 5 -1",
   // "format 5 8 0 2", for checking opening sequences.
   std::vector<std::string> calls;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,19 @@ class Ports {
   // The descriptor the main loop watches for port n's input; -1 when there is
   // none (not open, or a port that cannot be watched).
   virtual int InputHandle(int /*n*/) const { return -1; }
+  // For messages to the operator, not for the panel's own use:
+  // The device that port n opens (empty when the layer does not say).
+  virtual std::filesystem::path DevicePath(int n) const {
+    (void)n;
+    return {};
+  }
+  // Why the last OpenPort of n failed, in the system's words ("No such file
+  // or directory", "Permission denied", "Device or resource busy"); empty
+  // when it opened, was never tried, or the layer does not say.
+  virtual std::string OpenFailure(int n) const {
+    (void)n;
+    return {};
+  }
 };
 
 }  // namespace kelvaro

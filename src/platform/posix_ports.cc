@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <string.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -57,15 +58,29 @@ void CloseDescriptor(int fd) {
   ::close(fd);
 }
 
+// The system's own words for an error (one thread uses the ports).
+std::string SystemReason(int error) { return ::strerror(error); }
+
 // Opens a device raw and non-blocking with the given speed and line format.
-// Returns the descriptor, or -1 when the device is missing or refuses.
-int OpenDevice(const std::string& path, int speed, int dataBits, int parity, int stopCode) {
+// Returns the descriptor, or -1 when the device is missing or refuses; then
+// `failure`, when given, says why.
+int OpenDevice(const std::string& path, int speed, int dataBits, int parity, int stopCode,
+               std::string* failure = nullptr) {
+  std::string ignored;
+  if (!failure) failure = &ignored;
   speed_t constant;
-  if (!SpeedConstant(speed, &constant)) return -1;
+  if (!SpeedConstant(speed, &constant)) {
+    *failure = "the speed " + std::to_string(speed) + " bit/s is not one a serial line can take";
+    return -1;
+  }
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return -1;
+  if (fd < 0) {
+    *failure = SystemReason(errno);
+    return -1;
+  }
   termios tio{};
   if (::tcgetattr(fd, &tio) != 0) {
+    *failure = errno == ENOTTY ? "not a serial device" : SystemReason(errno);
     ::close(fd);
     return -1;
   }
@@ -76,6 +91,7 @@ int OpenDevice(const std::string& path, int speed, int dataBits, int parity, int
   tio.c_cc[VMIN] = 0;
   tio.c_cc[VTIME] = 0;
   if (!PutLineFormat(tio, dataBits, parity, stopCode) || ::tcsetattr(fd, TCSANOW, &tio) != 0) {
+    *failure = "the device refused the line settings";
     CloseDescriptor(fd);
     return -1;
   }
@@ -91,6 +107,7 @@ PosixPorts::~PosixPorts() {
 }
 
 std::filesystem::path PosixPorts::DevicePath(int n) const {
+  if (!InRange(n)) return {};
   std::filesystem::path link = workDir_ / ("com" + std::to_string(n));
   std::error_code ec;
   // A link counts even while its target is gone (a radio switched off).
@@ -135,11 +152,18 @@ int PosixPorts::Usable(int n) {
   return fd;
 }
 
+std::string PosixPorts::OpenFailure(int n) const {
+  if (!InRange(n)) return "there is no port number " + std::to_string(n) + " (ports are 1 to 256)";
+  return openFailures_[static_cast<std::size_t>(n)];
+}
+
 int PosixPorts::OpenPort(int n, int speed) {
   if (!InRange(n)) return 0;
   ClosePort(n);
   std::string path = DevicePath(n).string();
-  int fd = OpenDevice(path, speed, 8, 0, 1);
+  std::string& failure = openFailures_[static_cast<std::size_t>(n)];
+  failure.clear();
+  int fd = OpenDevice(path, speed, 8, 0, 1, &failure);
   if (fd < 0) return 0;
   Slot& slot = slots_[static_cast<std::size_t>(n)];
   slot = Slot{};

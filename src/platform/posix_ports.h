@@ -42,8 +42,12 @@ class PosixPorts : public Ports {
   bool WaitForInput(int n, std::chrono::milliseconds timeout) override;
   int InputHandle(int n) const override;
 
-  // The device path that port n opens.
-  std::filesystem::path DevicePath(int n) const;
+  // The device path that port n opens: the link comN in the working folder
+  // when it exists, else /dev/ttyS<n-1>; empty for a number outside 1..256.
+  std::filesystem::path DevicePath(int n) const override;
+  // Why the last OpenPort of n failed (strerror's words, or a refused speed
+  // or a device that is not a serial line); empty after a successful open.
+  std::string OpenFailure(int n) const override;
 
   // True while port n is lost and waiting to be reopened.
   bool IsLost(int n) const;
@@ -73,6 +77,9 @@ class PosixPorts : public Ports {
 
   std::filesystem::path workDir_;
   std::array<Slot, kMaxPortNumber + 1> slots_;
+  // Kept apart from the slots: ClosePort empties a slot, but the reason an
+  // open failed is still wanted after the shutdown that follows it.
+  std::array<std::string, kMaxPortNumber + 1> openFailures_;
 };
 
 }  // namespace kelvaro

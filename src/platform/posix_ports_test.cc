@@ -282,6 +282,46 @@ TEST_F(PosixPortsTest, ALineFormatSetWhileLostIsAppliedWhenTheDeviceReturns) {
   EXPECT_NE(tio.c_cflag & CSTOPB, 0u);
 }
 
+TEST_F(PosixPortsTest, AFailedOpenSaysWhyInTheSystemsWordsUntilAnOpenSucceeds) {
+  Pty radio;
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    int speed;
+    std::string failure;
+  } cases[] = {
+      {"link to nothing", [&] { PointLink(link, "/dev/serial/by-id/usb-gone-if00-port0"); }, 38400,
+       "No such file or directory"},
+      {"a plain file", [&] { fs::remove(link); dir.Write("com5", "x"); }, 38400, "not a serial device"},
+      {"a speed no line takes", [&] { fs::remove(link); PointLink(link, radio.device()); }, 12345,
+       "the speed 12345 bit/s is not one a serial line can take"},
+      {"opened", [] {}, 38400, ""},
+  };
+  for (const Case& c : cases) {
+    c.arrange();
+    EXPECT_EQ(ports.OpenPort(5, c.speed), c.failure.empty() ? 1 : 0) << c.what;
+    EXPECT_EQ(ports.OpenFailure(5), c.failure) << c.what;
+    ports.ClosePort(5);
+    EXPECT_EQ(ports.OpenFailure(5), c.failure) << c.what << ": kept after the port is closed";
+  }
+  EXPECT_EQ(ports.DevicePath(5), link);
+  EXPECT_EQ(ports.OpenFailure(6), "");  // never tried
+  EXPECT_EQ(ports.DevicePath(0), fs::path());
+  EXPECT_EQ(ports.OpenFailure(300), "there is no port number 300 (ports are 1 to 256)");
+
+  if (::geteuid() != 0) {  // root passes both the exclusive claim and the mode bits
+    ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+    PosixPorts another(dir.path());
+    EXPECT_EQ(another.OpenPort(5, 38400), 0);
+    EXPECT_EQ(another.OpenFailure(5), "Device or resource busy");
+    ports.ClosePort(5);
+    dir.Write("com8", "x");
+    fs::permissions(dir.path() / "com8", fs::perms::owner_read);
+    EXPECT_EQ(ports.OpenPort(8, 38400), 0);
+    EXPECT_EQ(ports.OpenFailure(8), "Permission denied");
+  }
+}
+
 TEST_F(PosixPortsTest, ClosedPortsAndPortsThatNeverOpenedStayClosed) {
   {
     Pty radio;

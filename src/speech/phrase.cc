@@ -8,12 +8,15 @@ namespace {
 constexpr std::string_view kWaveFolder = "wave\\";
 
 std::filesystem::path PhraseFile(const Panel& panel, std::string_view name) {
-  std::string relative = panel.state.waveFolder.str() + std::string(name);
+  // "wave\" is the chosen phrase folder when one was given; any other folder
+  // text is taken relative to the working folder.
+  const bool chosen = panel.state.waveFolder == kWaveFolder && !panel.phraseFolder.empty();
+  std::string relative = (chosen ? std::string() : panel.state.waveFolder.str()) + std::string(name);
   for (char& c : relative) {
     if (c == '\\') c = '/';
   }
   if (name.find('.') == std::string_view::npos) relative += ".wav";
-  return panel.workDir / relative;
+  return (chosen ? panel.phraseFolder : panel.workDir) / relative;
 }
 
 void NoteSpoken(Panel& panel, std::string_view name) {

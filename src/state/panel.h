@@ -33,6 +33,10 @@ struct Panel {
   Screen& screen;
   Clock& clock;
   std::filesystem::path workDir;
+  // The folder that the phrase folder "wave\" stands for; empty means wave/
+  // in workDir. The program entry chooses it (the working folder's own
+  // wave/, else the installed recordings).
+  std::filesystem::path phraseFolder;
   // The main window; absent in tests that drive operations directly.
   Window* window = nullptr;
   // The debug log "debug.dat" while it is open.

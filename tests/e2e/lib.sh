@@ -43,15 +43,16 @@ write_config() {
 
 use_phrases() { cp -r "$WAVE_DIR" "$WORK/wave"; }
 
-# Starts the simulated radio linked as com5 with its command log; extra
-# arguments go to it. Waits until the link exists. `sim_control LINE` types a
-# line on its control input (turn the dial, unplug ...).
+# Starts the simulated radio linked as com5 (or as SIM_LINK when set) with its
+# command log; extra arguments go to it. Waits until the link exists.
+# `sim_control LINE` types a line on its control input (turn the dial, unplug ...).
 start_sim() {
+  local link="${SIM_LINK:-$WORK/com5}"
   mkfifo "$WORK/sim.ctl"
-  "$SIM" --link "$WORK/com5" --log "$WORK/sim.log" "$@" > "$WORK/sim.out" 2>&1 < "$WORK/sim.ctl" &
+  "$SIM" --link "$link" --log "$WORK/sim.log" "$@" > "$WORK/sim.out" 2>&1 < "$WORK/sim.ctl" &
   SIM_PID=$!
   exec 3> "$WORK/sim.ctl"
-  for _ in $(seq 100); do [ -e "$WORK/com5" ] && return 0; sleep 0.05; done
+  for _ in $(seq 100); do [ -e "$link" ] && return 0; sleep 0.05; done
   fail "the simulated radio made no link"; finish
 }
 

@@ -5,7 +5,8 @@
 # taken by a later reply phase, and the panel follows the radio all the same.
 # Answers 300 ms late miss the wait of the identity query, whose single
 # exchange has no second try: such a radio is refused like a silent one, and
-# the panel ends by itself instead of hanging.
+# the panel ends by itself instead of hanging, with the status of a radio
+# that did not answer.
 source "$(dirname "$0")/lib.sh"
 
 start_connected_panel --answer-delay-ms 60
@@ -29,5 +30,6 @@ start_sim --answer-delay-ms 300
 start_panel
 if wait_panel_exit 30; then pass "a radio slower than the pause: the panel ends by itself"; else fail "the panel did not end"; finish; fi
 check "and says why (rnftx.wav)" grep -qx 'rnftx.wav' "$WORK/speech.log"
-check "its end is clean" [ "$PANEL_STATUS" -eq 0 ]
+check "its end says no answer came (status 5)" [ "$PANEL_STATUS" -eq 5 ]
+check "and on stderr" grep -q 'does not answer when asked who it is' "$WORK/panel.out"
 finish

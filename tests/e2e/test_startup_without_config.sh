@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Without kelvaro.cfg the panel speaks its announcement and "cfgnf", then ends;
-# nothing is opened, sent or written.
+# nothing is opened, sent or written, and the status (3) says the configuration
+# could not be read.
 source "$(dirname "$0")/lib.sh"
 
 use_phrases
 start_panel
 if wait_panel_exit 30; then pass "the panel ends by itself"; else fail "the panel did not end"; finish; fi
-check "exit status 0" [ "$PANEL_STATUS" -eq 0 ]
+check "exit status 3" [ "$PANEL_STATUS" -eq 3 ]
 check "announcement then cfgnf" [ "$(cat "$WORK/speech.log")" = "$(printf 'ftx.wav\n3.wav\npoint\n5\ncfgnf')" ]
 check "no debug.dat" [ ! -e "$WORK/debug.dat" ]
 check "no savmem.dat" [ ! -e "$WORK/savmem.dat" ]

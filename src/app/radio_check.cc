@@ -1,0 +1,157 @@
+#include "app/radio_check.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "app/config.h"
+#include "app/setup.h"
+#include "link/cat.h"
+#include "state/text.h"
+
+namespace kelvaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The device of port n as an absolute path, or empty.
+fs::path DeviceOf(const Panel& panel, int port) {
+  fs::path device = panel.ports.DevicePath(port);
+  if (device.empty()) return device;
+  std::error_code ec;
+  fs::path absolute = fs::absolute(device, ec);
+  return ec ? device : absolute.lexically_normal();
+}
+
+// Bytes as they can be read on a terminal: printable characters as they are,
+// anything else as \xNN; long answers are cut.
+std::string Printable(std::string_view bytes) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size() && i < 80; ++i) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c >= 32 && c < 127) {
+      out += static_cast<char>(c);
+    } else {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  if (bytes.size() > 80) out += "...";
+  return out;
+}
+
+// What may mend a port that did not open, one sentence, or "".
+std::string PortAdvice(const Panel& panel, int port, const std::string& reason) {
+  fs::path device = DeviceOf(panel, port);
+  if (device.empty()) return {};
+  std::error_code ec;
+  const std::string link = "com" + Digits(port);
+  if (fs::is_symlink(fs::symlink_status(device, ec)) && !fs::exists(device, ec)) {
+    return "the link " + link + " leads to nothing now: is the radio switched on and plugged in? "
+           "(kelvaro --setup links it anew)";
+  }
+  if (device.filename() != link) {
+    fs::path folder = fs::weakly_canonical(fs::absolute(panel.workDir, ec), ec);
+    return "there is no link " + link + " to the radio's device in " + folder.string() +
+           ", so COM " + Digits(port) + " is " + device.string() + "; kelvaro --setup makes the link";
+  }
+  fs::path real = fs::canonical(device, ec);
+  if (!ec) {
+    std::string advice = DeviceAccessAdvice(real);
+    if (!advice.empty()) return advice;
+  }
+  if (reason == std::strerror(EBUSY)) return "another program has the port open";
+  return {};
+}
+
+int ReportPortFailure(const Panel& panel, std::ostream& out) {
+  const int port = panel.state.comPort;
+  const std::string reason = panel.ports.OpenFailure(port);
+  out << "kelvaro: cannot open the radio's port " << DescribePort(panel, port) << ": " << reason << "\n";
+  std::string advice = PortAdvice(panel, port, reason);
+  if (!advice.empty()) out << "kelvaro: " << advice << "\n";
+  return kExitPortNotOpened;
+}
+
+std::string IdentityDigits(int id) { return ZeroPad(id, 4); }
+
+}  // namespace
+
+std::string DescribePort(const Panel& panel, int port) {
+  std::string text = "COM " + Digits(port);
+  fs::path device = DeviceOf(panel, port);
+  if (device.empty()) return text;
+  text += ", " + device.string();
+  std::error_code ec;
+  if (fs::is_symlink(fs::symlink_status(device, ec))) {
+    fs::path target = fs::read_symlink(device, ec);
+    if (!ec) text += " (a link to " + target.string() + ")";
+  }
+  return text;
+}
+
+int ReportConfigurationFailure(const Panel& panel, const std::string& reason, std::ostream& out) {
+  std::error_code ec;
+  fs::path path = fs::absolute(panel.File("kelvaro.cfg"), ec).lexically_normal();
+  out << "kelvaro: cannot read the configuration " << path.string() << ": " << reason
+      << " (kelvaro --setup writes one)\n";
+  return kExitConfiguration;
+}
+
+int ReportRefusedRadio(const Panel& panel, std::ostream& out) {
+  const PanelState& s = panel.state;
+  if (!panel.ports.OpenFailure(s.comPort).empty()) return ReportPortFailure(panel, out);
+  if (s.radioId == 0) {
+    out << "kelvaro: the radio on " << DescribePort(panel, s.comPort)
+        << " does not answer when asked who it is: is it switched on, and is its CAT speed "
+        << s.baudRate << " bit/s as kelvaro.cfg says?\n";
+    return kExitNoAnswer;
+  }
+  out << "kelvaro: the radio on " << DescribePort(panel, s.comPort) << " answers as another model (identity "
+      << IdentityDigits(s.radioId) << "); Kelvaro works with the FTX-1 (identity "
+      << IdentityDigits(kFtx1Identity) << ")\n";
+  return kExitOtherRadio;
+}
+
+int CheckRadio(Panel& panel, std::ostream& out, std::ostream& err,
+               const std::function<void(Panel&)>& afterConfiguration) {
+  PanelState& s = panel.state;
+  if (s.waveFolder.empty()) s.waveFolder = "wave\\";
+  std::string failure;
+  if (!ReadConfiguration(panel, &failure)) return ReportConfigurationFailure(panel, failure, err);
+  if (afterConfiguration) afterConfiguration(panel);
+  s.portDataBits = 8;
+  s.portParity = 0;
+  s.portStopBits = 2;
+  OpenPortSequence(panel, s.comPort);
+  if (!panel.ports.OpenFailure(s.comPort).empty()) {
+    int code = ReportPortFailure(panel, err);
+    panel.ports.ClosePort(s.comPort);
+    return code;
+  }
+  out << "The radio's port: " << DescribePort(panel, s.comPort) << ", " << s.baudRate << " bit/s.\n";
+
+  // One identity query, the same exchange as at start-up.
+  const std::optional<std::string> answer = Query(panel, "ID");
+  s.radioId = answer ? IntFromText(Mid(*answer, 3, 4)) : 0;
+  // Whatever else came (a garbled answer, a refusal) is shown as it was.
+  std::string heard = answer.value_or("");
+  for (const RoutedAnswer& other : panel.link.forTick) heard += other.text;
+  heard += panel.link.inbox;
+  panel.ports.ClosePort(s.comPort);
+
+  if (heard.empty()) {
+    out << "Nothing came back.\n";
+  } else {
+    out << "It answered: " << Printable(heard) << "\n";
+  }
+  if (s.radioId == kFtx1Identity) {
+    out << "This is an FTX-1: Kelvaro can work with it.\n";
+    return kExitOk;
+  }
+  return ReportRefusedRadio(panel, err);
+}
+
+}  // namespace kelvaro
