@@ -149,5 +149,22 @@ TEST(PassThrough, TheOtherProgramGetsOnlyTheAnswersToItsOwnCommands) {
   EXPECT_EQ(t.ToPeer(), "?;");
 }
 
+TEST(PassThrough, WhileThePanelSpeaksTrafficMovesAndThePanelFollowsAfterwards) {
+  Relay t;
+  PanelState& s = t.panel.state;
+  s.commandText = "AG0123";  // a speaking operation's own command stays as it was
+  t.Peer("FA007074000;FA;MD02;");
+  RelayWhileSpeaking(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"FA007074000;", "FA;", "MD02;"}));
+  EXPECT_EQ(t.ToPeer(), "FA007074000;");
+  EXPECT_EQ(s.commandText, "AG0123");
+  EXPECT_EQ(s.radioMode, kLsb);  // nothing followed yet
+  RelayPassThrough(t.panel);
+  EXPECT_EQ(s.frequencyHz, 7074000);
+  EXPECT_EQ(s.radioMode, kUsb);
+  // Following their mode does not send the band's stored frequency back.
+  for (const std::string& sent : t.TakeSent()) EXPECT_NE(sent.substr(0, 3), "FA0") << sent;
+}
+
 }  // namespace
 }  // namespace kelvaro
