@@ -152,13 +152,14 @@ TEST(PassThrough, TheOtherProgramGetsOnlyTheAnswersToItsOwnCommands) {
 TEST(PassThrough, WhileThePanelSpeaksTrafficMovesAndThePanelFollowsAfterwards) {
   Relay t;
   PanelState& s = t.panel.state;
+  s.radioMode = kCw;
   s.commandText = "AG0123";  // a speaking operation's own command stays as it was
   t.Peer("FA007074000;FA;MD02;");
   RelayWhileSpeaking(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA007074000;", "FA;", "MD02;"}));
   EXPECT_EQ(t.ToPeer(), "FA007074000;");
   EXPECT_EQ(s.commandText, "AG0123");
-  EXPECT_EQ(s.radioMode, kLsb);  // nothing followed yet
+  EXPECT_EQ(s.radioMode, kCw);  // nothing followed yet
   RelayPassThrough(t.panel);
   EXPECT_EQ(s.frequencyHz, 7074000);
   EXPECT_EQ(s.radioMode, kUsb);
