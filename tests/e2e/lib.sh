@@ -150,11 +150,11 @@ sim_log_length() { wc -l < "$WORK/sim.log" 2>/dev/null || echo 0; }
 sim_count_after() { sim_commands | tail -n +"$(( $1 + 1 ))" | grep -cxF "$2"; }
 
 # Waits up to $2 seconds until the radio received command $3 after line $1 of
-# its log.
+# its log ($4 times, by default once).
 wait_sim_command_after() {
-  local from="$1" limit=$(( $2 * 20 )) command="$3"
+  local from="$1" limit=$(( $2 * 20 )) command="$3" times="${4:-1}"
   for _ in $(seq "$limit"); do
-    [ "$(sim_count_after "$from" "$command")" -ge 1 ] && return 0
+    [ "$(sim_count_after "$from" "$command")" -ge "$times" ] && return 0
     sleep 0.05
   done
   return 1
