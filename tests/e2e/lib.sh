@@ -63,6 +63,31 @@ start_panel() {
   PANEL_PID=$!
 }
 
+# The exit status of a panel that refused the radio (another model, or no
+# answer at all) and ended by itself.
+# >>> The one line to change when the refusal's exit status changes: <<<
+REFUSAL_STATUS=0
+
+# True when the panel's output holds no sanitizer report: a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer writes its errors and, at
+# the end, the leaks there.
+no_sanitizer_report() {
+  ! grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:|SUMMARY: [A-Za-z]*Sanitizer' "$WORK/panel.out" 2>/dev/null
+}
+
+# True when the panel that ended (see wait_panel_exit) ended with status $1
+# and without a sanitizer report.
+panel_ended_with() {
+  [ "${PANEL_STATUS:-none}" = "$1" ] && no_sanitizer_report
+}
+
+# Waits up to $1 seconds until the command given (with its arguments) succeeds.
+wait_until() {
+  local limit=$(( $1 * 20 )); shift
+  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.05; done
+  return 1
+}
+
 # Waits up to $1 seconds for the panel to end; fails when it does not.
 wait_panel_exit() {
   local limit=$(( ${1:-20} * 20 ))
@@ -193,10 +218,11 @@ band_records_well_formed() {
        grep -cE '^([01][1-7]A[0-9]{9}B[0-9]{9}|5[1-7]A[0-9]{9}B[+-]0000[0-9]{4})[0-9]{3}[0-2]$')" -eq 14 ]
 }
 
-# Closes the panel's window and waits for a clean end (status 0).
+# Closes the panel's window and waits for a clean end (status 0, no
+# sanitizer report).
 close_panel() {
   "$CLOSE_WINDOW" "$1" 2>/dev/null
-  wait_panel_exit 30 && [ "$PANEL_STATUS" -eq 0 ]
+  wait_panel_exit 30 && panel_ended_with 0
 }
 
 # The pass-through port's peer line: a pseudo-terminal pair, com6 for the

@@ -40,8 +40,7 @@ timeout 30 rigctl -m 1035 -r "$WORK/rig" -s 38400 M CW 0 >/dev/null 2>&1
 check "the mode set reaches the radio" wait_for_line "$WORK/sim.log" 10 ' MD03;$'
 check "the panel follows the mode" wait_for_line "$WORK/debug.dat" 10 '^\*\*\*VRX1=MD03;'
 
-"$CLOSE_WINDOW" "$id"
-if wait_panel_exit 30; then pass "the panel ends"; else fail "the panel did not end"; fi
+check "the panel ends cleanly" close_panel "$id"
 kill "$SOCAT_PID" 2>/dev/null
 # A pass-through command keeps the band record as it was; the dial turned
 # before it is there.

@@ -32,5 +32,5 @@ start_sim --latency-ms 300
 start_panel
 if wait_panel_exit 30; then pass "a radio slower than the pause: the panel ends by itself"; else fail "the panel did not end"; finish; fi
 check "and says why (rnftx.wav)" grep -qx 'rnftx.wav' "$WORK/speech.log"
-check "its end is clean" [ "$PANEL_STATUS" -eq 0 ]
+check "with status $REFUSAL_STATUS and no sanitizer report (status $PANEL_STATUS)" panel_ended_with "$REFUSAL_STATUS"
 finish
