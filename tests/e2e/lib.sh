@@ -171,6 +171,17 @@ panel_window_exists() { [ -n "$(xdotool search --name 'Kelvaro' 2>/dev/null | he
 # Number of lines of the radio's command log so far.
 sim_log_length() { wc -l < "$WORK/sim.log" 2>/dev/null || echo 0; }
 
+# The commands the radio receives during a pause of $1 seconds, per ten
+# seconds of the time that really passed (a busy machine may stretch the
+# pause, and the panel's timer with it).
+sim_rate_per_10s() {
+  local from started elapsed count
+  from=$(sim_log_length); started=$(now_ms)
+  sleep "$1"
+  count=$(( $(sim_log_length) - from )); elapsed=$(( $(now_ms) - started ))
+  echo $(( count * 10000 / elapsed ))
+}
+
 # How many times the radio received command $2 after line $1 of its log.
 sim_count_after() { sim_commands | tail -n +"$(( $1 + 1 ))" | grep -cxF "$2"; }
 
