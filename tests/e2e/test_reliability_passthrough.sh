@@ -34,10 +34,15 @@ worked_through() {
 # The radio's log between line $1 (exclusive) and the marker at MARK_AT.
 log_until_mark() { sim_commands | sed -n "$(( $1 + 1 )),$(( MARK_AT - 1 ))p"; }
 
+# 8000 bytes of what the command given prints, 200 every 0.1 s: a flood that
+# goes on for 4 s or more, so the polls can be counted while it comes.
+steadily() { for _ in $(seq 40); do "$@" | head -c 200; sleep 0.1; done; }
+no_semicolons() { tr -d ';' < /dev/urandom; }
+
 # Random bytes, ";" among them: every ";" ends a command that is relayed.
 log_at=$(sim_log_length)
-bytes=$(head -c 8192 /dev/urandom | flood)
-check "the random flood went into the line ($bytes of 8192 bytes)" [ "$bytes" -eq 8192 ]
+bytes=$(steadily cat /dev/urandom | flood)
+check "the random flood went into the line ($bytes of 8000 bytes)" [ "$bytes" -eq 8000 ]
 check "the panel read all of the random flood" worked_through
 # Between the first relayed command and the last, the polls go on.
 polls=$(log_until_mark "$log_at" | awk '$0 != "FA;" && $0 != "SM0;" { last = NR; if (!first) first = NR }
@@ -50,8 +55,8 @@ check "the panel survives the random flood" panel_running
 # Junk without ";": nothing is ever complete, so nothing is relayed until
 # the marker ends it.
 log_at=$(sim_log_length)
-bytes=$(tr -d ';' < /dev/urandom | head -c 8192 | flood)
-check "the flood without ';' went into the line ($bytes of 8192 bytes)" [ "$bytes" -eq 8192 ]
+bytes=$(steadily no_semicolons | flood)
+check "the flood without ';' went into the line ($bytes of 8000 bytes)" [ "$bytes" -eq 8000 ]
 check "the panel read all of the flood without ';'" worked_through
 polls=$(log_until_mark "$log_at" | grep -cxF "FA;")
 check "the panel polls the radio while it reads the flood without ';' ($polls polls)" [ "$polls" -ge 3 ]
