@@ -1,12 +1,19 @@
 // The configuration file "kelvaro.cfg": any bytes.
 //
-// The values must be the ones the fixed positions give, the repeater shifts
-// must come out in the form the repeater commands and band records take, and
-// the whole program must then start, run a short session that uses every
-// configured value (bands with repeater shifts, the tuner, the power, quit)
-// and shut down with only well-formed commands sent to the radio.
+// The values read must have the properties any file gives them (each from
+// its own line, within the range of the characters it is cut from, the same
+// whatever the line ends, read back the same once written the way an operator
+// writes them), the repeater shifts must come out in the form the repeater
+// commands and band records take, and the whole program must then start, run
+// a short session that uses every configured value (bands with repeater
+// shifts, the tuner, the power, quit) and shut down with only well-formed
+// commands sent to the radio.
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,51 +34,148 @@ std::vector<std::string> ConfigurationLines(std::string_view bytes) {
   return lines;
 }
 
-int Length(const std::string& s) { return static_cast<int>(s.size()); }
-
-bool FourDigits(std::string_view s) {
-  if (s.size() != 4) return false;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
+std::string Joined(const std::vector<std::string>& lines, std::string_view end) {
+  std::string text;
+  for (const std::string& line : lines) text.append(line).append(end);
+  return text;
 }
 
-// The values each line gives by its positions.
-void CheckValues(const PanelState& s, const std::vector<std::string>& l) {
-  auto expect = [](int32_t got, int32_t want, const char* name) {
-    FUZZ_CHECK(got == want, std::string(name) + " is " + std::to_string(got) + ", the file says " + std::to_string(want));
-  };
-  expect(s.comPort, IntFromText(Right(l[0], Length(l[0]) == 6 ? 2 : 1)), "comPort");
-  expect(s.baudRate, IntFromText(Mid(l[1], 7)), "baudRate");
-  const int n = Length(l[2]);
-  expect(s.powerSetting, n >= 7 && n <= 9 ? IntFromText(Right(l[2], n - 6)) : 0, "powerSetting");
-  expect(s.tunerState, IntFromText(Mid(l[4], 5, 1)), "tunerState");
-  expect(s.powerOffAtExit, IntFromText(Mid(l[5], 8, 1)), "powerOffAtExit");
-  expect(s.passThroughPort, IntFromText(Right(l[10], Length(l[10]) == 9 ? 2 : 1)), "passThroughPort");
-  expect(s.debugLog, IntFromText(Mid(l[11], 7, 1)), "debugLog");
-  expect(s.dcsEnabled, 1, "dcsEnabled");
+std::string Padded(int32_t n, int width) {
+  std::string digits = std::to_string(n);
+  return std::string(static_cast<std::size_t>(std::max(0, width - static_cast<int>(digits.size()))), '0') + digits;
+}
 
-  // Lines 7 to 10: sign position, offset start, and the line length at which
-  // the offset has four digits in the file.
-  struct Shift {
-    int band, line, signAt, offsetAt, fourDigitLength;
-  };
-  const Shift shifts[] = {{kBand10m, 6, 7, 8, -1}, {kBand6m, 7, 6, 7, 10}, {kBand2m, 8, 6, 7, 10}, {kBand70cm, 9, 7, 8, 11}};
-  for (const Shift& shift : shifts) {
-    const std::string& line = l[shift.line];
-    const std::string band = std::to_string(shift.band);
-    const std::string& sign = s.currentShiftSign[shift.band].str();
-    const std::string& khz = s.currentShiftKhz[shift.band].str();
-    FUZZ_CHECK(sign == "+" || sign == "-", "shift sign of band " + band + " is \"" + sign + "\"");
-    FUZZ_CHECK(FourDigits(khz), "shift offset of band " + band + " is \"" + khz + "\"");
-    FUZZ_CHECK(s.standardShiftSign[shift.band] == sign && s.standardShiftKhz[shift.band] == khz,
-               "standard shift of band " + band + " differs from the current one");
-    // A "+" in the file is an upward shift; a well-formed offset is taken as it is.
-    if (Mid(line, shift.signAt, 1) == "+") FUZZ_CHECK(sign == "+", "the \"+\" of band " + band + " was lost");
-    const std::string offset = Length(line) == shift.fourDigitLength ? Mid(line, shift.offsetAt, 4)
-                                                                      : "0" + Mid(line, shift.offsetAt, 3);
-    if (FourDigits(offset)) FUZZ_CHECK(khz == offset, "offset of band " + band + " is " + khz + ", the file says " + offset);
+std::string Shift(const PanelState& s, int band) {
+  return s.currentShiftSign[band].str() + s.currentShiftKhz[band].str();
+}
+
+// A repeater shift line: label, sign and the offset in three digits ("6m  =-600"),
+// or in four where the line takes four ("6m  =-1000"); "" when the offset
+// needs four and the line takes three.
+std::string ShiftLine(const PanelState& s, int band, const char* label, bool fourDigits) {
+  const std::string khz = s.currentShiftKhz[band].str();
+  if (khz.size() != 4) return "";
+  if (khz[0] == '0') return label + s.currentShiftSign[band].str() + khz.substr(1);
+  return fourDigits ? label + s.currentShiftSign[band].str() + khz : "";
+}
+
+// Every value the configuration gives, the line it comes from, and how an
+// operator writes it (the form of examples/kelvaro.cfg).
+struct Field {
+  const char* name;
+  std::size_t line;  // 0 is the first line
+  int width;         // the number is cut from at most this many characters; 0: not a bounded number
+  std::string empty; // the value of an empty line
+  std::string (*value)(const PanelState&);
+  std::string (*written)(const PanelState&);  // "" when the value has no written form
+};
+
+const Field kFields[] = {
+    {"COM port", 0, 2, "0", [](const PanelState& s) { return std::to_string(s.comPort); },
+     [](const PanelState& s) { return s.comPort >= 0 && s.comPort <= 99 ? "com=" + Padded(s.comPort, 2) : ""; }},
+    {"speed", 1, 0, "0", [](const PanelState& s) { return std::to_string(s.baudRate); },
+     [](const PanelState& s) { return s.baudRate >= 0 ? "speed=" + std::to_string(s.baudRate) : ""; }},
+    {"power", 2, 3, "0", [](const PanelState& s) { return std::to_string(s.powerSetting); },
+     [](const PanelState& s) {
+       return s.powerSetting >= 0 && s.powerSetting <= 999 ? "power=" + Padded(s.powerSetting, 3) : "";
+     }},
+    {"tuner", 4, 1, "0", [](const PanelState& s) { return std::to_string(s.tunerState); },
+     [](const PanelState& s) { return s.tunerState >= 0 && s.tunerState <= 9 ? "tun=" + Padded(s.tunerState, 1) : ""; }},
+    {"power off at exit", 5, 1, "0", [](const PanelState& s) { return std::to_string(s.powerOffAtExit); },
+     [](const PanelState& s) {
+       return s.powerOffAtExit >= 0 && s.powerOffAtExit <= 9 ? "pwroff=" + Padded(s.powerOffAtExit, 1) : "";
+     }},
+    {"10 m shift", 6, 0, "-0000", [](const PanelState& s) { return Shift(s, kBand10m); },
+     [](const PanelState& s) { return ShiftLine(s, kBand10m, "10m  =", false); }},
+    {"6 m shift", 7, 0, "-0000", [](const PanelState& s) { return Shift(s, kBand6m); },
+     [](const PanelState& s) { return ShiftLine(s, kBand6m, "6m  =", true); }},
+    {"2 m shift", 8, 0, "-0000", [](const PanelState& s) { return Shift(s, kBand2m); },
+     [](const PanelState& s) { return ShiftLine(s, kBand2m, "2m  =", true); }},
+    {"70 cm shift", 9, 0, "-0000", [](const PanelState& s) { return Shift(s, kBand70cm); },
+     [](const PanelState& s) {
+       const std::string khz = s.currentShiftKhz[kBand70cm].str();
+       return khz.size() == 4 ? "70cm =" + s.currentShiftSign[kBand70cm].str() + khz : "";
+     }},
+    {"pass-through port", 10, 2, "0", [](const PanelState& s) { return std::to_string(s.passThroughPort); },
+     [](const PanelState& s) -> std::string {
+       // Two digits are read from a line of nine characters.
+       if (s.passThroughPort >= 0 && s.passThroughPort <= 9) return "vport= " + Padded(s.passThroughPort, 1);
+       return s.passThroughPort >= 10 && s.passThroughPort <= 99 ? "vport= " + Padded(s.passThroughPort, 2) : "";
+     }},
+    {"debug log", 11, 1, "0", [](const PanelState& s) { return std::to_string(s.debugLog); },
+     [](const PanelState& s) { return s.debugLog >= 0 && s.debugLog <= 9 ? "debug=" + Padded(s.debugLog, 1) : ""; }},
+};
+
+using Values = std::array<std::string, std::size(kFields)>;
+
+Values ValuesOf(const PanelState& s) {
+  Values values;
+  for (std::size_t f = 0; f < values.size(); ++f) values[f] = kFields[f].value(s);
+  return values;
+}
+
+Values Read(FuzzPanel& t, const std::string& text) {
+  std::istringstream in(text);
+  ReadConfiguration(t.panel, in);
+  return ValuesOf(t.panel.state);
+}
+
+void ExpectValue(const Values& got, const Values& want, std::size_t f, const std::string& when) {
+  FUZZ_CHECK(got[f] == want[f],
+             when + ": " + kFields[f].name + " is " + got[f] + ", expected " + want[f]);
+}
+
+// Properties of the values read from any file, checked without reading the
+// file the way the reader does: each value comes from its own line only and
+// lies in the range of the characters it is cut from; line ends and lines
+// after the twelfth change nothing; an empty line gives 0 or no shift; and
+// the values, written back the way an operator writes them, read the same.
+void CheckValues(const PanelState& s, const std::vector<std::string>& lines) {
+  const Values values = ValuesOf(s);
+  for (std::size_t f = 0; f < values.size(); ++f) {
+    const Field& field = kFields[f];
+    if (field.width == 0) continue;
+    long limit = 1;
+    for (int i = 0; i < field.width; ++i) limit *= 10;
+    const long n = std::stol(values[f]);
+    FUZZ_CHECK(n > -limit / 10 && n < limit,
+               std::string(field.name) + " " + values[f] + " does not fit in " + std::to_string(field.width) + " characters");
+  }
+  FUZZ_CHECK(s.dcsEnabled == 1, "DCS is off after reading the configuration");
+  for (int band = kBand10m; band <= kBand70cm; ++band) {
+    const std::string& sign = s.currentShiftSign[band].str();
+    const std::string& khz = s.currentShiftKhz[band].str();
+    const std::string name = std::to_string(band);
+    FUZZ_CHECK(sign == "+" || sign == "-", "shift sign of band " + name + " is \"" + sign + "\"");
+    FUZZ_CHECK(khz.size() == 4 && khz.find_first_not_of("0123456789") == std::string::npos,
+               "shift offset of band " + name + " is \"" + khz + "\"");
+    FUZZ_CHECK(s.standardShiftSign[band] == sign && s.standardShiftKhz[band] == khz,
+               "standard shift of band " + name + " differs from the current one");
+  }
+
+  FuzzPanel reader;
+  std::vector<std::string> more = lines;
+  more.push_back("debug=1");
+  const Values rejoined = Read(reader, Joined(more, "\n"));
+  for (std::size_t f = 0; f < values.size(); ++f) ExpectValue(rejoined, values, f, "the lines ended by LF, a 13th added");
+
+  for (std::size_t blank = 0; blank < lines.size(); ++blank) {
+    std::vector<std::string> changed = lines;
+    changed[blank].clear();
+    const Values got = Read(reader, Joined(changed, "\r"));
+    Values want = values;
+    for (std::size_t f = 0; f < values.size(); ++f) {
+      if (kFields[f].line == blank) want[f] = kFields[f].empty;
+    }
+    for (std::size_t f = 0; f < values.size(); ++f) ExpectValue(got, want, f, "line " + std::to_string(blank + 1) + " emptied");
+  }
+
+  std::vector<std::string> written(lines.size());
+  written[3] = "mic=0";
+  for (const Field& field : kFields) written[field.line] = field.written(s);
+  const Values again = Read(reader, Joined(written, "\r\n"));
+  for (std::size_t f = 0; f < values.size(); ++f) {
+    if (!written[kFields[f].line].empty()) ExpectValue(again, values, f, "written back as \"" + written[kFields[f].line] + "\"");
   }
 }
 

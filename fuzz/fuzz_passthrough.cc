@@ -30,15 +30,6 @@ constexpr int kPeerPort = 7;
 // the ";").
 constexpr std::size_t kLongestRelayed = Text::kMax - 1;
 
-// Known fault, tolerated so that the target can go on looking for others:
-// when what the relay holds plus one read exceeds a panel text, the relay cuts
-// the text, so the end of one command is lost and its start is glued to the
-// bytes of the next read ("FA;" sent 86 times in one burst reaches the radio
-// as 84 "FA;" and one "FAFA;"). With this set, an input during which the relay
-// may have cut its text is not checked for commands the peer never sent; set it
-// to false once the relay no longer cuts commands.
-constexpr bool kTolerateCutRelayText = false;
-
 constexpr std::size_t kChunkLengths[32] = {1,  1,  2,  2,  3,  3,  4,   5,   6,   7,   8,   9,   10,  12,   16,   20,
                                            24, 32, 40, 48, 64, 100, 128, 200, 253, 254, 255, 256, 300, 512, 1000, 4000};
 
@@ -69,14 +60,13 @@ bool IsRelayOf(const std::string& sent, const std::string& peer) {
   return peer.size() - 1 > kLongestRelayed && sent.size() < peer.size() && EndsWith(peer, sent);
 }
 
-void CheckRadioTraffic(FuzzPanel& t, const std::string& peerStream, bool relayTextCut) {
+void CheckRadioTraffic(FuzzPanel& t, const std::string& peerStream) {
   const std::vector<std::string> peer = PeerCommands(peerStream);
   std::size_t nextPeer = 0;
   for (const std::string& sent : CommandsOn(t.ports, kRadioPort)) {
     if (MalformedCommand(sent, false).empty()) continue;  // the panel's own (or a peer's command of that form)
     std::size_t match = nextPeer;
     while (match < peer.size() && !IsRelayOf(sent, peer[match])) ++match;
-    if (match == peer.size() && relayTextCut && kTolerateCutRelayText) continue;
     FUZZ_CHECK(match < peer.size(), "the radio got \"" + sent + "\", which the peer did not send (or not in this order)");
     nextPeer = match + 1;
   }
@@ -109,14 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   // A silent radio is refused: the relay never runs.
   if (!StartPanel(t, StandardConfiguration(kPeerPort, (choices & 1) != 0))) return 0;
   PanelState& s = t.panel.state;
-  bool relayTextCut = false;
   auto tick = [&] {
-    // The send phase comes next: the relay reads at most 255 bytes into what
-    // it holds.
-    const std::size_t waiting = static_cast<std::size_t>(t.ports.BytesWaiting(kPeerPort));
-    if (s.pollPending == 0 && s.passThroughBuffer.size() + std::min<std::size_t>(waiting, 255) > Text::kMax) {
-      relayTextCut = true;
-    }
     radio.Advance(50);
     HandleWindowMessage(t.panel, {kMsgTimer, 0});
     const std::string bad = BadFrequencyText(s.frequencyText);
@@ -153,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
              "the relay did not work through the peer's bytes: " + std::to_string(t.ports.BytesWaiting(kPeerPort)) +
                  " waiting, buffer \"" + s.passThroughBuffer.str() + "\"");
 
-  CheckRadioTraffic(t, peerStream, relayTextCut);
+  CheckRadioTraffic(t, peerStream);
   CheckRecords(s);
   CheckSpokenPhrases(t);
   return 0;

@@ -77,15 +77,20 @@ for target in "${targets[@]}"; do
 done
 wait || true
 
+# A log may lack any of these lines (a target that crashed at its first
+# input, or before libFuzzer wrote anything): a search that finds nothing
+# leaves the field empty instead of ending the script before the summary.
+# A log that quotes the input may hold any bytes: grep reads it as text.
 failed=0
 printf '\n%-20s %14s %10s %8s  %s\n' target executions exec/s "new" result
 for target in "${targets[@]}"; do
   log="$build/logs/$target.log"
+  [ -f "$log" ] || : > "$log"
   rc="$(cat "$work/$target.rc" 2>/dev/null || echo 99)"
   execs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)"
   if [ -z "$execs" ]; then
     # No final statistics after a crash: the last progress line tells.
-    execs="$(grep -oE '^#[0-9]+' "$log" | tail -n 1 | tr -d '#')"
+    execs="$(grep -aoE '^#[0-9]+' "$log" | tail -n 1 | tr -d '#' || true)"
   fi
   rate="$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)"
   added="$(sed -n 's/^stat::new_units_added: *//p' "$log" | tail -n 1)"
@@ -93,8 +98,8 @@ for target in "${targets[@]}"; do
     result="nothing found"
   else
     failed=1
-    finding="$(grep -m 1 -E '\*\*\* fuzz check failed|ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:' "$log" || true)"
-    artifact="$(grep -oE 'Test unit written to [^ ]+' "$log" | tail -n 1 | sed 's/Test unit written to //')"
+    finding="$(grep -a -m 1 -E '\*\*\* fuzz check failed|ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:' "$log" || true)"
+    artifact="$(grep -aoE 'Test unit written to [^ ]+' "$log" | tail -n 1 | sed 's/Test unit written to //' || true)"
     result="FOUND (exit $rc): ${finding:-see the log}${artifact:+; input: $artifact}"
   fi
   printf '%-20s %14s %10s %8s  %s\n' "$target" "${execs:-?}" "${rate:-?}" "${added:-?}" "$result"

@@ -20,4 +20,4 @@ bash scripts/build.sh "$dir"
 export SDL_AUDIODRIVER=dummy
 export SDL_FRAMEBUFFER_ACCELERATION=0
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$dir" --output-on-failure -j 2 --timeout 300
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$dir" --output-on-failure --no-tests=error -j 2 --timeout 300

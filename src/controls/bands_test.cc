@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "controls/controls_test_panel.h"
 #include "memory/records.h"
 
@@ -196,8 +199,18 @@ TEST(StoreBandMode, ReplacesTheModeDigitOnly) {
   s.bandRecords[kBand20m] = "03";
   StoreBandMode(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "03");
+  // No band: no record changes, not even the unused one before band 1.
+  s.bandRecords[kBand20m] = "03A014200000B0142000009991";
+  s.bandRecords[0] = "03A014200000B0142000009991";
+  auto records = [&] {
+    std::vector<std::string> all;
+    for (const Text& record : s.bandRecords) all.push_back(record.str());
+    return all;
+  };
+  const std::vector<std::string> before = records();
   s.bandIndex = 0;
-  StoreBandMode(t.panel);  // no band: nothing to index
+  StoreBandMode(t.panel);
+  EXPECT_EQ(records(), before);
 }
 
 }  // namespace

@@ -95,6 +95,26 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   return condition();
 }
 
+// Whether `operation` never waits: called again and again with 1 ms pauses
+// in between, it takes less than half of the time. A busy machine stretches
+// the calls and the pauses alike; an operation that waits even a millisecond
+// each time takes more than half.
+bool NeverWaits(const std::function<void()>& operation, Clock::duration* inCalls, Clock::duration* total,
+                int calls, Clock::duration atLeast = {}) {
+  *inCalls = {};
+  const auto start = Clock::now();
+  for (int done = 0; done < calls || Clock::now() - start < atLeast; ++done) {
+    const auto before = Clock::now();
+    operation();
+    *inCalls += Clock::now() - before;
+    std::this_thread::sleep_for(1ms);
+  }
+  *total = Clock::now() - start;
+  return *inCalls * 2 < *total;
+}
+
+long Ms(Clock::duration d) { return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(d).count()); }
+
 // Reads what arrives on port n within the time limit.
 std::string ReadFor(PosixPorts& ports, int n, std::size_t length, std::chrono::milliseconds limit) {
   std::string got;
@@ -126,15 +146,19 @@ TEST_F(PosixPortsTest, TalksThroughTheComLinkAndReadsWithoutWaiting) {
   EXPECT_NE(tio.c_cflag & CSTOPB, 0u);
   EXPECT_EQ(tio.c_cflag & PARENB, 0u);
 
-  const auto before = Clock::now();
-  EXPECT_EQ(ports.BytesWaiting(5), 0);
-  EXPECT_EQ(ports.ReadPort(5, 255), "");
-  EXPECT_LT(Clock::now() - before, 100ms) << "an empty port answers at once";
+  Clock::duration inCalls, total;
+  EXPECT_TRUE(NeverWaits(
+      [&] {
+        EXPECT_EQ(ports.BytesWaiting(5), 0);
+        EXPECT_EQ(ports.ReadPort(5, 255), "");
+      },
+      &inCalls, &total, 200))
+      << "an empty port answers at once: " << Ms(inCalls) << " ms of " << Ms(total) << " ms in the calls";
 
   EXPECT_EQ(ports.WritePort(5, "FA;"), 3);
-  EXPECT_TRUE(WaitUntil([&] { return radio.Read() == "FA;"; }, 2000ms));
+  EXPECT_TRUE(WaitUntil([&] { return radio.Read() == "FA;"; }, 10s));
   radio.Write("FA007100000;");
-  EXPECT_EQ(ReadFor(ports, 5, 12, 2000ms), "FA007100000;");
+  EXPECT_EQ(ReadFor(ports, 5, 12, 10s), "FA007100000;");
   EXPECT_FALSE(ports.IsLost(5));
 }
 
@@ -172,6 +196,7 @@ TEST_F(PosixPortsTest, ALostPortAnswersAtOnceAndTriesToReopenAboutOnceASecond) {
   Pty radio;
   PointLink(link, radio.device());
   ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+  const auto beforeLoss = Clock::now();
   radio.Close();
   EXPECT_EQ(ports.BytesWaiting(5), 0);
   ASSERT_TRUE(ports.IsLost(5));
@@ -186,20 +211,18 @@ TEST_F(PosixPortsTest, ALostPortAnswersAtOnceAndTriesToReopenAboutOnceASecond) {
   ASSERT_GE(::inotify_add_watch(watch, notATerminal.c_str(), IN_OPEN | IN_CLOSE), 0);
   PointLink(link, notATerminal.string());
 
-  // The panel's timer asks every 50 ms; here it asks as fast as it can.
-  int calls = 0;
-  Clock::duration slowest{};
-  const auto start = Clock::now();
-  while (Clock::now() - start < 2500ms) {
-    const auto before = Clock::now();
-    EXPECT_EQ(ports.BytesWaiting(5), 0);
-    EXPECT_EQ(ports.ReadPort(5, 255), "");
-    EXPECT_EQ(ports.WritePort(5, "FA;"), 0);
-    ports.SetReadTimeouts(5, -1);
-    slowest = std::max(slowest, Clock::now() - before);
-    ++calls;
-    std::this_thread::sleep_for(1ms);
-  }
+  // The panel's timer asks every 50 ms; here it asks as fast as it can, 500
+  // times and for 2.5 s at least.
+  Clock::duration inCalls, total;
+  const bool neverWaits = NeverWaits(
+      [&] {
+        EXPECT_EQ(ports.BytesWaiting(5), 0);
+        EXPECT_EQ(ports.ReadPort(5, 255), "");
+        EXPECT_EQ(ports.WritePort(5, "FA;"), 0);
+        ports.SetReadTimeouts(5, -1);
+      },
+      &inCalls, &total, 500, 2500ms);
+  const long sinceLoss = Ms(Clock::now() - beforeLoss);
   int opens = 0;
   alignas(inotify_event) char buffer[4096];
   for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;) {
@@ -210,10 +233,10 @@ TEST_F(PosixPortsTest, ALostPortAnswersAtOnceAndTriesToReopenAboutOnceASecond) {
     }
   }
   ::close(watch);
-  EXPECT_GT(calls, 500);
-  EXPECT_LT(slowest, 100ms) << "no operation on a lost port waits";
+  EXPECT_TRUE(neverWaits) << "no operation on a lost port waits: " << Ms(inCalls) << " ms of " << Ms(total)
+                          << " ms in the calls";
   EXPECT_GE(opens, 1) << "the port is tried again";
-  EXPECT_LE(opens, 3) << "at most one attempt a second in 2.5 s, not one per call (" << calls << " calls)";
+  EXPECT_LE(opens, sinceLoss / 1000) << "at most one attempt a second, not one per call (" << sinceLoss << " ms)";
   EXPECT_TRUE(ports.IsLost(5));
 }
 
@@ -222,10 +245,10 @@ TEST_F(PosixPortsTest, ANewDeviceBehindTheSameLinkIsTakenWithSpeedAndLineFormat)
   PointLink(link, radio->device());
   ASSERT_EQ(ports.OpenPort(5, 9600), 1);
   EXPECT_EQ(ports.SetLineFormat(5, 8, 0, 2), 0);
+  const auto beforeLoss = Clock::now();
   radio->Close();
   EXPECT_EQ(ports.WritePort(5, "FA;"), 0);
   ASSERT_TRUE(ports.IsLost(5));
-  const auto lostAt = Clock::now();
 
   // Plugged straight back in, as a new pseudo-terminal (a new device) at the
   // same link; its settings are a fresh terminal's.
@@ -233,19 +256,18 @@ TEST_F(PosixPortsTest, ANewDeviceBehindTheSameLinkIsTakenWithSpeedAndLineFormat)
   PointLink(link, back.device());
   termios fresh = back.Settings();
   ASSERT_NE(cfgetospeed(&fresh), static_cast<speed_t>(B9600));
-  // Still lost until the next attempt is due.
+  // Still lost until the next attempt is due (when the call came before its
+  // second was up, which a busy machine may prevent).
   EXPECT_EQ(ports.BytesWaiting(5), 0);
-  EXPECT_TRUE(ports.IsLost(5));
+  if (Clock::now() < beforeLoss + PosixPorts::kReopenInterval) EXPECT_TRUE(ports.IsLost(5));
 
   ASSERT_TRUE(WaitUntil(
       [&] {
         ports.BytesWaiting(5);
         return !ports.IsLost(5);
       },
-      3000ms));
-  const auto tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lostAt).count();
-  EXPECT_GE(tookMs, 900) << "the attempt came before its second was up";
-  EXPECT_LE(tookMs, 2500);
+      10s));
+  EXPECT_GE(Clock::now() - beforeLoss, PosixPorts::kReopenInterval) << "the attempt came before its second was up";
 
   termios tio = back.Settings();
   EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B9600));
@@ -254,9 +276,9 @@ TEST_F(PosixPortsTest, ANewDeviceBehindTheSameLinkIsTakenWithSpeedAndLineFormat)
   EXPECT_EQ(tio.c_lflag & ECHO, 0u) << "raw again";
 
   EXPECT_EQ(ports.WritePort(5, "ID;"), 3);
-  EXPECT_TRUE(WaitUntil([&] { return back.Read() == "ID;"; }, 2000ms));
+  EXPECT_TRUE(WaitUntil([&] { return back.Read() == "ID;"; }, 10s));
   back.Write("ID0840;");
-  EXPECT_EQ(ReadFor(ports, 5, 7, 2000ms), "ID0840;");
+  EXPECT_EQ(ReadFor(ports, 5, 7, 10s), "ID0840;");
 }
 
 TEST_F(PosixPortsTest, ALineFormatSetWhileLostIsAppliedWhenTheDeviceReturns) {
@@ -277,7 +299,7 @@ TEST_F(PosixPortsTest, ALineFormatSetWhileLostIsAppliedWhenTheDeviceReturns) {
         ports.BytesWaiting(5);
         return !ports.IsLost(5);
       },
-      3000ms));
+      10s));
   termios tio = back.Settings();
   EXPECT_NE(tio.c_cflag & CSTOPB, 0u);
 }

@@ -1,5 +1,8 @@
 // The SDL phrase player with SDL's dummy driver (timed by the clock) and its
 // disk driver (which writes what the device plays, in real time).
+//
+// A busy machine can only make things take longer: lower bounds on times are
+// close, upper bounds leave a wide margin.
 #include "platform/sdl_voice.h"
 
 #include <gtest/gtest.h>
@@ -118,7 +121,7 @@ TEST_F(SdlVoiceTest, AMissingOrUnreadableFileIsSilentAndTakesNoTime) {
   SdlVoice voice;
   for (const char* name : {"absent.wav", "text.wav", "torn.wav"}) {
     bool played = true;
-    EXPECT_LT(Timed([&] { played = voice.PlaySync(dir_.path() / name); }), 0.05) << name;
+    EXPECT_LT(Timed([&] { played = voice.PlaySync(dir_.path() / name); }), 0.5) << name;
     EXPECT_FALSE(played) << name;
     EXPECT_FALSE(voice.PlayAsync(dir_.path() / name)) << name;
   }
@@ -128,16 +131,16 @@ TEST_F(SdlVoiceTest, AMissingOrUnreadableFileIsSilentAndTakesNoTime) {
 
 TEST_F(SdlVoiceTest, AnAsyncPhraseReturnsAtOnceAndTheNextPhraseCutsItOff) {
   ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
-  const auto help = Put("help.wav", Tone(300, 3000ms));
+  const auto help = Put("help.wav", Tone(300, 10000ms));
   const auto word = Put("word.wav", Tone(700, 300ms));
   SdlVoice voice;
   bool played = false;
-  EXPECT_LT(Timed([&] { played = voice.PlayAsync(help); }), 0.1);
+  EXPECT_LT(Timed([&] { played = voice.PlayAsync(help); }), 5.0);
   EXPECT_TRUE(played);
-  // Not cut off, the word would wait for the rest of the 3 s help phrase.
+  // Not cut off, the word would wait for the rest of the 10 s help phrase.
   const double wordTime = Timed([&] { voice.PlaySync(word); });
   EXPECT_GE(wordTime, 0.8 * 0.3);
-  EXPECT_LT(wordTime, 2.0);
+  EXPECT_LT(wordTime, 5.0);
 }
 
 TEST_F(SdlVoiceTest, AnUnusableDriverFallsBackToTheDummyDriver) {
@@ -160,7 +163,7 @@ TEST_F(SdlVoiceTest, TheDeviceHearsConsecutivePhrasesWithoutAddedSilence) {
   const std::filesystem::path out = dir_.path() / "played.raw";
   ScopedEnv driver("SDL_AUDIODRIVER", "disk");
   ScopedEnv file("SDL_DISKAUDIOFILE", out.string());
-  const Samples b = Tone(440, 200ms), c = Tone(523, 150ms), help = Tone(300, 1000ms), d = Tone(880, 150ms);
+  const Samples b = Tone(440, 200ms), c = Tone(523, 150ms), help = Tone(300, 5000ms), d = Tone(880, 150ms);
   const auto bFile = Put("b.wav", b), cFile = Put("c.wav", c), helpFile = Put("help.wav", help),
              dFile = Put("d.wav", d);
   {
@@ -172,11 +175,10 @@ TEST_F(SdlVoiceTest, TheDeviceHearsConsecutivePhrasesWithoutAddedSilence) {
     ASSERT_EQ(voice.audioSpec().format, AUDIO_S16SYS);
     EXPECT_TRUE(voice.PlaySync(bFile));
     EXPECT_TRUE(voice.PlaySync(cFile));
-    EXPECT_TRUE(voice.PlayAsync(helpFile));  // must not cut off the tail of c
-    std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(voice.PlayAsync(helpFile));                    // must not cut off the tail of c
     EXPECT_FALSE(voice.PlaySync(dir_.path() / "absent.wav"));  // must not cut off the help
-    std::this_thread::sleep_for(200ms);
-    EXPECT_TRUE(voice.PlaySync(dFile));  // cuts off the help
+    std::this_thread::sleep_for(300ms);                        // the help goes on meanwhile
+    EXPECT_TRUE(voice.PlaySync(dFile));                        // cuts off the help
   }  // closing lets the tail of d play out
 
   const std::string raw = dir_.Read("played.raw");
@@ -191,10 +193,11 @@ TEST_F(SdlVoiceTest, TheDeviceHearsConsecutivePhrasesWithoutAddedSilence) {
   const std::size_t helpAt = bAt + b.size() + c.size();
   std::size_t heard = 0;
   while (helpAt + heard < played.size() && heard < help.size() && played[helpAt + heard] == help[heard]) ++heard;
-  // The help ran from the end of c until d, about 300 ms, and no further.
-  EXPECT_GT(heard, static_cast<std::size_t>(kRate * 0.2)) << "the help was cut off early";
+  // The help ran from the end of c until d, without a pause: had the missing
+  // phrase cut it off, the device would have played silence until d.
+  EXPECT_GT(heard, 0u) << "the help does not follow c directly";
   EXPECT_LT(heard, help.size()) << "the help was not cut off";
-  EXPECT_NE(Find(played, d, helpAt + heard), std::string::npos) << "d is missing or incomplete";
+  EXPECT_EQ(Find(played, d, helpAt + heard), helpAt + heard) << "d does not follow the help directly";
 }
 
 }  // namespace

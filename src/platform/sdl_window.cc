@@ -327,10 +327,6 @@ void SdlWindow::SelectFont(std::string_view face, int points, int weight) {
   font_ = nullptr;
 }
 
-bool SdlWindow::SaveBitmap(const std::string& path) const {
-  return canvas_ != nullptr && SDL_SaveBMP(canvas_, path.c_str()) == 0;
-}
-
 std::optional<std::uint32_t> SdlWindow::PixelAt(int x, int y) const {
   if (canvas_ == nullptr || x < 0 || y < 0 || x >= canvas_->w || y >= canvas_->h) return std::nullopt;
   const auto* row = static_cast<const std::uint8_t*>(canvas_->pixels) + static_cast<std::size_t>(y) * canvas_->pitch;

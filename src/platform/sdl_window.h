@@ -65,8 +65,6 @@ class SdlWindow : public Window, public Screen {
   void Print(std::string_view text) override;
   void SelectFont(std::string_view face, int points, int weight) override;
 
-  // Writes the panel image as a BMP file.
-  bool SaveBitmap(const std::string& path) const;
   // The colour of one pixel of the panel image as 0xRRGGBB, or nothing
   // outside the image or before Open.
   std::optional<std::uint32_t> PixelAt(int x, int y) const;

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "test_support.h"
-
 namespace kelvaro {
 namespace {
 
@@ -227,8 +225,10 @@ TEST_F(SdlWindowTest, CloseButtonAndQuitAreCloseRequests) {
 }
 
 TEST_F(SdlWindowTest, TimerTicksNeverPileUp) {
-  window.StartTimer(10);
-  SDL_Delay(300);  // thirty periods without taking a message
+  // Four periods go by without a message taken. The period is long, so that
+  // the next one cannot end, even on a busy machine, before the quit is taken.
+  window.StartTimer(250);
+  SDL_Delay(1100);
   PushQuit();
   const auto seen = UntilClose();
   window.StopTimer();
@@ -260,31 +260,6 @@ TEST_F(SdlWindowTest, NoTickAfterStopAndTheTimerRestarts) {
   EXPECT_EQ(window.NextMessage().code, kMsgTimer);
   window.StopTimer();
   SDL_RemoveTimer(watchdog);
-}
-
-TEST_F(SdlWindowTest, SavesThePanelAsBitmap) {
-  window.SetPosition(40, 250);
-  window.Print("preamp1");
-  testing::TempDir dir;
-  const std::string path = (dir.path() / "panel.bmp").string();
-  ASSERT_TRUE(window.SaveBitmap(path));
-  SDL_Surface* saved = SDL_LoadBMP(path.c_str());
-  ASSERT_NE(saved, nullptr);
-  EXPECT_EQ(saved->w, 950);
-  EXPECT_EQ(saved->h, 500);
-  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(saved, SDL_PIXELFORMAT_RGB888, 0);
-  SDL_FreeSurface(saved);
-  ASSERT_NE(rgb, nullptr);
-  int differing = 0;
-  for (int y = 240; y < 290; ++y) {
-    for (int x = 30; x < 200; ++x) {
-      const Uint32 pixel = reinterpret_cast<Uint32*>(static_cast<Uint8*>(rgb->pixels) + y * rgb->pitch)[x];
-      differing += (pixel & 0xFFFFFF) != window.PixelAt(x, y) ? 1 : 0;
-    }
-  }
-  SDL_FreeSurface(rgb);
-  EXPECT_EQ(differing, 0);
-  EXPECT_GT(DarkPixels(40, 250, window.PositionX(), 290), 20);
 }
 
 TEST_F(SdlWindowTest, ClosedWindowStillTakesPrintsAndMessages) {

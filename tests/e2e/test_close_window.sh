@@ -16,7 +16,7 @@ check "keys are logged" wait_for_line "$WORK/debug.dat" 10 '^\*e \(5\)'
 check "J logged once" [ "$(lines_of "$WORK/debug.dat" | grep -c '^\*J$')" -eq 1 ]
 "$CLOSE_WINDOW" "$id"
 if wait_panel_exit 30; then pass "the close request ends the panel"; else fail "the panel did not end"; finish; fi
-check "exit status 0" [ "$PANEL_STATUS" -eq 0 ]
+check "exit status 0 and no sanitizer report (status $PANEL_STATUS)" panel_ended_with 0
 check "VS0 then ID first" [ "$(sim_commands | head -2 | tr '\n' ' ')" = "VS0; ID; " ]
 check "PS0 last" [ "$(sim_commands | tail -1)" = "PS0;" ]
 check "announcement first" [ "$(head -4 "$WORK/speech.log" | tr '\n' ' ')" = "ftx.wav 3.wav point 5 " ]

@@ -22,12 +22,10 @@ check "the identification exchange in order" [ "$(sim_commands | sed -n 2,25p | 
 check "frequency, mode and preamp before connected" \
   [ "$(grep -B7 -x connected "$WORK/speech.log" | tr '\n' ' ')" = "7 point 1 mhz lsb.wav preamp off connected " ]
 
-sleep 2
-polls_before=$(sim_commands | wc -l)
-sleep 3
-polls_after=$(sim_commands | wc -l)
-rate=$(( (polls_after - polls_before) / 3 ))
-check "the radio is polled about ten times a second (saw $rate)" [ "$rate" -ge 6 -a "$rate" -le 11 ]
+# Ten polls a second by the panel's timer; a busy machine may delay ticks but
+# never adds any, so only the upper bound is close.
+rate=$(sim_rate_per_10s 3)
+check "the radio is polled about ten times a second (saw $(permille_text "$rate") a second)" [ "$rate" -ge 30 -a "$rate" -le 115 ]
 check "polls alternate FA and SM0" [ "$(sim_commands | tail -4 | sort | uniq | tr '\n' ' ')" = "FA; SM0; " ]
 
 sim_control "dial +2500"
@@ -40,8 +38,7 @@ timeout 30 rigctl -m 1035 -r "$WORK/rig" -s 38400 M CW 0 >/dev/null 2>&1
 check "the mode set reaches the radio" wait_for_line "$WORK/sim.log" 10 ' MD03;$'
 check "the panel follows the mode" wait_for_line "$WORK/debug.dat" 10 '^\*\*\*VRX1=MD03;'
 
-"$CLOSE_WINDOW" "$id"
-if wait_panel_exit 30; then pass "the panel ends"; else fail "the panel did not end"; fi
+check "the panel ends cleanly" close_panel "$id"
 kill "$SOCAT_PID" 2>/dev/null
 # A pass-through command keeps the band record as it was; the dial turned
 # before it is there.

@@ -8,6 +8,7 @@ use_phrases
 start_sim --id 0650
 start_panel
 if wait_panel_exit 30; then pass "the panel ends by itself"; else fail "the panel did not end"; finish; fi
+check "with status 6 and no sanitizer report (status $PANEL_STATUS)" panel_ended_with 6
 check "VS0 then ID are the first commands" [ "$(sim_commands | head -2 | tr '\n' ' ')" = "VS0; ID; " ]
 check "PS0 is the last command" [ "$(sim_commands | tail -1)" = "PS0;" ]
 check "rnftx.wav is spoken" grep -qx 'rnftx.wav' "$WORK/speech.log"

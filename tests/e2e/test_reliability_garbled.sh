@@ -15,12 +15,12 @@ done
 sim_control "band 20"
 sleep 1.5
 check "the panel is still running" panel_running
-garbled=$(lines_of "$WORK/debug.dat" | grep '^RX=' | grep -cvE '^RX=(FA[0-9]{9};|SM0[0-9]{3};)$')
-check "garbled answers reached the panel ($garbled)" [ "$garbled" -ge 5 ]
+garbled() { lines_of "$WORK/debug.dat" | grep '^RX=' | grep -cvE '^RX=(FA[0-9]{9};|SM0[0-9]{3};)$'; }
+five_garbled() { [ "$(garbled)" -ge 5 ]; }
+check "garbled answers reached the panel" wait_until 10 five_garbled
+echo "garbled answers read: $(garbled)"
 log_at=$(sim_log_length)
-sleep 1
-polls=$(sim_count_after "$log_at" "FA;")
-check "the panel keeps polling ($polls frequency polls in a second)" [ "$polls" -ge 3 ]
+check "the panel keeps polling" wait_sim_command_after "$log_at" 10 "FA;" 3
 check "the panel ends cleanly" close_panel "$id"
 check "savmem.dat has its 115 lines" [ "$(lines_of "$WORK/savmem.dat" | wc -l)" -eq 115 ]
 check "its tag line is accepted" grep -q '^KELVARO v1.0a 3.5a' "$WORK/savmem.dat"

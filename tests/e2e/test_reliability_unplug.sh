@@ -35,15 +35,13 @@ if wait_sim_command_after "$log_before" 10 "FA;"; then
   pass "the panel polls the radio again after the plug"
   back_at=$(sim_time_after "$log_before")
   echo "first command after the plug: $(( back_at - plugged_at )) ms after it"
-  check "back within 3 s of the plug ($(( back_at - plugged_at )) ms)" [ $(( back_at - plugged_at )) -le 3000 ]
+  # One attempt a second; the margin is for a busy machine.
+  check "back within 5 s of the plug ($(( back_at - plugged_at )) ms)" [ $(( back_at - plugged_at )) -le 5000 ]
 else
   fail "no poll reached the radio after the plug"
 fi
-sleep 1
-polls_before=$(sim_log_length)
-sleep 2
-rate=$(( ($(sim_log_length) - polls_before) / 2 ))
-check "polling at its usual rate again ($rate a second)" [ "$rate" -ge 6 -a "$rate" -le 11 ]
+rate=$(sim_rate_per_10s 2)
+check "polling at its usual rate again ($(permille_text "$rate") a second)" [ "$rate" -ge 30 -a "$rate" -le 115 ]
 
 sim_control "dial +1000"
 check "the panel reads the turned dial" wait_for_line "$WORK/debug.dat" 10 '^RX=FA007101000;'
