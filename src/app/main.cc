@@ -6,15 +6,18 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "app/locations.h"
+#include "app/network.h"
 #include "app/radio_check.h"
 #include "app/setup.h"
 #include "app/startup.h"
 #include "platform/posix_clock.h"
 #include "platform/posix_ports.h"
 #include "platform/posix_process.h"
+#include "platform/posix_tcp.h"
 #include "platform/screen.h"
 #include "platform/sdl_voice.h"
 #include "platform/sdl_window.h"
@@ -32,7 +35,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "Usage: kelvaro [--simulate] [--speech-log FILE]\n"
+    "Usage: kelvaro [--simulate] [--speech-log FILE] [--rigctld [ADDRESS:]PORT]\n"
     "       kelvaro --check [--simulate]\n"
     "       kelvaro --setup [FOLDER] [--radio DEVICE] [--port N]\n"
     "               [--pass-through DEVICE|none] [--pass-through-port N]\n"
@@ -47,6 +50,11 @@ constexpr const char* kUsage =
     "  --simulate         start the simulated FTX-1 (ftx1-sim) on the configured\n"
     "                     port and run the panel against it\n"
     "  --speech-log FILE  append the name of every phrase spoken to FILE\n"
+    "  --rigctld [ADDRESS:]PORT\n"
+    "                     serve Hamlib's rigctld protocol (\"Hamlib NET rigctl\")\n"
+    "                     on PORT, usually 4532; on the loopback address unless\n"
+    "                     another is given. rigctld has no authentication: anyone\n"
+    "                     who can connect can tune the radio and transmit\n"
     "  --check            open the radio's port, ask the radio who it is, say\n"
     "                     what answered, and end (no window)\n"
     "  --setup [FOLDER]   set up FOLDER (default: this folder) for a radio: ask\n"
@@ -75,6 +83,7 @@ struct Options {
   Action action = Action::kPanel;
   bool simulate = false;
   std::string speechLog;
+  std::string rigctld;  // where to listen; empty: no network endpoint
   kelvaro::SetupRequest setup;
   bool setupOptionSeen = false;
 };
@@ -108,6 +117,11 @@ int ParseOptions(int argc, char** argv, Options* options) {
       options->simulate = true;
     } else if (arg == "--speech-log" && hasValue) {
       options->speechLog = argv[++i];
+    } else if (arg == "--rigctld" && hasValue) {
+      options->rigctld = argv[++i];
+      if (!kelvaro::rigctld::ParseListenAddress(options->rigctld)) {
+        return UsageError("--rigctld takes PORT or ADDRESS:PORT (IPv4), not " + options->rigctld);
+      }
     } else if (arg == "--check") {
       options->action = Action::kCheck;
     } else if (arg == "--setup") {
@@ -225,7 +239,18 @@ int Run(const Options& options) {
     speechLog.open(options.speechLog, std::ios::app);
     if (speechLog.is_open()) panel.speechLog = &speechLog;
   }
-  int code = kelvaro::RunProgram(panel, window, startRadio);
+  // Network clients, when asked for: they share the radio through the link.
+  kelvaro::PosixTcp tcp;
+  kelvaro::NetworkLink network(panel, tcp);
+  std::unique_ptr<kelvaro::rigctld::Endpoint> endpoint;
+  if (!options.rigctld.empty()) {
+    endpoint = std::make_unique<kelvaro::rigctld::Endpoint>(
+        tcp, network, [](std::string_view line) { std::cerr << "kelvaro: rigctld: " << line << "\n"; });
+    if (!endpoint->Listen(*kelvaro::rigctld::ParseListenAddress(options.rigctld))) return 1;
+    network.Attach(endpoint.get());
+  }
+  int code = kelvaro::RunProgram(panel, window, startRadio, endpoint ? &network : nullptr);
+  if (endpoint) endpoint->Close();
   radio.Stop();
   return code;
 }

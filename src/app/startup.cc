@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/config.h"
+#include "app/network.h"
 #include "app/debug_log.h"
 #include "app/radio_check.h"
 #include "controls/tables.h"
@@ -104,7 +105,7 @@ void InitialisePanel(Panel& panel) {
   SendCommand(panel);
 }
 
-int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConfiguration) {
+int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConfiguration, LoopService* service) {
   PanelState& s = panel.state;
   SetFixedTexts(s);
   if (!window.Open("*** Kelvaro v" + s.versionText.str() + " ***", 250, 100, 950, 500)) {
@@ -140,9 +141,15 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
     // Descriptors change when a port is reopened; they are asked for anew.
     // The other program's next bytes are taken once its query is answered.
     const bool relayFree = s.passThroughPort > 0 && panel.link.relayTicket == 0;
-    window.WatchInputs({panel.ports.InputHandle(s.comPort),
-                        relayFree ? panel.ports.InputHandle(s.passThroughPort) : -1});
+    std::vector<int> inputs{panel.ports.InputHandle(s.comPort),
+                            relayFree ? panel.ports.InputHandle(s.passThroughPort) : -1};
+    if (service != nullptr) {
+      const std::vector<int> more = service->Inputs();
+      inputs.insert(inputs.end(), more.begin(), more.end());
+    }
+    window.WatchInputs(std::move(inputs));
     HandleWindowMessage(panel, window.NextMessage());
+    if (service != nullptr && s.runFlag != 0) service->Service();
   }
 
   panel.voice.SetWhileWaiting({});

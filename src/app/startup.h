@@ -8,6 +8,8 @@
 
 namespace kelvaro {
 
+class LoopService;
+
 // Called once the configuration has been read, before any port is opened
 // (the simulated radio is started there).
 using AfterConfiguration = std::function<void(Panel&)>;
@@ -22,6 +24,8 @@ void InitialisePanel(Panel& panel);
 // identity check, the 50 ms timer and the message loop, then the shutdown
 // (timer, save, window, "PS0" when configured, port, debug log).
 // Returns the process exit code.
-int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConfiguration = {});
+// `service`, when given, is waited on and served in the loop as well.
+int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConfiguration = {},
+               LoopService* service = nullptr);
 
 }  // namespace kelvaro

@@ -21,6 +21,7 @@ std::deque<RoutedAnswer>* QueueOf(RadioLink& link, Asker asker) {
   switch (asker) {
     case Asker::kKey: return &link.forKey;
     case Asker::kRelay: return &link.forRelay;
+    case Asker::kNetwork: return &link.forNetwork;
     case Asker::kPoll:
     case Asker::kNobody: return &link.forTick;
   }
@@ -105,7 +106,7 @@ std::vector<std::string> TakeRadioBytes(RadioLink& link, std::string_view bytes)
 void EndOverdueWaits(RadioLink& link, SteadyTime now) {
   auto overdue = [now](const WaitingCommand& w) { return w.deadline <= now; };
   for (const WaitingCommand& w : link.waiting) {
-    if (overdue(w) && w.query && (w.asker == Asker::kKey || w.asker == Asker::kRelay)) {
+    if (overdue(w) && w.query && w.asker != Asker::kPoll && w.asker != Asker::kNobody) {
       Deliver(link, w, std::string());
     }
   }
@@ -117,7 +118,8 @@ std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool 
   // What is already waiting came before this command and is no answer to it.
   ReceiveAnswers(panel);
   s.commandText = command;
-  if (s.splitOn == 1 && Left(s.commandText, 2) == "FA") {
+  // Network clients name their VFO themselves; their commands go out as given.
+  if (asker != Asker::kNetwork && s.splitOn == 1 && Left(s.commandText, 2) == "FA") {
     s.commandText = "FB" + Mid(s.commandText, 3);
   }
   s.commandText += ";";
@@ -146,7 +148,7 @@ std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool 
   // oldest wait ends without an answer.
   if (link.waiting.size() >= kMostWaiting) {
     const WaitingCommand& oldest = link.waiting.front();
-    if (oldest.query && (oldest.asker == Asker::kKey || oldest.asker == Asker::kRelay)) {
+    if (oldest.query && oldest.asker != Asker::kPoll && oldest.asker != Asker::kNobody) {
       Deliver(link, oldest, std::string());
     }
     link.waiting.pop_front();

@@ -40,7 +40,8 @@ void SendCommand(Panel& panel);
 // meanwhile are kept for them.
 std::optional<std::string> Query(Panel& panel, std::string_view command);
 
-// Sends a command on behalf of `asker` without waiting. A query's answer (or
+// Sends a command on behalf of `asker` without waiting (a network client's
+// command goes out exactly as given, without the split rewrite). A query's answer (or
 // the end of its wait, as an empty text) is later found in the asker's queue
 // of panel.link; a set command's refusal too. Returns the command's ticket.
 std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool query);

@@ -28,8 +28,9 @@ void GatherBytes(Panel& panel) {
   }
 }
 
-// A mode set from the other program: the panel follows it (the radio sends
-// no answer to it).
+}  // namespace
+
+// The radio sends no answer to a mode set: the panel follows what was sent.
 void FollowModeSet(Panel& panel, std::string_view sent) {
   PanelState& s = panel.state;
   if (Left(sent, 3) != "MD0" || CharAt(sent, 4) == ';') return;
@@ -40,6 +41,8 @@ void FollowModeSet(Panel& panel, std::string_view sent) {
   if (mode == kFmNarrow) s.fmWide = 0;
   FollowMode(panel);
 }
+
+namespace {
 
 // The most commands relayed in one pass, so a flood cannot hold the panel:
 // set commands go one after another, a query waits for its answer (which

@@ -21,6 +21,11 @@ void RelayPassThrough(Panel& panel);
 // panel's own command and reply texts are left as they were.
 void RelayWhileSpeaking(Panel& panel);
 
+// A mode set ("MD0" + the radio's mode code) another program sent: the panel
+// takes the mode and applies it without sending the band's stored frequency.
+// Anything else, or a mode the panel does not have, changes nothing.
+void FollowModeSet(Panel& panel, std::string_view sent);
+
 // The panel's mode for the mode code a CAT program sends after "MD0"
 // ('1' LSB ... 'H' C4FM); 0 for a mode the panel does not have.
 int32_t PanelModeOfRadioCode(char code);

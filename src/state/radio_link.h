@@ -17,7 +17,7 @@ namespace kelvaro {
 
 // Who asked. The poll's answers and the answers nobody asked for go to the
 // timer tick; a key's query waits for its own; the relays pass theirs on.
-enum class Asker : std::uint8_t { kKey, kPoll, kRelay, kNobody };
+enum class Asker : std::uint8_t { kKey, kPoll, kRelay, kNetwork, kNobody };
 
 using SteadyTime = std::chrono::steady_clock::time_point;
 
@@ -50,6 +50,7 @@ struct RadioLink {
   std::deque<RoutedAnswer> forTick;    // the poll's answers and unasked ones
   std::deque<RoutedAnswer> forRelay;   // the pass-through's answers, in order
   std::deque<RoutedAnswer> forKey;     // answers to a key's query
+  std::deque<RoutedAnswer> forNetwork; // answers to the network clients' queries
   std::uint32_t nextTicket = 1;
   std::uint32_t relayTicket = 0;       // the pass-through's query in flight, 0 none
   // What the other program asked or set while a report was spoken, for the

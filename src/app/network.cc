@@ -1,0 +1,61 @@
+#include "app/network.h"
+
+#include "link/cat.h"
+#include "link/passthrough.h"
+#include "speech/phrase.h"
+
+namespace kelvaro {
+
+void NetworkLink::Send(int ticket, std::string_view command, bool query) {
+  const std::uint32_t sent = SendFor(panel_, command, Asker::kNetwork, query);
+  if (query) tickets_[sent] = ticket;
+}
+
+void NetworkLink::Changed(std::string_view command) {
+  PanelState& s = panel_.state;
+  if (command.substr(0, 3) == "MD0") {
+    FollowModeSet(panel_, command);
+  } else if (command == "TX1" && s.txState == 0) {
+    PlayPhrase(panel_, "tx");
+    PlayPhrase(panel_, "on");
+    s.txState = 10;
+    s.txHoldoff = 2;
+    s.tunerArmed = 0;
+  } else if (command == "TX0" && s.txState != 0) {
+    s.txState = 0;
+    PlayPhrase(panel_, "tx");
+    PlayPhrase(panel_, "off");
+  }
+}
+
+std::vector<int> NetworkLink::Inputs() {
+  std::vector<int> handles;
+  if (endpoint_ == nullptr) return handles;
+  for (const Tcp::Interest& interest : endpoint_->Interests()) handles.push_back(tcp_.Descriptor(interest.handle));
+  return handles;
+}
+
+void NetworkLink::Service() {
+  if (endpoint_ == nullptr) return;
+  ReceiveAnswers(panel_);
+  // A few rounds at most: answers that come at once let the next command go.
+  for (int round = 0; round < 4; ++round) {
+    while (!panel_.link.forNetwork.empty()) {
+      RoutedAnswer answer = std::move(panel_.link.forNetwork.front());
+      panel_.link.forNetwork.pop_front();
+      auto ticket = tickets_.find(answer.ticket);
+      if (ticket == tickets_.end()) continue;
+      const int endpointTicket = ticket->second;
+      tickets_.erase(ticket);
+      if (answer.text.empty()) {
+        endpoint_->OnAnswer(endpointTicket, std::nullopt);
+      } else {
+        endpoint_->OnAnswer(endpointTicket, std::string_view(answer.text));
+      }
+    }
+    endpoint_->Poll();
+    if (!endpoint_->HasWork() && panel_.link.forNetwork.empty()) break;
+  }
+}
+
+}  // namespace kelvaro
