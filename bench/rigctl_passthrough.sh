@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Seconds per rigctl command straight on the stand-in and through the panel's
-# pass-through port, side by side in one run, and the panel's start: time from
+# Seconds per rigctl command straight on the stand-in, through the panel's
+# pass-through port and through its rigctld endpoint, side by side in one run, and the panel's start: time from
 # start to "connected", and from a key that asks the radio to its first phrase.
 #   bash bench/rigctl_passthrough.sh [BUILD_DIR] [ROUNDS]
 # Needs an X display (run under xvfb-run -a). Prints one line a figure.
@@ -14,10 +14,12 @@ export SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
 ms() { date +%s%3N; }
 # A batch of commands for rigctl: frequency set and read, mode set and read.
 batch() { for i in $(seq "$rounds"); do echo "F $((7000000 + i * 100))"; echo f; echo "M USB 0"; echo m; done; }
-# Milliseconds for one rigctl session running the batch on device $1.
+# Milliseconds for one rigctl session running the batch on device $1 (model
+# 1035 on a serial device, model 2 on host:port).
 session() {
-  local start; start=$(ms)
-  batch | timeout 120 rigctl -m 1035 -r "$1" -s 38400 -C cache_timeout=0 - > "$work/out.$2" 2>&1
+  local start model=1035; start=$(ms)
+  [[ "$1" == *:* ]] && model=2
+  batch | timeout 120 rigctl -m "$model" -r "$1" -s 38400 -C cache_timeout=0 - > "$work/out.$2" 2>&1
   echo $(( $(ms) - start ))
 }
 right() { grep -cE '^f 70[0-9]{5}$' "$work/out.$1"; }
@@ -36,7 +38,8 @@ mkfifo ctl
 exec 3> ctl
 for _ in $(seq 100); do [ -e "$work/panel/com5" ] && [ -e "$work/rig" ] && break; sleep 0.05; done
 started=$(ms)
-"$build/kelvaro" --speech-log "$work/speech.log" > /dev/null 2>&1 & pids+=($!)
+port=$((20000 + RANDOM % 20000))
+"$build/kelvaro" --speech-log "$work/speech.log" --rigctld "$port" > /dev/null 2>&1 & pids+=($!)
 for _ in $(seq 400); do grep -qx connected "$work/speech.log" 2>/dev/null && break; sleep 0.01; done
 connected=$(( $(ms) - started ))
 # The recordings spoken up to "connected", as the dummy audio driver times them.
@@ -54,3 +57,6 @@ commands=$(( rounds * 4 ))
 echo "rigctl direct:      $direct ms for $commands commands ($(( direct / commands )) ms a command), $(right direct) of $rounds reads right"
 echo "rigctl through panel: $through ms for $commands commands ($(( through / commands )) ms a command), $(right panel) of $rounds reads right"
 awk -v a="$through" -v b="$direct" 'BEGIN { printf "ratio through/direct: %.2f\n", a / b }'
+network=$(session "127.0.0.1:$port" network)
+echo "rigctl -m 2 through the panel's rigctld endpoint: $network ms for $commands commands ($(( network / commands )) ms a command), $(right network) of $rounds reads right"
+awk -v a="$network" -v b="$direct" 'BEGIN { printf "ratio network/direct: %.2f\n", a / b }'
