@@ -12,6 +12,14 @@ void NetworkLink::Send(int ticket, std::string_view command, bool query) {
 }
 
 void NetworkLink::Changed(std::string_view command) {
+  if (speaking_) {
+    changedMeanwhile_.emplace_back(command);
+  } else {
+    Follow(command);
+  }
+}
+
+void NetworkLink::Follow(std::string_view command) {
   PanelState& s = panel_.state;
   if (command.substr(0, 3) == "MD0") {
     FollowModeSet(panel_, command);
@@ -37,6 +45,27 @@ std::vector<int> NetworkLink::Inputs() {
 
 void NetworkLink::Service() {
   if (endpoint_ == nullptr) return;
+  std::vector<std::string> changed;
+  changed.swap(changedMeanwhile_);
+  for (const std::string& command : changed) Follow(command);
+  Serve();
+}
+
+void NetworkLink::WhileSpeaking() {
+  if (endpoint_ == nullptr || speaking_) return;
+  PanelState& s = panel_.state;
+  const std::string command = s.commandText.str();
+  const std::string reply = s.replyText.str();
+  const int32_t waiting = s.bytesWaiting;
+  speaking_ = true;
+  Serve();
+  speaking_ = false;
+  s.commandText = command;
+  s.replyText = reply;
+  s.bytesWaiting = waiting;
+}
+
+void NetworkLink::Serve() {
   ReceiveAnswers(panel_);
   // A few rounds at most: answers that come at once let the next command go.
   for (int round = 0; round < 4; ++round) {

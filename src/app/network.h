@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +22,9 @@ class LoopService {
   virtual std::vector<int> Inputs() = 0;
   // Runs after every message; never waits.
   virtual void Service() = 0;
+  // Runs every few milliseconds while a phrase is spoken: traffic moves, but
+  // nothing may be spoken or change what the speaking operation works on.
+  virtual void WhileSpeaking() = 0;
 };
 
 // The radio side of the endpoint and its place in the main loop. A mode set
@@ -37,12 +41,19 @@ class NetworkLink : public rigctld::RadioAccess, public LoopService {
   void Changed(std::string_view command) override;
   std::vector<int> Inputs() override;
   void Service() override;
+  void WhileSpeaking() override;
 
  private:
+  // What a client changed, for the panel to follow.
+  void Follow(std::string_view command);
+  void Serve();
+
   Panel& panel_;
   Tcp& tcp_;
   rigctld::Endpoint* endpoint_ = nullptr;
   std::map<std::uint32_t, int> tickets_;  // the link's ticket -> the endpoint's
+  bool speaking_ = false;
+  std::vector<std::string> changedMeanwhile_;  // followed once the phrase has ended
 };
 
 }  // namespace kelvaro

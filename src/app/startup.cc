@@ -133,8 +133,13 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   // A refused radio ends the program: say which of the causes it was.
   if (panel.processEnded) return ReportRefusedRadio(panel, std::cerr);
 
-  // The other program's traffic keeps moving while the panel speaks.
-  if (s.passThroughPort > 0) panel.voice.SetWhileWaiting([&panel] { RelayWhileSpeaking(panel); });
+  // Other programs' traffic keeps moving while the panel speaks.
+  if (s.passThroughPort > 0 || service != nullptr) {
+    panel.voice.SetWhileWaiting([&panel, service] {
+      RelayWhileSpeaking(panel);
+      if (service != nullptr) service->WhileSpeaking();
+    });
+  }
   window.StartTimer(kTimerPeriodMs);
   s.runFlag = 1;
   while (s.runFlag != 0) {
