@@ -29,7 +29,7 @@ check "the radio is polled about ten times a second (saw $(permille_text "$rate"
 check "polls alternate FA and SM0" [ "$(sim_commands | tail -4 | sort | uniq | tr '\n' ' ')" = "FA; SM0; " ]
 
 sim_control "dial +2500"
-sleep 1.5
+check "the panel follows the dial" wait_for_line "$WORK/debug.dat" 10 '^RX=FA007102500;'
 
 # rigctl through the pass-through port: read the frequency, set CW.
 freq=$(timeout 30 rigctl -m 1035 -r "$WORK/rig" -s 38400 f 2>/dev/null | tail -1)
