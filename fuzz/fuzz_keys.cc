@@ -86,6 +86,7 @@ struct Session {
   }
   void Tick() {
     radio.Advance(50);
+    t.clock.steady += std::chrono::milliseconds(50);  // the panel's waits end as time passes
     Message(kMsgTimer, 0);
     ++ticks;
   }

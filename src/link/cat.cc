@@ -28,8 +28,22 @@ std::deque<RoutedAnswer>* QueueOf(RadioLink& link, Asker asker) {
   return nullptr;
 }
 
+// Answers for the tick wait for its next reply phase; a radio that talks by
+// itself while the tick is held (a menu read) cannot make them pile up.
+constexpr std::size_t kMostForTick = 64;
+
+void KeepForTick(RadioLink& link, RoutedAnswer answer) {
+  link.forTick.push_back(std::move(answer));
+  if (link.forTick.size() > kMostForTick) link.forTick.pop_front();
+}
+
 void Deliver(RadioLink& link, const WaitingCommand& to, std::string text) {
-  QueueOf(link, to.asker)->push_back(RoutedAnswer{to.ticket, to.asker, std::move(text), to.sentNumber});
+  RoutedAnswer answer{to.ticket, to.asker, std::move(text), to.sentNumber};
+  if (to.asker == Asker::kPoll || to.asker == Asker::kNobody) {
+    KeepForTick(link, std::move(answer));
+  } else {
+    QueueOf(link, to.asker)->push_back(std::move(answer));
+  }
 }
 
 void RouteAnswer(RadioLink& link, std::string answer) {
@@ -43,7 +57,7 @@ void RouteAnswer(RadioLink& link, std::string answer) {
     });
   }
   if (target == link.waiting.end()) {
-    link.forTick.push_back(RoutedAnswer{0, Asker::kNobody, std::move(answer), link.otherCommandsSent});
+    KeepForTick(link, RoutedAnswer{0, Asker::kNobody, std::move(answer), link.otherCommandsSent});
     return;
   }
   // The radio answers in order: set commands sent before the one answered
