@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/config.h"
+#include "app/radio_check.h"
 #include "app/startup.h"
 #include "fuzz_support.h"
 #include "keys/key_rules.h"
@@ -252,7 +253,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     });
   };
   ScriptSession(t.window);
-  FUZZ_CHECK(RunProgram(t.panel, t.window, connect) == 0, "the program failed");
+  const int code = RunProgram(t.panel, t.window, connect);
+  // A port number outside 1..256 is no port: the radio is silent and refused.
+  const bool portUsable = radioPort >= 1 && radioPort <= kMaxPortNumber;
+  FUZZ_CHECK(portUsable ? code == kExitOk : (code == kExitNoAnswer || code == kExitPortNotOpened),
+             "the program ended with status " + std::to_string(code) + " on COM " + std::to_string(radioPort));
   FUZZ_CHECK(t.window.closed, "the window was not closed");
 
   const PanelState& s = t.panel.state;
