@@ -39,7 +39,12 @@ void NetworkLink::Follow(std::string_view command) {
 std::vector<int> NetworkLink::Inputs() {
   std::vector<int> handles;
   if (endpoint_ == nullptr) return handles;
-  for (const Tcp::Interest& interest : endpoint_->Interests()) handles.push_back(tcp_.Descriptor(interest.handle));
+  // Only what the endpoint would read now: a client it holds back (its input
+  // full while a command waits for the radio) must not wake the loop again
+  // and again.
+  for (const Tcp::Interest& interest : endpoint_->Interests()) {
+    if (interest.read) handles.push_back(tcp_.Descriptor(interest.handle));
+  }
   return handles;
 }
 
