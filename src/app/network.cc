@@ -58,16 +58,10 @@ void NetworkLink::Service() {
 
 void NetworkLink::WhileSpeaking() {
   if (endpoint_ == nullptr || speaking_) return;
-  PanelState& s = panel_.state;
-  const std::string command = s.commandText.str();
-  const std::string reply = s.replyText.str();
-  const int32_t waiting = s.bytesWaiting;
+  const KeepExchangeTexts kept(panel_.state);
   speaking_ = true;
   Serve();
   speaking_ = false;
-  s.commandText = command;
-  s.replyText = reply;
-  s.bytesWaiting = waiting;
 }
 
 void NetworkLink::Serve() {

@@ -58,6 +58,27 @@ std::chrono::milliseconds AnswerWait(Panel& panel);
 // answer (switching off, ending a carrier).
 void PauseBriefly(Panel& panel);
 
+// Keeps the panel's command and reply texts (and the byte count) as they were
+// for the life of the object: traffic moved while an operation speaks must
+// not change what that operation works on.
+class KeepExchangeTexts {
+ public:
+  explicit KeepExchangeTexts(PanelState& s)
+      : s_(s), command_(s.commandText.str()), reply_(s.replyText.str()), waiting_(s.bytesWaiting) {}
+  ~KeepExchangeTexts() {
+    s_.commandText = command_;
+    s_.replyText = reply_;
+    s_.bytesWaiting = waiting_;
+  }
+  KeepExchangeTexts(const KeepExchangeTexts&) = delete;
+  KeepExchangeTexts& operator=(const KeepExchangeTexts&) = delete;
+
+ private:
+  PanelState& s_;
+  std::string command_, reply_;
+  int32_t waiting_;
+};
+
 // The opening sequence of a port: close, open at baudRate, reads return at
 // once, then portDataBits, portParity, portStopBits. The result of the open is
 // not reported: a port that did not open reads as silent.

@@ -44,6 +44,12 @@ void FollowModeSet(Panel& panel, std::string_view sent) {
 
 namespace {
 
+// A frequency answer the other program asked for: the panel takes it.
+void FollowFrequencyAnswer(Panel& panel, const std::string& answer) {
+  panel.state.replyText = answer;
+  InterpretReply(panel);
+}
+
 // The most commands relayed in one pass, so a flood cannot hold the panel:
 // set commands go one after another, a query waits for its answer (which
 // may come in this pass from a quick radio) before the next command goes.
@@ -85,8 +91,7 @@ void RelayTraffic(Panel& panel, bool follow) {
       panel.ports.WritePort(s.passThroughPort, answer.text);
       if (answer.text.size() > 5 && answer.text.compare(0, 2, "FA") == 0) {
         if (follow) {
-          s.replyText = answer.text;
-          InterpretReply(panel);
+          FollowFrequencyAnswer(panel, answer.text);
         } else {
           link.followFrequency = answer.text;
         }
@@ -120,9 +125,9 @@ void RelayPassThrough(Panel& panel) {
   RadioLink& link = panel.link;
   // The frequency first: a mode change sends the panel's frequency again.
   if (!link.followFrequency.empty()) {
-    s.replyText = link.followFrequency;
+    const std::string answer = std::move(link.followFrequency);
     link.followFrequency.clear();
-    InterpretReply(panel);
+    FollowFrequencyAnswer(panel, answer);
   }
   if (!link.followMode.empty()) {
     const std::string mode = std::move(link.followMode);
@@ -135,14 +140,8 @@ void RelayPassThrough(Panel& panel) {
 void RelayWhileSpeaking(Panel& panel) {
   PanelState& s = panel.state;
   if (s.passThroughPort <= 0 || s.menuReadBusy == 1) return;
-  // The operation that is speaking may still need these.
-  const std::string command = s.commandText.str();
-  const std::string reply = s.replyText.str();
-  const int32_t waiting = s.bytesWaiting;
+  const KeepExchangeTexts kept(s);
   RelayTraffic(panel, false);
-  s.commandText = command;
-  s.replyText = reply;
-  s.bytesWaiting = waiting;
 }
 
 }  // namespace kelvaro
