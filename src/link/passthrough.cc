@@ -121,7 +121,6 @@ void RelayTraffic(Panel& panel, bool follow) {
 }  // namespace
 
 void RelayPassThrough(Panel& panel) {
-  PanelState& s = panel.state;
   RadioLink& link = panel.link;
   // The frequency first: a mode change sends the panel's frequency again.
   if (!link.followFrequency.empty()) {
