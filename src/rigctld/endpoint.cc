@@ -136,7 +136,7 @@ void Endpoint::AcceptClients() {
 
 void Endpoint::Serve(Client& client) {
   ReadInput(client);
-  Advance(client);
+  Advance(client, true);
   if (!client.output.empty()) {
     long written = tcp_.Write(client.socket, client.output);
     if (written < 0) return Drop(client, "the connection broke");
@@ -209,7 +209,7 @@ bool Endpoint::StartNext(Client& client) {
   return true;
 }
 
-void Endpoint::Advance(Client& client) {
+void Endpoint::Advance(Client& client, bool startNew) {
   if (client.busy) return;
   client.busy = true;
   int started = 0;
@@ -243,7 +243,7 @@ void Endpoint::Advance(Client& client) {
       if (step.done) Finish(client, step);
       continue;
     }
-    if (client.closing || started >= kCommandsPerPass || !StartNext(client)) break;
+    if (!startNew || client.closing || started >= kCommandsPerPass || !StartNext(client)) break;
     ++started;
   }
   client.busy = false;
@@ -268,7 +268,7 @@ void Endpoint::OnAnswer(int ticket, std::optional<std::string_view> answer) {
   --client.job->missing;
   if (client.job->missing > 0 || client.busy) return;
   // The reply goes out now rather than on the next pass.
-  Advance(client);
+  Advance(client, false);
   if (!client.output.empty()) {
     long written = tcp_.Write(client.socket, client.output);
     if (written < 0) return Drop(client, "the connection broke");

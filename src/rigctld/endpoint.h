@@ -141,8 +141,12 @@ class Endpoint {
   // Takes the next line out of the client's input and starts its command;
   // false when no complete line waits.
   bool StartNext(Client& client);
-  // Runs the client's command as far as it can go without waiting.
-  void Advance(Client& client);
+  // Runs the client's command as far as it can go without waiting; with
+  // `startNew`, then starts the client's next commands, up to its share.
+  // An answer only finishes the command it belongs to: the next ones wait
+  // for the pass, so answers that come at once cannot chain a whole flood
+  // of commands into one call.
+  void Advance(Client& client, bool startNew);
   void Finish(Client& client, const Step& step);
   void Drop(Client& client, std::string_view why);
   void Remove(Client& client);

@@ -57,11 +57,14 @@ TEST_F(EndpointTest, ClientsAreServedSideBySideEachInItsOwnOrder) {
   endpoint.Poll();
   // One command at a time per client: only the first of each has gone out.
   EXPECT_EQ(link.TakeSent(), "VS;FA;FB;TX;");
-  // a's answers are late: b goes on through both its commands without it.
+  // a's answers are late: b goes on through both its commands without it,
+  // the second one started by the next pass.
   std::deque<std::pair<int, std::optional<std::string>>> late(link.held.begin(), link.held.begin() + 3);
   link.held.erase(link.held.begin(), link.held.begin() + 3);
   link.Deliver();
-  EXPECT_EQ(tcp.Take(b), "0\nVFOA\n");
+  EXPECT_EQ(tcp.Take(b), "0\n");
+  Pass();
+  EXPECT_EQ(tcp.Take(b), "VFOA\n");
   EXPECT_EQ(tcp.Take(a), "");
   link.held = late;
   Settle();
@@ -204,6 +207,23 @@ TEST_F(EndpointTest, AFloodCostsOnePassBoundedWorkAndStallsNoOtherClient) {
   }
   EXPECT_EQ(replies.size(), 2u * 5000);
   EXPECT_EQ(replies.find_first_not_of("0\n"), std::string::npos);
+
+  // Answers handed over after the pass finish the command they belong to and
+  // start no others, however quickly the radio answers the next ones.
+  link.answerAtOnce = false;
+  link.TakeSent();
+  lines.clear();
+  for (int i = 0; i < 100; ++i) lines += "f\n";
+  tcp.Send(flood, lines);
+  replies.clear();
+  for (int i = 0; i < 200 && std::count(replies.begin(), replies.end(), '\n') < 100; ++i) {
+    Pass();
+    const std::string sent = link.TakeSent();
+    EXPECT_LE(std::count(sent.begin(), sent.end(), ';'), 3) << "pass " << i;
+    replies += tcp.Take(flood);
+  }
+  EXPECT_EQ(std::count(replies.begin(), replies.end(), '\n'), 100);
+  EXPECT_EQ(replies.substr(0, replies.find('\n')).find_first_not_of("0123456789"), std::string::npos);
 }
 
 TEST_F(EndpointTest, AClientThatNeverReadsIsDroppedAndTheOthersGoOn) {
