@@ -11,6 +11,7 @@
 #include <ostream>
 #include <string>
 
+#include "link/identify.h"
 #include "state/panel.h"
 
 namespace kelvaro {
@@ -25,9 +26,6 @@ enum ExitStatus : int {
   kExitNoAnswer = 5,       // the radio does not answer with an identity
   kExitOtherRadio = 6,     // the radio answers as another model
 };
-
-// The radio's identity as the FTX-1 gives it ("ID0840;").
-constexpr int kFtx1Identity = 840;
 
 // Port n for a message: "COM 5, /home/op/radio/com5 (a link to
 // /dev/serial/by-id/usb-...)"; just "COM 5" when the port layer names no

@@ -1,6 +1,7 @@
 #include "keys/timer_tick.h"
 
 #include "app/debug_log.h"
+#include "keys/radio_return.h"
 #include "link/cat.h"
 #include "link/passthrough.h"
 #include "link/reply.h"
@@ -71,10 +72,13 @@ void HandleAnswer(Panel& panel, const RoutedAnswer& answer) {
 void ReplyPhase(Panel& panel) {
   panel.state.pollPending = 0;
   ReceiveAnswers(panel);
+  const bool heard = panel.link.heard;
+  panel.link.heard = false;
   // Only what is there now: answers taken while a report speaks wait for the
   // next reply phase.
   std::deque<RoutedAnswer> answers;
   answers.swap(panel.link.forTick);
+  if (!WatchRadioPresence(panel, heard)) return;
   for (const RoutedAnswer& answer : answers) HandleAnswer(panel, answer);
 }
 

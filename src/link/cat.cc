@@ -108,7 +108,10 @@ std::vector<std::string> TakeRadioBytes(RadioLink& link, std::string_view bytes)
     complete.push_back(answer);
     // Line ends or blanks between answers are not part of them.
     answer.erase(0, std::min(answer.find_first_not_of("\r\n \t"), answer.size()));
-    if (answer.size() > 1) RouteAnswer(link, std::move(answer));
+    if (answer.size() > 1) {
+      link.heard = true;
+      RouteAnswer(link, std::move(answer));
+    }
   }
   if (link.inbox.size() > kLongestAnswer) {
     complete.push_back(link.inbox);

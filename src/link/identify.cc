@@ -62,7 +62,8 @@ void RestoreRepeaterShift(Panel& panel, std::string_view record) {
   Send(panel, s.scratchText == "+" ? "OS01" : "OS02");
 }
 
-// Brings radio and panel into a known state once the radio is accepted.
+}  // namespace
+
 void SetUpRadio(Panel& panel) {
   PanelState& s = panel.state;
   Send(panel, "EX0307040");
@@ -157,21 +158,25 @@ void SetUpRadio(Panel& panel) {
   s.preampSetting = 0;
   if (Right(record, 1) == "1") s.preampSetting = 1;
   if (Right(record, 1) == "2") s.preampSetting = 2;
-
-  if (s.passThroughPort > 0) OpenPortSequence(panel, s.passThroughPort);
 }
 
-}  // namespace
-
-void IdentifyRadio(Panel& panel) {
+int32_t AskIdentity(Panel& panel) {
   PanelState& s = panel.state;
   const std::string answer = Query(panel, "ID").value_or("");
   s.radioId = IntFromText(Mid(answer, 3, 4));
-  if (s.radioId != 840) {
+  return s.radioId;
+}
+
+void IdentifyRadio(Panel& panel) {
+  PanelState& s = panel.state;
+  if (AskIdentity(panel) != kFtx1Identity) {
     EndAfterRefusal(panel);
     return;
   }
   SetUpRadio(panel);
+  // From here on, the port opening again means the radio came back.
+  panel.link.portOpens = panel.ports.OpenCount(s.comPort);
+  if (s.passThroughPort > 0) OpenPortSequence(panel, s.passThroughPort);
 }
 
 }  // namespace kelvaro

@@ -15,4 +15,14 @@ namespace kelvaro {
 // configured.
 void IdentifyRadio(Panel& panel);
 
+// The radio's identity as the FTX-1 gives it ("ID0840;").
+constexpr int32_t kFtx1Identity = 840;
+
+// Asks the radio for its identity and keeps it in radioId: the four digits of
+// the answer, 0 for no answer or a garbled one.
+int32_t AskIdentity(Panel& panel);
+// What IdentifyRadio does for an accepted FTX-1, the pass-through port aside:
+// the start-up settings, the current band from its record, the read-backs.
+void SetUpRadio(Panel& panel);
+
 }  // namespace kelvaro

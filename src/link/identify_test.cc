@@ -2,35 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "app/startup.h"
-#include "controls/controls_test_panel.h"
-#include "radio.h"
+#include "link/identified_test_panel.h"
 
 namespace kelvaro {
 namespace {
 
-using testing::ControlPanel;
+using testing::Identified;
 using testing::Strings;
-
-// A panel on the in-memory FTX-1, started as the program does: configuration
-// values, InitialisePanel, then the identification.
-struct Identified : ControlPanel {
-  explicit Identified(ftx1sim::Options options = {}) : radio(options) {
-    ports.SetResponder(kPort, [this](std::string_view bytes) { return radio.Feed(bytes); });
-    PanelState& s = panel.state;
-    s.versionText = "3.5a";
-    s.waveFolder = "wave\\";
-    s.baudRate = 38400;
-    s.powerSetting = 50;
-    s.dcsEnabled = 1;
-  }
-  void Start() {
-    InitialisePanel(panel);
-    Clear();
-    IdentifyRadio(panel);
-  }
-  ftx1sim::Radio radio;
-};
 
 TEST(Identification, FactoryStartOn40mSendsTheSetUpInOrder) {
   Identified t;

@@ -14,7 +14,13 @@ int FakePorts::OpenPort(int n, int speed) {
   p.dataBits = 8;
   p.parity = 0;
   p.stopCode = 1;
+  ++p.opens;
   return 1;
+}
+
+std::uint32_t FakePorts::OpenCount(int n) const {
+  auto p = ports_.find(n);
+  return p == ports_.end() ? 0 : p->second.opens;
 }
 
 std::filesystem::path FakePorts::DevicePath(int n) const {

@@ -27,6 +27,7 @@ class FakePorts : public Ports {
     int dataBits = 0, parity = 0, stopCode = 0;
     std::string written;   // every byte written since the start
     std::string incoming;  // bytes waiting to be read
+    std::uint32_t opens = 0;  // OpenCount; a test adds one for a port that came back
   };
 
   int OpenPort(int n, int speed) override;
@@ -39,6 +40,7 @@ class FakePorts : public Ports {
   // Hands out the next chunk of `later` for port n, if any, as if it had just
   // arrived; never waits.
   bool WaitForInput(int n, std::chrono::milliseconds timeout) override;
+  std::uint32_t OpenCount(int n) const override;
 
   // Makes bytes arrive on port n (whether or not it is open; a closed port
   // never shows them).

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -46,6 +47,10 @@ class Ports {
   // The descriptor the main loop watches for port n's input; -1 when there is
   // none (not open, or a port that cannot be watched).
   virtual int InputHandle(int /*n*/) const { return -1; }
+  // How often port n has been opened, counting every time a layer that
+  // reopens lost devices got it back; the panel compares the count to notice
+  // a radio that was switched off and on. 0 when the layer does not count.
+  virtual std::uint32_t OpenCount(int /*n*/) const { return 0; }
   // For messages to the operator, not for the panel's own use:
   // The device that port n opens (empty when the layer does not say).
   virtual std::filesystem::path DevicePath(int n) const {

@@ -149,6 +149,7 @@ int PosixPorts::Usable(int n) {
   }
   slot.fd = fd;
   slot.lost = false;
+  ++opens_[static_cast<std::size_t>(n)];
   return fd;
 }
 
@@ -170,8 +171,11 @@ int PosixPorts::OpenPort(int n, int speed) {
   slot.fd = fd;
   slot.path = std::move(path);
   slot.speed = speed;
+  ++opens_[static_cast<std::size_t>(n)];
   return 1;
 }
+
+std::uint32_t PosixPorts::OpenCount(int n) const { return InRange(n) ? opens_[static_cast<std::size_t>(n)] : 0; }
 
 void PosixPorts::SetReadTimeouts(int n, int msPerByte) {
   // Reads never wait: the descriptor is non-blocking with VMIN = VTIME = 0.

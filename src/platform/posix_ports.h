@@ -41,6 +41,7 @@ class PosixPorts : public Ports {
   void ClosePort(int n) override;
   bool WaitForInput(int n, std::chrono::milliseconds timeout) override;
   int InputHandle(int n) const override;
+  std::uint32_t OpenCount(int n) const override;
 
   // The device path that port n opens: the link comN in the working folder
   // when it exists, else /dev/ttyS<n-1>; empty for a number outside 1..256.
@@ -80,6 +81,8 @@ class PosixPorts : public Ports {
   // Kept apart from the slots: ClosePort empties a slot, but the reason an
   // open failed is still wanted after the shutdown that follows it.
   std::array<std::string, kMaxPortNumber + 1> openFailures_;
+  // Opens and reopens per port, also kept apart from the slots.
+  std::array<std::uint32_t, kMaxPortNumber + 1> opens_{};
 };
 
 }  // namespace kelvaro

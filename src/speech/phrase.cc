@@ -29,6 +29,7 @@ void NoteSpoken(Panel& panel, std::string_view name) {
 }  // namespace
 
 bool PlayPhrase(Panel& panel, std::string_view name) {
+  if (panel.quiet) return false;
   NoteSpoken(panel, name);
   return panel.voice.PlaySync(PhraseFile(panel, name));
 }
@@ -38,6 +39,7 @@ std::optional<std::chrono::milliseconds> PhraseLength(Panel& panel, std::string_
 }
 
 bool PlayPhraseAsync(Panel& panel, std::string_view name) {
+  if (panel.quiet) return false;
   NoteSpoken(panel, name);
   return panel.voice.PlayAsync(PhraseFile(panel, name));
 }

@@ -13,7 +13,8 @@ namespace kelvaro {
 // working folder) and returns when it has finished. A bare name gets ".wav"
 // appended. A missing or unplayable file is silent and returns at once.
 // Phrases played from the phrase folder are noted in the speech log, by the
-// name exactly as passed. Returns whether the recording was played.
+// name exactly as passed. Returns whether the recording was played. While
+// panel.quiet is set nothing is played or noted.
 bool PlayPhrase(Panel& panel, std::string_view name);
 // The same, but returns at once while the phrase plays on; the next phrase
 // cuts it off. Only the help recording is played this way.

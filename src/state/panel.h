@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <ostream>
 #include <string_view>
 
@@ -45,6 +46,12 @@ struct Panel {
   std::ostream* speechLog = nullptr;
   // Set when the program has shut itself down (refused radio) and must end.
   bool processEnded = false;
+  // While set, phrases are neither played nor noted: work done behind the
+  // operator's back (setting up a radio that came back) says nothing.
+  bool quiet = false;
+  // Called when, while the panel runs, another model answers on the radio's
+  // port; the program says why on its error stream.
+  std::function<void(const Panel&)> onRadioRefused;
 
   std::filesystem::path File(std::string_view name) const { return workDir / name; }
 };

@@ -21,6 +21,12 @@ enum class Asker : std::uint8_t { kKey, kPoll, kRelay, kNetwork, kNobody };
 
 using SteadyTime = std::chrono::steady_clock::time_point;
 
+// Whether the radio is there. Answering: polls are answered. Gone: the
+// polls went unanswered for a while, or its port vanished and came back (a
+// radio switched off, a cable pulled). Refused: another model answered in
+// its place.
+enum class RadioPresence : std::uint8_t { kAnswering, kGone, kRefused };
+
 // A command sent to the radio that may still get an answer.
 struct WaitingCommand {
   std::uint32_t ticket = 0;
@@ -61,6 +67,16 @@ struct RadioLink {
   // Commands that may change the radio (sets, from anyone), counted: a poll
   // answer is taken only if none went out between the poll and its handling.
   std::int32_t otherCommandsSent = 0;
+
+  // Set whenever a whole answer arrives; the reply phase looks and clears it.
+  bool heard = false;
+  RadioPresence presence = RadioPresence::kAnswering;
+  // Reply phases in a row that brought no answer at all.
+  std::int32_t quietReplyPhases = 0;
+  // The port layer's open count when last looked at; 0 before the first look.
+  std::uint32_t portOpens = 0;
+  // While gone or refused: the earliest time to ask for the identity again.
+  SteadyTime nextIdentityCheck{};
 };
 
 }  // namespace kelvaro

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # A radio that stops answering after the panel connected (switched off at its
 # own switch: the line stays, the answers stop): the panel keeps polling at
-# its usual rate without waiting on anything, its keys keep working, and once
-# the radio answers again the panel follows it.
+# its usual rate without waiting on anything, its keys keep working (saying
+# that the radio is not connected), and once the radio answers again the
+# panel asks who it is, sends the start-up settings and band again, says
+# "connected" once more and follows the radio.
 source "$(dirname "$0")/lib.sh"
 
 start_connected_panel
@@ -25,11 +27,22 @@ rate=$(( $(sim_count_after "$log_at" "FA;") * 10000 / ($(now_ms) - started) ))
 check "the frequency poll goes on about five times a second (saw $(permille_text "$rate") a second)" [ "$rate" -ge 15 -a "$rate" -le 60 ]
 check "nothing was read meanwhile" [ "$(lines_of "$WORK/debug.dat" | tail -n +"$((debug_at + 1))" | grep -c '^RX=')" -eq 0 ]
 check "its window is still there" panel_window_exists
+speech_at=$(line_count "$WORK/speech.log")
 press "$id" j
 check "a key is handled while the radio is silent" wait_for_line "$WORK/debug.dat" 5 '^\*J'
+check "the key says the radio is not connected" wait_for_line_after "$WORK/speech.log" "$speech_at" 5 '^nc$'
 check "the panel is still running" panel_running
 
+log_at=$(sim_log_length)
+speech_at=$(line_count "$WORK/speech.log")
 sim_control "power on"
+check "the panel says connected again" wait_for_line_after "$WORK/speech.log" "$speech_at" 10 '^connected$'
+check "once" [ "$(tail -n +"$((speech_at + 1))" "$WORK/speech.log" | grep -c '^connected$')" -eq 1 ]
+check "the band was not spoken while setting up" \
+  [ "$(tail -n +"$((speech_at + 1))" "$WORK/speech.log" | grep -c '^metres$')" -eq 0 ]
+for command in "ID;" "EX0307040;" "BS003;" "FA007100000;" "GT0;" "BI;"; do
+  check "the radio got $command again" [ "$(sim_count_after "$log_at" "$command")" -ge 1 ]
+done
 sim_control "dial +1000"
 check "the panel follows the radio once it answers again" wait_for_line "$WORK/debug.dat" 10 '^RX=FA007101000;'
 check "the panel ends cleanly" close_panel "$id"

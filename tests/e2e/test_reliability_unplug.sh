@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The radio's cable pulled while the panel runs, then plugged back in: the
 # panel keeps its window and its keys, uses next to no processor time while
-# the device is gone, and once the radio is back it polls it again and
-# follows its dial without a restart.
+# the device is gone, and once the radio is back it polls it again, sets it
+# up as at start, says "connected" once more and follows its dial without a
+# restart.
 source "$(dirname "$0")/lib.sh"
 
 start_connected_panel
@@ -29,6 +30,7 @@ check "the polls go on (into nothing)" [ "$(lines_of "$WORK/debug.dat" | tail -2
 
 # Plugged back in: a new pseudo-terminal behind the same com5 link.
 log_before=$(sim_log_length)
+speech_before=$(line_count "$WORK/speech.log")
 plugged_at=$(time_of_day_ms)
 sim_control "plug"
 if wait_sim_command_after "$log_before" 10 "FA;"; then
@@ -40,6 +42,9 @@ if wait_sim_command_after "$log_before" 10 "FA;"; then
 else
   fail "no poll reached the radio after the plug"
 fi
+check "the radio is asked who it is" wait_sim_command_after "$log_before" 5 "ID;"
+check "and set up as at start" wait_sim_command_after "$log_before" 5 "BI;"
+check "the panel says connected again" wait_for_line_after "$WORK/speech.log" "$speech_before" 10 '^connected$'
 rate=$(sim_rate_per_10s 2)
 check "polling at its usual rate again ($(permille_text "$rate") a second)" [ "$rate" -ge 30 -a "$rate" -le 115 ]
 
@@ -47,6 +52,8 @@ sim_control "dial +1000"
 check "the panel reads the turned dial" wait_for_line "$WORK/debug.dat" 10 '^RX=FA007101000;'
 cpu=$(cpu_permille "$PANEL_PID" 2) || cpu=0
 echo "processor time while connected: $(permille_text "$cpu") % of a core over 2 s"
+check "connected was said once after the plug" \
+  [ "$(tail -n +"$((speech_before + 1))" "$WORK/speech.log" | grep -c '^connected$')" -eq 1 ]
 check "the panel ends cleanly" close_panel "$id"
 check "the band record holds the frequency set after the plug" \
   grep -q '^01A007101000B' <(lines_of "$WORK/savmem.dat" | sed -n 5p)

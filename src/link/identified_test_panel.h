@@ -1,0 +1,30 @@
+// A panel on the in-memory FTX-1, started as the program does: configuration
+// values, InitialisePanel, then the identification.
+#pragma once
+
+#include "app/startup.h"
+#include "controls/controls_test_panel.h"
+#include "link/identify.h"
+#include "radio.h"
+
+namespace kelvaro::testing {
+
+struct Identified : ControlPanel {
+  explicit Identified(ftx1sim::Options options = {}) : radio(options) {
+    ports.SetResponder(kPort, [this](std::string_view bytes) { return radio.Feed(bytes); });
+    PanelState& s = panel.state;
+    s.versionText = "3.5a";
+    s.waveFolder = "wave\\";
+    s.baudRate = 38400;
+    s.powerSetting = 50;
+    s.dcsEnabled = 1;
+  }
+  void Start() {
+    InitialisePanel(panel);
+    Clear();
+    IdentifyRadio(panel);
+  }
+  ftx1sim::Radio radio;
+};
+
+}  // namespace kelvaro::testing
