@@ -187,6 +187,22 @@ sim_rate_per_10s() {
 # How many times the radio received command $2 after line $1 of its log.
 sim_count_after() { sim_commands | tail -n +"$(( $1 + 1 ))" | grep -cxF "$2"; }
 
+# True when the commands given appear in the radio's log in this order, after
+# line $1 of it.
+sent_in_order() {
+  local from="$1"; shift
+  local expected="$*"
+  sim_commands | tail -n +"$((from + 1))" | awk -v want="$expected" '
+    BEGIN { n = split(want, w, " "); i = 1 }
+    i <= n && $0 == w[i] { i++ }
+    END { exit (i > n) ? 0 : 1 }'
+}
+# The same, waiting up to $1 seconds for it.
+wait_sent_in_order() {
+  local limit=$(( $1 * 10 )); shift
+  for _ in $(seq "$limit"); do sent_in_order "$@" && return 0; sleep 0.1; done
+  return 1
+}
 # Waits up to $2 seconds until the radio received command $3 after line $1 of
 # its log ($4 times, by default once).
 wait_sim_command_after() {

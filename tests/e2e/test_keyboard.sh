@@ -4,22 +4,6 @@
 # and Q ending the program once the radio has answered.
 source "$(dirname "$0")/lib.sh"
 
-# True when the commands given appear in the radio's log in this order, after
-# line $1 of it.
-sent_in_order() {
-  local from="$1"; shift
-  local expected="$*"
-  sim_commands | tail -n +"$((from + 1))" | awk -v want="$expected" '
-    BEGIN { n = split(want, w, " "); i = 1 }
-    i <= n && $0 == w[i] { i++ }
-    END { exit (i > n) ? 0 : 1 }'
-}
-# The same, waiting up to $1 seconds for it.
-wait_sent_in_order() {
-  local limit=$(( $1 * 10 )); shift
-  for _ in $(seq "$limit"); do sent_in_order "$@" && return 0; sleep 0.1; done
-  return 1
-}
 log_lines() { sim_commands | wc -l; }
 type_keys() { local k; for k in "$@"; do press "$id" "$k"; done; }
 
