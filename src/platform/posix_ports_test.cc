@@ -245,6 +245,7 @@ TEST_F(PosixPortsTest, ANewDeviceBehindTheSameLinkIsTakenWithSpeedAndLineFormat)
   PointLink(link, radio->device());
   ASSERT_EQ(ports.OpenPort(5, 9600), 1);
   EXPECT_EQ(ports.SetLineFormat(5, 8, 0, 2), 0);
+  const std::uint32_t opens = ports.OpenCount(5);
   const auto beforeLoss = Clock::now();
   radio->Close();
   EXPECT_EQ(ports.WritePort(5, "FA;"), 0);
@@ -268,6 +269,7 @@ TEST_F(PosixPortsTest, ANewDeviceBehindTheSameLinkIsTakenWithSpeedAndLineFormat)
       },
       10s));
   EXPECT_GE(Clock::now() - beforeLoss, PosixPorts::kReopenInterval) << "the attempt came before its second was up";
+  EXPECT_EQ(ports.OpenCount(5), opens + 1) << "the panel is told that its radio came back";
 
   termios tio = back.Settings();
   EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B9600));
