@@ -7,6 +7,7 @@
 #include "app/config.h"
 #include "app/setup.h"
 #include "link/cat.h"
+#include "speech/phrase.h"
 #include "state/text.h"
 
 namespace kelvaro {
@@ -113,6 +114,29 @@ int ReportRefusedRadio(const Panel& panel, std::ostream& out) {
       << IdentityDigits(s.radioId) << "); Kelvaro works with the FTX-1 (identity "
       << IdentityDigits(kFtx1Identity) << ")\n";
   return kExitOtherRadio;
+}
+
+void ReidentifyRadio(Panel& panel, std::ostream& err) {
+  RadioLink& link = panel.link;
+  link.identityWanted = false;
+  const int32_t identity = AskIdentity(panel);
+  if (identity == kFtx1Identity) {
+    link.presence = RadioPresence::kAnswering;
+    link.quietReplyPhases = 0;
+    const bool wasQuiet = panel.quiet;
+    panel.quiet = true;
+    SetUpRadio(panel);
+    panel.quiet = wasQuiet;
+    // What came meanwhile tells of the radio before its set-up.
+    link.forTick.clear();
+    return;
+  }
+  if (identity != 0 && link.presence != RadioPresence::kRefused) {
+    link.presence = RadioPresence::kRefused;
+    PlayPhrase(panel, "rnftx.wav");
+    ReportRefusedRadio(panel, err);
+    err << "kelvaro: waiting for the FTX-1 to come back\n";
+  }
 }
 
 int CheckRadio(Panel& panel, std::ostream& out, std::ostream& err,

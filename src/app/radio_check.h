@@ -41,6 +41,15 @@ int ReportConfigurationFailure(const Panel& panel, const std::string& reason, st
 // (radioId 0), or it answered as another model; returns the exit status.
 int ReportRefusedRadio(const Panel& panel, std::ostream& out);
 
+// While the panel runs, when the tick asks for it (link.identityWanted: the
+// radio answers again after it was gone, or its port came back): asks the
+// radio who it is. An FTX-1 gets the start-up settings and the current band
+// again, silently; the next poll's answer then announces it as at start
+// (frequency, mode, preamp, "connected"). Another model is refused once, as at
+// start ("rnftx.wav", and on `err` which model and that the panel waits),
+// and asked again later; no answer leaves the radio gone.
+void ReidentifyRadio(Panel& panel, std::ostream& err);
+
 // kelvaro --check: reads kelvaro.cfg, calls `afterConfiguration` (the
 // simulated radio is started there), opens the radio's port, asks for the
 // identity once, prints what it found on `out` (problems on `err`), closes

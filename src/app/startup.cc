@@ -133,13 +133,6 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   // A refused radio ends the program: say which of the causes it was.
   if (panel.processEnded) return ReportRefusedRadio(panel, std::cerr);
 
-  // Another model on the port after the radio came back: said on the error
-  // stream as at start, but the panel goes on and asks again.
-  panel.onRadioRefused = [](const Panel& p) {
-    ReportRefusedRadio(p, std::cerr);
-    std::cerr << "kelvaro: waiting for the FTX-1 to come back\n";
-  };
-
   // Other programs' traffic keeps moving while the panel speaks.
   if (s.passThroughPort > 0 || service != nullptr) {
     panel.voice.SetWhileWaiting([&panel, service] {
@@ -161,6 +154,7 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
     }
     window.WatchInputs(std::move(inputs));
     HandleWindowMessage(panel, window.NextMessage());
+    if (panel.link.identityWanted) ReidentifyRadio(panel, std::cerr);
     if (service != nullptr && s.runFlag != 0) service->Service();
   }
 

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "link/identify.h"
-#include "speech/phrase.h"
-
 namespace kelvaro {
 namespace {
 
@@ -17,13 +14,6 @@ void MarkGone(Panel& panel) {
     s.quitPending = 0;
     s.runFlag = 0;
   }
-}
-
-void SetUpQuietly(Panel& panel) {
-  const bool wasQuiet = panel.quiet;
-  panel.quiet = true;
-  SetUpRadio(panel);
-  panel.quiet = wasQuiet;
 }
 
 }  // namespace
@@ -45,22 +35,7 @@ bool WatchRadioPresence(Panel& panel, bool heard) {
     return false;
   }
   link.nextIdentityCheck = now + kIdentityRetry;
-
-  const int32_t identity = AskIdentity(panel);
-  if (identity == kFtx1Identity) {
-    link.presence = RadioPresence::kAnswering;
-    link.quietReplyPhases = 0;
-    SetUpQuietly(panel);
-    // What came meanwhile tells of the radio before its set-up.
-    link.forTick.clear();
-    return false;
-  }
-  if (identity != 0 && link.presence != RadioPresence::kRefused) {
-    link.presence = RadioPresence::kRefused;
-    PlayPhrase(panel, "rnftx.wav");
-    if (panel.onRadioRefused) panel.onRadioRefused(panel);
-  }
-  // No answer to the question (a radio still starting up) leaves it gone.
+  link.identityWanted = true;
   return false;
 }
 

@@ -1,4 +1,4 @@
-// A radio that goes away and comes back while the panel runs.
+// Noticing a radio that goes away and comes back while the panel runs.
 //
 // A radio switched off at its own switch stops answering; one whose USB
 // cable is pulled, or which takes its USB port with it when switched off,
@@ -6,12 +6,9 @@
 // The reply phase notices either: a run of reply phases without any answer,
 // or the port opened anew. The radio then counts as gone: keys say "nc" and
 // Q ends the program at once, as before the first answer. The next time
-// something answers, or the port comes back, the radio is asked who it is.
-// An FTX-1 gets the start-up settings and the current band again, silently,
-// and the next frequency answer announces it as at start (frequency, mode,
-// preamp, "connected"). Another model is refused as at start ("rnftx.wav"
-// and the reason on the error stream), once, and asked again while the
-// panel runs.
+// something answers, or the port comes back, the tick asks for the radio to
+// be identified again (link.identityWanted); the program's loop does that
+// (ReidentifyRadio), as at start.
 #pragma once
 
 #include <chrono>
@@ -30,8 +27,7 @@ constexpr std::chrono::milliseconds kIdentityRetry{2000};
 
 // Called by the reply phase with whether anything came from the radio since
 // the last one. Returns whether the answers the tick holds are the radio's to
-// take: false while it is gone or refused, and right after it was set up
-// anew (the next poll's answer announces it).
+// take: false while it is gone, refused or about to be identified.
 bool WatchRadioPresence(Panel& panel, bool heard);
 
 }  // namespace kelvaro

@@ -8,7 +8,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <ostream>
 #include <string_view>
 
@@ -49,9 +48,6 @@ struct Panel {
   // While set, phrases are neither played nor noted: work done behind the
   // operator's back (setting up a radio that came back) says nothing.
   bool quiet = false;
-  // Called when, while the panel runs, another model answers on the radio's
-  // port; the program says why on its error stream.
-  std::function<void(const Panel&)> onRadioRefused;
 
   std::filesystem::path File(std::string_view name) const { return workDir / name; }
 };

@@ -77,6 +77,9 @@ struct RadioLink {
   std::uint32_t portOpens = 0;
   // While gone or refused: the earliest time to ask for the identity again.
   SteadyTime nextIdentityCheck{};
+  // Set by the tick when the radio should be asked who it is (it answers
+  // again, or its port came back); the program's loop asks and clears it.
+  bool identityWanted = false;
 };
 
 }  // namespace kelvaro
