@@ -30,10 +30,6 @@ void Send(Panel& panel, const std::string& command) {
   SendCommand(panel);
 }
 
-// Phrases of a recall that stay silent while U steps to a channel.
-void SayUnlessStepping(Panel& panel, std::string_view name) {
-  if (panel.state.channelRecall != 1) PlayPhrase(panel, name);
-}
 
 int ChannelIndex(const PanelState& s, int slot) {
   const int bank = std::clamp<int32_t>(s.bankDigitPending, 0, 9);
@@ -107,8 +103,8 @@ void RecallRepeater(Panel& panel, const std::string& record) {
   const std::string offset = Mid(record, 21, 4);
   if (RepeaterOffsetCommand(band, offset).empty()) {
     // This band has no repeater offset: repeater operation stays off.
-    SayUnlessStepping(panel, "repeater");
-    SayUnlessStepping(panel, "na");
+    PlayPhrase(panel, "repeater");
+    PlayPhrase(panel, "na");
     s.repeaterOn = 0;
     return;
   }
@@ -119,8 +115,8 @@ void RecallRepeater(Panel& panel, const std::string& record) {
   }
   s.repeaterOn = 0;
   Send(panel, sign == "+" ? "OS01" : "OS02");
-  SayUnlessStepping(panel, "repeater");
-  SayUnlessStepping(panel, "on");
+  PlayPhrase(panel, "repeater");
+  PlayPhrase(panel, "on");
   s.repeaterOn = 1;
 }
 
@@ -146,7 +142,8 @@ void RecallChannel(Panel& panel, int slot) {
     s.splitOn = 0;
   } else if (flag == '1') {
     s.splitOn = 1;
-    SayUnlessStepping(panel, "split");
+    // Stepping with U leaves the split phrase out; everything else is said.
+    if (s.channelRecall != 1) PlayPhrase(panel, "split");
     Send(panel, "ST1");
   } else {
     s.splitOn = 0;

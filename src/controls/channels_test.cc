@@ -289,17 +289,29 @@ TEST(ChannelRecall, RepeaterChannelOffTheRepeaterBands) {
   EXPECT_EQ(s.repeaterOn, 0);
 }
 
-TEST(ChannelRecall, SteppingWithUIsQuiet) {
-  ChannelPanel t;
-  PanelState& s = t.panel.state;
-  s.memoryChannels[3] = "1512A145600000B1460000000120";
-  s.channelMode = 2;  // as the U key leaves it
-  s.channelRecall = 1;
-  s.keyCode = '3';
-  EnterDigit(t.panel);
-  EXPECT_EQ(t.TakeSpoken(), (Strings{"3", "2", "metres"}));
-  EXPECT_EQ(s.splitOn, 1);
-  EXPECT_EQ(s.toneActive, 1);
+TEST(ChannelRecall, SteppingWithULeavesOnlyTheSplitPhraseOut) {
+  const struct {
+    const char* record;
+    Strings spoken;
+  } kCases[] = {
+      {"1512A145600000B1460000000120", {"3", "2", "metres"}},
+      {"5512A145600000B-000006000120", {"3", "2", "metres", "repeater", "on"}},
+      {"5514A029600000B-000001000000", {"3", "un", "repeater", "na"}},
+  };
+  for (const auto& c : kCases) {
+    ChannelPanel t;
+    PanelState& s = t.panel.state;
+    s.memoryChannels[3] = c.record;
+    s.channelMode = 2;  // as the U key leaves it
+    s.channelRecall = 1;
+    s.keyCode = '3';
+    EnterDigit(t.panel);
+    Strings spoken = t.TakeSpoken();
+    // The tone phrases of an FM channel follow; the head is what differs.
+    ASSERT_GE(spoken.size(), c.spoken.size()) << c.record;
+    EXPECT_EQ(Strings(spoken.begin(), spoken.begin() + c.spoken.size()), c.spoken) << c.record;
+    EXPECT_EQ(s.splitOn, c.record[0] == '1' ? 1 : 0) << c.record;
+  }
 }
 
 }  // namespace
