@@ -421,12 +421,12 @@ Flow EnterAfterMenuValue(Panel& panel) {
   return Flow::kStop;
 }
 
-// The phrases of a tone code, when it holds one: three digits. A tone still
-// being typed (or anything else) is left out of the report.
+// The phrases of the tone code whenever it is not "999": a tone being typed
+// is read back as typed so far ("ctcss" alone before its first digit).
 void SpeakToneOfReport(Panel& panel) {
   const std::string tone = panel.state.toneCode.str();
-  if (tone == "999" || tone.size() != 3 || !OnlyDigits(tone)) return;
-  PlayPhrase(panel, tone[0] > '3' ? "dcs" : "ctcss");
+  if (tone == "999") return;
+  PlayPhrase(panel, !tone.empty() && tone[0] > '3' ? "dcs" : "ctcss");
   for (char c : tone) PlayPhrase(panel, std::string(1, c));
 }
 

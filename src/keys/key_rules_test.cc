@@ -305,13 +305,35 @@ TEST(KeySettings, OptionsReportNamesWhatIsOn) {
   t.Key('O');
   EXPECT_EQ(t.TakeSpoken(),
             (Strings{"options", "bkin", "on", "dcs", "7", "5", "4", "ant1", "tuner", "is"}));
-  // A tone still being typed is no tone to report.
-  for (const char* typed : {"", "12", "1234"}) {
-    s.toneCode = typed;
+  // A tone being typed is read back as typed so far.
+  const struct {
+    const char* typed;
+    Strings tone;
+  } kTyped[] = {
+      {"", {"ctcss"}},
+      {"12", {"ctcss", "1", "2"}},
+      {"5", {"dcs", "5"}},
+      {"1234", {"ctcss", "1", "2", "3", "4"}},
+  };
+  for (const auto& c : kTyped) {
+    s.toneCode = c.typed;
     s.tunerState = 0;
     t.Key('O');
-    EXPECT_EQ(t.TakeSpoken(), (Strings{"options", "bkin", "on", "ant1", "tuner", "is", "on"})) << typed;
+    Strings expected{"options", "bkin", "on"};
+    expected.insert(expected.end(), c.tone.begin(), c.tone.end());
+    expected.insert(expected.end(), {"ant1", "tuner", "is", "on"});
+    EXPECT_EQ(t.TakeSpoken(), expected) << c.typed;
   }
+}
+
+TEST(KeySettings, OptionsReportReadsATypedToneAsTyped) {
+  KeyPanel t;
+  t.Start();
+  t.GoToBand('T');  // 2 m FM, where I opens the tone entry
+  t.Type("I12");
+  t.Clear();
+  t.Key('O');
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"options", "ctcss", "1", "2", "ant1", "tuner", "is", "off"}));
 }
 
 TEST(KeyBands, BandPromptLettersAndDigits) {
