@@ -40,9 +40,9 @@ void SelectBand(Panel& panel) {
   PanelState& s = panel.state;
   if (s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
     Send(panel, kBandSelectCommands[s.bandIndex]);
-    if (s.bandQuiet == 0) SpeakBand(panel);
+    if (s.bandQuiet == BandQuiet::kSpeak) SpeakBand(panel);
   }
-  s.bandQuiet = 0;
+  s.bandQuiet = BandQuiet::kSpeak;
 }
 
 void RecallBand(Panel& panel) {
@@ -72,7 +72,7 @@ void RecallBand(Panel& panel) {
   ApplyMode(panel);
 
   if (CharAt(record, 1) == '5') {
-    s.repeaterOn = 0;
+    s.repeaterOn = RepeaterState::kOff;
     SendRepeaterShift(panel);
   }
 

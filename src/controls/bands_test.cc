@@ -19,10 +19,10 @@ TEST(SelectBand, SendsTheBandCommandAndSpeaksUnlessQuiet) {
   PanelState& s = t.panel.state;
   for (int band : {kBand160m, kBand12m, kBand10m, kBand6m}) {
     s.bandIndex = band;
-    s.bandQuiet = 1;
+    s.bandQuiet = BandQuiet::kQuiet;
     SelectBand(t.panel);
     EXPECT_TRUE(t.TakeSpoken().empty());
-    EXPECT_EQ(s.bandQuiet, 0);
+    EXPECT_EQ(s.bandQuiet, BandQuiet::kSpeak);
   }
   EXPECT_EQ(t.TakeSent(), (Strings{"BS000;", "BS008;", "BS009;", "BS010;"}));
   s.bandIndex = kBand70cm;
@@ -178,7 +178,7 @@ TEST(RecallBand, SwitchesRepeaterOperationOnFromTheRecord) {
   RecallBand(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145600000;", "MD0B;", "NA00;", "SQ0;",
                                    "EX0103180012;", "OS02;", "CN00088;", "CT01;", "PA10;"}));
-  EXPECT_EQ(s.repeaterOn, 1);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "metres", "repeater", "on", "ctcss", "0",
                                      "8", "8", "preamp", "off"}));
 }

@@ -42,7 +42,7 @@ std::string ChannelRecordOfLiveState(PanelState& s) {
   const int band = s.bandIndex;
   const std::string bandDigits = ZeroPad(band, 2);
   std::string record;
-  if (s.repeaterOn == 1 && !RepeaterShiftPart(s, band).empty()) {
+  if (s.repeaterOn == RepeaterState::kOn && !RepeaterShiftPart(s, band).empty()) {
     const std::string body = BandRecordBody(s);
     record = Left(body, 2) + bandDigits + Mid(body, 3);
   } else {
@@ -84,14 +84,14 @@ void StoreChannel(Panel& panel, int slot) {
   if (!IsChannelRecord(record)) {
     // Nothing consistent to keep: the channel keeps what it held.
     PlayPhrase(panel, "invalid");
-    s.channelMode = 0;
+    s.channelMode = ChannelMode::kNone;
     return;
   }
   s.memoryChannels[index] = record;
   // "ok" only when the channel reached the bank file as well; it stays in
   // memory either way and is written again at the next save.
   PlayPhrase(panel, TrySaveMemoryBanks(panel) ? "ok" : "invalid");
-  s.channelMode = 0;
+  s.channelMode = ChannelMode::kNone;
 }
 
 // The repeater part of a recalled channel: the band's offset and the
@@ -105,7 +105,7 @@ void RecallRepeater(Panel& panel, const std::string& record) {
     // This band has no repeater offset: repeater operation stays off.
     PlayPhrase(panel, "repeater");
     PlayPhrase(panel, "na");
-    s.repeaterOn = 0;
+    s.repeaterOn = RepeaterState::kOff;
     return;
   }
   if (s.bandRecordable > 0) {
@@ -113,11 +113,11 @@ void RecallRepeater(Panel& panel, const std::string& record) {
     s.currentShiftKhz[band] = offset;
     Send(panel, RepeaterOffsetCommand(band, offset));
   }
-  s.repeaterOn = 0;
+  s.repeaterOn = RepeaterState::kOff;
   Send(panel, sign == "+" ? "OS01" : "OS02");
   PlayPhrase(panel, "repeater");
   PlayPhrase(panel, "on");
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
 }
 
 void RecallChannel(Panel& panel, int slot) {
@@ -130,7 +130,7 @@ void RecallChannel(Panel& panel, int slot) {
   if (!IsChannelRecord(record)) {
     // Empty, or not a channel record at all: nothing of it is sent.
     PlayPhrase(panel, "invalid");
-    s.channelMode = 0;
+    s.channelMode = ChannelMode::kNone;
     s.memoryBank = 99;
     return;
   }
@@ -185,7 +185,7 @@ void RecallChannel(Panel& panel, int slot) {
   s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
   // The preamp command of the channel's band (2 m and 70 cm have their own).
   Send(panel, PreampCommand(s));
-  s.channelMode = 0;
+  s.channelMode = ChannelMode::kNone;
 }
 
 }  // namespace
@@ -193,7 +193,10 @@ void RecallChannel(Panel& panel, int slot) {
 void EnterDigit(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode < '0' || s.keyCode > '9') return;
-  if (s.entryState == 0 && s.freqEntryActive == 0 && s.channelMode == 0 && s.toneActive == 0) return;
+  if (s.entryState == EntryState::kNone && s.freqEntryActive == 0 && s.channelMode == ChannelMode::kNone &&
+      s.toneActive == 0) {
+    return;
+  }
   const int value = s.keyCode - '0';
   const std::string digit = Digits(value);
   s.commandText = "";
@@ -202,30 +205,30 @@ void EnterDigit(Panel& panel) {
     s.bankDigitPending = value;
     PlayPhrase(panel, digit);
     PlayPhrase(panel, "channel");
-  } else if (s.entryState == 8) {
+  } else if (s.entryState == EntryState::kMenuNumber) {
     s.menuNumber += digit;
     PlayPhrase(panel, digit);
-  } else if (s.entryState == 9) {
+  } else if (s.entryState == EntryState::kMenuValue) {
     s.menuValue += digit;
     PlayPhrase(panel, digit);
-  } else if (s.entryState == 6) {
+  } else if (s.entryState == EntryState::kOffsetDigits) {
     s.offsetEntry += digit;
     PlayPhrase(panel, digit);
-  } else if (s.channelMode == 1) {
+  } else if (s.channelMode == ChannelMode::kSelect) {
     StoreChannel(panel, value);
-  } else if (s.channelMode == 2 || s.channelRecall == 1) {
+  } else if (s.channelMode == ChannelMode::kGoTo || s.channelRecall == 1) {
     RecallChannel(panel, value);
-  } else if (s.entryState == 0 && s.freqEntryActive == 1) {
+  } else if (s.entryState == EntryState::kNone && s.freqEntryActive == 1) {
     if (s.freqEntryPoint == 0) s.freqEntryIntDigits += 1;
     const int64_t number = static_cast<int64_t>(s.freqEntryNumber) * 10 + value;
     s.freqEntryNumber = static_cast<int32_t>(std::clamp<int64_t>(number, 0, kMaxEntryNumber));
     PlayPhrase(panel, digit);
-  } else if (s.entryState == 1) {
+  } else if (s.entryState == EntryState::kBandPrompt) {
     StoreBandRecord(panel);
     s.bandIndex = value == 0 ? kBand10m : value;
     s.splitOn = 0;
     RecallBand(panel);
-    s.entryState = 0;
+    s.entryState = EntryState::kNone;
   } else if (s.toneActive == 1) {
     s.toneCode += digit;
     PlayPhrase(panel, digit);

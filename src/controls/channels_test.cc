@@ -22,11 +22,11 @@ struct ChannelPanel : ControlPanel {
     EnterDigit(panel);
   }
   void Store(char slot) {
-    panel.state.channelMode = 1;
+    panel.state.channelMode = ChannelMode::kSelect;
     Digit(slot);
   }
   void Recall(char slot) {
-    panel.state.channelMode = 2;
+    panel.state.channelMode = ChannelMode::kGoTo;
     Digit(slot);
   }
 };
@@ -34,15 +34,15 @@ struct ChannelPanel : ControlPanel {
 TEST(EnterDigit, AppendsToTheOpenEntry) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = 8;
+  s.entryState = EntryState::kMenuNumber;
   t.Digit('0');
   t.Digit('1');
-  s.entryState = 9;
+  s.entryState = EntryState::kMenuValue;
   t.Digit('7');
-  s.entryState = 6;
+  s.entryState = EntryState::kOffsetDigits;
   s.offsetEntry = "+";
   t.Digit('6');
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   s.toneActive = 1;
   s.toneCode = "";
   t.Digit('1');
@@ -78,7 +78,7 @@ TEST(EnterDigit, IgnoresDigitsWithNothingOpenAndOtherKeys) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
   t.Digit('5');
-  s.channelMode = 1;
+  s.channelMode = ChannelMode::kSelect;
   s.keyCode = 'A';
   EnterDigit(t.panel);
   s.keyCode = 96;  // a keypad digit not yet translated
@@ -97,12 +97,12 @@ TEST(EnterDigit, BandPromptDigitsPickBands) {
   for (const Case& c : cases) {
     ChannelPanel t;
     PanelState& s = t.panel.state;
-    s.entryState = 1;
+    s.entryState = EntryState::kBandPrompt;
     s.splitOn = 1;
     s.lastFreqReply = "FA014123000";
     t.Digit(c.key);
     EXPECT_EQ(s.bandIndex, c.band);
-    EXPECT_EQ(s.entryState, 0);
+    EXPECT_EQ(s.entryState, EntryState::kNone);
     EXPECT_EQ(s.splitOn, 0);
     // The band being left was kept first.
     EXPECT_EQ(s.bandRecords[kBand20m], "12A014200000B0141230009990");
@@ -119,7 +119,7 @@ TEST(ChannelStore, KeepsTheBandStateAndSavesTheBanks) {
   t.Store('3');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"3", "ok"}));
   EXPECT_EQ(s.memoryChannels[3], "0206A014200000B0142000009991");
-  EXPECT_EQ(s.channelMode, 0);
+  EXPECT_EQ(s.channelMode, ChannelMode::kNone);
   EXPECT_TRUE(t.TakeSent().empty());
   Strings lines = SplitCrLf(t.dir.Read("savmem.dat"));
   ASSERT_EQ(lines.size(), 115u);
@@ -129,7 +129,7 @@ TEST(ChannelStore, KeepsTheBandStateAndSavesTheBanks) {
 TEST(ChannelStore, BankThenSlot) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.channelMode = 1;
+  s.channelMode = ChannelMode::kSelect;
   s.bankDigitPending = -1;
   t.Digit('2');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "channel"}));
@@ -155,7 +155,7 @@ TEST(ChannelStore, RepeaterChannelBuildsItsOwnShiftText) {
   s.bandIndex = kBand2m;
   s.radioMode = kFmNarrow;
   s.lastFreqReply = "FA145600000";
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   s.toneActive = 1;
   s.toneCode = "012";
   s.workText = "left over by something else";
@@ -189,7 +189,7 @@ TEST(ChannelRecall, EmptyOrBrokenChannelsAreInvalid) {
     EXPECT_EQ(t.TakeSpoken(), (Strings{std::string(1, slot), "invalid"}));
     EXPECT_TRUE(t.TakeSent().empty());
     EXPECT_EQ(s.memoryBank, 99);
-    EXPECT_EQ(s.channelMode, 0);
+    EXPECT_EQ(s.channelMode, ChannelMode::kNone);
   }
 }
 
@@ -208,7 +208,7 @@ TEST(ChannelRecall, RestoresANormalChannel) {
   EXPECT_EQ(s.memoryCursor, 4);
   EXPECT_EQ(s.announcePending, 1);
   EXPECT_EQ(s.preampSetting, 1);
-  EXPECT_EQ(s.channelMode, 0);
+  EXPECT_EQ(s.channelMode, ChannelMode::kNone);
 
   // The recall is over: a later mode change restores the band again.
   EXPECT_EQ(s.memoryRecallActive, 0);
@@ -260,13 +260,13 @@ TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
                                    "OS02;", "CN00012;", "CT01;", "PA10;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"9", "2", "metres", "repeater", "on", "ctcss",
                                      "0", "1", "2"}));
-  EXPECT_EQ(s.repeaterOn, 1);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
   EXPECT_EQ(s.currentShiftSign[kBand2m], "-");
   EXPECT_EQ(s.currentShiftKhz[kBand2m], "0625");
 
   // With the band not recordable the direction alone is set.
   s.bandRecordable = 0;
-  s.repeaterOn = 0;
+  s.repeaterOn = RepeaterState::kOff;
   t.Recall('9');
   Strings sent = t.TakeSent();
   EXPECT_EQ(std::count(sent.begin(), sent.end(), "EX0103180012;"), 0);
@@ -286,7 +286,7 @@ TEST(ChannelRecall, RepeaterChannelOffTheRepeaterBands) {
   }
   Strings spoken = t.TakeSpoken();
   EXPECT_NE(std::find(spoken.begin(), spoken.end(), "na"), spoken.end());
-  EXPECT_EQ(s.repeaterOn, 0);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOff);
 }
 
 TEST(ChannelRecall, SteppingWithULeavesOnlyTheSplitPhraseOut) {
@@ -302,7 +302,7 @@ TEST(ChannelRecall, SteppingWithULeavesOnlyTheSplitPhraseOut) {
     ChannelPanel t;
     PanelState& s = t.panel.state;
     s.memoryChannels[3] = c.record;
-    s.channelMode = 2;  // as the U key leaves it
+    s.channelMode = ChannelMode::kGoTo;  // as the U key leaves it
     s.channelRecall = 1;
     s.keyCode = '3';
     EnterDigit(t.panel);

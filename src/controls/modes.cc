@@ -35,7 +35,7 @@ void ApplyModeOf(Panel& panel, bool restoreFrequency) {
   SelectLargeFont(panel);
   panel.screen.SetPosition(50, 45);
   s.limitQuiet = 1;
-  if (s.repeaterOn == 1) SendRepeaterShift(panel);
+  if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
   if (s.toneActive == 1) {
     s.commandText = "CT00";
     SendCommand(panel);

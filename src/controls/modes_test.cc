@@ -77,7 +77,7 @@ TEST(ApplyMode, RepeaterAndToneGoOffFirst) {
   PanelState& s = t.panel.state;
   s.bandIndex = kBand2m;
   s.radioMode = kAm;
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   s.toneActive = 1;
   s.toneCode = "012";
   ApplyMode(t.panel);

@@ -58,12 +58,12 @@ void ToggleNoiseBlanker(Panel& panel) {
     s.commandText = "NL0" + ZeroPad(s.blankerLevel, 3);
     PlayPhrase(panel, "on");
     s.blankerOn = 1;
-    s.levelTarget = 2;
+    s.levelTarget = LevelTarget::kBlanker;
   } else {
     s.commandText = "NL0000";
     PlayPhrase(panel, "off");
     s.blankerOn = 0;
-    if (s.levelTarget == 2) s.levelTarget = 0;
+    if (s.levelTarget == LevelTarget::kBlanker) s.levelTarget = LevelTarget::kNone;
   }
   SendCommand(panel);
 }
@@ -75,9 +75,9 @@ void ToggleNoiseReduction(Panel& panel) {
     s.reductionOn = 0;
     s.commandText = "RL000";
     PlayPhrase(panel, "off");
-    s.levelTarget = 0;
+    s.levelTarget = LevelTarget::kNone;
   } else {
-    s.levelTarget = 3;
+    s.levelTarget = LevelTarget::kReduction;
     s.reductionLevel = std::clamp<int32_t>(s.reductionLevel, 1, 10);
     s.commandText = "RL0" + ZeroPad(s.reductionLevel, 2);
     PlayPhrase(panel, "on");
@@ -93,11 +93,11 @@ void ToggleProcessor(Panel& panel) {
   if (s.processorOn == 0) {
     PlayPhrase(panel, "on");
     s.commandText = "PR01";
-    s.levelTarget = 5;
+    s.levelTarget = LevelTarget::kProcessor;
   } else {
     PlayPhrase(panel, "off");
     s.commandText = "PR00";
-    s.levelTarget = 0;
+    s.levelTarget = LevelTarget::kNone;
   }
   SendCommand(panel);
   s.processorOn = s.processorOn == 0 ? 1 : 0;

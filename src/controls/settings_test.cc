@@ -60,17 +60,17 @@ TEST(ToggleNoiseBlanker, SendsTheLevelAndKeepsOtherLevelTargets) {
   ToggleNoiseBlanker(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"NL0010;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"nb", "on"}));
-  EXPECT_EQ(s.levelTarget, 2);
-  s.levelTarget = 3;
+  EXPECT_EQ(s.levelTarget, LevelTarget::kBlanker);
+  s.levelTarget = LevelTarget::kReduction;
   ToggleNoiseBlanker(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"NL0000;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"nb", "off"}));
-  EXPECT_EQ(s.levelTarget, 3);
+  EXPECT_EQ(s.levelTarget, LevelTarget::kReduction);
   s.blankerLevel = 3;
   ToggleNoiseBlanker(t.panel);
   ToggleNoiseBlanker(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"NL0003;", "NL0000;"}));
-  EXPECT_EQ(s.levelTarget, 0);
+  EXPECT_EQ(s.levelTarget, LevelTarget::kNone);
 }
 
 TEST(ToggleNoiseReduction, OnWithItsLevelOffClearsTheLevelTarget) {
@@ -79,12 +79,12 @@ TEST(ToggleNoiseReduction, OnWithItsLevelOffClearsTheLevelTarget) {
   ToggleNoiseReduction(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RL004;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"nr", "on"}));
-  EXPECT_EQ(s.levelTarget, 3);
+  EXPECT_EQ(s.levelTarget, LevelTarget::kReduction);
   EXPECT_EQ(t.screen.TextAt(310, 250), "nr");
-  s.levelTarget = 2;
+  s.levelTarget = LevelTarget::kBlanker;
   ToggleNoiseReduction(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RL000;"});
-  EXPECT_EQ(s.levelTarget, 0);
+  EXPECT_EQ(s.levelTarget, LevelTarget::kNone);
   s.reductionLevel = 10;
   ToggleNoiseReduction(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RL010;"});
@@ -99,14 +99,14 @@ TEST(ToggleProcessor, OnReadsTheLevelBack) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "on"}));
   EXPECT_EQ(s.processorOn, 1);
   EXPECT_EQ(s.processorLevel, 50);
-  EXPECT_EQ(s.levelTarget, 5);
+  EXPECT_EQ(s.levelTarget, LevelTarget::kProcessor);
   EXPECT_EQ(t.screen.TextAt(550, 250), "spc");
 
   ToggleProcessor(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"PR00;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "off"}));
   EXPECT_EQ(s.processorOn, 0);
-  EXPECT_EQ(s.levelTarget, 0);
+  EXPECT_EQ(s.levelTarget, LevelTarget::kNone);
 }
 
 TEST(ReadProcessorLevel, KeepsTheLevelWithoutAUsableAnswer) {

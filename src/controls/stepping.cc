@@ -11,22 +11,6 @@
 namespace kelvaro {
 namespace {
 
-// entryState values whose quantity the arrows adjust.
-enum StepTarget {
-  kStepFrequency = 0,
-  kStepBand = 1,
-  kStepWidth = 2,
-  kStepPower = 3,
-  kStepRfGain = 4,
-  kStepAfGain = 7,
-  kStepLevel = 10,
-  kStepKeyer = 11,
-  kStepMicGain = 12,
-};
-
-// levelTarget values.
-enum LevelTarget { kMonitor = 1, kBlanker = 2, kReduction = 3, kContour = 4, kProcessor = 5 };
-
 void Send(Panel& panel, const std::string& command) {
   panel.state.commandText = command;
   SendCommand(panel);
@@ -56,7 +40,7 @@ void StepBand(Panel& panel, int direction) {
   } else if (s.bandIndex <= 0) {
     s.bandIndex = kBand70cm;
   }
-  s.bandQuiet = 1;
+  s.bandQuiet = BandQuiet::kQuiet;
   SelectBand(panel);
   RecallBand(panel);
 }
@@ -158,7 +142,7 @@ void StepTenLevel(Panel& panel, int32_t& level, int direction) {
 void StepLevel(Panel& panel, int direction) {
   PanelState& s = panel.state;
   switch (s.levelTarget) {
-    case kMonitor:
+    case LevelTarget::kMonitor:
       s.monitorLevel = std::clamp<int32_t>(s.monitorLevel, 0, 105) + direction * 5;
       if (direction > 0 && s.monitorLevel >= 100) {
         s.monitorLevel = 100;
@@ -171,15 +155,15 @@ void StepLevel(Panel& panel, int direction) {
       s.monitorLevel = std::min<int32_t>(s.monitorLevel, 100);
       Send(panel, "ML1" + ZeroPad(s.monitorLevel, 3));
       break;
-    case kBlanker:
+    case LevelTarget::kBlanker:
       StepTenLevel(panel, s.blankerLevel, direction);
       Send(panel, "NL0" + ZeroPad(s.blankerLevel, 3));
       break;
-    case kReduction:
+    case LevelTarget::kReduction:
       StepTenLevel(panel, s.reductionLevel, direction);
       Send(panel, "RL0" + ZeroPad(s.reductionLevel, 2));
       break;
-    case kContour:
+    case LevelTarget::kContour:
       s.contourHz = std::clamp<int32_t>(s.contourHz, 0, 3300) + direction * 100;
       if (s.contourHz > 3200) s.contourHz = 3200;
       if (s.contourHz < 100) s.contourHz = 10;
@@ -187,7 +171,7 @@ void StepLevel(Panel& panel, int direction) {
       if (direction > 0 && s.contourHz == 3200) PlayPhrase(panel, "max");
       if (direction < 0 && s.contourHz == 10) PlayPhrase(panel, "min");
       break;
-    case kProcessor:
+    case LevelTarget::kProcessor:
       s.processorLevel = std::clamp<int32_t>(s.processorLevel, 0, 110) + direction * 10;
       if (s.processorLevel >= 100) {
         s.processorLevel = 100;
@@ -229,15 +213,15 @@ void StepMicGain(Panel& panel, int direction) {
 
 void Step(Panel& panel, int direction) {
   switch (panel.state.entryState) {
-    case kStepFrequency: StepFrequency(panel.state, direction); break;
-    case kStepBand: StepBand(panel, direction); break;
-    case kStepWidth: StepWidth(panel, direction); break;
-    case kStepPower: StepPower(panel, direction); break;
-    case kStepRfGain: StepRfGain(panel, direction); break;
-    case kStepAfGain: StepAfGain(panel, direction); break;
-    case kStepLevel: StepLevel(panel, direction); break;
-    case kStepKeyer: StepKeyer(panel, direction); break;
-    case kStepMicGain: StepMicGain(panel, direction); break;
+    case EntryState::kNone: StepFrequency(panel.state, direction); break;
+    case EntryState::kBandPrompt: StepBand(panel, direction); break;
+    case EntryState::kWidth: StepWidth(panel, direction); break;
+    case EntryState::kPower: StepPower(panel, direction); break;
+    case EntryState::kRfGain: StepRfGain(panel, direction); break;
+    case EntryState::kAfGain: StepAfGain(panel, direction); break;
+    case EntryState::kLevel: StepLevel(panel, direction); break;
+    case EntryState::kKeyerSpeed: StepKeyer(panel, direction); break;
+    case EntryState::kMicGain: StepMicGain(panel, direction); break;
     default: break;  // the entries own their keys
   }
 }

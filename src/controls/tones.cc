@@ -81,11 +81,11 @@ void SendToneSquelch(Panel& panel) {
 
 void SendRepeaterShift(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.repeaterOn < 2) Say(panel, "repeater");
+  if (s.repeaterOn != RepeaterState::kOffSilently) Say(panel, "repeater");
 
-  if (s.repeaterOn > 0) {
-    if (s.repeaterOn == 1) Say(panel, "off");
-    s.repeaterOn = 0;
+  if (s.repeaterOn != RepeaterState::kOff) {
+    if (s.repeaterOn == RepeaterState::kOn) Say(panel, "off");
+    s.repeaterOn = RepeaterState::kOff;
     s.splitOn = 0;
     Send(panel, "OS00");
     return;
@@ -97,7 +97,7 @@ void SendRepeaterShift(Panel& panel) {
     Say(panel, "na");
     return;
   }
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   s.currentShiftSign[band] = s.standardShiftSign[band] == "+" ? "+" : "-";
   s.currentShiftKhz[band] = s.standardShiftKhz[band];
   Send(panel, RepeaterOffsetCommand(band, s.currentShiftKhz[band]));

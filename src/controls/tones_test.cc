@@ -96,7 +96,7 @@ TEST(SendRepeaterShift, SwitchesOnWithTheStandardOffset) {
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0103180012;", "OS02;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "on"}));
-  EXPECT_EQ(s.repeaterOn, 1);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
   EXPECT_EQ(s.currentShiftSign[kBand2m], "-");
   EXPECT_EQ(s.currentShiftKhz[kBand2m], "0600");
 
@@ -105,7 +105,7 @@ TEST(SendRepeaterShift, SwitchesOnWithTheStandardOffset) {
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"OS00;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "off"}));
-  EXPECT_EQ(s.repeaterOn, 0);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOff);
   EXPECT_EQ(s.splitOn, 0);
 }
 
@@ -116,7 +116,7 @@ TEST(SendRepeaterShift, ReSendsTheToneModeWhenATonesIsSet) {
   s.toneActive = 1;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0103190152;", "OS01;", "CT01;"}));
-  s.repeaterOn = 0;
+  s.repeaterOn = RepeaterState::kOff;
   s.dcsTone = 1;
   s.bandIndex = kBand10m;
   SendRepeaterShift(t.panel);
@@ -126,13 +126,13 @@ TEST(SendRepeaterShift, ReSendsTheToneModeWhenATonesIsSet) {
 TEST(SendRepeaterShift, QuietWaysOff) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.repeaterOn = 2;
+  s.repeaterOn = RepeaterState::kOffSilently;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"OS00;"});
   EXPECT_TRUE(t.TakeSpoken().empty());
-  EXPECT_EQ(s.repeaterOn, 0);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOff);
 
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   s.channelRecall = 1;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"OS00;"});
@@ -148,7 +148,7 @@ TEST(SendRepeaterShift, NotAvailableOffTheRepeaterBands) {
     SendRepeaterShift(t.panel);
     EXPECT_TRUE(t.TakeSent().empty()) << band;
     EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "na"})) << band;
-    EXPECT_EQ(s.repeaterOn, 0) << band;
+    EXPECT_EQ(s.repeaterOn, RepeaterState::kOff) << band;
   }
 }
 

@@ -14,10 +14,6 @@
 namespace kelvaro {
 namespace {
 
-constexpr int kPrefixState = 14;
-constexpr int kOffsetSignState = 5;
-constexpr int kOffsetDigitsState = 6;
-
 void Send(Panel& panel, std::string_view command) {
   panel.state.commandText = command;
   SendCommand(panel);
@@ -40,7 +36,7 @@ void SpeakSign(Panel& panel, std::string_view entry) {
 void NoOffsetHere(Panel& panel) {
   PlayPhrase(panel, "ofs");
   PlayPhrase(panel, "na");
-  panel.state.entryState = 0;
+  panel.state.entryState = EntryState::kNone;
 }
 
 // A frequency in Hz as the panel writes it: whole megahertz, ".", six digits
@@ -84,7 +80,7 @@ void SpeakOtherFrequency(Panel& panel, const std::string& digits, const Text& ke
   s.txAnnounce = 0;
   s.frequencyText = kept;
   SpeakMode(panel);
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
 }
 
 }  // namespace
@@ -94,11 +90,11 @@ void SpeakOtherFrequency(Panel& panel, const std::string& digits, const Text& ke
 void ToggleExtendedPrefix(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "extcm");
-  if (s.entryState == kPrefixState) {
-    s.entryState = 0;
+  if (s.entryState == EntryState::kExtendedPrefix) {
+    s.entryState = EntryState::kNone;
     PlayPhrase(panel, "off");
   } else {
-    s.entryState = kPrefixState;
+    s.entryState = EntryState::kExtendedPrefix;
     PlayPhrase(panel, "on");
   }
 }
@@ -111,13 +107,13 @@ void SwitchAntenna(Panel& panel) {
   SendCommand(panel);
   s.antennaSelect = toSecond ? 1 : 0;
   // Marks the switch just made: the next key but S closes the prefix.
-  s.bandQuiet = 2;
+  s.bandQuiet = BandQuiet::kAntennaSwitched;
 }
 
 void SwapVfos(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.repeaterOn == 1) {
-    s.entryState = 0;
+  if (s.repeaterOn == RepeaterState::kOn) {
+    s.entryState = EntryState::kNone;
     return;
   }
   PlayPhrase(panel, "swop");
@@ -131,7 +127,7 @@ void SwapVfos(Panel& panel) {
     // of VFO B) is left as it is rather than made unreadable.
     if (IsBandRecord(swapped)) s.bandRecords[s.bandIndex] = swapped;
   }
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
 }
 
 void StepAgc(Panel& panel) {
@@ -150,7 +146,7 @@ void StartOffsetEntry(Panel& panel) {
   // Bands without repeaters ignore O; the prefix stays open.
   if (!HasRepeaterOffset(s.bandIndex)) return;
   PlayPhrase(panel, "eofs");
-  s.entryState = kOffsetSignState;
+  s.entryState = EntryState::kOffsetSign;
   s.offsetEntry = "";
 }
 
@@ -165,7 +161,7 @@ void OffsetSign(Panel& panel) {
   } else {
     return;
   }
-  s.entryState = kOffsetDigitsState;
+  s.entryState = EntryState::kOffsetDigits;
 }
 
 bool StoreTypedOffset(Panel& panel) {
@@ -181,7 +177,7 @@ bool StoreTypedOffset(Panel& panel) {
   if (n < 4 || n > 5 || (sign != '+' && sign != '-') || !OnlyDigits(Mid(entry, 2))) {
     PlayPhrase(panel, "ofs");
     PlayPhrase(panel, "invalid");
-    s.entryState = 0;
+    s.entryState = EntryState::kNone;
     return false;
   }
   SpeakBand(panel);
@@ -194,15 +190,15 @@ bool StoreTypedOffset(Panel& panel) {
   s.offsetEntry = std::string(1, sign) + digits;
   s.standardShiftSign[band] = std::string(1, sign);
   s.standardShiftKhz[band] = digits;
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   return true;
 }
 
 bool ReadStandardOffset(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.repeaterOn == 1) {
+  if (s.repeaterOn == RepeaterState::kOn) {
     PlayPhrase(panel, "rio");
-    s.entryState = 0;
+    s.entryState = EntryState::kNone;
     return false;
   }
   const int band = s.bandIndex;
@@ -218,7 +214,7 @@ bool ReadStandardOffset(Panel& panel) {
   // One leading zero of the four digits is not spoken (0600 is "6 0 0").
   SpeakCharacters(panel, Mid(entry, CharAt(entry, 2) == '0' ? 3 : 2));
   PlayPhrase(panel, "khz");
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   return true;
 }
 
@@ -229,9 +225,9 @@ void FrequencyReadout(Panel& panel) {
   // Right after the tick counter was reset (a frequency just sent) the
   // frequency text is not yet the radio's: F waits for the next tick.
   if (s.tickCount == 0) return;
-  const bool prefix = s.entryState == kPrefixState;
+  const bool prefix = s.entryState == EntryState::kExtendedPrefix;
 
-  if (prefix && s.repeaterOn == 1) {
+  if (prefix && s.repeaterOn == RepeaterState::kOn) {
     // The transmit frequency of the repeater pair. Only bands 10..13 have a
     // shift; elsewhere no shift applies and the frequency itself is spoken.
     long long hz = s.frequencyHz;
@@ -255,7 +251,7 @@ void FrequencyReadout(Panel& panel) {
     return;
   }
 
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   SpeakFrequency(panel);
   SpeakMode(panel);
   if (s.toneActive == 1) {

@@ -60,7 +60,7 @@ void FrequencyEntryInvalid(Panel& panel) {
 void MenuEntryInvalid(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "invalid");
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   s.menuReadBusy = 0;
 }
 
@@ -87,7 +87,7 @@ void ReadMenuValue(Panel& panel) {
 void StartFrequencyEntry(Panel& panel) {
   PanelState& s = panel.state;
   s.freqEntryNumber = 0;
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   PlayPhrase(panel, "EF");
   s.freqEntryIntDigits = 0;
   s.freqEntryActive = 1;
@@ -178,7 +178,7 @@ void ToggleTone(Panel& panel) {
     return;
   }
   s.freqEntryActive = 0;
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   if (s.toneActive == 1) {
     Send(panel, "CT00");
     s.toneActive = 0;
@@ -253,21 +253,21 @@ void SwitchDigitalFm(Panel& panel) {
 
 void StartMenuEntry(Panel& panel) {
   PanelState& s = panel.state;
-  s.entryState = 8;
+  s.entryState = EntryState::kMenuNumber;
   s.menuNumber = "";
   PlayPhrase(panel, "mn");
 }
 
 void EndMenuNumber(Panel& panel) {
   PanelState& s = panel.state;
-  s.entryState = 9;
+  s.entryState = EntryState::kMenuValue;
   if (s.menuNumber.size() == kMenuNumberLength && OnlyDigits(s.menuNumber)) {
     PlayPhrase(panel, "mp");
     s.menuValue = "";
     return;
   }
   PlayPhrase(panel, "invalid");
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
 }
 
 void SendMenuValue(Panel& panel) {
@@ -287,7 +287,7 @@ void SendMenuValue(Panel& panel) {
   } else {
     ReadMenuValue(panel);
   }
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   s.menuReadBusy = 0;
 }
 

@@ -219,7 +219,7 @@ TEST(EntryMenu, NumberValueAndReadBack) {
   EXPECT_EQ(t.TakeSpoken(),
             (Strings{"mn", "0", "1", "0", "3", "1", "6", "mp", "0", "1", "0", "0"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"EX010316;"}));
-  EXPECT_EQ(s.entryState, 0);
+  EXPECT_EQ(s.entryState, EntryState::kNone);
   EXPECT_EQ(s.menuReadBusy, 0);
 
   StartMenuEntry(t.panel);
@@ -237,10 +237,10 @@ TEST(EntryMenu, NumberValueAndReadBack) {
     t.TakeSpoken();
     EndMenuNumber(t.panel);
     EXPECT_EQ(t.TakeSpoken(), (Strings{"invalid"}));
-    EXPECT_EQ(s.entryState, 0);
+    EXPECT_EQ(s.entryState, EntryState::kNone);
   }
   // The value step never sends a number that is not six digits.
-  s.entryState = 9;
+  s.entryState = EntryState::kMenuValue;
   s.menuNumber = "0103";
   s.menuValue = "12";
   SendMenuValue(t.panel);
@@ -262,7 +262,7 @@ TEST(EntryMenu, ReadBackSpeaksPointAndStopsAtTheFirstTerminator) {
     SCOPED_TRACE(c.reply);
     EntryPanel t;
     t.panel.state.menuNumber = "040101";
-    t.panel.state.entryState = 9;
+    t.panel.state.entryState = EntryState::kMenuValue;
     t.Answer("EX040101;", c.reply);
     SendMenuValue(t.panel);
     EXPECT_EQ(t.TakeSpoken(), c.spoken);

@@ -105,8 +105,8 @@ void RandomStep(EntryPanel& t, std::mt19937& rng) {
     default:
       // The state the other keys leave behind: any mode, any entry state.
       s.radioMode = 1 + pick(7);
-      s.entryState = pick(15);
-      s.repeaterOn = pick(2);
+      s.entryState = kEntryStates[pick(std::size(kEntryStates))];
+      s.repeaterOn = pick(2) == 0 ? RepeaterState::kOff : RepeaterState::kOn;
       break;
   }
 }

@@ -78,7 +78,7 @@ TEST(EntrySequence, PrefixAntennaThenAfGainAndOffsetEntry) {
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0307041;", "EX0307040;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"extcm", "on", "ant2", "ant1"}));
   t.Key('A');  // the key after the antenna switch closes the prefix: A is the AF gain
-  EXPECT_EQ(t.panel.state.entryState, 7);
+  EXPECT_EQ(t.panel.state.entryState, EntryState::kAfGain);
   t.Clear();
 
   t.Type("B");

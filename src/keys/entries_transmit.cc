@@ -15,8 +15,6 @@
 namespace kelvaro {
 namespace {
 
-constexpr int kKeyerState = 11;
-constexpr int kMicGainState = 12;
 // Above this the tuner does not work (2 m and 70 cm): the tune is a carrier.
 constexpr int32_t kTunerTopHz = 73000000;
 constexpr int kTunerBeeps = 6;
@@ -41,7 +39,7 @@ int QueryThreeDigits(Panel& panel, std::string_view code, int low, int high) {
 // Back to the mode the keyer entry left, with break-in as it was.
 void RestoreFromKeyerEntry(Panel& panel) {
   PanelState& s = panel.state;
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   if (s.savedMode >= kLsb && s.savedMode <= kFmWide) s.radioMode = s.savedMode;
   ApplyMode(panel);
 }
@@ -68,8 +66,8 @@ void StopTune(Panel& panel) {
 
 void ToggleTransmit(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.txState != 0) {
-    s.txState = 0;
+  if (s.txState != TxState::kReceiving) {
+    s.txState = TxState::kReceiving;
     Send(panel, "TX0");
     PlayPhrase(panel, "tx");
     PlayPhrase(panel, "off");
@@ -77,7 +75,7 @@ void ToggleTransmit(Panel& panel) {
   }
   PlayPhrase(panel, "tx");
   PlayPhrase(panel, "on");
-  s.txState = 10;
+  s.txState = TxState::kTransmitting;
   s.txHoldoff = 2;
   s.tunerArmed = 0;
   Send(panel, "TX1");
@@ -158,7 +156,7 @@ void CycleTunerMode(Panel& panel) {
 void StartMicGainWatch(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "micgain");
-  s.entryState = kMicGainState;
+  s.entryState = EntryState::kMicGain;
   s.tickCount = 0;
   PlayPhrase(panel, "lev");
   // Without a proper answer the gain the panel last knew stands.
@@ -189,7 +187,7 @@ void EndMicGainWatch(Panel& panel) {
 bool ToggleKeyerEntry(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "ks");
-  if (s.entryState == kKeyerState) {
+  if (s.entryState == EntryState::kKeyerSpeed) {
     RestoreFromKeyerEntry(panel);
     PlayPhrase(panel, "off");
     SpeakKeyerSpeed(panel);
@@ -200,7 +198,7 @@ bool ToggleKeyerEntry(Panel& panel) {
   s.savedMode = s.radioMode;
   s.radioMode = kCw;
   ApplyMode(panel);
-  s.entryState = kKeyerState;
+  s.entryState = EntryState::kKeyerSpeed;
   // Without a proper answer the speed the panel last knew stands.
   const int speed = QueryThreeDigits(panel, "KS", 4, 60);
   if (speed >= 0) s.keyerSpeed = speed;

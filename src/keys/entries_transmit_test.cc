@@ -26,12 +26,12 @@ TEST(EntryTransmit, SpaceTwiceGoesOnAndOffTheAir) {
   s.tunerArmed = 1;
   ToggleTransmit(t.panel);
   EXPECT_NE(t.radio.state().tx, 0);
-  EXPECT_EQ(s.txState, 10);
+  EXPECT_EQ(s.txState, TxState::kTransmitting);
   EXPECT_EQ(s.txHoldoff, 2);
   EXPECT_EQ(s.tunerArmed, 0);
   ToggleTransmit(t.panel);
   EXPECT_EQ(t.radio.state().tx, 0);
-  EXPECT_EQ(s.txState, 0);
+  EXPECT_EQ(s.txState, TxState::kReceiving);
   EXPECT_EQ(t.TakeSent(), (Strings{"TX1;", "TX0;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tx", "on", "tx", "off"}));
 }
@@ -119,7 +119,7 @@ TEST(EntryMicGain, F11ReadsAndSpeaksTheGainThenWatches) {
   EXPECT_EQ(t.TakeSent(), (Strings{"MG;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"micgain", "lev", "5", "0"}));
   EXPECT_EQ(s.micGain, 50);
-  EXPECT_EQ(s.entryState, 12);
+  EXPECT_EQ(s.entryState, EntryState::kMicGain);
   EXPECT_EQ(s.micGainWatch, 1);
   EXPECT_EQ(s.meterPeak, 0);
 
@@ -129,7 +129,7 @@ TEST(EntryMicGain, F11ReadsAndSpeaksTheGainThenWatches) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"micgain", "lev", "6", "2", "off"}));
   EXPECT_EQ(s.micGainWatch, 0);
   EXPECT_EQ(s.meterPeak, 0);
-  EXPECT_EQ(s.entryState, 12);
+  EXPECT_EQ(s.entryState, EntryState::kMicGain);
 }
 
 TEST(EntryMicGain, WithoutAProperAnswerTheLastGainStands) {
@@ -155,7 +155,7 @@ TEST(EntryKeyer, KInUsbSwitchesToCwAndBack) {
     PanelState& s = t.panel.state;
     s.breakInOn = breakIn;
     EXPECT_TRUE(ToggleKeyerEntry(t.panel));
-    EXPECT_EQ(s.entryState, 11);
+    EXPECT_EQ(s.entryState, EntryState::kKeyerSpeed);
     EXPECT_EQ(s.keyerSpeed, 20);  // as the radio reports it
     Strings sent = t.TakeSent();
     EXPECT_EQ(sent.front(), "MD03;");
@@ -165,7 +165,7 @@ TEST(EntryKeyer, KInUsbSwitchesToCwAndBack) {
 
     EXPECT_FALSE(ToggleKeyerEntry(t.panel));
     EXPECT_EQ(s.radioMode, kUsb);
-    EXPECT_EQ(s.entryState, 0);
+    EXPECT_EQ(s.entryState, EntryState::kNone);
     sent = t.TakeSent();
     EXPECT_EQ(sent.front(), "MD02;");
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "BI1;"), breakIn);
@@ -176,7 +176,7 @@ TEST(EntryKeyer, KInUsbSwitchesToCwAndBack) {
     t.Clear();
     LeaveKeyerEntry(t.panel);
     EXPECT_EQ(s.radioMode, kUsb);
-    EXPECT_EQ(s.entryState, 0);
+    EXPECT_EQ(s.entryState, EntryState::kNone);
     sent = t.TakeSent();
     EXPECT_EQ(sent.front(), "MD02;");
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "BI1;"), breakIn);

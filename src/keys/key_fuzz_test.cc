@@ -124,9 +124,6 @@ struct FuzzPanel : ControlPanel {
   // The state the rules rely on stays within its ranges and record layouts.
   void CheckState() {
     const PanelState& s = panel.state;
-    const int e = s.entryState;
-    if (e < 0 || e > 14 || e == 13) Fault("entryState " + std::to_string(e));
-    if (s.channelMode < 0 || s.channelMode > 2) Fault("channelMode " + std::to_string(s.channelMode));
     if (s.memoryBank != 99 && (s.memoryBank < 0 || s.memoryBank > 9)) Fault("memoryBank");
     if (s.memoryCursor < 0 || s.memoryCursor > 9) Fault("memoryCursor");
     if (s.squelchLevel < 0 || s.squelchLevel > 255) Fault("squelchLevel");

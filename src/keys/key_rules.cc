@@ -26,26 +26,7 @@ enum class Flow { kContinue, kStop };
 
 constexpr int32_t kMaxNineDigitHz = 999999999;
 
-// entryState values the rules test or set.
-enum Entry : int32_t {
-  kNoEntry = 0,
-  kBandPrompt = 1,
-  kWidthEntry = 2,
-  kPowerEntry = 3,
-  kRfGainEntry = 4,
-  kOffsetSignEntry = 5,
-  kOffsetDigitsEntry = 6,
-  kAfGainEntry = 7,
-  kMenuNumberEntry = 8,
-  kMenuValueEntry = 9,
-  kLevelEntry = 10,
-  kKeyerEntry = 11,
-  kExtendedPrefix = 14,
-};
-
 constexpr int32_t kNoBank = 99;
-// bandQuiet after an antenna switch: the next key but S closes the prefix.
-constexpr int32_t kAntennaJustSwitched = 2;
 // bandIndex that asks RecallBand for general coverage.
 constexpr int32_t kGeneralCoverageRequest = 15;
 
@@ -122,7 +103,7 @@ Flow ExtendedPrefixKey(Panel& panel) {
 
 Flow AntennaAfterPrefix(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'C') || s.entryState != kExtendedPrefix) return Flow::kContinue;
+  if (!Key(s, 'C') || s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   SwitchAntenna(panel);
   return Flow::kStop;
 }
@@ -131,16 +112,16 @@ Flow AntennaAfterPrefix(Panel& panel) {
 // its ordinary meaning.
 Flow CloseAfterAntennaSwitch(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.bandQuiet == kAntennaJustSwitched && !Key(s, 'S')) {
-    s.bandQuiet = 0;
-    s.entryState = kNoEntry;
+  if (s.bandQuiet == BandQuiet::kAntennaSwitched && !Key(s, 'S')) {
+    s.bandQuiet = BandQuiet::kSpeak;
+    s.entryState = EntryState::kNone;
   }
   return Flow::kContinue;
 }
 
 Flow SwapAfterPrefix(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'S') || s.entryState != kExtendedPrefix) return Flow::kContinue;
+  if (!Key(s, 'S') || s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   SwapVfos(panel);
   return Flow::kStop;
 }
@@ -150,15 +131,15 @@ Flow SwapAfterPrefix(Panel& panel) {
 Flow SKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'S')) return Flow::kContinue;
-  if (s.entryState == kBandPrompt) {
+  if (s.entryState == EntryState::kBandPrompt) {
     StoreBandRecord(panel);
     s.bandIndex = kBand70cm;
-    s.bandQuiet = 1;
+    s.bandQuiet = BandQuiet::kQuiet;
     SelectBand(panel);
     RecallBand(panel);
     return Flow::kStop;
   }
-  if (s.txState < 1 && s.tuneActive != 1) {
+  if (s.txState == TxState::kReceiving && s.tuneActive != 1) {
     SpeakSMeter(panel);
   } else {
     SpeakSwr(panel);
@@ -168,26 +149,26 @@ Flow SKey(Panel& panel) {
 
 Flow AgcAfterPrefix(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'A') || s.entryState != kExtendedPrefix) return Flow::kContinue;
+  if (!Key(s, 'A') || s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   StepAgc(panel);
   return Flow::kStop;
 }
 
 Flow EnterBeforeOffsetSign(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.entryState != kOffsetSignEntry) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entryState != EntryState::kOffsetSign) return Flow::kContinue;
   return ReadStandardOffset(panel) ? Flow::kContinue : Flow::kStop;
 }
 
 Flow EnterAfterOffsetDigits(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.entryState != kOffsetDigitsEntry) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entryState != EntryState::kOffsetDigits) return Flow::kContinue;
   return StoreTypedOffset(panel) ? Flow::kContinue : Flow::kStop;
 }
 
 Flow OffsetAfterPrefix(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'O') || s.entryState != kExtendedPrefix) return Flow::kContinue;
+  if (!Key(s, 'O') || s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   StartOffsetEntry(panel);
   return Flow::kStop;
 }
@@ -196,9 +177,9 @@ Flow OffsetAfterPrefix(Panel& panel) {
 // on to their own rules, which read the prefix.
 Flow CancelPrefix(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.entryState != kExtendedPrefix) return Flow::kContinue;
+  if (s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   if (Key(s, 'M') || Key(s, 'F') || Key(s, 'S') || Key(s, 'X')) return Flow::kContinue;
-  s.entryState = kNoEntry;
+  s.entryState = EntryState::kNone;
   return Flow::kStop;
 }
 
@@ -213,11 +194,11 @@ Flow MonitorKey(Panel& panel) {
     s.monitorOn = 0;
     s.commandText = "ML00";
     PlayPhrase(panel, "off");
-    s.levelTarget = 0;
+    s.levelTarget = LevelTarget::kNone;
   } else {
     s.monitorOn = 1;
     s.commandText = "ML01";
-    s.levelTarget = 1;
+    s.levelTarget = LevelTarget::kMonitor;
     PlayPhrase(panel, "on");
   }
   SendCommand(panel);
@@ -249,7 +230,7 @@ Flow TranslateKeypad(Panel& panel) {
 
 Flow LeaveKeyerEntryByKey(Panel& panel) {
   const PanelState& s = panel.state;
-  if (s.entryState != kKeyerEntry || Key(s, 'K') || Key(s, vk::kUp) || Key(s, vk::kDown)) {
+  if (s.entryState != EntryState::kKeyerSpeed || Key(s, 'K') || Key(s, vk::kUp) || Key(s, vk::kDown)) {
     return Flow::kContinue;
   }
   LeaveKeyerEntry(panel);
@@ -263,13 +244,13 @@ Flow LeaveKeyerEntryByKey(Panel& panel) {
 // and the stepping pick the band).
 Flow BandPromptLetter(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.entryState != kBandPrompt) return Flow::kContinue;
+  if (s.entryState != EntryState::kBandPrompt) return Flow::kContinue;
   if (Key(s, 'X')) {  // taken by the prefix key first, so this never runs
     StoreBandRecord(panel);
     s.toneCode = "999";
     s.bandIndex = kBand6m;
     RecallBand(panel);
-    s.entryState = kNoEntry;
+    s.entryState = EntryState::kNone;
     return Flow::kStop;
   }
   if (Key(s, 'T')) {
@@ -277,12 +258,12 @@ Flow BandPromptLetter(Panel& panel) {
     s.bandIndex = kBand2m;
     s.toneCode = "999";
     RecallBand(panel);
-    s.entryState = kNoEntry;
+    s.entryState = EntryState::kNone;
     return Flow::kStop;
   }
   if (Key(s, 'U')) {
     StoreBandRecord(panel);
-    s.entryState = kNoEntry;
+    s.entryState = EntryState::kNone;
     s.toneCode = "999";
     s.bandIndex = kGeneralCoverageRequest;
     PlayPhrase(panel, "band");
@@ -312,13 +293,13 @@ Flow NextStoredChannel(Panel& panel) {
   if (!found) {
     // As an empty channel recall: nothing is sent, and the bank is left.
     PlayPhrase(panel, "invalid");
-    s.channelMode = 0;
+    s.channelMode = ChannelMode::kNone;
     s.memoryBank = kNoBank;
     return Flow::kStop;
   }
   s.keyCode = '0' + slot;
   PlayPhrase(panel, "channel");
-  s.channelMode = 2;
+  s.channelMode = ChannelMode::kGoTo;
   s.channelRecall = 1;
   EnterDigit(panel);
   return Flow::kStop;
@@ -335,12 +316,12 @@ Flow LeaveMemoryBank(Panel& panel) {
 Flow BKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'B')) return Flow::kContinue;
-  if (s.channelMode >= 1) {
+  if (s.channelMode != ChannelMode::kNone) {
     PlayPhrase(panel, "bank");
     s.bankDigitPending = -1;
     return Flow::kStop;
   }
-  s.entryState = kBandPrompt;
+  s.entryState = EntryState::kBandPrompt;
   PlayPhrase(panel, "band");
   SpeakBand(panel);
   return Flow::kStop;
@@ -348,8 +329,8 @@ Flow BKey(Panel& panel) {
 
 Flow LeaveChannelMode(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.channelMode >= 1 && !IsMainDigit(s.keyCode)) {
-    s.channelMode = 0;
+  if (s.channelMode != ChannelMode::kNone && !IsMainDigit(s.keyCode)) {
+    s.channelMode = ChannelMode::kNone;
     s.bankDigitPending = 0;
   }
   return Flow::kContinue;
@@ -369,9 +350,15 @@ Flow SpaceKey(Panel& panel) {
 Flow LevelKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'L')) return Flow::kContinue;
-  if (s.levelTarget >= 1) s.entryState = kLevelEntry;
-  static constexpr const char* kLevelNames[] = {"", "mon", "nb", "nr", "co", "spc"};
-  if (s.levelTarget >= 1 && s.levelTarget <= 5) PlayPhrase(panel, kLevelNames[s.levelTarget]);
+  if (s.levelTarget != LevelTarget::kNone) s.entryState = EntryState::kLevel;
+  switch (s.levelTarget) {
+    case LevelTarget::kNone: break;
+    case LevelTarget::kMonitor: PlayPhrase(panel, "mon"); break;
+    case LevelTarget::kBlanker: PlayPhrase(panel, "nb"); break;
+    case LevelTarget::kReduction: PlayPhrase(panel, "nr"); break;
+    case LevelTarget::kContour: PlayPhrase(panel, "co"); break;
+    case LevelTarget::kProcessor: PlayPhrase(panel, "spc"); break;
+  }
   PlayPhrase(panel, "lev");
   return Flow::kStop;
 }
@@ -409,14 +396,14 @@ Flow MenuKey(Panel& panel) {
 
 Flow EnterAfterMenuNumber(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.entryState != kMenuNumberEntry) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entryState != EntryState::kMenuNumber) return Flow::kContinue;
   EndMenuNumber(panel);
   return Flow::kStop;
 }
 
 Flow EnterAfterMenuValue(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.entryState != kMenuValueEntry) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entryState != EntryState::kMenuValue) return Flow::kContinue;
   SendMenuValue(panel);
   return Flow::kStop;
 }
@@ -468,7 +455,7 @@ Flow OptionsReport(Panel& panel) {
 Flow SelectChannelKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'C')) return Flow::kContinue;
-  s.channelMode = 1;
+  s.channelMode = ChannelMode::kSelect;
   PlayPhrase(panel, "sch");
   return Flow::kStop;
 }
@@ -476,7 +463,7 @@ Flow SelectChannelKey(Panel& panel) {
 Flow GoToChannelKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'G')) return Flow::kContinue;
-  s.channelMode = 2;
+  s.channelMode = ChannelMode::kGoTo;
   PlayPhrase(panel, "gch");
   return Flow::kStop;
 }
@@ -484,7 +471,7 @@ Flow GoToChannelKey(Panel& panel) {
 Flow AfGainKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'A')) return Flow::kContinue;
-  s.entryState = kAfGainEntry;
+  s.entryState = EntryState::kAfGain;
   PlayPhrase(panel, "af");
   return Flow::kStop;
 }
@@ -539,7 +526,7 @@ Flow SplitKey(Panel& panel) {
     PlayPhrase(panel, "invalid");
     return Flow::kStop;
   }
-  s.entryState = kNoEntry;
+  s.entryState = EntryState::kNone;
   if (s.bandIndex >= kBand10m && s.radioMode >= kFmNarrow && s.radioMode <= kFmWide) {
     SendRepeaterShift(panel);
     return Flow::kStop;
@@ -637,18 +624,18 @@ Flow ContourKey(Panel& panel) {
     PlayPhrase(panel, "na");
     return Flow::kStop;
   }
-  s.levelTarget = 4;
+  s.levelTarget = LevelTarget::kContour;
   PlayPhrase(panel, "co");
   if (s.contourOn == 1) {
     s.contourOn = 0;
     s.commandText = "CO00000";
     PlayPhrase(panel, "off");
-    s.levelTarget = 0;
+    s.levelTarget = LevelTarget::kNone;
   } else {
     s.contourOn = 1;
     s.commandText = "CO00001";
     PlayPhrase(panel, "on");
-    s.levelTarget = 4;
+    s.levelTarget = LevelTarget::kContour;
   }
   SendCommand(panel);
   return Flow::kStop;
@@ -694,7 +681,7 @@ Flow FrequencyReadoutKey(Panel& panel) {
 Flow PowerKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'P')) return Flow::kContinue;
-  if (s.entryState != kPowerEntry) {
+  if (s.entryState != EntryState::kPower) {
     if (const std::optional<std::string> answer = Query(panel, "PC")) {
       // After the code and the radio's class digit: the watts, three digits.
       const std::string watts = Mid(*answer, 4, 3);
@@ -702,7 +689,7 @@ Flow PowerKey(Panel& panel) {
     }
   }
   PlayPhrase(panel, "Power");
-  s.entryState = kPowerEntry;
+  s.entryState = EntryState::kPower;
   SpeakPower(panel);
   return Flow::kStop;
 }
@@ -717,7 +704,7 @@ Flow RfGainKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'R')) return Flow::kContinue;
   PlayPhrase(panel, "rf");
-  s.entryState = kRfGainEntry;
+  s.entryState = EntryState::kRfGain;
   return Flow::kContinue;
 }
 
@@ -732,7 +719,7 @@ Flow WidthKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'W')) return Flow::kContinue;
   if (s.radioMode == kAm || s.radioMode == kFmNarrow || s.radioMode == kFmWide) return Flow::kStop;
-  s.entryState = kWidthEntry;
+  s.entryState = EntryState::kWidth;
   SpeakWidth(panel);
   return Flow::kStop;
 }
@@ -754,7 +741,7 @@ int32_t NextMode(const PanelState& s) {
 Flow ModeKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'M')) return Flow::kContinue;
-  if (s.entryState == kExtendedPrefix) {
+  if (s.entryState == EntryState::kExtendedPrefix) {
     if (s.radioMode == kFmNarrow) {
       s.radioMode = kFmWide;
       s.fmWide = 1;
@@ -764,7 +751,7 @@ Flow ModeKey(Panel& panel) {
     }
     ApplyMode(panel);
     SpeakMode(panel);
-    s.entryState = kNoEntry;
+    s.entryState = EntryState::kNone;
     return Flow::kStop;
   }
   s.radioMode = NextMode(s);
@@ -782,7 +769,7 @@ Flow ArrowUpDown(Panel& panel) {
 
 Flow OffsetSignKey(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!(Key(s, vk::kPlus) || Key(s, vk::kMinus)) || s.entryState != kOffsetSignEntry) {
+  if (!(Key(s, vk::kPlus) || Key(s, vk::kMinus)) || s.entryState != EntryState::kOffsetSign) {
     return Flow::kContinue;
   }
   OffsetSign(panel);
@@ -828,20 +815,20 @@ bool OnVhfChannelBand(const PanelState& s) { return s.bandIndex >= kBand2m && s.
 // squelch in FM, and every such key sends the frequency.
 Flow ClosingFrequencyStep(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.entryState != kNoEntry && s.entryState != kWidthEntry) return Flow::kStop;
+  if (s.entryState != EntryState::kNone && s.entryState != EntryState::kWidth) return Flow::kStop;
   switch (s.keyCode) {
     case vk::kPlus:
       ShiftFrequency(s, 1000000);
-      if (s.repeaterOn == 1) SendRepeaterShift(panel);
+      if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
       break;
     case vk::kMinus:
       ShiftFrequency(s, -1000000);
-      if (s.repeaterOn == 1) SendRepeaterShift(panel);
+      if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
       break;
     case vk::kPageUp:
       if (s.radioMode >= kAm && OnVhfChannelBand(s)) {
         ShiftFrequency(s, 12500);
-        if (s.repeaterOn == 1) SendRepeaterShift(panel);
+        if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
       } else {
         ShiftFrequency(s, 10000);
       }
@@ -849,7 +836,7 @@ Flow ClosingFrequencyStep(Panel& panel) {
     case vk::kPageDown:
       if (s.radioMode == kFmNarrow && OnVhfChannelBand(s)) {
         ShiftFrequency(s, -12500);
-        if (s.repeaterOn == 1) SendRepeaterShift(panel);
+        if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
       } else {
         ShiftFrequency(s, -10000);
       }

@@ -14,7 +14,7 @@ void SendPhase(Panel& panel) {
   if (s.passThroughPort > 0) RelayPassThrough(panel);
   std::string poll = "FA";
   if (s.pollAlternate == 1) {
-    poll = (s.tuneActive == 1 || s.txState > 0) ? "RM6" : "SM0";
+    poll = (s.tuneActive == 1 || s.txState != TxState::kReceiving) ? "RM6" : "SM0";
     // During the mic-gain watch the meter slot reads the mic meter, whose
     // peaks the reply phase reports.
     if (s.micGainWatch > 0) poll = "RM4";
@@ -49,13 +49,13 @@ void HandleAnswer(Panel& panel, const RoutedAnswer& answer) {
   int p = Find(s.replyText, "RM6");
   if (p > 0) {
     std::string reading = Mid(s.replyText, p + 3, 3);
-    if (s.txState > 0 && s.txHoldoff == 0) {
+    if (s.txState != TxState::kReceiving && s.txHoldoff == 0) {
       // Peak hold while transmitting.
       if (IntFromText(reading) > IntFromText(s.txMeterText)) s.txMeterText = reading;
     } else {
       s.txMeterText = reading;
     }
-    if (s.txState == 0) SpeakSwr(panel);
+    if (s.txState == TxState::kReceiving) SpeakSwr(panel);
     if (s.txHoldoff > 0) --s.txHoldoff;
   }
   p = Find(s.replyText, "RM4");

@@ -88,7 +88,7 @@ TEST(TimerTick, TickCountWrapsAfterTwenty) {
 TEST(TimerTick, TransmittingLeavesTheMeterSlotEmptyAndHoldsThePeak) {
   Ticking t;
   PanelState& s = t.panel.state;
-  s.txState = 10;
+  s.txState = TxState::kTransmitting;
   s.txHoldoff = 2;
   t.Tick(8);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA;", "FA;"}));
@@ -108,7 +108,7 @@ TEST(TimerTick, MicGainWatchPollsTheMicMeterAndReportsPeaks) {
   Ticking t;
   PanelState& s = t.panel.state;
   s.micGainWatch = 1;
-  s.txState = 10;
+  s.txState = TxState::kTransmitting;
   t.radio.Control("ptt on");
   t.Tick(3);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA;", "RM4;"}));

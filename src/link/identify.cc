@@ -49,11 +49,11 @@ void RestoreRepeaterShift(Panel& panel, std::string_view record) {
   const int band = s.bandIndex;
   if (band < kBand10m || band > kBand70cm) {
     // No repeater offsets exist outside 10 m to 70 cm: the shift is cleared.
-    s.repeaterOn = 2;
+    s.repeaterOn = RepeaterState::kOffSilently;
     SendRepeaterShift(panel);
     return;
   }
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   s.scratchText = Mid(record, 14, 1);
   s.workText = Mid(record, 19, 4);
   s.currentShiftSign[band] = s.scratchText;
@@ -85,7 +85,7 @@ void SetUpRadio(Panel& panel) {
     if (CharAt(record, 1) == '5') {
       RestoreRepeaterShift(panel, record);
     } else {
-      s.repeaterOn = 2;
+      s.repeaterOn = RepeaterState::kOffSilently;
       SendRepeaterShift(panel);
     }
     s.toneCode = Mid(record, 23, 3);

@@ -75,7 +75,7 @@ TEST(Identification, RepeaterBandRestoresShiftAndTone) {
   EXPECT_LT(at("BS015;"), at("EX0103180012;"));
   EXPECT_LT(at("EX0103180012;"), at("CN00012;"));
   EXPECT_EQ(sent[at("CN00012;") + 1], "CT01;");
-  EXPECT_EQ(s.repeaterOn, 1);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
   EXPECT_EQ(s.currentShiftSign[kBand2m], "+");
   EXPECT_EQ(s.currentShiftKhz[kBand2m], "0600");
   EXPECT_EQ(s.toneActive, 1);

@@ -31,8 +31,8 @@ std::string PanelFrequency(std::string_view digits, int32_t* zeros) {
 void ShowFrequency(Panel& panel) {
   const PanelState& s = panel.state;
   panel.screen.SetPosition(80, 150);
-  if (s.splitOn == 1 && s.repeaterOn == 0) panel.screen.Print("B   ");
-  panel.screen.Print(s.repeaterOn == 1 ? "R   " : "    ");
+  if (s.splitOn == 1 && s.repeaterOn == RepeaterState::kOff) panel.screen.Print("B   ");
+  panel.screen.Print(s.repeaterOn == RepeaterState::kOn ? "R   " : "    ");
   if (s.splitOn == 0) panel.screen.Print("    ");
   panel.screen.SetPosition(285, 150);
   panel.screen.Print(s.replyText.str() + std::string(13, ' '));

@@ -107,7 +107,7 @@ TEST(InterpretReply, OperationMarker) {
   t.Interpret("FB014250000;");
   EXPECT_EQ(t.screen.TextAt(80, 150), "B   ");
   s.splitOn = 0;
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   t.Interpret("FA014250000;");
   EXPECT_EQ(t.screen.TextAt(80, 150), "R   ");
 }

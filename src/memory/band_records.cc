@@ -94,7 +94,7 @@ std::string BandRecordBody(const PanelState& s) {
   std::string keptB = Mid(record, 14, 9);
   if (!IsNineDigits(keptB)) keptB = live;
 
-  const bool repeater = s.repeaterOn == 1 && HasRepeaterMenu(band);
+  const bool repeater = s.repeaterOn == RepeaterState::kOn && HasRepeaterMenu(band);
   std::string text;
   text += repeater ? '5' : (s.splitOn == 1 ? '1' : '0');
   text += ModeDigit(s, record);

@@ -112,7 +112,7 @@ TEST(StoreBandRecord, RepeaterOperationStoresTheBandShift) {
   PanelState& s = t.panel.state;
   s.lastFreqReply = "FA145600000";
   s.radioMode = kFmNarrow;
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   s.toneCode = "012";
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.bandRecords[kBand2m], "55A145600000B-000006000120");
@@ -125,14 +125,14 @@ TEST(StoreBandRecord, RecordsKeepTheirLayoutWhateverTheState) {
   // Repeater operation carried onto general coverage, which has no shift.
   s.lastFreqReply = "FA150000000";
   s.radioMode = kFmNarrow;
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.bandRecords[kBandGeneral], "05A150000000B0096700009990");
 
   // A repeater record left behind when the shift is switched off: the shift
   // part is not taken for VFO-B digits.
   s.bandRecords[kBand2m] = "55A145600000B-000006000120";
-  s.repeaterOn = 0;
+  s.repeaterOn = RepeaterState::kOff;
   s.lastFreqReply = "FA145500000";
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.bandRecords[kBand2m], "05A145500000B1455000009990");

@@ -66,7 +66,7 @@ void SpeakSMeter(Panel& panel) {
 
 void SpeakSwr(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.tunerState == 0 && s.txState == 0) return;
+  if (s.tunerState == 0 && s.txState == TxState::kReceiving) return;
   PlayPhrase(panel, "swr");
   // The answer is "RM6" and three digits of reading. Without it there is no
   // ratio to give: a made-up 1.0 would tell the operator that it is safe to

@@ -68,7 +68,7 @@ class SpeakSwrTest : public ::testing::Test {
     s.comPort = 5;
     t.ports.OpenPort(5, 38400);
     s.tunerState = 1;
-    s.txState = 10;
+    s.txState = TxState::kTransmitting;
   }
   // The radio answers "RM6;" with `answer`.
   void Answer(const std::string& answer) {
@@ -125,12 +125,12 @@ TEST_F(SpeakSwrTest, NoReadingIsSaidAsSuchNeverAsOnePointZero) {
 TEST_F(SpeakSwrTest, SilentWhileTunerStateZeroAndReceiving) {
   Answer("RM6085000;");
   s.tunerState = 0;
-  s.txState = 0;
+  s.txState = TxState::kReceiving;
   EXPECT_TRUE(Ask().empty());
   EXPECT_TRUE(t.TakeSent().empty());
-  s.txState = 10;  // transmitting
+  s.txState = TxState::kTransmitting;  // transmitting
   EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
-  s.txState = 0;
+  s.txState = TxState::kReceiving;
   s.tunerState = 2;
   EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
 }

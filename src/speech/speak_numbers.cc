@@ -45,9 +45,9 @@ void SpeakFrequency(Panel& panel) {
   }
   const int dot = Find(text, ".");
 
-  if (s.splitOn == 0 && s.repeaterOn == 1) PlayPhrase(panel, "repeater");
-  if (s.txAnnounce == 1 && s.repeaterOn == 1) PlayPhrase(panel, "tx");
-  if (s.splitOn == 1 && s.repeaterOn == 0 && s.txAnnounce == 0) PlayPhrase(panel, "vfob");
+  if (s.splitOn == 0 && s.repeaterOn == RepeaterState::kOn) PlayPhrase(panel, "repeater");
+  if (s.txAnnounce == 1 && s.repeaterOn == RepeaterState::kOn) PlayPhrase(panel, "tx");
+  if (s.splitOn == 1 && s.repeaterOn == RepeaterState::kOff && s.txAnnounce == 0) PlayPhrase(panel, "vfob");
 
   if (dot == 0) {
     // No fraction at all: the whole text is the megahertz part.

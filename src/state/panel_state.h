@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 
+#include "state/panel_modes.h"
 #include "state/text.h"
 
 namespace kelvaro {
@@ -73,10 +74,10 @@ struct PanelState {
   // --- Keyboard command interpreter: dispatch, timer tick, entries ---
   int32_t keyCode = 0;
   int32_t keyHeld = 0;
-  int32_t entryState = 0;
+  EntryState entryState = EntryState::kNone;
   int32_t quitPending = 0;
   int32_t frequencyHz = 0;
-  int32_t channelMode = 0;       // 0 none, 1 select (C), 2 go to (G, U)
+  ChannelMode channelMode = ChannelMode::kNone;
   int32_t bankDigitPending = 0;  // -1 after B in a channel mode
   int32_t memoryBank = 99;       // 99 = none selected
   int32_t memoryCursor = 0;
@@ -84,7 +85,7 @@ struct PanelState {
   int32_t notchOn = 0;
   int32_t contourOn = 0;
   int32_t monitorOn = 0;
-  int32_t levelTarget = 0;  // 1 monitor, 2 NB, 3 NR, 4 contour, 5 processor
+  LevelTarget levelTarget = LevelTarget::kNone;
   int32_t squelchLevel = 8;
 
   int32_t tickCount = 0;
@@ -116,7 +117,7 @@ struct PanelState {
   std::array<Text, kBandCount + 1> standardShiftSign;  // used for bands 10..13
   std::array<Text, kBandCount + 1> standardShiftKhz;   // four digits
 
-  int32_t txState = 0;  // 0 receiving, 10 transmitting
+  TxState txState = TxState::kReceiving;
   int32_t tuneActive = 0;
   int32_t tunerState = 0;  // 0 on, 1 off, 2 both, 3 none on this band
   int32_t tunerArmed = 0;
@@ -128,11 +129,11 @@ struct PanelState {
   // --- Operating controls: bands, stepping, tones, channels ---
   int32_t bandIndex = 4;
   std::array<Text, kBandCount + 1> bandRecords;  // index 1..14; 0 unused
-  int32_t bandQuiet = 0;
+  BandQuiet bandQuiet = BandQuiet::kSpeak;
   int32_t limitQuiet = 1;
   Text bandVfoText;
   int32_t splitOn = 0;
-  int32_t repeaterOn = 0;  // 0 off, 1 on, 2 switch off silently
+  RepeaterState repeaterOn = RepeaterState::kOff;
 
   int32_t afGain = 50;
   int32_t rfGain = 250;
