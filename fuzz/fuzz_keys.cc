@@ -108,7 +108,6 @@ struct Session {
     within(s.bandIndex, 1, kBandCount, "bandIndex");
     within(s.radioMode, kLsb, kFmWide, "radioMode");
     within(s.preampSetting, 0, 2, "preampSetting");
-    within(s.splitOn, 0, 1, "splitOn");
     within(s.antennaSelect, 0, 1, "antennaSelect");
     within(s.tunerState, 0, 3, "tunerState");
     if (clean) {

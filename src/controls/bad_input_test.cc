@@ -90,10 +90,12 @@ TEST(BadInput, OnlyWellFormedCommandsAndRecords) {
                          &s.powerSetting, &s.powerClass, &s.rfGain, &s.afGain, &s.monitorLevel,
                          &s.blankerLevel, &s.reductionLevel, &s.contourHz, &s.processorLevel,
                          &s.keyerSpeed, &s.micGain, &s.preampSetting, &s.frequencyHz, &s.freqEntryNumber,
-                         &s.bankDigitPending, &s.splitOn, &s.toneActive, &s.dcsTone,
-                         &s.freqEntryActive, &s.ssbWidth, &s.cwWidth};
+                         &s.bankDigitPending, &s.ssbWidth, &s.cwWidth};
     for (int32_t* field : fields) {
       if (rng() % 3 == 0) *field = Pick(rng, numbers);
+    }
+    for (bool* flag : {&s.splitOn, &s.toneActive, &s.dcsTone, &s.freqEntryActive}) {
+      if (rng() % 3 == 0) *flag = rng() % 2 == 0;
     }
     // The named states take any of their values.
     if (rng() % 3 == 0) s.entryState = Pick(rng, kEntryStates);

@@ -51,9 +51,9 @@ void RecallBand(Panel& panel) {
   const int band = s.bandIndex;
   panel.screen.SetPosition(50, 45);
   s.tickCount = 0;
-  if (s.splitOn == 1) Send(panel, "ST0");
-  if (s.toneActive == 1) {
-    s.toneActive = 0;
+  if (s.splitOn) Send(panel, "ST0");
+  if (s.toneActive) {
+    s.toneActive = false;
     s.toneCode = "999";
     Send(panel, "CT00");
   }
@@ -82,7 +82,7 @@ void RecallBand(Panel& panel) {
   if (fm && s.toneCode != "999" && s.toneCode != "000") {
     const std::string tone = s.toneCode.str();
     const bool dcs = tone[0] > '4';
-    s.toneActive = 1;
+    s.toneActive = true;
     s.dcsTone = dcs ? 1 : 0;
     Send(panel, dcs ? DcsCodeCommand(tone) : "CN00" + tone);
     // The tone squelch mode that goes with the code: DCS or CTCSS.
@@ -94,12 +94,12 @@ void RecallBand(Panel& panel) {
   const char preamp = CharAt(record, 26);
   s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
   ApplyPreamp(panel);
-  s.limitQuiet = 1;
+  s.limitQuiet = true;
 }
 
 void StoreBandMode(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.passThroughSeen == 1) return;
+  if (s.passThroughSeen) return;
   if (s.bandIndex < 1 || s.bandIndex > kBandCount) return;
   if (s.radioMode < kLsb || s.radioMode > kFmWide) return;
   Text& record = s.bandRecords[s.bandIndex];

@@ -46,7 +46,7 @@ std::string ChannelRecordOfLiveState(PanelState& s) {
     const std::string body = BandRecordBody(s);
     record = Left(body, 2) + bandDigits + Mid(body, 3);
   } else {
-    record = std::string(1, s.splitOn == 1 ? '1' : '0') + Digits(s.radioMode) + bandDigits;
+    record = std::string(1, s.splitOn ? '1' : '0') + Digits(s.radioMode) + bandDigits;
     if (band == kBandGeneral) {
       const std::string hz = ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
       record += "A" + hz + "B" + hz;
@@ -59,7 +59,7 @@ std::string ChannelRecordOfLiveState(PanelState& s) {
       s.vfoAText = vfoA;
       // Without split VFO B follows VFO A; with split it is the last VFO-B
       // answer, or the record's own VFO B when no usable answer came.
-      if (s.splitOn == 0) s.vfoBText = "B" + Right(vfoA, 9);
+      if (!s.splitOn) s.vfoBText = "B" + Right(vfoA, 9);
       std::string vfoB = s.vfoBText.str();
       if (CharAt(vfoB, 1) != 'B' || !IsNineDigits(Mid(vfoB, 2))) {
         vfoB = Mid(bandRecord, 13, 10);
@@ -68,7 +68,7 @@ std::string ChannelRecordOfLiveState(PanelState& s) {
       record += vfoA + vfoB;
     }
   }
-  record += s.toneActive == 0 ? std::string("999") : RecordToneCode(s.toneCode);
+  record += !s.toneActive ? std::string("999") : RecordToneCode(s.toneCode);
   record += Digits(std::clamp<int32_t>(s.preampSetting, 0, 2));
   return record;
 }
@@ -108,7 +108,7 @@ void RecallRepeater(Panel& panel, const std::string& record) {
     s.repeaterOn = RepeaterState::kOff;
     return;
   }
-  if (s.bandRecordable > 0) {
+  if (s.bandRecordable) {
     s.currentShiftSign[band] = sign;
     s.currentShiftKhz[band] = offset;
     Send(panel, RepeaterOffsetCommand(band, offset));
@@ -139,14 +139,14 @@ void RecallChannel(Panel& panel, int slot) {
   const char flag = CharAt(record, 1);
   const bool repeater = flag == '5';
   if (repeater) {
-    s.splitOn = 0;
+    s.splitOn = false;
   } else if (flag == '1') {
-    s.splitOn = 1;
+    s.splitOn = true;
     // Stepping with U leaves the split phrase out; everything else is said.
-    if (s.channelRecall != 1) PlayPhrase(panel, "split");
+    if (!s.channelRecall) PlayPhrase(panel, "split");
     Send(panel, "ST1");
   } else {
-    s.splitOn = 0;
+    s.splitOn = false;
     Send(panel, "ST0");
   }
 
@@ -158,25 +158,25 @@ void RecallChannel(Panel& panel, int slot) {
 
   s.radioMode = CharAt(record, 2) - '0';
   // The channel's frequency stands; the band record must not replace it.
-  s.memoryRecallActive = 1;
+  s.memoryRecallActive = true;
   ApplyMode(panel);
-  s.memoryRecallActive = 0;
+  s.memoryRecallActive = false;
 
   if (repeater) RecallRepeater(panel, record);
 
-  s.announcePending = 1;
+  s.announcePending = true;
   s.toneCode = Mid(record, 25, 3);
   const bool fm = s.radioMode == kFmNarrow || s.radioMode == kFmWide;
   if (fm && s.toneCode != "999") {
     const int value = IntFromText(s.toneCode);
     s.scratchInt = value;
-    s.toneActive = 1;
+    s.toneActive = true;
     s.dcsTone = value > 499 ? 1 : 0;
-    s.toneBusy = 0;
+    s.toneBusy = false;
     SendToneSquelch(panel);
-    s.toneActive = 1;
+    s.toneActive = true;
   } else {
-    s.toneActive = 0;
+    s.toneActive = false;
     s.toneCode = "999";
     Send(panel, "CT00");
   }
@@ -193,8 +193,8 @@ void RecallChannel(Panel& panel, int slot) {
 void EnterDigit(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode < '0' || s.keyCode > '9') return;
-  if (s.entryState == EntryState::kNone && s.freqEntryActive == 0 && s.channelMode == ChannelMode::kNone &&
-      s.toneActive == 0) {
+  if (s.entryState == EntryState::kNone && !s.freqEntryActive && s.channelMode == ChannelMode::kNone &&
+      !s.toneActive) {
     return;
   }
   const int value = s.keyCode - '0';
@@ -216,20 +216,20 @@ void EnterDigit(Panel& panel) {
     PlayPhrase(panel, digit);
   } else if (s.channelMode == ChannelMode::kSelect) {
     StoreChannel(panel, value);
-  } else if (s.channelMode == ChannelMode::kGoTo || s.channelRecall == 1) {
+  } else if (s.channelMode == ChannelMode::kGoTo || s.channelRecall) {
     RecallChannel(panel, value);
-  } else if (s.entryState == EntryState::kNone && s.freqEntryActive == 1) {
-    if (s.freqEntryPoint == 0) s.freqEntryIntDigits += 1;
+  } else if (s.entryState == EntryState::kNone && s.freqEntryActive) {
+    if (!s.freqEntryPoint) s.freqEntryIntDigits += 1;
     const int64_t number = static_cast<int64_t>(s.freqEntryNumber) * 10 + value;
     s.freqEntryNumber = static_cast<int32_t>(std::clamp<int64_t>(number, 0, kMaxEntryNumber));
     PlayPhrase(panel, digit);
   } else if (s.entryState == EntryState::kBandPrompt) {
     StoreBandRecord(panel);
     s.bandIndex = value == 0 ? kBand10m : value;
-    s.splitOn = 0;
+    s.splitOn = false;
     RecallBand(panel);
     s.entryState = EntryState::kNone;
-  } else if (s.toneActive == 1) {
+  } else if (s.toneActive) {
     s.toneCode += digit;
     PlayPhrase(panel, digit);
   }

@@ -43,7 +43,7 @@ TEST(EnterDigit, AppendsToTheOpenEntry) {
   s.offsetEntry = "+";
   t.Digit('6');
   s.entryState = EntryState::kNone;
-  s.toneActive = 1;
+  s.toneActive = true;
   s.toneCode = "";
   t.Digit('1');
   t.Digit('2');
@@ -58,13 +58,13 @@ TEST(EnterDigit, AppendsToTheOpenEntry) {
 TEST(EnterDigit, FrequencyEntryCountsWholeMegahertzDigits) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.freqEntryActive = 1;
+  s.freqEntryActive = true;
   s.freqEntryNumber = 0;
   t.Digit('1');
   t.Digit('4');
   EXPECT_EQ(s.freqEntryNumber, 14);
   EXPECT_EQ(s.freqEntryIntDigits, 2);
-  s.freqEntryPoint = 1;
+  s.freqEntryPoint = true;
   t.Digit('2');
   EXPECT_EQ(s.freqEntryNumber, 142);
   EXPECT_EQ(s.freqEntryIntDigits, 2);
@@ -98,12 +98,12 @@ TEST(EnterDigit, BandPromptDigitsPickBands) {
     ChannelPanel t;
     PanelState& s = t.panel.state;
     s.entryState = EntryState::kBandPrompt;
-    s.splitOn = 1;
+    s.splitOn = true;
     s.lastFreqReply = "FA014123000";
     t.Digit(c.key);
     EXPECT_EQ(s.bandIndex, c.band);
     EXPECT_EQ(s.entryState, EntryState::kNone);
-    EXPECT_EQ(s.splitOn, 0);
+    EXPECT_FALSE(s.splitOn);
     // The band being left was kept first.
     EXPECT_EQ(s.bandRecords[kBand20m], "12A014200000B0141230009990");
     Strings sent = t.TakeSent();
@@ -156,7 +156,7 @@ TEST(ChannelStore, RepeaterChannelBuildsItsOwnShiftText) {
   s.radioMode = kFmNarrow;
   s.lastFreqReply = "FA145600000";
   s.repeaterOn = RepeaterState::kOn;
-  s.toneActive = 1;
+  s.toneActive = true;
   s.toneCode = "012";
   s.workText = "left over by something else";
   t.Store('1');
@@ -168,7 +168,7 @@ TEST(ChannelStore, SplitChannelKeepsTheLastVfoBAnswer) {
   PanelState& s = t.panel.state;
   s.bandIndex = kBand40m;
   s.radioMode = kLsb;
-  s.splitOn = 1;
+  s.splitOn = true;
   s.vfoBText = "B007010000";
   t.Store('2');
   EXPECT_EQ(s.memoryChannels[2], "1104A007100000B0070100009990");
@@ -206,12 +206,12 @@ TEST(ChannelRecall, RestoresANormalChannel) {
   EXPECT_EQ(s.bandVfoText, "A014250000");
   EXPECT_EQ(s.memoryBank, 1);
   EXPECT_EQ(s.memoryCursor, 4);
-  EXPECT_EQ(s.announcePending, 1);
+  EXPECT_TRUE(s.announcePending);
   EXPECT_EQ(s.preampSetting, 1);
   EXPECT_EQ(s.channelMode, ChannelMode::kNone);
 
   // The recall is over: a later mode change restores the band again.
-  EXPECT_EQ(s.memoryRecallActive, 0);
+  EXPECT_FALSE(s.memoryRecallActive);
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;", "FA014200000;", "SH014;"}));
 }
@@ -225,8 +225,8 @@ TEST(ChannelRecall, SplitChannelSwitchesSplitOn) {
   ASSERT_GE(sent.size(), 2u);
   EXPECT_EQ(Strings(sent.begin(), sent.begin() + 2), (Strings{"ST1;", "BS003;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"6", "split", "40", "metres"}));
-  EXPECT_EQ(s.splitOn, 1);
-  EXPECT_EQ(s.toneActive, 0);  // LSB keeps no tone
+  EXPECT_TRUE(s.splitOn);
+  EXPECT_FALSE(s.toneActive);  // LSB keeps no tone
 }
 
 TEST(ChannelRecall, FmChannelRestoresItsTone) {
@@ -238,8 +238,8 @@ TEST(ChannelRecall, FmChannelRestoresItsTone) {
   EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "BS015;", "FA145500000;", "MD0B;", "NA00;", "SQ0;",
                                    "CN00012;", "CT01;", "PA10;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"7", "2", "metres", "ctcss", "0", "1", "2"}));
-  EXPECT_EQ(s.toneActive, 1);
-  EXPECT_EQ(s.dcsTone, 0);
+  EXPECT_TRUE(s.toneActive);
+  EXPECT_FALSE(s.dcsTone);
   EXPECT_EQ(s.squelchLevel, 5);
 
   s.memoryChannels[8] = "0713A432100000B4321000007121";
@@ -247,13 +247,13 @@ TEST(ChannelRecall, FmChannelRestoresItsTone) {
   Strings sent = t.TakeSent();
   ASSERT_GE(sent.size(), 3u);
   EXPECT_EQ(Strings(sent.end() - 3, sent.end()), (Strings{"EX0863;", "CN01012;", "PA21;"}));
-  EXPECT_EQ(s.dcsTone, 1);
+  EXPECT_TRUE(s.dcsTone);
 }
 
 TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.bandRecordable = 1;
+  s.bandRecordable = true;
   s.memoryChannels[9] = "5512A145600000B-000006250120";
   t.Recall('9');
   EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145600000;", "MD0B;", "NA00;", "SQ0;", "EX0103180012;",
@@ -265,7 +265,7 @@ TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
   EXPECT_EQ(s.currentShiftKhz[kBand2m], "0625");
 
   // With the band not recordable the direction alone is set.
-  s.bandRecordable = 0;
+  s.bandRecordable = false;
   s.repeaterOn = RepeaterState::kOff;
   t.Recall('9');
   Strings sent = t.TakeSent();
@@ -276,7 +276,7 @@ TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
 TEST(ChannelRecall, RepeaterChannelOffTheRepeaterBands) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.bandRecordable = 1;
+  s.bandRecordable = true;
   s.memoryChannels[1] = "5514A029600000B-000001000000";
   t.Recall('1');
   Strings sent = t.TakeSent();
@@ -303,7 +303,7 @@ TEST(ChannelRecall, SteppingWithULeavesOnlyTheSplitPhraseOut) {
     PanelState& s = t.panel.state;
     s.memoryChannels[3] = c.record;
     s.channelMode = ChannelMode::kGoTo;  // as the U key leaves it
-    s.channelRecall = 1;
+    s.channelRecall = true;
     s.keyCode = '3';
     EnterDigit(t.panel);
     Strings spoken = t.TakeSpoken();

@@ -31,7 +31,7 @@ struct RadioPanel : ControlPanel {
   // What the reply interpretation does with the radio's VFO: the panel
   // follows the frequency it reports.
   void FollowRadio() {
-    const bool split = panel.state.splitOn == 1;
+    const bool split = panel.state.splitOn;
     const std::string code = split ? "FB" : "FA";
     const auto hz = radio.state().vfoHz[split ? 1 : 0];
     panel.state.lastFreqReply = code + ZeroPad(hz, 9);
@@ -136,7 +136,7 @@ TEST(Sequences, SplitOnAndOffWithCancelSplit) {
   RecallBand(t.panel);
   // What the split key does when split goes on.
   s.bandVfoText = "A014200000";
-  s.splitOn = 1;
+  s.splitOn = true;
   s.commandText = "ST1";
   SendCommand(t.panel);
   s.frequencyHz = 14210000;

@@ -42,14 +42,14 @@ TEST(ToggleAttenuator, OnOffAndNotAvailableAbove6m) {
   ToggleAttenuator(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RA00;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"at", "off"}));
-  EXPECT_EQ(s.attenuatorOn, 0);
+  EXPECT_FALSE(s.attenuatorOn);
 
   for (int band : {kBand2m, kBand70cm, kBandGeneral}) {
     s.bandIndex = band;
     ToggleAttenuator(t.panel);
     EXPECT_TRUE(t.TakeSent().empty());
     EXPECT_EQ(t.TakeSpoken(), (Strings{"at", "na"}));
-    EXPECT_EQ(s.attenuatorOn, 0);
+    EXPECT_FALSE(s.attenuatorOn);
   }
 }
 
@@ -97,7 +97,7 @@ TEST(ToggleProcessor, OnReadsTheLevelBack) {
   ToggleProcessor(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"PR01;", "PL;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "on"}));
-  EXPECT_EQ(s.processorOn, 1);
+  EXPECT_TRUE(s.processorOn);
   EXPECT_EQ(s.processorLevel, 50);
   EXPECT_EQ(s.levelTarget, LevelTarget::kProcessor);
   EXPECT_EQ(t.screen.TextAt(550, 250), "spc");
@@ -105,7 +105,7 @@ TEST(ToggleProcessor, OnReadsTheLevelBack) {
   ToggleProcessor(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"PR00;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "off"}));
-  EXPECT_EQ(s.processorOn, 0);
+  EXPECT_FALSE(s.processorOn);
   EXPECT_EQ(s.levelTarget, LevelTarget::kNone);
 }
 
@@ -132,14 +132,14 @@ TEST(ToggleBreakInAndVox, SwitchAndShow) {
   EXPECT_EQ(t.screen.TextAt(620, 250), "bin ");
   ToggleBreakIn(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"bkin", "off"}));
-  EXPECT_EQ(s.breakInOn, 0);
+  EXPECT_FALSE(s.breakInOn);
   s.radioMode = kUsb;
   ToggleVox(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"vox", "on"}));
   EXPECT_EQ(t.screen.TextAt(620, 250), "vox");
   ToggleVox(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"BI1;", "BI0;", "VX1;", "VX0;"}));
-  EXPECT_EQ(s.voxOn, 0);
+  EXPECT_FALSE(s.voxOn);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ void StepBand(Panel& panel, int direction) {
       PlayPhrase(panel, "band");
       PlayPhrase(panel, "un");
     }
-    s.toneActive = 0;
+    s.toneActive = false;
     s.toneCode = "999";
     // The rotation covers bands 1..13; from general coverage too it goes on
     // to 160 m.
@@ -47,7 +47,7 @@ void StepBand(Panel& panel, int direction) {
 
 void StepWidth(Panel& panel, int direction) {
   PanelState& s = panel.state;
-  s.limitQuiet = 0;
+  s.limitQuiet = false;
   s.widthIndex = std::clamp<int32_t>(s.widthIndex, 0, 99);
   const bool sideband = s.radioMode < kCw;
   const bool cw = s.radioMode == kCw;
@@ -263,18 +263,18 @@ void SendWidth(Panel& panel) {
   if (s.radioMode < kCw) {
     s.widthIndex = std::clamp<int32_t>(s.widthIndex, 9, 21);
     s.ssbWidth = s.widthIndex;
-    if (s.widthIndex == 21 && s.limitQuiet == 0) PlayPhrase(panel, "max");
-    if (s.widthIndex == 9 && s.limitQuiet == 0) PlayPhrase(panel, "min");
+    if (s.widthIndex == 21 && !s.limitQuiet) PlayPhrase(panel, "max");
+    if (s.widthIndex == 9 && !s.limitQuiet) PlayPhrase(panel, "min");
   } else if (s.radioMode == kCw) {
     s.widthIndex = std::clamp<int32_t>(s.widthIndex, 1, 12);
     s.cwWidth = s.widthIndex;
-    if (s.widthIndex > 11 && s.limitQuiet == 0) PlayPhrase(panel, "max");
+    if (s.widthIndex > 11 && !s.limitQuiet) PlayPhrase(panel, "max");
   }
-  if (s.widthIndex == 1 && s.limitQuiet == 0) PlayPhrase(panel, "min");
+  if (s.widthIndex == 1 && !s.limitQuiet) PlayPhrase(panel, "min");
   // AM and FM send the width as it stands; two digits is the command's width.
   s.commandText += ZeroPad(std::clamp<int32_t>(s.widthIndex, 0, 99), 2);
   SendCommand(panel);
-  s.limitQuiet = 0;
+  s.limitQuiet = false;
 }
 
 }  // namespace kelvaro

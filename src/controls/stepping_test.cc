@@ -66,12 +66,12 @@ TEST(StepWidth, CwSwitchesTheNarrowFilterAtTheBoundary) {
 TEST(SendWidth, QuietOnceAfterABandRecall) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.limitQuiet = 1;
+  s.limitQuiet = true;
   s.widthIndex = 30;
   SendWidth(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"SH021;"});
   EXPECT_TRUE(t.TakeSpoken().empty());
-  EXPECT_EQ(s.limitQuiet, 0);
+  EXPECT_FALSE(s.limitQuiet);
   SendWidth(t.panel);
   EXPECT_EQ(t.TakeSpoken(), Strings{"max"});
 
@@ -279,11 +279,11 @@ TEST(StepBand, UpFrom70cmAnnouncesGeneralCoverageAndWrapsTo160m) {
   s.bandIndex = kBand70cm;
   s.lastFreqReply = "FA432100000";
   s.radioMode = kFmNarrow;
-  s.toneActive = 1;
+  s.toneActive = true;
   s.toneCode = "012";
   StepUp(t.panel);
   EXPECT_EQ(s.bandIndex, kBand160m);
-  EXPECT_EQ(s.toneActive, 0);
+  EXPECT_FALSE(s.toneActive);
   EXPECT_EQ(s.toneCode, "999");
   // The 70 cm band kept where it was left, without the cleared tone.
   EXPECT_EQ(s.bandRecords[kBand70cm], "05A432100000B4320000000120");

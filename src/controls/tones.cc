@@ -11,7 +11,7 @@ namespace {
 
 // Phrases of this file are silent while a memory channel is being recalled.
 void Say(Panel& panel, std::string_view name) {
-  if (panel.state.channelRecall != 1) PlayPhrase(panel, name);
+  if (!panel.state.channelRecall) PlayPhrase(panel, name);
 }
 
 void Send(Panel& panel, std::string_view command) {
@@ -60,10 +60,10 @@ void SendToneSquelch(Panel& panel) {
   if (code == "999") return;
   s.toneCode = code;
 
-  if (s.dcsTone == 0) {
+  if (!s.dcsTone) {
     Say(panel, "ctcss");
     s.commandText = "CN00" + code;
-    if (s.toneBusy == 1) {
+    if (s.toneBusy) {
       Say(panel, "on");
     } else {
       for (char digit : code) Say(panel, std::string(1, digit));
@@ -86,7 +86,7 @@ void SendRepeaterShift(Panel& panel) {
   if (s.repeaterOn != RepeaterState::kOff) {
     if (s.repeaterOn == RepeaterState::kOn) Say(panel, "off");
     s.repeaterOn = RepeaterState::kOff;
-    s.splitOn = 0;
+    s.splitOn = false;
     Send(panel, "OS00");
     return;
   }
@@ -103,7 +103,7 @@ void SendRepeaterShift(Panel& panel) {
   Send(panel, RepeaterOffsetCommand(band, s.currentShiftKhz[band]));
   Send(panel, s.currentShiftSign[band] == "+" ? "OS01" : "OS02");
   Say(panel, "on");
-  if (s.toneActive == 1) Send(panel, s.dcsTone == 1 ? "CT03" : "CT01");
+  if (s.toneActive) Send(panel, s.dcsTone ? "CT03" : "CT01");
 }
 
 }  // namespace kelvaro

@@ -75,9 +75,9 @@ std::string PlacePoint(std::string_view digits, int band) {
 void SpeakOtherFrequency(Panel& panel, const std::string& digits, const Text& kept) {
   PanelState& s = panel.state;
   s.frequencyText = WithoutLeadingZeros(PlacePoint(digits, s.bandIndex));
-  s.txAnnounce = 1;
+  s.txAnnounce = true;
   SpeakFrequency(panel);
-  s.txAnnounce = 0;
+  s.txAnnounce = false;
   s.frequencyText = kept;
   SpeakMode(panel);
   s.entryState = EntryState::kNone;
@@ -117,9 +117,9 @@ void SwapVfos(Panel& panel) {
     return;
   }
   PlayPhrase(panel, "swop");
-  if (s.swapRecordLocked == 0) s.vfoSwapped = s.vfoSwapped == 0 ? 1 : 0;
+  if (!s.swapRecordLocked) s.vfoSwapped = !s.vfoSwapped;
   Send(panel, "SV");
-  if (s.swapRecordLocked == 0 && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
+  if (!s.swapRecordLocked && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
     // The band record follows the radio: its VFO A and B digits change places.
     std::string_view old = s.bandRecords[s.bandIndex];
     const std::string swapped = Left(old, 3) + Mid(old, 14, 9) + "B" + Mid(old, 4, 9) + Mid(old, 23);
@@ -241,7 +241,7 @@ void FrequencyReadout(Panel& panel) {
     return;
   }
 
-  if (prefix && s.splitOn == 1) {
+  if (prefix && s.splitOn) {
     // VFO A, as the band record keeps it.
     const Text kept = s.frequencyText;
     std::string digits;
@@ -254,7 +254,7 @@ void FrequencyReadout(Panel& panel) {
   s.entryState = EntryState::kNone;
   SpeakFrequency(panel);
   SpeakMode(panel);
-  if (s.toneActive == 1) {
+  if (s.toneActive) {
     PlayPhrase(panel, CharAt(s.toneCode, 1) <= '4' ? "ctcss" : "dcs");
     SpeakCharacters(panel, Left(s.toneCode, 3));
   }

@@ -47,12 +47,12 @@ TEST(EntryPrefix, SwapExchangesTheRecordsVfos) {
   EXPECT_EQ(s.bandRecords[kBand20m], "12A014250000B0142000009991");
   EXPECT_EQ(s.entryState, EntryState::kNone);
 
-  s.swapRecordLocked = 1;  // the radio swaps, the record stays
+  s.swapRecordLocked = true;  // the radio swaps, the record stays
   SwapVfos(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "12A014250000B0142000009991");
 
   // A repeater shift in place of VFO B is never moved into VFO A.
-  s.swapRecordLocked = 0;
+  s.swapRecordLocked = false;
   s.bandRecords[kBand20m] = "52A014200000B-000006009991";
   SwapVfos(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "52A014200000B-000006009991");
@@ -176,7 +176,7 @@ TEST(EntryReadout, FSpeaksFrequencyModeAndToneOnceATickPassed) {
 
   t.OnBand(kBand2m, 145000000, kFmNarrow);
   s.frequencyText = "145.000000";
-  s.toneActive = 1;
+  s.toneActive = true;
   s.toneCode = "012";
   s.entryState = EntryState::kPower;
   FrequencyReadout(t.panel);
@@ -221,7 +221,7 @@ TEST(EntryReadout, XFSpeaksTheRepeaterTransmitFrequency) {
     expected.insert(expected.end(), {"fm.wav", "nar.wav"});
     EXPECT_EQ(t.TakeSpoken(), expected);
     EXPECT_EQ(s.frequencyText, "1.000000");
-    EXPECT_EQ(s.txAnnounce, 0);
+    EXPECT_FALSE(s.txAnnounce);
     EXPECT_EQ(s.entryState, EntryState::kNone);
   }
 }
@@ -229,7 +229,7 @@ TEST(EntryReadout, XFSpeaksTheRepeaterTransmitFrequency) {
 TEST(EntryReadout, XFInSplitSpeaksVfoA) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.splitOn = 1;
+  s.splitOn = true;
   s.bandRecords[kBand20m] = "12A014074000B0142500009991";
   s.frequencyText = "14.250000";
   s.entryState = EntryState::kExtendedPrefix;

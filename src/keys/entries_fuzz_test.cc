@@ -132,7 +132,6 @@ TEST(EntryBadInput, RandomStepsSendOnlyWellFormedCommands) {
       ASSERT_GE(s.keyerSpeed, 4);
       ASSERT_LE(s.keyerSpeed, 60);
       ASSERT_TRUE(s.antennaSelect == 0 || s.antennaSelect == 1);
-      ASSERT_TRUE(s.splitOn == 0 || s.splitOn == 1) << s.splitOn;
       ASSERT_GE(s.tunerState, 0);
       ASSERT_LE(s.tunerState, 3);
       ASSERT_GE(s.radioMode, kLsb);

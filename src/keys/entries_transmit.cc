@@ -57,7 +57,7 @@ void StopTune(Panel& panel) {
     SendPower(panel);
     ApplyMode(panel);
   }
-  s.tuneActive = 0;
+  s.tuneActive = false;
 }
 
 }  // namespace
@@ -77,7 +77,7 @@ void ToggleTransmit(Panel& panel) {
   PlayPhrase(panel, "on");
   s.txState = TxState::kTransmitting;
   s.txHoldoff = 2;
-  s.tunerArmed = 0;
+  s.tunerArmed = false;
   Send(panel, "TX1");
 }
 
@@ -86,22 +86,22 @@ void ToggleTransmit(Panel& panel) {
 void ToggleTune(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "tune");
-  if (s.tuneActive != 0) {
+  if (s.tuneActive) {
     StopTune(panel);
     return;
   }
 
   PlayPhrase(panel, "on");
-  s.tuneActive = 1;
+  s.tuneActive = true;
   if (s.tunerState == 0 || s.tunerState == 2) {
     if (s.frequencyHz > kTunerTopHz) {
       PlayPhrase(panel, "atu");
       PlayPhrase(panel, "na");
       s.tunerState = 3;  // a carrier only, this time
     } else {
-      if (s.tunerArmed == 0) {
+      if (!s.tunerArmed) {
         Send(panel, "AC101");
-        s.tunerArmed = 1;
+        s.tunerArmed = true;
       }
       Send(panel, "AC103");  // the tuner run starts
       s.tickCount = 0;
@@ -133,7 +133,7 @@ void CycleTunerMode(Panel& panel) {
     s.tunerState = 1;
     return;
   }
-  s.tunerArmed = 0;
+  s.tunerArmed = false;
   PlayPhrase(panel, "tuner");
   if (s.tunerState == 1) {
     Send(panel, "AC101");
@@ -191,7 +191,7 @@ bool ToggleKeyerEntry(Panel& panel) {
     RestoreFromKeyerEntry(panel);
     PlayPhrase(panel, "off");
     SpeakKeyerSpeed(panel);
-    if (s.breakInOn == 1) Send(panel, "BI1");
+    if (s.breakInOn) Send(panel, "BI1");
     return false;
   }
 
@@ -211,7 +211,7 @@ bool ToggleKeyerEntry(Panel& panel) {
 void LeaveKeyerEntry(Panel& panel) {
   PanelState& s = panel.state;
   RestoreFromKeyerEntry(panel);
-  if (s.breakInOn == 1) Send(panel, "BI1");
+  if (s.breakInOn) Send(panel, "BI1");
 }
 
 }  // namespace kelvaro

@@ -87,7 +87,7 @@ struct FuzzPanel : ControlPanel {
     PanelState& s = panel.state;
     s.baudRate = 38400;
     s.powerSetting = 50;
-    s.dcsEnabled = 1;
+    s.dcsEnabled = true;
     s.tunerState = 1;
   }
 
@@ -100,7 +100,7 @@ struct FuzzPanel : ControlPanel {
       // The radio may refuse a frequency outside its coverage, and a menu the
       // operator typed; anything else it refuses is the panel's fault.
       const bool frequency = Matches(command, "F[AB]#########;");
-      const bool typedMenu = panel.state.menuReadBusy == 1 && command.rfind("EX", 0) == 0;
+      const bool typedMenu = panel.state.menuReadBusy && command.rfind("EX", 0) == 0;
       if (!frequency && !typedMenu) Fault("refused " + command);
     }
     return answer;
@@ -109,7 +109,7 @@ struct FuzzPanel : ControlPanel {
   void Start() {
     InitialisePanel(panel);
     IdentifyRadio(panel);
-    panel.state.runFlag = 1;
+    panel.state.runFlag = true;
   }
 
   void Tick() {
@@ -280,7 +280,7 @@ TEST(KeyFuzz, RandomKeysSendOnlyWellFormedCommands) {
         if (rng() % 10 != 0) HandleWindowMessage(t.panel, {kMsgKeyUp, key});
         for (int ticks = static_cast<int>(rng() % 4); ticks > 0; --ticks) t.Tick();
         t.CheckState();
-        if (t.panel.state.runFlag == 0) t.Start();  // Q ended it: start again
+        if (!t.panel.state.runFlag) t.Start();  // Q ended it: start again
       }
     }
     codes.insert(t.codes.begin(), t.codes.end());

@@ -51,7 +51,7 @@ void ShiftFrequency(PanelState& s, int64_t delta) {
 
 Flow TuneLock(Panel& panel) {
   const PanelState& s = panel.state;
-  if (s.tuneActive != 1 || Key(s, 'S') || Key(s, 'T')) return Flow::kContinue;
+  if (!s.tuneActive || Key(s, 'S') || Key(s, 'T')) return Flow::kContinue;
   PlayPhrase(panel, "ton");
   return Flow::kStop;
 }
@@ -60,8 +60,8 @@ Flow TuneLock(Panel& panel) {
 // digits (which may still be typing a tone) clears it.
 Flow ClearStaleToneFlag(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.toneActive == 1 && s.toneCode == "999" && !Key(s, vk::kEnter) && !IsMainDigit(s.keyCode)) {
-    s.toneActive = 0;
+  if (s.toneActive && s.toneCode == "999" && !Key(s, vk::kEnter) && !IsMainDigit(s.keyCode)) {
+    s.toneActive = false;
   }
   return Flow::kContinue;
 }
@@ -70,8 +70,8 @@ Flow Quit(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'Q')) return Flow::kContinue;
   PlayPhrase(panel, "quit");
-  if (s.radioConnected == 0) {
-    s.runFlag = 0;
+  if (!s.radioConnected) {
+    s.runFlag = false;
     return Flow::kStop;
   }
   // The reply handling ends the program once the radio has answered.
@@ -81,7 +81,7 @@ Flow Quit(Panel& panel) {
 }
 
 Flow RadioNotConnected(Panel& panel) {
-  if (panel.state.radioConnected != 0) return Flow::kContinue;
+  if (panel.state.radioConnected) return Flow::kContinue;
   PlayPhrase(panel, "nc");
   return Flow::kStop;
 }
@@ -139,7 +139,7 @@ Flow SKey(Panel& panel) {
     RecallBand(panel);
     return Flow::kStop;
   }
-  if (s.txState == TxState::kReceiving && s.tuneActive != 1) {
+  if (s.txState == TxState::kReceiving && !s.tuneActive) {
     SpeakSMeter(panel);
   } else {
     SpeakSwr(panel);
@@ -190,13 +190,13 @@ Flow MonitorKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, vk::kF9)) return Flow::kContinue;
   PlayPhrase(panel, "mon");
-  if (s.monitorOn == 1) {
-    s.monitorOn = 0;
+  if (s.monitorOn) {
+    s.monitorOn = false;
     s.commandText = "ML00";
     PlayPhrase(panel, "off");
     s.levelTarget = LevelTarget::kNone;
   } else {
-    s.monitorOn = 1;
+    s.monitorOn = true;
     s.commandText = "ML01";
     s.levelTarget = LevelTarget::kMonitor;
     PlayPhrase(panel, "on");
@@ -300,7 +300,7 @@ Flow NextStoredChannel(Panel& panel) {
   s.keyCode = '0' + slot;
   PlayPhrase(panel, "channel");
   s.channelMode = ChannelMode::kGoTo;
-  s.channelRecall = 1;
+  s.channelRecall = true;
   EnterDigit(panel);
   return Flow::kStop;
 }
@@ -308,7 +308,7 @@ Flow NextStoredChannel(Panel& panel) {
 // Every key from here on but S and F leaves the memory bank.
 Flow LeaveMemoryBank(Panel& panel) {
   PanelState& s = panel.state;
-  s.channelRecall = 0;
+  s.channelRecall = false;
   if (!Key(s, 'S') && !Key(s, 'F')) s.memoryBank = kNoBank;
   return Flow::kContinue;
 }
@@ -389,7 +389,7 @@ Flow HelpKey(Panel& panel) {
 // N opens the menu entry, except while a tone is typed or on.
 Flow MenuKey(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'N') || s.toneActive == 1) return Flow::kContinue;
+  if (!Key(s, 'N') || s.toneActive) return Flow::kContinue;
   StartMenuEntry(panel);
   return Flow::kStop;
 }
@@ -430,15 +430,15 @@ Flow OptionsReport(Panel& panel) {
     PlayPhrase(panel, "preamp");
     on(s.preampSetting == 1 ? "1" : "2");
   }
-  if (s.attenuatorOn == 1) on("at");
-  if (s.blankerOn == 1) on("nb");
-  if (s.reductionOn >= 1) on("nr");
-  if (s.notchOn == 1) on("notch");
-  if (s.contourOn >= 1) on("co");
-  if (s.processorOn == 1 && IsSideband(s.radioMode)) on("spc");
-  if (s.breakInOn == 1 && s.radioMode == kCw) on("bkin");
-  if (s.voxOn == 1) on("vox");
-  if (s.monitorOn == 1) on("mon");
+  if (s.attenuatorOn) on("at");
+  if (s.blankerOn) on("nb");
+  if (s.reductionOn) on("nr");
+  if (s.notchOn) on("notch");
+  if (s.contourOn) on("co");
+  if (s.processorOn && IsSideband(s.radioMode)) on("spc");
+  if (s.breakInOn && s.radioMode == kCw) on("bkin");
+  if (s.voxOn) on("vox");
+  if (s.monitorOn) on("mon");
   SpeakToneOfReport(panel);
   PlayPhrase(panel, s.antennaSelect == 1 ? "ant2" : "ant1");
   PlayPhrase(panel, "tuner");
@@ -490,7 +490,7 @@ Flow PointKey(Panel& panel) {
 
 Flow EnterAfterTone(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.toneActive != 1 || s.freqEntryActive != 0) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || !s.toneActive || s.freqEntryActive) return Flow::kContinue;
   SendTypedTone(panel);
   return Flow::kStop;
 }
@@ -531,8 +531,8 @@ Flow SplitKey(Panel& panel) {
     SendRepeaterShift(panel);
     return Flow::kStop;
   }
-  s.splitOn = s.splitOn == 1 ? 0 : 1;
-  if (s.splitOn == 0) {
+  s.splitOn = !s.splitOn;
+  if (!s.splitOn) {
     CancelSplit(panel);
     PlayPhrase(panel, "split");
     PlayPhrase(panel, "off");
@@ -541,7 +541,7 @@ Flow SplitKey(Panel& panel) {
   PlayPhrase(panel, "split");
   const std::string vfo = SplitVfoText(s);
   Send(panel, "ST1");
-  if (s.passThroughSeen == 0 && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
+  if (!s.passThroughSeen && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
     // VFO B of the band's record starts where VFO A is; tone and preamp stay.
     Text& record = s.bandRecords[s.bandIndex];
     const std::string rewritten = Left(record, 12) + "B" + Right(vfo, 9) + Mid(record, 23);
@@ -605,14 +605,14 @@ Flow NotchKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, vk::kF5)) return Flow::kContinue;
   PlayPhrase(panel, "notch");
-  if (s.notchOn == 1) {
+  if (s.notchOn) {
     s.commandText = "BC00";
     PlayPhrase(panel, "off");
   } else {
     s.commandText = "BC01";
     PlayPhrase(panel, "on");
   }
-  s.notchOn = s.notchOn == 1 ? 0 : 1;
+  s.notchOn = !s.notchOn;
   SendCommand(panel);
   return Flow::kContinue;
 }
@@ -626,13 +626,13 @@ Flow ContourKey(Panel& panel) {
   }
   s.levelTarget = LevelTarget::kContour;
   PlayPhrase(panel, "co");
-  if (s.contourOn == 1) {
-    s.contourOn = 0;
+  if (s.contourOn) {
+    s.contourOn = false;
     s.commandText = "CO00000";
     PlayPhrase(panel, "off");
     s.levelTarget = LevelTarget::kNone;
   } else {
-    s.contourOn = 1;
+    s.contourOn = true;
     s.commandText = "CO00001";
     PlayPhrase(panel, "on");
     s.levelTarget = LevelTarget::kContour;
@@ -728,11 +728,11 @@ Flow WidthKey(Panel& panel) {
 // (narrow or wide by fmWide) from 27 MHz up on 10 m and the bands above.
 int32_t NextMode(const PanelState& s) {
   int32_t mode = s.radioMode + 1;
-  if (s.fmWide == 1 && mode == 8) mode = kLsb;
-  if (s.fmWide == 0 && mode >= kC4fm) mode = kLsb;
+  if (s.fmWide && mode == 8) mode = kLsb;
+  if (!s.fmWide && mode >= kC4fm) mode = kLsb;
   if (mode == kFmNarrow && (s.bandIndex < kBand10m || s.frequencyHz < 27000000)) mode = kLsb;
-  if (mode == kFmNarrow && s.fmWide == 1) mode = kFmWide;
-  if (mode == kFmWide && s.fmWide == 0) mode = kFmNarrow;
+  if (mode == kFmNarrow && s.fmWide) mode = kFmWide;
+  if (mode == kFmWide && !s.fmWide) mode = kFmNarrow;
   if (mode < kLsb || mode > kFmWide) mode = kLsb;  // from a mode outside the set
   return mode;
 }
@@ -744,10 +744,10 @@ Flow ModeKey(Panel& panel) {
   if (s.entryState == EntryState::kExtendedPrefix) {
     if (s.radioMode == kFmNarrow) {
       s.radioMode = kFmWide;
-      s.fmWide = 1;
+      s.fmWide = true;
     } else if (s.radioMode == kFmWide) {
       s.radioMode = kFmNarrow;
-      s.fmWide = 0;
+      s.fmWide = false;
     }
     ApplyMode(panel);
     SpeakMode(panel);

@@ -30,7 +30,7 @@ struct KeyPanel : ControlPanel {
     PanelState& s = panel.state;
     s.baudRate = 38400;
     s.powerSetting = 50;
-    s.dcsEnabled = 1;
+    s.dcsEnabled = true;
     s.tunerState = 1;
   }
   // Start-up up to the first frequency answer, or only up to the
@@ -38,7 +38,7 @@ struct KeyPanel : ControlPanel {
   void Start(bool sync = true) {
     InitialisePanel(panel);
     IdentifyRadio(panel);
-    panel.state.runFlag = 1;
+    panel.state.runFlag = true;
     if (sync) Ticks(6);
     Clear();
   }
@@ -85,7 +85,7 @@ TEST(KeyGates, QuitBeforeTheRadioAnsweredEndsAtOnce) {
   t.Key('Q');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"quit"}));
   EXPECT_TRUE(t.TakeSent().empty());
-  EXPECT_EQ(t.s().runFlag, 0);
+  EXPECT_FALSE(t.s().runFlag);
 }
 
 TEST(KeyGates, QuitAfterConnectionEndsOnceTheRadioAnswered) {
@@ -95,13 +95,13 @@ TEST(KeyGates, QuitAfterConnectionEndsOnceTheRadioAnswered) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"quit"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"TX0;"}));
   EXPECT_EQ(t.s().quitPending, 1);
-  EXPECT_EQ(t.s().runFlag, 1);
+  EXPECT_TRUE(t.s().runFlag);
   int ticks = 0;
-  while (t.s().runFlag == 1 && ticks < 20) {
+  while (t.s().runFlag && ticks < 20) {
     t.Ticks(1);
     ++ticks;
   }
-  EXPECT_EQ(t.s().runFlag, 0);
+  EXPECT_FALSE(t.s().runFlag);
   EXPECT_FALSE(t.dir.Read("savmem.dat").empty());
 }
 
@@ -121,7 +121,7 @@ TEST(KeyGates, NoKeyButQuitActsBeforeTheFirstFrequencyAnswer) {
 TEST(KeyGates, TuneLockLetsOnlySAndTThrough) {
   KeyPanel t;
   t.Start();
-  t.s().tuneActive = 1;
+  t.s().tuneActive = true;
   t.Type("MQ");
   t.Key(vk::kF1);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ton", "ton", "ton"}));
@@ -135,7 +135,7 @@ TEST(KeyGates, StaleToneFlagIsClearedByAnyKeyButEnterAndMainDigits) {
   KeyPanel t;
   t.Start();
   for (int key : std::initializer_list<int>{'5', vk::kKeypad0 + 5, 'J'}) {
-    t.s().toneActive = 1;
+    t.s().toneActive = true;
     t.s().toneCode = "999";
     t.Key(key);
     // A keypad digit is not yet a digit when the flag is looked at.
@@ -224,7 +224,7 @@ TEST(KeySettings, MonitorNotchAndFrontEndKeysGoOnToReSendTheFrequency) {
                                    "FA007100000;"}));
   t.Key(vk::kF8);  // VOX outside CW
   EXPECT_EQ(t.TakeSent().back(), "FA007100000;");
-  EXPECT_EQ(t.s().voxOn, 1);
+  EXPECT_TRUE(t.s().voxOn);
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
 }
 
@@ -261,7 +261,7 @@ TEST(KeySettings, ContourProcessorAndBreakInDependOnTheMode) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"na", "na"}));
   EXPECT_TRUE(t.TakeSent().empty());
   t.Key(vk::kF8);  // break-in in CW
-  EXPECT_EQ(t.s().breakInOn, 1);
+  EXPECT_TRUE(t.s().breakInOn);
   EXPECT_EQ(t.TakeSent().back(), "FA007100000;");
 }
 
@@ -285,8 +285,8 @@ TEST(KeySettings, OptionsReportNamesWhatIsOn) {
   t.Start();
   PanelState& s = t.s();
   s.preampSetting = 2;
-  s.attenuatorOn = s.blankerOn = s.reductionOn = s.notchOn = s.contourOn = 1;
-  s.processorOn = s.breakInOn = s.voxOn = s.monitorOn = 1;
+  s.attenuatorOn = s.blankerOn = s.reductionOn = s.notchOn = s.contourOn = true;
+  s.processorOn = s.breakInOn = s.voxOn = s.monitorOn = true;
   s.toneCode = "088";
   s.antennaSelect = 1;
   s.tunerState = 2;
@@ -296,8 +296,8 @@ TEST(KeySettings, OptionsReportNamesWhatIsOn) {
                      "on", "spc", "on", "vox", "on", "mon", "on", "ctcss", "0", "8", "8", "ant2", "tuner", "is",
                      "both"}));
   EXPECT_TRUE(t.TakeSent().empty());
-  s.preampSetting = s.attenuatorOn = s.blankerOn = s.reductionOn = s.notchOn = s.contourOn = 0;
-  s.processorOn = s.voxOn = s.monitorOn = 0;
+  s.preampSetting = s.attenuatorOn = s.blankerOn = s.reductionOn = s.notchOn = s.contourOn = false;
+  s.processorOn = s.voxOn = s.monitorOn = false;
   s.antennaSelect = 0;
   s.radioMode = kCw;
   s.toneCode = "754";
@@ -461,7 +461,7 @@ TEST(KeyTransmit, CarrierTuneLocksTheKeysUntilTheSecondT) {
   Strings spoken = t.TakeSpoken();
   ASSERT_GE(spoken.size(), 5u);
   EXPECT_EQ(Strings(spoken.begin(), spoken.begin() + 5), (Strings{"tune", "on", "ton", "tune", "off"}));
-  EXPECT_EQ(t.s().tuneActive, 0);
+  EXPECT_FALSE(t.s().tuneActive);
 }
 
 TEST(KeyEntries, AfRfPowerAndWidthStatesTakeTheArrows) {
@@ -590,7 +590,7 @@ TEST(KeySplit, SplitCopiesVfoAToVfoBAndBack) {
   t.Key('V');
   EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "FA014200000;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"split", "off"}));
-  EXPECT_EQ(t.s().splitOn, 0);
+  EXPECT_FALSE(t.s().splitOn);
   // A last frequency command that is none: VFO B starts at the frequency held.
   t.s().lastFrequencyCommand = "FA12;";
   t.s().frequencyHz = 14123000;
@@ -636,7 +636,7 @@ TEST(KeyModes, MKeyCyclesTheModesOfTheBand) {
   t.Key('X');
   t.Key('M');  // after X: FM narrow becomes wide
   EXPECT_EQ(t.s().radioMode, kFmWide);
-  EXPECT_EQ(t.s().fmWide, 1);
+  EXPECT_TRUE(t.s().fmWide);
   EXPECT_EQ(t.s().entryState, EntryState::kNone);
   EXPECT_EQ(modes(5), "12347");
   t.Key('B');

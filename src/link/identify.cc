@@ -74,13 +74,13 @@ void SetUpRadio(Panel& panel) {
   Send(panel, "F" + Mid(record, 3, 10));
 
   s.radioMode = IntFromText(Mid(record, 2, 1));
-  if (s.radioMode == kFmWide) s.fmWide = 1;
+  if (s.radioMode == kFmWide) s.fmWide = true;
   s.savedMode = s.radioMode;
   ApplyMode(panel);
 
   s.toneCode = "999";
-  s.toneActive = 0;
-  s.dcsTone = 0;
+  s.toneActive = false;
+  s.dcsTone = false;
   if (s.radioMode >= kFmNarrow && s.radioMode <= kFmWide) {
     if (CharAt(record, 1) == '5') {
       RestoreRepeaterShift(panel, record);
@@ -90,8 +90,8 @@ void SetUpRadio(Panel& panel) {
     }
     s.toneCode = Mid(record, 23, 3);
     if (s.toneCode != "999") {
-      s.toneActive = 1;
-      if (IntFromText(s.toneCode) > 499) s.dcsTone = 1;
+      s.toneActive = true;
+      if (IntFromText(s.toneCode) > 499) s.dcsTone = true;
       SendToneSquelch(panel);
     }
   }
@@ -112,7 +112,7 @@ void SetUpRadio(Panel& panel) {
 
   if (s.bandIndex < kBand2m) SendPower(panel);
 
-  s.tunerArmed = 0;
+  s.tunerArmed = false;
   answer = Query(panel, "AG0").value_or("");
   if (DigitsAt(answer, 4, 3, &value)) {
     s.afGain = value;
@@ -122,7 +122,7 @@ void SetUpRadio(Panel& panel) {
   }
 
   answer = Query(panel, "ML0").value_or("");
-  if (CharAt(answer, 4) == '1') s.monitorOn = 1;
+  if (CharAt(answer, 4) == '1') s.monitorOn = true;
   answer = Query(panel, "ML1").value_or("");
   if (DigitsAt(answer, 4, 3, &value)) s.monitorLevel = value;
 
@@ -138,8 +138,8 @@ void SetUpRadio(Panel& panel) {
   }
 
   answer = Query(panel, "PR0").value_or("");
-  s.processorOn = 0;
-  if (IntFromText(Mid(answer, 4)) == 1) s.processorOn = 1;
+  s.processorOn = false;
+  if (IntFromText(Mid(answer, 4)) == 1) s.processorOn = true;
 
   Query(panel, "AC");  // the answer is not used
   if (s.powerClass < 1) {

@@ -22,7 +22,7 @@ struct Identified : ControlPanel {
     s.waveFolder = "wave\\";
     s.baudRate = 38400;
     s.powerSetting = 50;
-    s.dcsEnabled = 1;
+    s.dcsEnabled = true;
   }
   void Start() {
     InitialisePanel(panel);
@@ -78,7 +78,7 @@ TEST(Identification, RepeaterBandRestoresShiftAndTone) {
   EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
   EXPECT_EQ(s.currentShiftSign[kBand2m], "+");
   EXPECT_EQ(s.currentShiftKhz[kBand2m], "0600");
-  EXPECT_EQ(s.toneActive, 1);
+  EXPECT_TRUE(s.toneActive);
   EXPECT_EQ(s.preampSetting, 1);
   EXPECT_EQ(t.radio.state().shift, 1);
 }
@@ -101,11 +101,11 @@ TEST(Identification, SmallPowerClassesAndOddAnswers) {
     if (bytes == "BI;") return "BIx;";
     return odd.radio.Feed(bytes);
   });
-  odd.panel.state.voxOn = 0;
+  odd.panel.state.voxOn = false;
   odd.Start();
   sent = odd.TakeSent();
-  EXPECT_EQ(odd.panel.state.voxOn, 0);
-  EXPECT_EQ(odd.panel.state.breakInOn, 0);
+  EXPECT_FALSE(odd.panel.state.voxOn);
+  EXPECT_FALSE(odd.panel.state.breakInOn);
   EXPECT_EQ(odd.panel.state.agcIndex, 2);
   EXPECT_EQ(odd.panel.state.afGain, 30);
   EXPECT_NE(std::find(sent.begin(), sent.end(), "GT02;"), sent.end());

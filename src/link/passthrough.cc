@@ -37,8 +37,8 @@ void FollowModeSet(Panel& panel, std::string_view sent) {
   int32_t mode = PanelModeOfRadioCode(CharAt(sent, 4));
   if (mode == 0) return;
   s.radioMode = mode;
-  if (mode == kFmWide) s.fmWide = 1;
-  if (mode == kFmNarrow) s.fmWide = 0;
+  if (mode == kFmWide) s.fmWide = true;
+  if (mode == kFmNarrow) s.fmWide = false;
   FollowMode(panel);
 }
 
@@ -102,7 +102,7 @@ void RelayTraffic(Panel& panel, bool follow) {
     GatherBytes(panel);
     int end = Find(s.passThroughBuffer, ";");
     if (end < 1) break;
-    s.passThroughSeen = 1;
+    s.passThroughSeen = true;
     if (s.debugLog == 1) WriteLogLine(panel, "***VRX1=" + s.passThroughBuffer.str());
     const std::string command = Left(s.passThroughBuffer, end - 1);
     s.passThroughBuffer = Mid(s.passThroughBuffer, end + 1);  // the next commands wait
@@ -138,7 +138,7 @@ void RelayPassThrough(Panel& panel) {
 
 void RelayWhileSpeaking(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.passThroughPort <= 0 || s.menuReadBusy == 1) return;
+  if (s.passThroughPort <= 0 || s.menuReadBusy) return;
   const KeepExchangeTexts kept(s);
   RelayTraffic(panel, false);
 }

@@ -96,9 +96,9 @@ std::string BandRecordBody(const PanelState& s) {
 
   const bool repeater = s.repeaterOn == RepeaterState::kOn && HasRepeaterMenu(band);
   std::string text;
-  text += repeater ? '5' : (s.splitOn == 1 ? '1' : '0');
+  text += repeater ? '5' : (s.splitOn ? '1' : '0');
   text += ModeDigit(s, record);
-  if (s.splitOn == 1) {
+  if (s.splitOn) {
     text += "A" + keptA + "B" + live;
   } else {
     text += "A" + live + "B" + keptB;
@@ -109,37 +109,37 @@ std::string BandRecordBody(const PanelState& s) {
 
 void BandFromFrequency(Panel& panel) {
   PanelState& s = panel.state;
-  s.bandRecordable = 1;
+  s.bandRecordable = true;
   std::string digits = ReplyFrequencyDigits(s);
   if (digits.empty()) {
     // No usable frequency: the band stays as it is and nothing may be kept.
-    s.bandRecordable = 0;
+    s.bandRecordable = false;
     return;
   }
   s.bandIndex = BandOfMegahertz(IntFromText(digits) / 1000000);
-  if (s.bandIndex < kBand10m && s.radioMode > kAm) s.bandRecordable = 0;
-  if (s.bandIndex < kBand2m && s.radioMode == kC4fm) s.bandRecordable = 0;
+  if (s.bandIndex < kBand10m && s.radioMode > kAm) s.bandRecordable = false;
+  if (s.bandIndex < kBand2m && s.radioMode == kC4fm) s.bandRecordable = false;
 }
 
 void BandFromEnteredMhz(Panel& panel) {
   PanelState& s = panel.state;
   s.bandIndex = kBandGeneral;
-  if (s.toneActive == 1) {
+  if (s.toneActive) {
     s.commandText = "CT00";
     SendCommand(panel);
-    s.toneActive = 0;
+    s.toneActive = false;
     s.toneCode = "999";
   }
   s.bandIndex = BandOfMegahertz(s.freqEntryNumber);
-  if (s.bandIndex == kBandGeneral && s.splitOn == 1) s.splitOn = 0;
+  if (s.bandIndex == kBandGeneral && s.splitOn) s.splitOn = false;
 }
 
 void StoreBandRecord(Panel& panel) {
   PanelState& s = panel.state;
   BandFromFrequency(panel);
-  if (s.bandRecordable == 0 || !IsBandNumber(s.bandIndex)) return;
+  if (!s.bandRecordable || !IsBandNumber(s.bandIndex)) return;
   s.workText = BandRecordBody(s);
-  if (s.passThroughSeen == 0) {
+  if (!s.passThroughSeen) {
     s.bandRecords[s.bandIndex] = s.workText.str() + RecordToneCode(s.toneCode) + PreampDigit(s);
   }
 }
@@ -154,7 +154,7 @@ void AppendRepeaterShift(Panel& panel) {
 
 void CancelSplit(Panel& panel) {
   PanelState& s = panel.state;
-  s.splitOn = 0;
+  s.splitOn = false;
   s.commandText = "ST0";
   SendCommand(panel);
 
@@ -167,7 +167,7 @@ void CancelSplit(Panel& panel) {
     SendCommand(panel);
   }
 
-  if (s.passThroughSeen != 0 || !IsBandNumber(s.bandIndex) || letter != 'A' || !vfoUsable) return;
+  if (s.passThroughSeen || !IsBandNumber(s.bandIndex) || letter != 'A' || !vfoUsable) return;
   std::string_view old = s.bandRecords[s.bandIndex];
   if (!IsBandRecord(old)) return;
   // Split is off now: flag "0", the stored mode, the restored VFO A, and the

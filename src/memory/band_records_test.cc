@@ -26,7 +26,7 @@ TEST(BandFromFrequency, MapsWholeMegahertzToBands) {
     s.lastFreqReply = c.reply;
     BandFromFrequency(t.panel);
     EXPECT_EQ(s.bandIndex, c.band) << c.reply;
-    EXPECT_EQ(s.bandRecordable, 1) << c.reply;
+    EXPECT_TRUE(s.bandRecordable) << c.reply;
   }
 }
 
@@ -54,7 +54,7 @@ TEST(BandFromFrequency, WithoutAUsableAnswerKeepsTheBandAndRecordsNothing) {
     s.lastFreqReply = reply;
     BandFromFrequency(t.panel);
     EXPECT_EQ(s.bandIndex, kBand20m) << reply;
-    EXPECT_EQ(s.bandRecordable, 0) << reply;
+    EXPECT_FALSE(s.bandRecordable) << reply;
   }
 }
 
@@ -84,7 +84,7 @@ TEST(StoreBandRecord, FollowsTheRadioToAnotherBand) {
 TEST(StoreBandRecord, InSplitTheRadioFrequencyIsVfoB) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.splitOn = 1;
+  s.splitOn = true;
   s.lastFreqReply = "FB014260000";
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "12A014200000B0142600009990");
@@ -101,7 +101,7 @@ TEST(StoreBandRecord, LeavesRecordsItMayNotKeep) {
   // A pass-through command just came in: the text is built, the record kept.
   s.lastFreqReply = "FA014070000";
   s.radioMode = kUsb;
-  s.passThroughSeen = 1;
+  s.passThroughSeen = true;
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.workText, "02A014070000B014200000");
   EXPECT_EQ(s.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
@@ -168,36 +168,36 @@ TEST(AppendRepeaterShift, ReplacesVfoBOnRepeaterBandsOnly) {
 TEST(BandFromEnteredMhz, PicksTheBandOfTheTypedMegahertz) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.splitOn = 1;
+  s.splitOn = true;
   s.freqEntryNumber = 145;
   BandFromEnteredMhz(t.panel);
   EXPECT_EQ(s.bandIndex, kBand2m);
-  EXPECT_EQ(s.splitOn, 1);
+  EXPECT_TRUE(s.splitOn);
 
   s.freqEntryNumber = 100;
   BandFromEnteredMhz(t.panel);
   EXPECT_EQ(s.bandIndex, kBandGeneral);
-  EXPECT_EQ(s.splitOn, 0);
+  EXPECT_FALSE(s.splitOn);
   EXPECT_TRUE(t.TakeSent().empty());
 
-  s.toneActive = 1;
+  s.toneActive = true;
   s.toneCode = "012";
   s.freqEntryNumber = 7;
   BandFromEnteredMhz(t.panel);
   EXPECT_EQ(s.bandIndex, kBand40m);
   EXPECT_EQ(t.TakeSent(), Strings{"CT00;"});
-  EXPECT_EQ(s.toneActive, 0);
+  EXPECT_FALSE(s.toneActive);
   EXPECT_EQ(s.toneCode, "999");
 }
 
 TEST(CancelSplit, RestoresVfoAAndKeepsTheRecordLayout) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.splitOn = 1;
+  s.splitOn = true;
   s.bandVfoText = "A014195000";
   s.bandRecords[kBand20m] = "12A014200000B0142600009991";
   CancelSplit(t.panel);
-  EXPECT_EQ(s.splitOn, 0);
+  EXPECT_FALSE(s.splitOn);
   EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "FA014195000;"}));
   EXPECT_EQ(s.bandRecords[kBand20m], "02A014195000B0142600009991");
 }
@@ -206,7 +206,7 @@ TEST(CancelSplit, SendsNoGarbageAndKeepsMalformedRecords) {
   ControlPanel t;
   PanelState& s = t.panel.state;
   for (const char* vfo : {"", "A01419500", "A01419500x", "X014195000", "A0141950001"}) {
-    s.splitOn = 1;
+    s.splitOn = true;
     s.bandVfoText = vfo;
     CancelSplit(t.panel);
     EXPECT_EQ(t.TakeSent(), Strings{"ST0;"}) << vfo;
@@ -224,7 +224,7 @@ TEST(CancelSplit, SendsNoGarbageAndKeepsMalformedRecords) {
   EXPECT_EQ(s.bandRecords[kBand20m], "12A0142");
 
   s.bandRecords[kBand20m] = "12A014200000B0142600009991";
-  s.passThroughSeen = 1;
+  s.passThroughSeen = true;
   CancelSplit(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "12A014200000B0142600009991");
 }

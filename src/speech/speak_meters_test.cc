@@ -184,7 +184,7 @@ TEST(SpeakModeBand, ModePhrases) {
   s.radioMode = -1;
   SpeakMode(t.panel);
   EXPECT_TRUE(t.TakeSpoken().empty());
-  s.channelRecall = 1;
+  s.channelRecall = true;
   for (int mode = 1; mode <= 7; ++mode) {
     s.radioMode = mode;
     SpeakMode(t.panel);
