@@ -12,6 +12,7 @@
 #include "app/startup.h"
 #include "link/identify.h"
 #include "memory/records.h"
+#include "state/version.h"
 
 namespace kelvaro::fuzz {
 namespace {
@@ -173,8 +174,8 @@ std::string StandardConfiguration(int passThroughPort, bool debugLog) {
 }
 
 void SetFixedTexts(PanelState& s) {
-  s.versionText = "3.5a";
-  s.titleText = "*** Kelvaro V 3.5a ***";
+  s.versionText = kVersion;
+  s.titleText = "*** Kelvaro V " + std::string(kVersion) + " ***";
   s.scratchText = "Talking front panel for the FTX-1";
   s.waveFolder = "wave\\";
 }

@@ -6,13 +6,16 @@
 #include "app/network.h"
 #include "app/debug_log.h"
 #include "app/radio_check.h"
+#include "app/shutdown.h"
 #include "controls/tables.h"
+#include "display/frequency_text.h"
 #include "keys/message.h"
 #include "link/cat.h"
 #include "link/identify.h"
 #include "link/passthrough.h"
 #include "memory/memory_banks.h"
 #include "speech/phrase.h"
+#include "state/version.h"
 
 namespace kelvaro {
 namespace {
@@ -25,7 +28,7 @@ constexpr const char* kFunctionKeyHelp =
     "F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch F6=Speech Proc.";
 
 void SetFixedTexts(PanelState& s) {
-  s.versionText = "3.5a";
+  s.versionText = kVersion;
   s.titleText = "*** Kelvaro V " + s.versionText.str() + " ***";
   s.scratchText = kCredit;
   s.waveFolder = "wave\\";
@@ -58,26 +61,6 @@ void FillFactoryContents(PanelState& s) {
   for (int band = 1; band <= kBandCount; ++band) s.bandRecords[band] = kDefaultBandRecords[band];
   for (int mode = 1; mode <= 7; ++mode) s.modeCommands[mode] = kModeCommands[mode];
   for (auto& channel : s.memoryChannels) channel = "9";
-}
-
-// "FA007100000" gives "7.100000": up to two leading zeros of the megahertz go.
-std::string FrequencyTextOf(std::string_view command) {
-  std::string mhz = Mid(command, 3, 3);
-  for (int i = 0; i < 2 && Left(mhz, 1) == "0"; ++i) mhz = Mid(mhz, 2);
-  return mhz + "." + Right(command, 6);
-}
-
-void ShutDown(Panel& panel, Window& window) {
-  PanelState& s = panel.state;
-  window.StopTimer();
-  SaveMemoryBanks(panel);
-  window.Close();
-  if (s.powerOffAtExit == 1) {
-    SendCommand(panel, "PS0");
-    PauseBriefly(panel);  // time for the radio to take it before the port closes
-  }
-  panel.ports.ClosePort(s.comPort);
-  CloseDebugLog(panel);
 }
 
 }  // namespace
@@ -158,7 +141,7 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   }
 
   panel.voice.SetWhileWaiting({});
-  ShutDown(panel, window);
+  ShutDown(panel);
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #include "controls/settings.h"
 #include "controls/tables.h"
 #include "controls/tones.h"
+#include "display/frequency_text.h"
 #include "link/cat.h"
 #include "memory/records.h"
 #include "speech/phrase.h"
@@ -11,14 +12,6 @@
 
 namespace kelvaro {
 namespace {
-
-// "FA007100000" shows as "7.100000": up to two leading zeros of the
-// megahertz are dropped.
-std::string FrequencyTextOf(std::string_view command) {
-  std::string mhz = Mid(command, 3, 3);
-  for (int i = 0; i < 2 && Left(mhz, 1) == "0"; ++i) mhz = Mid(mhz, 2);
-  return mhz + "." + Right(command, 6);
-}
 
 // Brings the index into the band set: the rotation covers bands 1..13, and
 // 15 is how a caller asks for general coverage.
@@ -29,17 +22,12 @@ int WrappedBand(int band) {
   return band;
 }
 
-void Send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
-
 }  // namespace
 
 void SelectBand(Panel& panel) {
   PanelState& s = panel.state;
   if (s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
-    Send(panel, kBandSelectCommands[s.bandIndex]);
+    SendCommand(panel, kBandSelectCommands[s.bandIndex]);
     if (s.bandQuiet == BandQuiet::kSpeak) SpeakBand(panel);
   }
   s.bandQuiet = BandQuiet::kSpeak;
@@ -51,11 +39,11 @@ void RecallBand(Panel& panel) {
   const int band = s.bandIndex;
   panel.screen.SetPosition(50, 45);
   s.tickCount = 0;
-  if (s.splitOn) Send(panel, "ST0");
+  if (s.splitOn) SendCommand(panel, "ST0");
   if (s.toneActive) {
     s.toneActive = false;
     s.toneCode = "999";
-    Send(panel, "CT00");
+    SendCommand(panel, "CT00");
   }
   SelectBand(panel);
 
@@ -84,9 +72,9 @@ void RecallBand(Panel& panel) {
     const bool dcs = tone[0] > '4';
     s.toneActive = true;
     s.dcsTone = dcs ? 1 : 0;
-    Send(panel, dcs ? DcsCodeCommand(tone) : "CN00" + tone);
+    SendCommand(panel, dcs ? DcsCodeCommand(tone) : "CN00" + tone);
     // The tone squelch mode that goes with the code: DCS or CTCSS.
-    Send(panel, dcs ? "CT03" : "CT01");
+    SendCommand(panel, dcs ? "CT03" : "CT01");
     PlayPhrase(panel, dcs ? "dcs" : "ctcss");
     for (char digit : tone) PlayPhrase(panel, std::string(1, digit));
   }

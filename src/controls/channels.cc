@@ -20,15 +20,7 @@ namespace {
 // too long for a frequency, so the entry still ends as invalid.
 constexpr int64_t kMaxEntryNumber = 1999999999;
 
-bool IsNineDigits(std::string_view text) {
-  return text.size() == 9 &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-void Send(Panel& panel, const std::string& command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
+bool IsNineDigits(std::string_view text) { return text.size() == 9 && OnlyDigits(text); }
 
 
 int ChannelIndex(const PanelState& s, int slot) {
@@ -111,10 +103,10 @@ void RecallRepeater(Panel& panel, const std::string& record) {
   if (s.bandRecordable) {
     s.currentShiftSign[band] = sign;
     s.currentShiftKhz[band] = offset;
-    Send(panel, RepeaterOffsetCommand(band, offset));
+    SendCommand(panel, RepeaterOffsetCommand(band, offset));
   }
   s.repeaterOn = RepeaterState::kOff;
-  Send(panel, sign == "+" ? "OS01" : "OS02");
+  SendCommand(panel, sign == "+" ? "OS01" : "OS02");
   PlayPhrase(panel, "repeater");
   PlayPhrase(panel, "on");
   s.repeaterOn = RepeaterState::kOn;
@@ -144,17 +136,17 @@ void RecallChannel(Panel& panel, int slot) {
     s.splitOn = true;
     // Stepping with U leaves the split phrase out; everything else is said.
     if (!s.channelRecall) PlayPhrase(panel, "split");
-    Send(panel, "ST1");
+    SendCommand(panel, "ST1");
   } else {
     s.splitOn = false;
-    Send(panel, "ST0");
+    SendCommand(panel, "ST0");
   }
 
   s.bandIndex = IntFromText(Mid(record, 3, 2));
   SelectBand(panel);
 
   s.bandVfoText = Mid(record, 5, 10);
-  Send(panel, "FA" + Mid(record, 6, 9));
+  SendCommand(panel, "FA" + Mid(record, 6, 9));
 
   s.radioMode = CharAt(record, 2) - '0';
   // The channel's frequency stands; the band record must not replace it.
@@ -178,13 +170,13 @@ void RecallChannel(Panel& panel, int slot) {
   } else {
     s.toneActive = false;
     s.toneCode = "999";
-    Send(panel, "CT00");
+    SendCommand(panel, "CT00");
   }
 
   const char preamp = CharAt(record, 28);
   s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
   // The preamp command of the channel's band (2 m and 70 cm have their own).
-  Send(panel, PreampCommand(s));
+  SendCommand(panel, PreampCommand(s));
   s.channelMode = ChannelMode::kNone;
 }
 

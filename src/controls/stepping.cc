@@ -11,11 +11,6 @@
 namespace kelvaro {
 namespace {
 
-void Send(Panel& panel, const std::string& command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
-
 void StepFrequency(PanelState& s, int direction) {
   const int32_t step = s.radioMode == kCw ? 500 : 1000;
   const int64_t hz = static_cast<int64_t>(s.frequencyHz) + direction * step;
@@ -55,12 +50,12 @@ void StepWidth(Panel& panel, int direction) {
     if (s.widthIndex == 21 && sideband) s.widthIndex = 20;
     if (s.widthIndex > 12 && cw) s.widthIndex = 12;
     s.widthIndex += 1;
-    if (cw && s.widthIndex == 11) Send(panel, "NA00");
+    if (cw && s.widthIndex == 11) SendCommand(panel, "NA00");
   } else {
     if (s.widthIndex == 9 && sideband) s.widthIndex = 10;
     if (s.widthIndex < 1 && cw) s.widthIndex = 0;
     s.widthIndex -= 1;
-    if (cw && s.widthIndex == 10) Send(panel, "NA01");
+    if (cw && s.widthIndex == 10) SendCommand(panel, "NA01");
   }
   // AM and FM send their width as it stands; the step keeps it within the
   // widths the radio has, so it always fits the command.
@@ -121,7 +116,7 @@ void StepRfGain(Panel& panel, int direction) {
 void StepAfGain(Panel& panel, int direction) {
   PanelState& s = panel.state;
   s.afGain = std::clamp<int32_t>(std::clamp<int32_t>(s.afGain, 0, 250) + direction * 10, 0, 250);
-  Send(panel, "AG0" + ZeroPad(s.afGain, 3));
+  SendCommand(panel, "AG0" + ZeroPad(s.afGain, 3));
   if (direction > 0 && s.afGain == 250) PlayPhrase(panel, "max");
 }
 
@@ -153,21 +148,21 @@ void StepLevel(Panel& panel, int direction) {
         PlayPhrase(panel, "min");
       }
       s.monitorLevel = std::min<int32_t>(s.monitorLevel, 100);
-      Send(panel, "ML1" + ZeroPad(s.monitorLevel, 3));
+      SendCommand(panel, "ML1" + ZeroPad(s.monitorLevel, 3));
       break;
     case LevelTarget::kBlanker:
       StepTenLevel(panel, s.blankerLevel, direction);
-      Send(panel, "NL0" + ZeroPad(s.blankerLevel, 3));
+      SendCommand(panel, "NL0" + ZeroPad(s.blankerLevel, 3));
       break;
     case LevelTarget::kReduction:
       StepTenLevel(panel, s.reductionLevel, direction);
-      Send(panel, "RL0" + ZeroPad(s.reductionLevel, 2));
+      SendCommand(panel, "RL0" + ZeroPad(s.reductionLevel, 2));
       break;
     case LevelTarget::kContour:
       s.contourHz = std::clamp<int32_t>(s.contourHz, 0, 3300) + direction * 100;
       if (s.contourHz > 3200) s.contourHz = 3200;
       if (s.contourHz < 100) s.contourHz = 10;
-      Send(panel, "CO01" + ZeroPad(s.contourHz, 4));
+      SendCommand(panel, "CO01" + ZeroPad(s.contourHz, 4));
       if (direction > 0 && s.contourHz == 3200) PlayPhrase(panel, "max");
       if (direction < 0 && s.contourHz == 10) PlayPhrase(panel, "min");
       break;
@@ -181,7 +176,7 @@ void StepLevel(Panel& panel, int direction) {
         s.processorLevel = 0;
         PlayPhrase(panel, "min");
       }
-      Send(panel, "PL" + ZeroPad(s.processorLevel, 3));
+      SendCommand(panel, "PL" + ZeroPad(s.processorLevel, 3));
       break;
     default:
       break;
@@ -235,26 +230,26 @@ void SendPower(Panel& panel) {
   PanelState& s = panel.state;
   // The radio takes 1..100 W; the panel's value follows what is sent.
   s.powerSetting = std::clamp<int32_t>(s.powerSetting, 1, 100);
-  Send(panel, "PC" + ZeroPad(s.powerSetting, 3));
+  SendCommand(panel, "PC" + ZeroPad(s.powerSetting, 3));
 }
 
 void SendRfGain(Panel& panel) {
   PanelState& s = panel.state;
   s.rfGain = std::clamp<int32_t>(s.rfGain, 0, 255);
   if (s.rfGain == 0) PlayPhrase(panel, "min");
-  Send(panel, "RG0" + ZeroPad(s.rfGain, 3));
+  SendCommand(panel, "RG0" + ZeroPad(s.rfGain, 3));
 }
 
 void SendMicGain(Panel& panel) {
   PanelState& s = panel.state;
   s.micGain = std::clamp<int32_t>(s.micGain, 0, 100);
-  Send(panel, "MG" + ZeroPad(s.micGain, 3));
+  SendCommand(panel, "MG" + ZeroPad(s.micGain, 3));
 }
 
 void SendKeyerSpeed(Panel& panel) {
   PanelState& s = panel.state;
   s.keyerSpeed = std::clamp<int32_t>(s.keyerSpeed, 4, 60);
-  Send(panel, "KS0" + ZeroPad(s.keyerSpeed, 2));
+  SendCommand(panel, "KS0" + ZeroPad(s.keyerSpeed, 2));
 }
 
 void SendWidth(Panel& panel) {

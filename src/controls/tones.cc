@@ -14,11 +14,6 @@ void Say(Panel& panel, std::string_view name) {
   if (!panel.state.channelRecall) PlayPhrase(panel, name);
 }
 
-void Send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
-
 }  // namespace
 
 bool IsToneNumber(std::string_view toneCode) {
@@ -69,14 +64,14 @@ void SendToneSquelch(Panel& panel) {
       for (char digit : code) Say(panel, std::string(1, digit));
     }
     SendCommand(panel);
-    Send(panel, code[0] > '4' ? "CT03" : "CT01");
+    SendCommand(panel, code[0] > '4' ? "CT03" : "CT01");
     return;
   }
 
-  Send(panel, code[0] > '6' ? "EX0863" : "EX0860");
+  SendCommand(panel, code[0] > '6' ? "EX0863" : "EX0860");
   Say(panel, "dcs");
   Say(panel, "on");
-  Send(panel, DcsCodeCommand(code));
+  SendCommand(panel, DcsCodeCommand(code));
 }
 
 void SendRepeaterShift(Panel& panel) {
@@ -87,7 +82,7 @@ void SendRepeaterShift(Panel& panel) {
     if (s.repeaterOn == RepeaterState::kOn) Say(panel, "off");
     s.repeaterOn = RepeaterState::kOff;
     s.splitOn = false;
-    Send(panel, "OS00");
+    SendCommand(panel, "OS00");
     return;
   }
 
@@ -100,10 +95,10 @@ void SendRepeaterShift(Panel& panel) {
   s.repeaterOn = RepeaterState::kOn;
   s.currentShiftSign[band] = s.standardShiftSign[band] == "+" ? "+" : "-";
   s.currentShiftKhz[band] = s.standardShiftKhz[band];
-  Send(panel, RepeaterOffsetCommand(band, s.currentShiftKhz[band]));
-  Send(panel, s.currentShiftSign[band] == "+" ? "OS01" : "OS02");
+  SendCommand(panel, RepeaterOffsetCommand(band, s.currentShiftKhz[band]));
+  SendCommand(panel, s.currentShiftSign[band] == "+" ? "OS01" : "OS02");
   Say(panel, "on");
-  if (s.toneActive) Send(panel, s.dcsTone ? "CT03" : "CT01");
+  if (s.toneActive) SendCommand(panel, s.dcsTone ? "CT03" : "CT01");
 }
 
 }  // namespace kelvaro

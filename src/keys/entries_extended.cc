@@ -14,11 +14,6 @@
 namespace kelvaro {
 namespace {
 
-void Send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
-
 // Only 10 m, 6 m, 2 m and 70 cm have repeaters and so a standard offset.
 bool HasRepeaterOffset(int band) { return band >= kBand10m && band <= kBand70cm; }
 
@@ -118,7 +113,7 @@ void SwapVfos(Panel& panel) {
   }
   PlayPhrase(panel, "swop");
   if (!s.swapRecordLocked) s.vfoSwapped = !s.vfoSwapped;
-  Send(panel, "SV");
+  SendCommand(panel, "SV");
   if (!s.swapRecordLocked && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
     // The band record follows the radio: its VFO A and B digits change places.
     std::string_view old = s.bandRecords[s.bandIndex];
@@ -133,7 +128,7 @@ void SwapVfos(Panel& panel) {
 void StepAgc(Panel& panel) {
   PanelState& s = panel.state;
   s.agcIndex = s.agcIndex >= 1 && s.agcIndex < 4 ? s.agcIndex + 1 : 1;
-  Send(panel, "GT0" + Digits(s.agcIndex));
+  SendCommand(panel, "GT0" + Digits(s.agcIndex));
   PlayPhrase(panel, "agc");
   static constexpr std::string_view kSpeeds[] = {"fast", "mid", "slow", "auto"};
   PlayPhrase(panel, kSpeeds[s.agcIndex - 1]);

@@ -31,11 +31,6 @@ constexpr std::size_t kMenuNumberLength = 6;
 // in one panel text.
 constexpr std::size_t kMaxMenuValueLength = Text::kMax - 2 - kMenuNumberLength - 1;
 
-void Send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
-
 bool IsBand(int band) { return band >= 1 && band <= kBandCount; }
 
 bool IsFm(int mode) { return mode == kFmNarrow || mode == kFmWide; }
@@ -157,7 +152,7 @@ void SendTypedFrequency(Panel& panel) {
     return;
   }
   command.append(kFrequencyCommandLength - command.size(), '0');
-  Send(panel, command);
+  SendCommand(panel, command);
 
   s.bandIndex = s.savedBand;
   if (IsBand(s.bandIndex)) {
@@ -180,7 +175,7 @@ void ToggleTone(Panel& panel) {
   s.freqEntryActive = false;
   s.entryState = EntryState::kNone;
   if (s.toneActive) {
-    Send(panel, "CT00");
+    SendCommand(panel, "CT00");
     s.toneActive = false;
     PlayPhrase(panel, CharAt(s.toneCode, 1) > '4' && s.dcsTone ? "dcs" : "ctcss");
     PlayPhrase(panel, "off");
@@ -238,11 +233,11 @@ void SwitchDigitalFm(Panel& panel) {
       s.toneActive = true;
       if (tone[0] > '4') {
         // A DCS code goes back as a DCS code, not as a CTCSS tone number.
-        Send(panel, DcsCodeCommand(tone));
-        Send(panel, "CT03");
+        SendCommand(panel, DcsCodeCommand(tone));
+        SendCommand(panel, "CT03");
       } else {
-        Send(panel, "CN00" + tone);
-        Send(panel, "CT01");
+        SendCommand(panel, "CN00" + tone);
+        SendCommand(panel, "CT01");
       }
     }
   }
@@ -282,7 +277,7 @@ void SendMenuValue(Panel& panel) {
       MenuEntryInvalid(panel);
       return;
     }
-    Send(panel, "EX" + s.menuNumber.str() + s.menuValue.str());
+    SendCommand(panel, "EX" + s.menuNumber.str() + s.menuValue.str());
     PlayPhrase(panel, "ok");
   } else {
     ReadMenuValue(panel);

@@ -20,8 +20,6 @@ constexpr int32_t kTunerTopHz = 73000000;
 constexpr int kTunerBeeps = 6;
 constexpr int kCarrierEndPauses = 5;
 
-void Send(Panel& panel, std::string_view command) { SendCommand(panel, command); }
-
 // Asks for `code` and returns the three digits after it in the answer, when
 // they make a value within low..high; -1 otherwise (no answer, a refusal, a
 // garbled one).
@@ -29,9 +27,7 @@ int QueryThreeDigits(Panel& panel, std::string_view code, int low, int high) {
   const std::optional<std::string> answer = Query(panel, code);
   if (!answer) return -1;
   const std::string digits = Mid(*answer, static_cast<int>(code.size()) + 1, 3);
-  if (digits.size() != 3 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return -1;
-  }
+  if (digits.size() != 3 || !OnlyDigits(digits)) return -1;
   const int value = IntFromText(digits);
   return value >= low && value <= high ? value : -1;
 }
@@ -50,7 +46,7 @@ void StopTune(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "off");
   if (s.tunerState >= 1) {
-    Send(panel, "TX0");
+    SendCommand(panel, "TX0");
     if (s.tunerState == 3) s.tunerState = 0;
     // Time for the carrier to end before power and mode change back.
     for (int i = 0; i < kCarrierEndPauses; ++i) PauseBriefly(panel);
@@ -68,7 +64,7 @@ void ToggleTransmit(Panel& panel) {
   PanelState& s = panel.state;
   if (s.txState != TxState::kReceiving) {
     s.txState = TxState::kReceiving;
-    Send(panel, "TX0");
+    SendCommand(panel, "TX0");
     PlayPhrase(panel, "tx");
     PlayPhrase(panel, "off");
     return;
@@ -78,7 +74,7 @@ void ToggleTransmit(Panel& panel) {
   s.txState = TxState::kTransmitting;
   s.txHoldoff = 2;
   s.tunerArmed = false;
-  Send(panel, "TX1");
+  SendCommand(panel, "TX1");
 }
 
 // --- T: tune ---
@@ -100,10 +96,10 @@ void ToggleTune(Panel& panel) {
       s.tunerState = 3;  // a carrier only, this time
     } else {
       if (!s.tunerArmed) {
-        Send(panel, "AC101");
+        SendCommand(panel, "AC101");
         s.tunerArmed = true;
       }
-      Send(panel, "AC103");  // the tuner run starts
+      SendCommand(panel, "AC103");  // the tuner run starts
       s.tickCount = 0;
       for (int i = 0; i < kTunerBeeps; ++i) PlayPhrase(panel, "beep");
       PlayPhrase(panel, "ok");
@@ -116,10 +112,10 @@ void ToggleTune(Panel& panel) {
     }
   }
   // The carrier: 5 W in the carrier mode on the current frequency.
-  Send(panel, "PC005");
-  Send(panel, "MD05");
+  SendCommand(panel, "PC005");
+  SendCommand(panel, "MD05");
   SendFrequencyA(panel);
-  Send(panel, "TX1");
+  SendCommand(panel, "TX1");
 }
 
 // --- F12: tuner mode ---
@@ -136,16 +132,16 @@ void CycleTunerMode(Panel& panel) {
   s.tunerArmed = false;
   PlayPhrase(panel, "tuner");
   if (s.tunerState == 1) {
-    Send(panel, "AC101");
+    SendCommand(panel, "AC101");
     PlayPhrase(panel, "on");
     s.tunerState = 0;
   } else if (s.tunerState == 0) {
-    Send(panel, "AC101");
+    SendCommand(panel, "AC101");
     PlayPhrase(panel, "both");
     s.tunerState = 2;
   } else {
     // "both", no tuner on this band, or a value of no meaning: tuner off.
-    Send(panel, "AC100");
+    SendCommand(panel, "AC100");
     PlayPhrase(panel, "off");
     s.tunerState = 1;
   }
@@ -191,7 +187,7 @@ bool ToggleKeyerEntry(Panel& panel) {
     RestoreFromKeyerEntry(panel);
     PlayPhrase(panel, "off");
     SpeakKeyerSpeed(panel);
-    if (s.breakInOn) Send(panel, "BI1");
+    if (s.breakInOn) SendCommand(panel, "BI1");
     return false;
   }
 
@@ -203,7 +199,7 @@ bool ToggleKeyerEntry(Panel& panel) {
   const int speed = QueryThreeDigits(panel, "KS", 4, 60);
   if (speed >= 0) s.keyerSpeed = speed;
   PlayPhrase(panel, "on");
-  Send(panel, "BI0");  // no break-in while the speed is being set
+  SendCommand(panel, "BI0");  // no break-in while the speed is being set
   SpeakKeyerSpeed(panel);
   return true;
 }
@@ -211,7 +207,7 @@ bool ToggleKeyerEntry(Panel& panel) {
 void LeaveKeyerEntry(Panel& panel) {
   PanelState& s = panel.state;
   RestoreFromKeyerEntry(panel);
-  if (s.breakInOn) Send(panel, "BI1");
+  if (s.breakInOn) SendCommand(panel, "BI1");
 }
 
 }  // namespace kelvaro

@@ -35,11 +35,6 @@ bool IsMainDigit(int code) { return code >= '0' && code <= '9'; }
 bool IsFm(int32_t mode) { return mode == kFmNarrow || mode == kFmWide; }
 bool IsSideband(int32_t mode) { return mode == kLsb || mode == kUsb; }
 
-void Send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
-
 // Moves frequencyHz by `delta`, held within the nine digits a frequency
 // command carries (never below 0).
 void ShiftFrequency(PanelState& s, int64_t delta) {
@@ -75,7 +70,7 @@ Flow Quit(Panel& panel) {
     return Flow::kStop;
   }
   // The reply handling ends the program once the radio has answered.
-  Send(panel, "TX0");
+  SendCommand(panel, "TX0");
   s.quitPending = 1;
   return Flow::kStop;
 }
@@ -540,7 +535,7 @@ Flow SplitKey(Panel& panel) {
   }
   PlayPhrase(panel, "split");
   const std::string vfo = SplitVfoText(s);
-  Send(panel, "ST1");
+  SendCommand(panel, "ST1");
   if (!s.passThroughSeen && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
     // VFO B of the band's record starts where VFO A is; tone and preamp stay.
     Text& record = s.bandRecords[s.bandIndex];
@@ -548,7 +543,7 @@ Flow SplitKey(Panel& panel) {
     if (IsBandRecord(rewritten)) record = rewritten;
   }
   // Split is on now, so this goes to VFO B.
-  Send(panel, "F" + vfo);
+  SendCommand(panel, "F" + vfo);
   return Flow::kStop;
 }
 
@@ -561,7 +556,7 @@ Flow ZeroInKey(Panel& panel) {
   if (s.radioMode != kCw) {
     SnapToWholeKhz(panel);
   } else {
-    Send(panel, "ZI");
+    SendCommand(panel, "ZI");
   }
   return Flow::kStop;
 }
@@ -789,7 +784,7 @@ void SquelchUp(Panel& panel) {
     PlayPhrase(panel, "max");
   }
   s.squelchLevel = level;
-  Send(panel, "SQ0" + ZeroPad(level, 3));
+  SendCommand(panel, "SQ0" + ZeroPad(level, 3));
 }
 
 // FM squelch one step down: 10 from a level of 30, else 1; 0 at least. 245
@@ -804,7 +799,7 @@ void SquelchDown(Panel& panel) {
     PlayPhrase(panel, "0");
   }
   s.squelchLevel = level;
-  Send(panel, "SQ0" + ZeroPad(level, 3));
+  SendCommand(panel, "SQ0" + ZeroPad(level, 3));
 }
 
 // The channel raster of the VHF/UHF bands in AM and FM: 12.5 kHz.
@@ -859,7 +854,7 @@ Flow ClosingFrequencyStep(Panel& panel) {
       break;
   }
   ShiftFrequency(s, 0);  // held to nine digits and no sign, whatever set it
-  Send(panel, "FA" + ZeroPad(s.frequencyHz, 9));
+  SendCommand(panel, "FA" + ZeroPad(s.frequencyHz, 9));
   return Flow::kStop;
 }
 

@@ -1,6 +1,7 @@
 #include "link/identify.h"
 
 #include "app/debug_log.h"
+#include "app/shutdown.h"
 #include "controls/bands.h"
 #include "controls/modes.h"
 #include "controls/stepping.h"
@@ -13,32 +14,11 @@
 namespace kelvaro {
 namespace {
 
-// The shortened shutdown after a refused identity.
-void EndAfterRefusal(Panel& panel) {
-  PanelState& s = panel.state;
-  PlayPhrase(panel, "rnftx.wav");
-  if (panel.window) panel.window->StopTimer();
-  SaveMemoryBanks(panel);
-  if (panel.window) panel.window->Close();
-  if (s.powerOffAtExit == 1) {
-    SendCommand(panel, "PS0");
-    PauseBriefly(panel);  // time for the radio to take it before the port closes
-  }
-  panel.ports.ClosePort(s.comPort);
-  CloseDebugLog(panel);
-  panel.processEnded = true;
-}
-
-void Send(Panel& panel, std::string_view command) { SendCommand(panel, command); }
-
 // The `count` characters from position p of the answer as a number, when they
 // are all digits; a garbled answer counts as no answer.
 bool DigitsAt(std::string_view reply, int p, int count, int32_t* value) {
   std::string digits = Mid(reply, p, count);
-  if (static_cast<int>(digits.size()) != count) return false;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-  }
+  if (static_cast<int>(digits.size()) != count || !OnlyDigits(digits)) return false;
   *value = IntFromText(digits);
   return true;
 }
@@ -58,20 +38,20 @@ void RestoreRepeaterShift(Panel& panel, std::string_view record) {
   s.workText = Mid(record, 19, 4);
   s.currentShiftSign[band] = s.scratchText;
   s.currentShiftKhz[band] = s.workText;
-  Send(panel, RepeaterOffsetCommand(band, s.workText));
-  Send(panel, s.scratchText == "+" ? "OS01" : "OS02");
+  SendCommand(panel, RepeaterOffsetCommand(band, s.workText));
+  SendCommand(panel, s.scratchText == "+" ? "OS01" : "OS02");
 }
 
 // Brings radio and panel into a known state once the radio is accepted.
 void SetUpRadio(Panel& panel) {
   PanelState& s = panel.state;
-  Send(panel, "EX0307040");
-  Send(panel, "EX030705" + ZeroPad(s.powerSetting, 3));
+  SendCommand(panel, "EX0307040");
+  SendCommand(panel, "EX030705" + ZeroPad(s.powerSetting, 3));
   // The radio takes commands one after another: the frequency below is set
   // once the band has changed, with no pause in between.
   SelectBand(panel);
   const std::string record = s.bandRecords[s.bandIndex].str();
-  Send(panel, "F" + Mid(record, 3, 10));
+  SendCommand(panel, "F" + Mid(record, 3, 10));
 
   s.radioMode = IntFromText(Mid(record, 2, 1));
   if (s.radioMode == kFmWide) s.fmWide = true;
@@ -96,10 +76,10 @@ void SetUpRadio(Panel& panel) {
     }
   }
 
-  Send(panel, "RA00");
-  Send(panel, "NL0000");
+  SendCommand(panel, "RA00");
+  SendCommand(panel, "NL0000");
   s.agcIndex = 2;
-  Send(panel, "CO000000");
+  SendCommand(panel, "CO000000");
 
   int32_t value = 0;
   std::string answer = Query(panel, "GT0").value_or("");
@@ -107,7 +87,7 @@ void SetUpRadio(Panel& panel) {
     s.agcIndex = value;
   } else {
     s.agcIndex = 2;
-    Send(panel, "GT02");
+    SendCommand(panel, "GT02");
   }
 
   if (s.bandIndex < kBand2m) SendPower(panel);
@@ -118,7 +98,7 @@ void SetUpRadio(Panel& panel) {
     s.afGain = value;
   } else {
     s.afGain = 30;
-    Send(panel, "AG0030");
+    SendCommand(panel, "AG0030");
   }
 
   answer = Query(panel, "ML0").value_or("");
@@ -143,9 +123,9 @@ void SetUpRadio(Panel& panel) {
 
   Query(panel, "AC");  // the answer is not used
   if (s.powerClass < 1) {
-    Send(panel, "AC000");
+    SendCommand(panel, "AC000");
   } else {
-    Send(panel, s.tunerState == 0 || s.tunerState == 2 ? "AC101" : "AC100");
+    SendCommand(panel, s.tunerState == 0 || s.tunerState == 2 ? "AC101" : "AC100");
   }
 
   answer = Query(panel, "VX").value_or("");

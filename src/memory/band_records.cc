@@ -9,11 +9,8 @@
 namespace kelvaro {
 namespace {
 
-bool AllDigits(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
-bool IsNineDigits(std::string_view text) { return text.size() == 9 && AllDigits(text); }
+bool IsNineDigits(std::string_view text) { return text.size() == 9 && OnlyDigits(text); }
 
 bool IsBandNumber(int band) { return band >= 1 && band <= kBandCount; }
 
@@ -38,7 +35,7 @@ char PreampDigit(const PanelState& s) {
 
 // The offset in kHz as the four digits a record and the radio's menu take.
 std::string FourDigitOffset(std::string_view khz) {
-  if (khz.empty() || khz.size() > 4 || !AllDigits(khz)) return "0000";
+  if (khz.size() > 4 || !OnlyDigits(khz)) return "0000";
   return ZeroPad(IntFromText(khz), 4);
 }
 
@@ -66,7 +63,7 @@ int BandOfMegahertz(long long mhz) {
 }
 
 std::string RecordToneCode(std::string_view toneCode) {
-  if (toneCode.empty() || toneCode.size() > 3 || !AllDigits(toneCode)) return "999";
+  if (toneCode.size() > 3 || !OnlyDigits(toneCode)) return "999";
   // A tone left half-typed ("08" on its way to "085") is no tone the radio
   // has; keeping it would send it with the band next time.
   const std::string code = ZeroPad(IntFromText(toneCode), 3);

@@ -9,8 +9,6 @@
 namespace kelvaro {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // The fraction of a frequency text is read no further than this position: the
 // panel's form is three megahertz places (blank-padded), "." and six digits.
 constexpr int kLastFrequencyPosition = 11;
