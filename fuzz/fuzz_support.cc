@@ -176,7 +176,6 @@ std::string StandardConfiguration(int passThroughPort, bool debugLog) {
 void SetFixedTexts(PanelState& s) {
   s.versionText = kVersion;
   s.titleText = "*** Kelvaro V " + std::string(kVersion) + " ***";
-  s.scratchText = "Talking front panel for the FTX-1";
   s.waveFolder = "wave\\";
 }
 

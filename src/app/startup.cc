@@ -30,7 +30,6 @@ constexpr const char* kFunctionKeyHelp =
 void SetFixedTexts(PanelState& s) {
   s.versionText = kVersion;
   s.titleText = "*** Kelvaro V " + s.versionText.str() + " ***";
-  s.scratchText = kCredit;
   s.waveFolder = "wave\\";
 }
 
@@ -40,7 +39,6 @@ void ResetState(PanelState& s) {
   PanelState fresh;
   fresh.versionText = s.versionText;
   fresh.titleText = s.titleText;
-  fresh.scratchText = s.scratchText;
   fresh.waveFolder = s.waveFolder;
   fresh.comPort = s.comPort;
   fresh.baudRate = s.baudRate;
@@ -68,7 +66,7 @@ void FillFactoryContents(PanelState& s) {
 void InitialisePanel(Panel& panel) {
   PanelState& s = panel.state;
   panel.screen.SetPosition(280, 10);
-  panel.screen.Print(s.titleText.str() + "  " + s.scratchText.str());
+  panel.screen.Print(s.titleText.str() + "  " + kCredit);
   panel.screen.SetPosition(140, 380);
   panel.screen.Print(kKeyHelp);
   panel.screen.SetPosition(140, 405);
@@ -103,8 +101,7 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   PlayPhrase(panel, "5");
 
   std::string configFailure;
-  s.scratchInt = ReadConfiguration(panel, &configFailure) ? 0 : 1;
-  if (s.scratchInt == 1) {
+  if (!ReadConfiguration(panel, &configFailure)) {
     PlayPhrase(panel, "cfgnf");
     window.Close();
     return ReportConfigurationFailure(panel, configFailure, std::cerr);

@@ -66,7 +66,7 @@ TEST(BadInput, OnlyWellFormedCommandsAndRecords) {
       SendToneSquelch,    SendRepeaterShift,   EnterDigit,           ApplyPreamp,      ToggleAttenuator,
       ToggleNoiseBlanker, ToggleNoiseReduction, ToggleProcessor,     ReadProcessorLevel, ToggleBreakIn,
       ToggleVox,          ApplyMode,           SendFrequencyA,       SnapToWholeKhz,   StoreBandRecord,
-      AppendRepeaterShift, BandFromFrequency,  BandFromEnteredMhz,   CancelSplit,
+      BandFromFrequency,  BandFromEnteredMhz,   CancelSplit,
   };
 
   std::mt19937 rng(20240611);

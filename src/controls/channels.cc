@@ -161,7 +161,6 @@ void RecallChannel(Panel& panel, int slot) {
   const bool fm = s.radioMode == kFmNarrow || s.radioMode == kFmWide;
   if (fm && s.toneCode != "999") {
     const int value = IntFromText(s.toneCode);
-    s.scratchInt = value;
     s.toneActive = true;
     s.dcsTone = value > 499 ? 1 : 0;
     s.toneBusy = false;

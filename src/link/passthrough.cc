@@ -17,8 +17,7 @@ namespace {
 void GatherBytes(Panel& panel) {
   PanelState& s = panel.state;
   if (Find(s.passThroughBuffer, ";") > 0) return;
-  s.bytesWaiting = panel.ports.BytesWaiting(s.passThroughPort);
-  if (s.bytesWaiting < 1) return;
+  if (panel.ports.BytesWaiting(s.passThroughPort) < 1) return;
   const int room = static_cast<int>(Text::kMax - s.passThroughBuffer.size());
   s.passThroughChunk = panel.ports.ReadPort(s.passThroughPort, std::min(255, room));
   s.passThroughBuffer += s.passThroughChunk.view();

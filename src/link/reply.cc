@@ -20,11 +20,10 @@ void AnnounceConnection(Panel& panel) {
 
 // "014250000" becomes " 14.250000", "000475000" "   .475000": the megahertz
 // and a point, with blanks in place of leading zeros (always 10 characters).
-std::string PanelFrequency(std::string_view digits, int32_t* zeros) {
+std::string PanelFrequency(std::string_view digits) {
   std::string text = std::string(digits.substr(0, 3)) + "." + std::string(digits.substr(3, 6));
   std::size_t n = 0;
   while (n < text.size() && text[n] == '0') ++n;
-  *zeros = static_cast<int32_t>(n);
   return std::string(n, ' ') + text.substr(n);
 }
 
@@ -75,7 +74,7 @@ void InterpretReply(Panel& panel) {
 
   s.replyText = Mid(s.lastFreqReply, 3, 9);
   s.frequencyHz = IntFromText(s.replyText);
-  s.replyText = PanelFrequency(s.replyText, &s.bytesWaiting);
+  s.replyText = PanelFrequency(s.replyText);
   ShowFrequency(panel);
 
   s.frequencyText = s.replyText;

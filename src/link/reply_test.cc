@@ -40,7 +40,6 @@ TEST(InterpretReply, AcceptedAnswerUpdatesFrequencyPanelAndBandRecord) {
   EXPECT_EQ(s.frequencyText, " 14.074500");
   EXPECT_EQ(s.vfoAText, "A014074500");
   EXPECT_EQ(s.lastFreqReply, "FA014074500");
-  EXPECT_EQ(s.bytesWaiting, 1);
   EXPECT_TRUE(s.replyText.empty());
   EXPECT_EQ(s.bandRecords[kBand20m], "02A014074500B0142000009990");
   EXPECT_EQ(t.screen.TextAt(285, 150), " 14.074500" + std::string(13, ' '));

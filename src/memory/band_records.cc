@@ -135,18 +135,16 @@ void StoreBandRecord(Panel& panel) {
   PanelState& s = panel.state;
   BandFromFrequency(panel);
   if (!s.bandRecordable || !IsBandNumber(s.bandIndex)) return;
-  s.workText = BandRecordBody(s);
   if (!s.passThroughSeen) {
-    s.bandRecords[s.bandIndex] = s.workText.str() + RecordToneCode(s.toneCode) + PreampDigit(s);
+    s.bandRecords[s.bandIndex] = BandRecordBody(s) + RecordToneCode(s.toneCode) + PreampDigit(s);
   }
 }
 
-void AppendRepeaterShift(Panel& panel) {
-  PanelState& s = panel.state;
-  // Only bands 10..13 have a shift of their own; elsewhere workText keeps its
+std::string AppendRepeaterShift(const PanelState& s, std::string_view body) {
+  // Only bands 10..13 have a shift of their own; elsewhere the body keeps its
   // VFO-B digits rather than losing them.
-  if (!HasRepeaterMenu(s.bandIndex)) return;
-  s.workText = Left(s.workText, 13) + RepeaterShiftPart(s, s.bandIndex);
+  if (!HasRepeaterMenu(s.bandIndex)) return std::string(body);
+  return Left(body, 13) + RepeaterShiftPart(s, s.bandIndex);
 }
 
 void CancelSplit(Panel& panel) {

@@ -65,7 +65,6 @@ TEST(StoreBandRecord, KeepsTheRadioFrequencyInVfoA) {
   s.preampSetting = 1;
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "02A014250000B0141230009991");
-  EXPECT_EQ(s.workText, "02A014250000B014123000");
   EXPECT_TRUE(t.TakeSent().empty());
 }
 
@@ -98,12 +97,11 @@ TEST(StoreBandRecord, LeavesRecordsItMayNotKeep) {
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.bandRecords[kBand40m], kDefaultBandRecords[kBand40m]);
 
-  // A pass-through command just came in: the text is built, the record kept.
+  // A pass-through command just came in: the record is kept.
   s.lastFreqReply = "FA014070000";
   s.radioMode = kUsb;
   s.passThroughSeen = true;
   StoreBandRecord(t.panel);
-  EXPECT_EQ(s.workText, "02A014070000B014200000");
   EXPECT_EQ(s.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
 }
 
@@ -152,17 +150,11 @@ TEST(AppendRepeaterShift, ReplacesVfoBOnRepeaterBandsOnly) {
   ControlPanel t;
   PanelState& s = t.panel.state;
   s.bandIndex = kBand70cm;
-  s.workText = "55A432100000B432000000";
-  AppendRepeaterShift(t.panel);
-  EXPECT_EQ(s.workText, "55A432100000B+00007600");
+  EXPECT_EQ(AppendRepeaterShift(s, "55A432100000B432000000"), "55A432100000B+00007600");
   s.bandIndex = kBand10m;
-  s.workText = "55A029600000B029600000";
-  AppendRepeaterShift(t.panel);
-  EXPECT_EQ(s.workText, "55A029600000B-00000100");
+  EXPECT_EQ(AppendRepeaterShift(s, "55A029600000B029600000"), "55A029600000B-00000100");
   s.bandIndex = kBandGeneral;
-  s.workText = "05A150000000B150000000";
-  AppendRepeaterShift(t.panel);
-  EXPECT_EQ(s.workText, "05A150000000B150000000");
+  EXPECT_EQ(AppendRepeaterShift(s, "05A150000000B150000000"), "05A150000000B150000000");
 }
 
 TEST(BandFromEnteredMhz, PicksTheBandOfTheTypedMegahertz) {

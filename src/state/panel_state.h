@@ -29,11 +29,7 @@ struct PanelState {
   // --- Application shell: start-up, configuration, debug log ---
   Text versionText;
   Text titleText;
-  Text scratchText;    // general-purpose text (the credit line at start-up)
   bool runFlag = false;
-  int32_t scratchInt = 0;  // general-purpose integer
-  Text workText;           // general-purpose work text
-  int32_t workNumber = 0;  // general-purpose work number
   Text frequencyText;      // VFO-A frequency as shown and spoken (" 14.250000")
   int32_t comPort = 0;
   int32_t baudRate = 0;
@@ -50,7 +46,6 @@ struct PanelState {
   Text commandText;            // command to send; after SendCommand, as sent with ";"
   ReplyText replyText;         // the bytes last read from the radio
   Text lastFrequencyCommand;   // last "FA"/"FB" set command sent, ";" included
-  int32_t bytesWaiting = 0;
   int32_t commandsSent = 0;       // counts every command sent (wraps)
   int32_t radioId = 0;
   int32_t powerClass = 0;  // 1 up to 100 W, 0 up to 10 W, -1 up to 6 W
