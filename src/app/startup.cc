@@ -14,6 +14,7 @@
 #include "link/identify.h"
 #include "link/passthrough.h"
 #include "memory/memory_banks.h"
+#include "memory/records.h"
 #include "speech/phrase.h"
 #include "state/version.h"
 
@@ -79,7 +80,7 @@ void InitialisePanel(Panel& panel) {
   OpenPortSequence(panel, s.comPort);
 
   if (s.bandIndex < 1 || s.bandIndex > kBandCount) s.bandIndex = kBand40m;
-  s.commandText = "F" + Mid(s.bandRecords[s.bandIndex], 3, 10);
+  s.commandText = "F" + ParseBandRecord(s.bandRecords[s.bandIndex]).vfoA;
   s.frequencyText = FrequencyTextOf(s.commandText);
 
   s.commandText = "VS0";

@@ -50,22 +50,22 @@ void RecallBand(Panel& panel) {
   // A record without its layout would put garbage into the commands below;
   // the band starts again from its factory record instead.
   if (!IsBandRecord(s.bandRecords[band])) s.bandRecords[band] = kDefaultBandRecords[band];
-  const std::string record = s.bandRecords[band].str();
+  const BandRecord record = ParseBandRecord(s.bandRecords[band]);
 
-  s.commandText = "F" + Mid(record, 3, 10);
+  s.commandText = "F" + record.vfoA;
   s.frequencyText = FrequencyTextOf(s.commandText);
   SendCommand(panel);
 
-  s.radioMode = CharAt(record, 2) - '0';
+  s.radioMode = record.mode - '0';
   ApplyMode(panel);
 
-  if (CharAt(record, 1) == '5') {
+  if (record.flag == '5') {
     s.repeaterOn = RepeaterState::kOff;
     SendRepeaterShift(panel);
   }
 
-  s.toneCode = Mid(record, 23, 3);
-  s.bandVfoText = Mid(record, 3, 10);
+  s.toneCode = record.tone;
+  s.bandVfoText = record.vfoA;
   const bool fm = s.radioMode == kFmNarrow || s.radioMode == kFmWide;
   if (fm && s.toneCode != "999" && s.toneCode != "000") {
     const std::string tone = s.toneCode.str();
@@ -79,7 +79,7 @@ void RecallBand(Panel& panel) {
     for (char digit : tone) PlayPhrase(panel, std::string(1, digit));
   }
 
-  const char preamp = CharAt(record, 26);
+  const char preamp = record.preamp;
   s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
   ApplyPreamp(panel);
   s.limitQuiet = true;
@@ -92,7 +92,9 @@ void StoreBandMode(Panel& panel) {
   if (s.radioMode < kLsb || s.radioMode > kFmWide) return;
   Text& record = s.bandRecords[s.bandIndex];
   if (!IsBandRecord(record)) return;
-  record = Left(record, 1) + Digits(s.radioMode) + Right(record, 24);
+  BandRecord fields = ParseBandRecord(record);
+  fields.mode = static_cast<char>('0' + s.radioMode);
+  record = FormatBandRecord(fields);
 }
 
 }  // namespace kelvaro

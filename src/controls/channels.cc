@@ -20,8 +20,6 @@ namespace {
 // too long for a frequency, so the entry still ends as invalid.
 constexpr int64_t kMaxEntryNumber = 1999999999;
 
-bool IsNineDigits(std::string_view text) { return text.size() == 9 && OnlyDigits(text); }
-
 
 int ChannelIndex(const PanelState& s, int slot) {
   const int bank = std::clamp<int32_t>(s.bankDigitPending, 0, 9);
@@ -33,36 +31,37 @@ int ChannelIndex(const PanelState& s, int slot) {
 std::string ChannelRecordOfLiveState(PanelState& s) {
   const int band = s.bandIndex;
   const std::string bandDigits = ZeroPad(band, 2);
-  std::string record;
+  ChannelRecord record;
   if (s.repeaterOn == RepeaterState::kOn && !RepeaterShiftPart(s, band).empty()) {
-    const std::string body = BandRecordBody(s);
-    record = Left(body, 2) + bandDigits + Mid(body, 3);
+    record = ChannelOfBandRecord(ParseBandRecord(BandRecordBody(s)), bandDigits);
   } else {
-    record = std::string(1, s.splitOn ? '1' : '0') + Digits(s.radioMode) + bandDigits;
+    record.flag = s.splitOn ? '1' : '0';
+    record.mode = static_cast<char>('0' + s.radioMode);
+    record.band = bandDigits;
     if (band == kBandGeneral) {
       const std::string hz = ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
-      record += "A" + hz + "B" + hz;
+      record.vfoA = "A" + hz;
+      record.vfoB = "B" + hz;
     } else {
-      std::string_view bandRecord = s.bandRecords[band];
-      std::string vfoA = Mid(bandRecord, 3, 10);
-      if (CharAt(vfoA, 1) != 'A' || !IsNineDigits(Mid(vfoA, 2))) {
-        vfoA = "A" + ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
-      }
+      const BandRecord stored = ParseBandRecord(s.bandRecords[band]);
+      std::string vfoA = stored.vfoA;
+      if (!IsVfoField(vfoA, 'A')) vfoA = "A" + ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
       s.vfoAText = vfoA;
       // Without split VFO B follows VFO A; with split it is the last VFO-B
       // answer, or the record's own VFO B when no usable answer came.
       if (!s.splitOn) s.vfoBText = "B" + Right(vfoA, 9);
       std::string vfoB = s.vfoBText.str();
-      if (CharAt(vfoB, 1) != 'B' || !IsNineDigits(Mid(vfoB, 2))) {
-        vfoB = Mid(bandRecord, 13, 10);
-        if (CharAt(vfoB, 1) != 'B' || !IsNineDigits(Mid(vfoB, 2))) vfoB = "B" + Right(vfoA, 9);
+      if (!IsVfoField(vfoB, 'B')) {
+        vfoB = stored.vfoB;
+        if (!IsVfoField(vfoB, 'B')) vfoB = "B" + Right(vfoA, 9);
       }
-      record += vfoA + vfoB;
+      record.vfoA = vfoA;
+      record.vfoB = vfoB;
     }
   }
-  record += !s.toneActive ? std::string("999") : RecordToneCode(s.toneCode);
-  record += Digits(std::clamp<int32_t>(s.preampSetting, 0, 2));
-  return record;
+  record.tone = !s.toneActive ? std::string("999") : RecordToneCode(s.toneCode);
+  record.preamp = static_cast<char>('0' + std::clamp<int32_t>(s.preampSetting, 0, 2));
+  return FormatChannelRecord(record);
 }
 
 void StoreChannel(Panel& panel, int slot) {
@@ -88,11 +87,11 @@ void StoreChannel(Panel& panel, int slot) {
 
 // The repeater part of a recalled channel: the band's offset and the
 // direction, as the band's repeater menu takes them.
-void RecallRepeater(Panel& panel, const std::string& record) {
+void RecallRepeater(Panel& panel, const ChannelRecord& record) {
   PanelState& s = panel.state;
   const int band = s.bandIndex;
-  const std::string sign = CharAt(record, 16) == '+' ? "+" : "-";
-  const std::string offset = Mid(record, 21, 4);
+  const std::string sign = record.ShiftSign() == '+' ? "+" : "-";
+  const std::string offset = record.ShiftKhz();
   if (RepeaterOffsetCommand(band, offset).empty()) {
     // This band has no repeater offset: repeater operation stays off.
     PlayPhrase(panel, "repeater");
@@ -118,8 +117,7 @@ void RecallChannel(Panel& panel, int slot) {
   const int index = ChannelIndex(s, slot);
   s.memoryBank = std::clamp<int32_t>(s.bankDigitPending, 0, 9);
   s.memoryCursor = slot;
-  const std::string record = s.memoryChannels[index].str();
-  if (!IsChannelRecord(record)) {
+  if (!IsChannelRecord(s.memoryChannels[index])) {
     // Empty, or not a channel record at all: nothing of it is sent.
     PlayPhrase(panel, "invalid");
     s.channelMode = ChannelMode::kNone;
@@ -127,8 +125,9 @@ void RecallChannel(Panel& panel, int slot) {
     return;
   }
 
+  const ChannelRecord record = ParseChannelRecord(s.memoryChannels[index]);
   s.tickCount = 0;
-  const char flag = CharAt(record, 1);
+  const char flag = record.flag;
   const bool repeater = flag == '5';
   if (repeater) {
     s.splitOn = false;
@@ -142,13 +141,13 @@ void RecallChannel(Panel& panel, int slot) {
     SendCommand(panel, "ST0");
   }
 
-  s.bandIndex = IntFromText(Mid(record, 3, 2));
+  s.bandIndex = IntFromText(record.band);
   SelectBand(panel);
 
-  s.bandVfoText = Mid(record, 5, 10);
-  SendCommand(panel, "FA" + Mid(record, 6, 9));
+  s.bandVfoText = record.vfoA;
+  SendCommand(panel, "FA" + record.VfoADigits());
 
-  s.radioMode = CharAt(record, 2) - '0';
+  s.radioMode = record.mode - '0';
   // The channel's frequency stands; the band record must not replace it.
   s.memoryRecallActive = true;
   ApplyMode(panel);
@@ -157,7 +156,7 @@ void RecallChannel(Panel& panel, int slot) {
   if (repeater) RecallRepeater(panel, record);
 
   s.announcePending = true;
-  s.toneCode = Mid(record, 25, 3);
+  s.toneCode = record.tone;
   const bool fm = s.radioMode == kFmNarrow || s.radioMode == kFmWide;
   if (fm && s.toneCode != "999") {
     const int value = IntFromText(s.toneCode);
@@ -172,7 +171,7 @@ void RecallChannel(Panel& panel, int slot) {
     SendCommand(panel, "CT00");
   }
 
-  const char preamp = CharAt(record, 28);
+  const char preamp = record.preamp;
   s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
   // The preamp command of the channel's band (2 m and 70 cm have their own).
   SendCommand(panel, PreampCommand(s));

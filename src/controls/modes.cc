@@ -8,6 +8,7 @@
 #include "controls/tones.h"
 #include "display/panel_display.h"
 #include "link/cat.h"
+#include "memory/records.h"
 
 namespace kelvaro {
 namespace {
@@ -61,7 +62,7 @@ void ApplyModeOf(Panel& panel, bool restoreFrequency) {
   }
   if (s.memoryRecallActive || !restoreFrequency) return;
   if (s.bandIndex < 1 || s.bandIndex > kBandCount) return;
-  std::string stored = Mid(s.bandRecords[s.bandIndex], 4, 9);
+  const std::string stored = ParseBandRecord(s.bandRecords[s.bandIndex]).VfoADigits();
   if (stored.size() == 9 && OnlyDigits(stored)) {
     s.frequencyHz = IntFromText(stored);
     SendFrequencyA(panel);

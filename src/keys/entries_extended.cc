@@ -240,7 +240,7 @@ void FrequencyReadout(Panel& panel) {
     // VFO A, as the band record keeps it.
     const Text kept = s.frequencyText;
     std::string digits;
-    if (s.bandIndex >= 1 && s.bandIndex <= kBandCount) digits = Mid(s.bandRecords[s.bandIndex], 4, 9);
+    if (s.bandIndex >= 1 && s.bandIndex <= kBandCount) digits = ParseBandRecord(s.bandRecords[s.bandIndex]).VfoADigits();
     PlayPhrase(panel, "vfoa");
     SpeakOtherFrequency(panel, WithoutLeadingZeros(digits), kept);
     return;

@@ -127,11 +127,11 @@ void SendTypedFrequency(Panel& panel) {
   SelectBand(panel);
 
   if (IsBand(s.bandIndex)) {
-    std::string_view record = s.bandRecords[s.bandIndex];
-    if (IsBandRecord(record)) {
-      s.radioMode = record[1] - '0';
+    if (IsBandRecord(s.bandRecords[s.bandIndex])) {
+      const BandRecord record = ParseBandRecord(s.bandRecords[s.bandIndex]);
+      s.radioMode = record.mode - '0';
       // The record's flag: "1" split; "0" normal and "5" repeater are not.
-      s.splitOn = record[0] == '1' ? 1 : 0;
+      s.splitOn = record.flag == '1';
     }
     ApplyMode(panel);
   }
@@ -156,7 +156,7 @@ void SendTypedFrequency(Panel& panel) {
 
   s.bandIndex = s.savedBand;
   if (IsBand(s.bandIndex)) {
-    const char preamp = CharAt(s.bandRecords[s.bandIndex], 26);
+    const char preamp = ParseBandRecord(s.bandRecords[s.bandIndex]).preamp;
     s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
     ApplyPreamp(panel);
   }

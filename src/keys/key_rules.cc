@@ -282,7 +282,7 @@ Flow NextStoredChannel(Panel& panel) {
   bool found = false;
   for (int tried = 0; tried < 10 && !found; ++tried) {
     slot = (slot + 1) % 10;
-    found = CharAt(s.memoryChannels[s.memoryBank * 10 + slot], 1) != '9';
+    found = !IsEmptyChannel(s.memoryChannels[s.memoryBank * 10 + slot]);
   }
   s.memoryCursor = slot;
   if (!found) {
@@ -539,7 +539,9 @@ Flow SplitKey(Panel& panel) {
   if (!s.passThroughSeen && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
     // VFO B of the band's record starts where VFO A is; tone and preamp stay.
     Text& record = s.bandRecords[s.bandIndex];
-    const std::string rewritten = Left(record, 12) + "B" + Right(vfo, 9) + Mid(record, 23);
+    BandRecord fields = ParseBandRecord(record);
+    fields.vfoB = "B" + Right(vfo, 9);
+    const std::string rewritten = FormatBandRecord(fields);
     if (IsBandRecord(rewritten)) record = rewritten;
   }
   // Split is on now, so this goes to VFO B.

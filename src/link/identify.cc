@@ -9,6 +9,7 @@
 #include "display/panel_display.h"
 #include "link/cat.h"
 #include "memory/memory_banks.h"
+#include "memory/records.h"
 #include "speech/phrase.h"
 
 namespace kelvaro {
@@ -24,7 +25,7 @@ bool DigitsAt(std::string_view reply, int p, int count, int32_t* value) {
 }
 
 // The band's repeater shift as stored with its record, sent at start.
-void RestoreRepeaterShift(Panel& panel, std::string_view record) {
+void RestoreRepeaterShift(Panel& panel, const BandRecord& record) {
   PanelState& s = panel.state;
   const int band = s.bandIndex;
   if (band < kBand10m || band > kBand70cm) {
@@ -34,8 +35,8 @@ void RestoreRepeaterShift(Panel& panel, std::string_view record) {
     return;
   }
   s.repeaterOn = RepeaterState::kOn;
-  const std::string sign = Mid(record, 14, 1);
-  const std::string offset = Mid(record, 19, 4);
+  const std::string sign(1, record.ShiftSign());
+  const std::string offset = record.ShiftKhz();
   s.currentShiftSign[band] = sign;
   s.currentShiftKhz[band] = offset;
   SendCommand(panel, RepeaterOffsetCommand(band, offset));
@@ -50,10 +51,10 @@ void SetUpRadio(Panel& panel) {
   // The radio takes commands one after another: the frequency below is set
   // once the band has changed, with no pause in between.
   SelectBand(panel);
-  const std::string record = s.bandRecords[s.bandIndex].str();
-  SendCommand(panel, "F" + Mid(record, 3, 10));
+  const BandRecord record = ParseBandRecord(s.bandRecords[s.bandIndex]);
+  SendCommand(panel, "F" + record.vfoA);
 
-  s.radioMode = IntFromText(Mid(record, 2, 1));
+  s.radioMode = IntFromText(std::string(1, record.mode));
   if (s.radioMode == kFmWide) s.fmWide = true;
   s.savedMode = s.radioMode;
   ApplyMode(panel);
@@ -62,13 +63,13 @@ void SetUpRadio(Panel& panel) {
   s.toneActive = false;
   s.dcsTone = false;
   if (s.radioMode >= kFmNarrow && s.radioMode <= kFmWide) {
-    if (CharAt(record, 1) == '5') {
+    if (record.flag == '5') {
       RestoreRepeaterShift(panel, record);
     } else {
       s.repeaterOn = RepeaterState::kOffSilently;
       SendRepeaterShift(panel);
     }
-    s.toneCode = Mid(record, 23, 3);
+    s.toneCode = record.tone;
     if (s.toneCode != "999") {
       s.toneActive = true;
       if (IntFromText(s.toneCode) > 499) s.dcsTone = true;
@@ -135,8 +136,8 @@ void SetUpRadio(Panel& panel) {
 
   DrawStatusLine(panel);
   s.preampSetting = 0;
-  if (Right(record, 1) == "1") s.preampSetting = 1;
-  if (Right(record, 1) == "2") s.preampSetting = 2;
+  if (record.preamp == '1') s.preampSetting = 1;
+  if (record.preamp == '2') s.preampSetting = 2;
 
   if (s.passThroughPort > 0) OpenPortSequence(panel, s.passThroughPort);
 }

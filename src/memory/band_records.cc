@@ -25,7 +25,7 @@ std::string ReplyFrequencyDigits(const PanelState& s) {
 
 char ModeDigit(const PanelState& s, std::string_view record) {
   if (s.radioMode >= kLsb && s.radioMode <= kFmWide) return static_cast<char>('0' + s.radioMode);
-  char stored = CharAt(record, 2);
+  const char stored = ParseBandRecord(record).mode;
   return stored >= '1' && stored <= '7' ? stored : '2';
 }
 
@@ -86,22 +86,22 @@ std::string BandRecordBody(const PanelState& s) {
   // Digits kept from the stored record. A record written in repeater
   // operation holds the shift where VFO B would be; the live frequency then
   // stands in, so the record keeps its layout.
-  std::string keptA = Mid(record, 4, 9);
+  const BandRecord stored = ParseBandRecord(record);
+  std::string keptA = stored.VfoADigits();
   if (!IsNineDigits(keptA)) keptA = live;
-  std::string keptB = Mid(record, 14, 9);
+  std::string keptB = stored.VfoBDigits();
   if (!IsNineDigits(keptB)) keptB = live;
 
   const bool repeater = s.repeaterOn == RepeaterState::kOn && HasRepeaterMenu(band);
-  std::string text;
-  text += repeater ? '5' : (s.splitOn ? '1' : '0');
-  text += ModeDigit(s, record);
-  if (s.splitOn) {
-    text += "A" + keptA + "B" + live;
-  } else {
-    text += "A" + live + "B" + keptB;
-  }
-  if (repeater) text = Left(text, 13) + RepeaterShiftPart(s, band);
-  return text;
+  BandRecord body;
+  body.flag = repeater ? '5' : (s.splitOn ? '1' : '0');
+  body.mode = ModeDigit(s, record);
+  body.vfoA = "A" + (s.splitOn ? keptA : live);
+  body.vfoB = "B" + (s.splitOn ? live : keptB);
+  if (repeater) body.vfoB = "B" + RepeaterShiftPart(s, band);
+  // The body stops before tone and preamp.
+  body.preamp = '\0';
+  return FormatBandRecord(body);
 }
 
 void BandFromFrequency(Panel& panel) {
@@ -144,7 +144,9 @@ std::string AppendRepeaterShift(const PanelState& s, std::string_view body) {
   // Only bands 10..13 have a shift of their own; elsewhere the body keeps its
   // VFO-B digits rather than losing them.
   if (!HasRepeaterMenu(s.bandIndex)) return std::string(body);
-  return Left(body, 13) + RepeaterShiftPart(s, s.bandIndex);
+  BandRecord fields = ParseBandRecord(body);
+  fields.vfoB = "B" + RepeaterShiftPart(s, s.bandIndex);
+  return FormatBandRecord(fields);
 }
 
 void CancelSplit(Panel& panel) {
@@ -163,11 +165,13 @@ void CancelSplit(Panel& panel) {
   }
 
   if (s.passThroughSeen || !IsBandNumber(s.bandIndex) || letter != 'A' || !vfoUsable) return;
-  std::string_view old = s.bandRecords[s.bandIndex];
-  if (!IsBandRecord(old)) return;
+  if (!IsBandRecord(s.bandRecords[s.bandIndex])) return;
   // Split is off now: flag "0", the stored mode, the restored VFO A, and the
   // rest of the old record (VFO B, tone, preamp).
-  std::string rewritten = "0" + Mid(old, 2, 1) + std::string(vfo) + Mid(old, 13);
+  BandRecord fields = ParseBandRecord(s.bandRecords[s.bandIndex]);
+  fields.flag = '0';
+  fields.vfoA = std::string(vfo);
+  const std::string rewritten = FormatBandRecord(fields);
   if (IsBandRecord(rewritten)) s.bandRecords[s.bandIndex] = rewritten;
 }
 

@@ -48,4 +48,69 @@ bool IsChannelRecord(std::string_view text) {
 
 bool IsEmptyChannel(std::string_view text) { return !text.empty() && text[0] == '9'; }
 
+namespace {
+
+void AppendChar(std::string& text, char c) {
+  if (c != '\0') text += c;
+}
+
+}  // namespace
+
+bool IsVfoField(std::string_view field, char letter) {
+  return field.size() == 10 && field[0] == letter && OnlyDigits(field.substr(1));
+}
+
+std::string BandRecord::VfoADigits() const { return Mid(vfoA, 2, 9); }
+std::string BandRecord::VfoBDigits() const { return Mid(vfoB, 2, 9); }
+char BandRecord::ShiftSign() const { return CharAt(vfoB, 2); }
+std::string BandRecord::ShiftKhz() const { return Mid(vfoB, 7, 4); }
+
+BandRecord ParseBandRecord(std::string_view text) {
+  BandRecord r;
+  r.flag = CharAt(text, 1);
+  r.mode = CharAt(text, 2);
+  r.vfoA = Mid(text, 3, 10);
+  r.vfoB = Mid(text, 13, 10);
+  r.tone = Mid(text, 23, 3);
+  r.preamp = CharAt(text, 26);
+  return r;
+}
+
+std::string FormatBandRecord(const BandRecord& record) {
+  std::string text;
+  AppendChar(text, record.flag);
+  AppendChar(text, record.mode);
+  text += record.vfoA + record.vfoB + record.tone;
+  AppendChar(text, record.preamp);
+  return text;
+}
+
+ChannelRecord ParseChannelRecord(std::string_view text) {
+  ChannelRecord r;
+  r.flag = CharAt(text, 1);
+  r.mode = CharAt(text, 2);
+  r.band = Mid(text, 3, 2);
+  r.vfoA = Mid(text, 5, 10);
+  r.vfoB = Mid(text, 15, 10);
+  r.tone = Mid(text, 25, 3);
+  r.preamp = CharAt(text, 28);
+  return r;
+}
+
+std::string FormatChannelRecord(const ChannelRecord& record) {
+  std::string text;
+  AppendChar(text, record.flag);
+  AppendChar(text, record.mode);
+  text += record.band + record.vfoA + record.vfoB + record.tone;
+  AppendChar(text, record.preamp);
+  return text;
+}
+
+ChannelRecord ChannelOfBandRecord(const BandRecord& record, std::string_view band) {
+  ChannelRecord channel;
+  static_cast<BandRecord&>(channel) = record;
+  channel.band = std::string(band);
+  return channel;
+}
+
 }  // namespace kelvaro
