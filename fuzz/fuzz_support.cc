@@ -9,8 +9,8 @@
 #include <system_error>
 
 #include "app/config.h"
+#include "app/identify.h"
 #include "app/startup.h"
-#include "link/identify.h"
 #include "memory/records.h"
 #include "state/version.h"
 

@@ -1,7 +1,7 @@
 #include "app/network.h"
 
+#include "keys/passthrough.h"
 #include "link/cat.h"
-#include "link/passthrough.h"
 #include "speech/phrase.h"
 
 namespace kelvaro {

@@ -1,9 +1,9 @@
 #include "app/shutdown.h"
 
-#include "app/debug_log.h"
 #include "link/cat.h"
 #include "memory/memory_banks.h"
 #include "speech/phrase.h"
+#include "state/debug_log.h"
 
 namespace kelvaro {
 

@@ -3,19 +3,19 @@
 #include <iostream>
 
 #include "app/config.h"
+#include "app/identify.h"
 #include "app/network.h"
-#include "app/debug_log.h"
 #include "app/radio_check.h"
 #include "app/shutdown.h"
 #include "controls/tables.h"
 #include "display/frequency_text.h"
 #include "keys/message.h"
+#include "keys/passthrough.h"
 #include "link/cat.h"
-#include "link/identify.h"
-#include "link/passthrough.h"
 #include "memory/memory_banks.h"
 #include "memory/records.h"
 #include "speech/phrase.h"
+#include "state/debug_log.h"
 #include "state/version.h"
 
 namespace kelvaro {

@@ -6,6 +6,7 @@
 #include "controls/tones.h"
 #include "display/frequency_text.h"
 #include "link/cat.h"
+#include "memory/band_records.h"
 #include "memory/records.h"
 #include "speech/phrase.h"
 #include "speech/speak.h"
@@ -95,6 +96,44 @@ void StoreBandMode(Panel& panel) {
   BandRecord fields = ParseBandRecord(record);
   fields.mode = static_cast<char>('0' + s.radioMode);
   record = FormatBandRecord(fields);
+}
+
+void BandFromEnteredMhz(Panel& panel) {
+  PanelState& s = panel.state;
+  s.bandIndex = kBandGeneral;
+  if (s.toneActive) {
+    s.commandText = "CT00";
+    SendCommand(panel);
+    s.toneActive = false;
+    s.toneCode = "999";
+  }
+  s.bandIndex = BandOfMegahertz(s.freqEntryNumber);
+  if (s.bandIndex == kBandGeneral && s.splitOn) s.splitOn = false;
+}
+
+void CancelSplit(Panel& panel) {
+  PanelState& s = panel.state;
+  s.splitOn = false;
+  s.commandText = "ST0";
+  SendCommand(panel);
+
+  std::string_view vfo = s.bandVfoText;
+  const char letter = CharAt(vfo, 1);
+  const bool vfoUsable = IsVfoField(vfo, 'A') || IsVfoField(vfo, 'B');
+  if (vfoUsable) {
+    s.commandText = "F" + std::string(vfo);
+    SendCommand(panel);
+  }
+
+  if (s.passThroughSeen || s.bandIndex < 1 || s.bandIndex > kBandCount || letter != 'A' || !vfoUsable) return;
+  if (!IsBandRecord(s.bandRecords[s.bandIndex])) return;
+  // Split is off now: flag "0", the stored mode, the restored VFO A, and the
+  // rest of the old record (VFO B, tone, preamp).
+  BandRecord fields = ParseBandRecord(s.bandRecords[s.bandIndex]);
+  fields.flag = '0';
+  fields.vfoA = std::string(vfo);
+  const std::string rewritten = FormatBandRecord(fields);
+  if (IsBandRecord(rewritten)) s.bandRecords[s.bandIndex] = rewritten;
 }
 
 }  // namespace kelvaro

@@ -16,12 +16,6 @@ void Say(Panel& panel, std::string_view name) {
 
 }  // namespace
 
-bool IsToneNumber(std::string_view toneCode) {
-  if (toneCode.size() != 3 || !OnlyDigits(toneCode)) return false;
-  const int n = IntFromText(toneCode);
-  return n <= 49 || (n >= 500 && n <= 503) || (n >= 700 && n <= 803);
-}
-
 char DcsBankDigit(std::string_view toneCode) {
   if (toneCode.size() != 3 || !OnlyDigits(toneCode)) return '0';
   // The radio's DCS list runs 000..103. Typed codes 700..803 are list numbers

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <string>
 
+#include "app/identify.h"
 #include "app/startup.h"
 #include "keys/entries_test_panel.h"
 #include "keys/key_rules.h"
 #include "keys/message.h"
-#include "link/identify.h"
 
 namespace kelvaro {
 namespace {

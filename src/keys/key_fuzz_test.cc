@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "app/identify.h"
 #include "app/startup.h"
 #include "controls/controls_test_panel.h"
 #include "keys/key_rules.h"
 #include "keys/message.h"
-#include "link/identify.h"
 #include "memory/records.h"
 #include "radio.h"
 

@@ -10,6 +10,7 @@
 #include "controls/modes.h"
 #include "controls/settings.h"
 #include "controls/stepping.h"
+#include "controls/swr.h"
 #include "controls/tones.h"
 #include "keys/entries.h"
 #include "link/cat.h"

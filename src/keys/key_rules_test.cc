@@ -6,10 +6,10 @@
 
 #include <string>
 
+#include "app/identify.h"
 #include "app/startup.h"
 #include "controls/controls_test_panel.h"
 #include "keys/message.h"
-#include "link/identify.h"
 #include "radio.h"
 
 namespace kelvaro {

@@ -1,10 +1,10 @@
 #include "keys/message.h"
 
-#include "app/debug_log.h"
 #include "keys/key_rules.h"
+#include "keys/passthrough.h"
 #include "keys/timer_tick.h"
 #include "link/cat.h"
-#include "link/passthrough.h"
+#include "state/debug_log.h"
 
 namespace kelvaro {
 namespace {

@@ -1,10 +1,11 @@
 #include "keys/timer_tick.h"
 
-#include "app/debug_log.h"
+#include "controls/swr.h"
+#include "keys/passthrough.h"
+#include "keys/reply.h"
 #include "link/cat.h"
-#include "link/passthrough.h"
-#include "link/reply.h"
 #include "speech/speak.h"
+#include "state/debug_log.h"
 
 namespace kelvaro {
 namespace {

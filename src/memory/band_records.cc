@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "controls/tones.h"
-#include "link/cat.h"
 #include "memory/records.h"
 
 namespace kelvaro {
@@ -118,19 +116,6 @@ void BandFromFrequency(Panel& panel) {
   if (s.bandIndex < kBand2m && s.radioMode == kC4fm) s.bandRecordable = false;
 }
 
-void BandFromEnteredMhz(Panel& panel) {
-  PanelState& s = panel.state;
-  s.bandIndex = kBandGeneral;
-  if (s.toneActive) {
-    s.commandText = "CT00";
-    SendCommand(panel);
-    s.toneActive = false;
-    s.toneCode = "999";
-  }
-  s.bandIndex = BandOfMegahertz(s.freqEntryNumber);
-  if (s.bandIndex == kBandGeneral && s.splitOn) s.splitOn = false;
-}
-
 void StoreBandRecord(Panel& panel) {
   PanelState& s = panel.state;
   BandFromFrequency(panel);
@@ -147,32 +132,6 @@ std::string AppendRepeaterShift(const PanelState& s, std::string_view body) {
   BandRecord fields = ParseBandRecord(body);
   fields.vfoB = "B" + RepeaterShiftPart(s, s.bandIndex);
   return FormatBandRecord(fields);
-}
-
-void CancelSplit(Panel& panel) {
-  PanelState& s = panel.state;
-  s.splitOn = false;
-  s.commandText = "ST0";
-  SendCommand(panel);
-
-  std::string_view vfo = s.bandVfoText;
-  const char letter = CharAt(vfo, 1);
-  const bool vfoUsable = vfo.size() == 10 && (letter == 'A' || letter == 'B') &&
-                         IsNineDigits(vfo.substr(1));
-  if (vfoUsable) {
-    s.commandText = "F" + std::string(vfo);
-    SendCommand(panel);
-  }
-
-  if (s.passThroughSeen || !IsBandNumber(s.bandIndex) || letter != 'A' || !vfoUsable) return;
-  if (!IsBandRecord(s.bandRecords[s.bandIndex])) return;
-  // Split is off now: flag "0", the stored mode, the restored VFO A, and the
-  // rest of the old record (VFO B, tone, preamp).
-  BandRecord fields = ParseBandRecord(s.bandRecords[s.bandIndex]);
-  fields.flag = '0';
-  fields.vfoA = std::string(vfo);
-  const std::string rewritten = FormatBandRecord(fields);
-  if (IsBandRecord(rewritten)) s.bandRecords[s.bandIndex] = rewritten;
 }
 
 }  // namespace kelvaro

@@ -16,10 +16,6 @@ void StoreBandRecord(Panel& panel);
 std::string AppendRepeaterShift(const PanelState& s, std::string_view body);
 // bandIndex from the frequency of the last frequency answer; sets bandRecordable.
 void BandFromFrequency(Panel& panel);
-// bandIndex from the typed whole megahertz (freqEntryNumber).
-void BandFromEnteredMhz(Panel& panel);
-// Turns split off and brings VFO A back to the frequency kept when split began.
-void CancelSplit(Panel& panel);
 
 // The band (1..14) of a whole number of megahertz; 14 (general coverage) for
 // anything outside the amateur bands.

@@ -1,3 +1,4 @@
+#include "controls/bands.h"
 #include "memory/band_records.h"
 
 #include <gtest/gtest.h>

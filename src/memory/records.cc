@@ -56,6 +56,12 @@ void AppendChar(std::string& text, char c) {
 
 }  // namespace
 
+bool IsToneNumber(std::string_view toneCode) {
+  if (toneCode.size() != 3 || !OnlyDigits(toneCode)) return false;
+  const int n = IntFromText(toneCode);
+  return n <= 49 || (n >= 500 && n <= 503) || (n >= 700 && n <= 803);
+}
+
 bool IsVfoField(std::string_view field, char letter) {
   return field.size() == 10 && field[0] == letter && OnlyDigits(field.substr(1));
 }

@@ -60,6 +60,9 @@ BandRecord ParseBandRecord(std::string_view text);
 std::string FormatBandRecord(const BandRecord& record);
 ChannelRecord ParseChannelRecord(std::string_view text);
 std::string FormatChannelRecord(const ChannelRecord& record);
+// True for a tone number that can be typed and sent: a CTCSS tone 000..049 or
+// a DCS code 500..503 or 700..803, always three digits.
+bool IsToneNumber(std::string_view toneCode);
 // True for a VFO field: `letter` and nine digits.
 bool IsVfoField(std::string_view field, char letter);
 // The channel record of a band record on `band` (two digits).

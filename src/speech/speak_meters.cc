@@ -1,7 +1,6 @@
 // The meter reports: S-meter, standing-wave ratio and the mic-meter peak.
 #include <string>
 
-#include "link/cat.h"
 #include "speech/phrase.h"
 #include "speech/speak.h"
 #include "speech/spoken_digits.h"
@@ -64,20 +63,8 @@ void SpeakSMeter(Panel& panel) {
   panel.screen.Print("S" + std::string(1, digit) + "  ");
 }
 
-void SpeakSwr(Panel& panel) {
-  PanelState& s = panel.state;
-  if (s.tunerState == 0 && s.txState == TxState::kReceiving) return;
-  PlayPhrase(panel, "swr");
-  // The answer is "RM6" and three digits of reading. Without it there is no
-  // ratio to give: a made-up 1.0 would tell the operator that it is safe to
-  // transmit when nothing was measured.
-  const std::optional<std::string> answer = Query(panel, "RM6");
-  s.swrText = answer ? Mid(*answer, 4, 3) : std::string();
-  if (!answer || s.swrText.size() != 3 || !OnlyDigits(s.swrText)) {
-    PlayPhrase(panel, "nc");
-    return;
-  }
-  const SwrRatio ratio = SwrRatioOf(IntFromText(s.swrText));
+void SpeakSwrRatio(Panel& panel, int reading) {
+  const SwrRatio ratio = SwrRatioOf(reading);
   PlayPhrase(panel, ratio.whole);
   PlayPhrase(panel, "point");
   SpeakDigit(panel, static_cast<char>('0' + ratio.tenth));

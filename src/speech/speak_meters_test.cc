@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/swr.h"
 #include "speech/speak.h"
 #include "test_support.h"
 

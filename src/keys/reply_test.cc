@@ -1,4 +1,4 @@
-#include "link/reply.h"
+#include "keys/reply.h"
 
 #include <gtest/gtest.h>
 

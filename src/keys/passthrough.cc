@@ -1,11 +1,11 @@
-#include "link/passthrough.h"
+#include "keys/passthrough.h"
 
 #include <algorithm>
 
-#include "app/debug_log.h"
 #include "controls/modes.h"
+#include "keys/reply.h"
 #include "link/cat.h"
-#include "link/reply.h"
+#include "state/debug_log.h"
 
 namespace kelvaro {
 namespace {

@@ -1,4 +1,4 @@
-#include "link/passthrough.h"
+#include "keys/passthrough.h"
 
 #include <gtest/gtest.h>
 

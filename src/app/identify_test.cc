@@ -1,4 +1,4 @@
-#include "link/identify.h"
+#include "app/identify.h"
 
 #include <gtest/gtest.h>
 

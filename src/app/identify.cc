@@ -1,6 +1,5 @@
-#include "link/identify.h"
+#include "app/identify.h"
 
-#include "app/debug_log.h"
 #include "app/shutdown.h"
 #include "controls/bands.h"
 #include "controls/modes.h"
@@ -11,6 +10,7 @@
 #include "memory/memory_banks.h"
 #include "memory/records.h"
 #include "speech/phrase.h"
+#include "state/debug_log.h"
 
 namespace kelvaro {
 namespace {
