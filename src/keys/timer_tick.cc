@@ -40,12 +40,9 @@ void HandleAnswer(Panel& panel, const RoutedAnswer& answer) {
   std::string code = Left(s.replyText, 2);
   if ((code == "FA" || code == "FB") && current) InterpretReply(panel);
   if (Left(s.replyText, 2) == "SM") {
-    // Shown on the panel on every poll, but spoken only on request: the
-    // phrases are looked up in a folder that does not exist.
+    // Shown on the panel on every poll, but spoken only on request.
     s.sMeterValue = IntFromText(Mid(s.replyText, 4, 3));
-    s.waveFolder = "xx";
-    SpeakSMeter(panel);
-    s.waveFolder = "wave\\";
+    ShowSMeter(panel);
   }
   int p = Find(s.replyText, "RM6");
   if (p > 0) {

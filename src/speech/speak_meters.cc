@@ -39,18 +39,20 @@ SwrRatio SwrRatioOf(int r) {
   return {"gt5", 0};
 }
 
-}  // namespace
-
-void SpeakSMeter(Panel& panel) {
+// The S-meter at (750, 45) and, when `aloud`, the phrases that say it.
+void SMeter(Panel& panel, bool aloud) {
   const PanelState& s = panel.state;
+  auto say = [&panel, aloud](std::string_view phrase) {
+    if (aloud) PlayPhrase(panel, phrase);
+  };
   panel.screen.SetPosition(750, 45);
-  PlayPhrase(panel, "s.wav");
+  say("s.wav");
   const int unit = SUnitOf(s.sMeterValue);
   if (unit >= 9) {
-    PlayPhrase(panel, "9.wav");
+    say("9.wav");
     panel.screen.Print("S9");
     if (unit > 9) {
-      PlayPhrase(panel, "plus.wav");
+      say("plus.wav");
       panel.screen.Print("+");
     } else {
       panel.screen.Print("  ");
@@ -58,10 +60,15 @@ void SpeakSMeter(Panel& panel) {
     return;
   }
   const char digit = static_cast<char>('0' + unit);
-  const std::string phrase = std::string(1, digit) + ".wav";
-  PlayPhrase(panel, phrase);
+  say(std::string(1, digit) + ".wav");
   panel.screen.Print("S" + std::string(1, digit) + "  ");
 }
+
+}  // namespace
+
+void SpeakSMeter(Panel& panel) { SMeter(panel, true); }
+
+void ShowSMeter(Panel& panel) { SMeter(panel, false); }
 
 void SpeakSwrRatio(Panel& panel, int reading) {
   const SwrRatio ratio = SwrRatioOf(reading);

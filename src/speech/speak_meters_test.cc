@@ -51,16 +51,20 @@ TEST(SpeakSMeter, NineAndAboveNine) {
   }
 }
 
-TEST(SpeakSMeter, SilentPhraseFolderStillPrints) {
-  // The meter poll shows the reading by playing through a folder that does not
-  // exist: nothing is heard or logged, the panel is written.
-  TestPanel t;
-  t.panel.state.waveFolder = "xx";
-  t.panel.state.sMeterValue = 100;
-  SpeakSMeter(t.panel);
-  t.panel.state.waveFolder = "wave\\";
-  EXPECT_TRUE(t.TakeSpoken().empty());
-  EXPECT_EQ(t.screen.TextAt(750, 45), "S7  ");
+TEST(SpeakSMeter, ShowingPrintsWhatSpeakingPrintsAndPlaysNothing) {
+  // The meter poll shows the reading: nothing is played or logged.
+  for (int reading : {0, 100, 156, 157}) {
+    TestPanel spoken, shown;
+    spoken.panel.state.sMeterValue = shown.panel.state.sMeterValue = reading;
+    SpeakSMeter(spoken.panel);
+    ShowSMeter(shown.panel);
+    EXPECT_TRUE(shown.voice.played.empty()) << reading;
+    ASSERT_EQ(shown.screen.draws.size(), spoken.screen.draws.size()) << reading;
+    for (std::size_t i = 0; i < shown.screen.draws.size(); ++i) {
+      EXPECT_EQ(shown.screen.draws[i].text, spoken.screen.draws[i].text) << reading;
+      EXPECT_EQ(shown.screen.draws[i].x, spoken.screen.draws[i].x) << reading;
+    }
+  }
 }
 
 class SpeakSwrTest : public ::testing::Test {
