@@ -1,4 +1,3 @@
-#include "controls/bands.h"
 #include "memory/band_records.h"
 
 #include <gtest/gtest.h>
@@ -156,70 +155,6 @@ TEST(AppendRepeaterShift, ReplacesVfoBOnRepeaterBandsOnly) {
   EXPECT_EQ(AppendRepeaterShift(s, "55A029600000B029600000"), "55A029600000B-00000100");
   s.bandIndex = kBandGeneral;
   EXPECT_EQ(AppendRepeaterShift(s, "05A150000000B150000000"), "05A150000000B150000000");
-}
-
-TEST(BandFromEnteredMhz, PicksTheBandOfTheTypedMegahertz) {
-  ControlPanel t;
-  PanelState& s = t.panel.state;
-  s.splitOn = true;
-  s.freqEntryNumber = 145;
-  BandFromEnteredMhz(t.panel);
-  EXPECT_EQ(s.bandIndex, kBand2m);
-  EXPECT_TRUE(s.splitOn);
-
-  s.freqEntryNumber = 100;
-  BandFromEnteredMhz(t.panel);
-  EXPECT_EQ(s.bandIndex, kBandGeneral);
-  EXPECT_FALSE(s.splitOn);
-  EXPECT_TRUE(t.TakeSent().empty());
-
-  s.toneActive = true;
-  s.toneCode = "012";
-  s.freqEntryNumber = 7;
-  BandFromEnteredMhz(t.panel);
-  EXPECT_EQ(s.bandIndex, kBand40m);
-  EXPECT_EQ(t.TakeSent(), Strings{"CT00;"});
-  EXPECT_FALSE(s.toneActive);
-  EXPECT_EQ(s.toneCode, "999");
-}
-
-TEST(CancelSplit, RestoresVfoAAndKeepsTheRecordLayout) {
-  ControlPanel t;
-  PanelState& s = t.panel.state;
-  s.splitOn = true;
-  s.bandVfoText = "A014195000";
-  s.bandRecords[kBand20m] = "12A014200000B0142600009991";
-  CancelSplit(t.panel);
-  EXPECT_FALSE(s.splitOn);
-  EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "FA014195000;"}));
-  EXPECT_EQ(s.bandRecords[kBand20m], "02A014195000B0142600009991");
-}
-
-TEST(CancelSplit, SendsNoGarbageAndKeepsMalformedRecords) {
-  ControlPanel t;
-  PanelState& s = t.panel.state;
-  for (const char* vfo : {"", "A01419500", "A01419500x", "X014195000", "A0141950001"}) {
-    s.splitOn = true;
-    s.bandVfoText = vfo;
-    CancelSplit(t.panel);
-    EXPECT_EQ(t.TakeSent(), Strings{"ST0;"}) << vfo;
-    EXPECT_EQ(s.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]) << vfo;
-  }
-  // A VFO-B text is restored on the radio, but is no VFO A for the record.
-  s.bandVfoText = "B014195000";
-  CancelSplit(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "FB014195000;"}));
-  EXPECT_EQ(s.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
-
-  s.bandVfoText = "A014195000";
-  s.bandRecords[kBand20m] = "12A0142";
-  CancelSplit(t.panel);
-  EXPECT_EQ(s.bandRecords[kBand20m], "12A0142");
-
-  s.bandRecords[kBand20m] = "12A014200000B0142600009991";
-  s.passThroughSeen = true;
-  CancelSplit(t.panel);
-  EXPECT_EQ(s.bandRecords[kBand20m], "12A014200000B0142600009991");
 }
 
 }  // namespace
