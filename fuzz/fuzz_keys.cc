@@ -102,17 +102,12 @@ struct Session {
     auto within = [](int32_t v, int32_t lo, int32_t hi, const char* name) {
       FUZZ_CHECK(v >= lo && v <= hi, std::string(name) + " " + std::to_string(v));
     };
-    within(s.entryState, 0, 14, "entryState");
-    FUZZ_CHECK(s.entryState != 13, "entryState 13");
-    within(s.channelMode, 0, 2, "channelMode");
     FUZZ_CHECK(s.memoryBank == 99 || (s.memoryBank >= 0 && s.memoryBank <= 9), "memoryBank " + std::to_string(s.memoryBank));
     within(s.memoryCursor, 0, 9, "memoryCursor");
     within(s.frequencyHz, 0, 999999999, "frequencyHz");
     within(s.bandIndex, 1, kBandCount, "bandIndex");
     within(s.radioMode, kLsb, kFmWide, "radioMode");
     within(s.preampSetting, 0, 2, "preampSetting");
-    within(s.splitOn, 0, 1, "splitOn");
-    within(s.repeaterOn, 0, 2, "repeaterOn");
     within(s.antennaSelect, 0, 1, "antennaSelect");
     within(s.tunerState, 0, 3, "tunerState");
     if (clean) {

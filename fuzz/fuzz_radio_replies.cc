@@ -110,8 +110,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(s.agcIndex >= 1 && s.agcIndex <= 4, "agcIndex " + std::to_string(s.agcIndex));
     FUZZ_CHECK(s.preampSetting >= 0 && s.preampSetting <= 2, "preampSetting " + std::to_string(s.preampSetting));
     FUZZ_CHECK(s.powerClass >= -1 && s.powerClass <= 1, "powerClass " + std::to_string(s.powerClass));
-    FUZZ_CHECK(s.voxOn == 0 || s.voxOn == 1, "voxOn " + std::to_string(s.voxOn));
-    FUZZ_CHECK(s.breakInOn == 0 || s.breakInOn == 1, "breakInOn " + std::to_string(s.breakInOn));
     if (!s.lastFreqReply.empty()) {
       const std::string& r = s.lastFreqReply.str();
       FUZZ_CHECK(r.size() == 11 && (r.rfind("FA", 0) == 0 || r.rfind("FB", 0) == 0) &&

@@ -9,9 +9,10 @@
 #include <system_error>
 
 #include "app/config.h"
+#include "app/identify.h"
 #include "app/startup.h"
-#include "link/identify.h"
 #include "memory/records.h"
+#include "state/version.h"
 
 namespace kelvaro::fuzz {
 namespace {
@@ -173,9 +174,8 @@ std::string StandardConfiguration(int passThroughPort, bool debugLog) {
 }
 
 void SetFixedTexts(PanelState& s) {
-  s.versionText = "3.5a";
-  s.titleText = "*** Kelvaro V 3.5a ***";
-  s.scratchText = "Talking front panel for the FTX-1";
+  s.versionText = kVersion;
+  s.titleText = "*** Kelvaro V " + std::string(kVersion) + " ***";
   s.waveFolder = "wave\\";
 }
 

@@ -22,6 +22,7 @@
 #include "platform/sdl_voice.h"
 #include "platform/sdl_window.h"
 #include "state/text.h"
+#include "state/version.h"
 
 #ifndef KELVARO_INSTALL_BINDIR
 #define KELVARO_INSTALL_BINDIR "/usr/local/bin"
@@ -110,7 +111,7 @@ int ParseOptions(int argc, char** argv, Options* options) {
       return 0;
     }
     if (arg == "--version") {
-      std::cout << "kelvaro 3.5a\n";
+      std::cout << "kelvaro " << kelvaro::kVersion << "\n";
       return 0;
     }
     if (arg == "--simulate") {

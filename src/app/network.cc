@@ -1,7 +1,7 @@
 #include "app/network.h"
 
+#include "keys/passthrough.h"
 #include "link/cat.h"
-#include "link/passthrough.h"
 #include "speech/phrase.h"
 
 namespace kelvaro {
@@ -23,14 +23,14 @@ void NetworkLink::Follow(std::string_view command) {
   PanelState& s = panel_.state;
   if (command.substr(0, 3) == "MD0") {
     FollowModeSet(panel_, command);
-  } else if (command == "TX1" && s.txState == 0) {
+  } else if (command == "TX1" && s.txState == TxState::kReceiving) {
     PlayPhrase(panel_, "tx");
     PlayPhrase(panel_, "on");
-    s.txState = 10;
+    s.txState = TxState::kTransmitting;
     s.txHoldoff = 2;
     s.tunerArmed = 0;
-  } else if (command == "TX0" && s.txState != 0) {
-    s.txState = 0;
+  } else if (command == "TX0" && s.txState != TxState::kReceiving) {
+    s.txState = TxState::kReceiving;
     PlayPhrase(panel_, "tx");
     PlayPhrase(panel_, "off");
   }

@@ -46,7 +46,7 @@ TEST(NetworkLink, ClientsGoThroughTheLinkAndThePanelFollows) {
   t.TakeSpoken();
   EXPECT_EQ(t.Ask("T 1\n"), "RPRT 0\n");
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tx", "on"}));
-  EXPECT_EQ(s.txState, 10);
+  EXPECT_EQ(s.txState, TxState::kTransmitting);
   // While a phrase is spoken traffic moves, but what is said waits for its end.
   s.commandText = "AG0123";
   t.tcp.Send(t.client, "T 0\n");
@@ -57,7 +57,7 @@ TEST(NetworkLink, ClientsGoThroughTheLinkAndThePanelFollows) {
   EXPECT_EQ(s.commandText, "AG0123");
   t.link.Service();
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tx", "off"}));
-  EXPECT_EQ(s.txState, 0);
+  EXPECT_EQ(s.txState, TxState::kReceiving);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <ostream>
 #include <string>
 
-#include "link/identify.h"
+#include "app/identify.h"
 #include "state/panel.h"
 
 namespace kelvaro {

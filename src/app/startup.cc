@@ -3,16 +3,20 @@
 #include <iostream>
 
 #include "app/config.h"
+#include "app/identify.h"
 #include "app/network.h"
-#include "app/debug_log.h"
 #include "app/radio_check.h"
+#include "app/shutdown.h"
 #include "controls/tables.h"
+#include "display/frequency_text.h"
 #include "keys/message.h"
+#include "keys/passthrough.h"
 #include "link/cat.h"
-#include "link/identify.h"
-#include "link/passthrough.h"
 #include "memory/memory_banks.h"
+#include "memory/records.h"
 #include "speech/phrase.h"
+#include "state/debug_log.h"
+#include "state/version.h"
 
 namespace kelvaro {
 namespace {
@@ -25,9 +29,8 @@ constexpr const char* kFunctionKeyHelp =
     "F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch F6=Speech Proc.";
 
 void SetFixedTexts(PanelState& s) {
-  s.versionText = "3.5a";
+  s.versionText = kVersion;
   s.titleText = "*** Kelvaro V " + s.versionText.str() + " ***";
-  s.scratchText = kCredit;
   s.waveFolder = "wave\\";
 }
 
@@ -37,7 +40,6 @@ void ResetState(PanelState& s) {
   PanelState fresh;
   fresh.versionText = s.versionText;
   fresh.titleText = s.titleText;
-  fresh.scratchText = s.scratchText;
   fresh.waveFolder = s.waveFolder;
   fresh.comPort = s.comPort;
   fresh.baudRate = s.baudRate;
@@ -60,32 +62,12 @@ void FillFactoryContents(PanelState& s) {
   for (auto& channel : s.memoryChannels) channel = "9";
 }
 
-// "FA007100000" gives "7.100000": up to two leading zeros of the megahertz go.
-std::string FrequencyTextOf(std::string_view command) {
-  std::string mhz = Mid(command, 3, 3);
-  for (int i = 0; i < 2 && Left(mhz, 1) == "0"; ++i) mhz = Mid(mhz, 2);
-  return mhz + "." + Right(command, 6);
-}
-
-void ShutDown(Panel& panel, Window& window) {
-  PanelState& s = panel.state;
-  window.StopTimer();
-  SaveMemoryBanks(panel);
-  window.Close();
-  if (s.powerOffAtExit == 1) {
-    SendCommand(panel, "PS0");
-    PauseBriefly(panel);  // time for the radio to take it before the port closes
-  }
-  panel.ports.ClosePort(s.comPort);
-  CloseDebugLog(panel);
-}
-
 }  // namespace
 
 void InitialisePanel(Panel& panel) {
   PanelState& s = panel.state;
   panel.screen.SetPosition(280, 10);
-  panel.screen.Print(s.titleText.str() + "  " + s.scratchText.str());
+  panel.screen.Print(s.titleText.str() + "  " + kCredit);
   panel.screen.SetPosition(140, 380);
   panel.screen.Print(kKeyHelp);
   panel.screen.SetPosition(140, 405);
@@ -98,7 +80,7 @@ void InitialisePanel(Panel& panel) {
   OpenPortSequence(panel, s.comPort);
 
   if (s.bandIndex < 1 || s.bandIndex > kBandCount) s.bandIndex = kBand40m;
-  s.commandText = "F" + Mid(s.bandRecords[s.bandIndex], 3, 10);
+  s.commandText = "F" + ParseBandRecord(s.bandRecords[s.bandIndex]).vfoA;
   s.frequencyText = FrequencyTextOf(s.commandText);
 
   s.commandText = "VS0";
@@ -120,8 +102,7 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   PlayPhrase(panel, "5");
 
   std::string configFailure;
-  s.scratchInt = ReadConfiguration(panel, &configFailure) ? 0 : 1;
-  if (s.scratchInt == 1) {
+  if (!ReadConfiguration(panel, &configFailure)) {
     PlayPhrase(panel, "cfgnf");
     window.Close();
     return ReportConfigurationFailure(panel, configFailure, std::cerr);
@@ -159,7 +140,7 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   }
 
   panel.voice.SetWhileWaiting({});
-  ShutDown(panel, window);
+  ShutDown(panel);
   return 0;
 }
 

@@ -66,7 +66,7 @@ TEST(BadInput, OnlyWellFormedCommandsAndRecords) {
       SendToneSquelch,    SendRepeaterShift,   EnterDigit,           ApplyPreamp,      ToggleAttenuator,
       ToggleNoiseBlanker, ToggleNoiseReduction, ToggleProcessor,     ReadProcessorLevel, ToggleBreakIn,
       ToggleVox,          ApplyMode,           SendFrequencyA,       SnapToWholeKhz,   StoreBandRecord,
-      AppendRepeaterShift, BandFromFrequency,  BandFromEnteredMhz,   CancelSplit,
+      BandFromFrequency,  BandFromEnteredMhz,   CancelSplit,
   };
 
   std::mt19937 rng(20240611);
@@ -86,15 +86,22 @@ TEST(BadInput, OnlyWellFormedCommandsAndRecords) {
     s.toneCode = Pick(rng, tones);
     s.bandVfoText = Pick(rng, texts);
     s.vfoBText = Pick(rng, texts);
-    int32_t* fields[] = {&s.bandIndex, &s.radioMode, &s.entryState, &s.levelTarget, &s.widthIndex,
+    int32_t* fields[] = {&s.bandIndex, &s.radioMode, &s.widthIndex,
                          &s.powerSetting, &s.powerClass, &s.rfGain, &s.afGain, &s.monitorLevel,
                          &s.blankerLevel, &s.reductionLevel, &s.contourHz, &s.processorLevel,
                          &s.keyerSpeed, &s.micGain, &s.preampSetting, &s.frequencyHz, &s.freqEntryNumber,
-                         &s.bankDigitPending, &s.repeaterOn, &s.splitOn, &s.toneActive, &s.dcsTone,
-                         &s.channelMode, &s.freqEntryActive, &s.ssbWidth, &s.cwWidth};
+                         &s.bankDigitPending, &s.ssbWidth, &s.cwWidth};
     for (int32_t* field : fields) {
       if (rng() % 3 == 0) *field = Pick(rng, numbers);
     }
+    for (bool* flag : {&s.splitOn, &s.toneActive, &s.dcsTone, &s.freqEntryActive}) {
+      if (rng() % 3 == 0) *flag = rng() % 2 == 0;
+    }
+    // The named states take any of their values.
+    if (rng() % 3 == 0) s.entryState = Pick(rng, kEntryStates);
+    if (rng() % 3 == 0) s.levelTarget = static_cast<LevelTarget>(rng() % 6);
+    if (rng() % 3 == 0) s.repeaterOn = static_cast<RepeaterState>(rng() % 3);
+    if (rng() % 3 == 0) s.channelMode = static_cast<ChannelMode>(rng() % 3);
     s.keyCode = Pick(rng, keys);
     t.ports.Receive(ControlPanel::kPort, Pick(rng, replies));
 

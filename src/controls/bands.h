@@ -13,5 +13,10 @@ void SelectBand(Panel& panel);
 void RecallBand(Panel& panel);
 // Keeps the mode digit of the current band record up to date.
 void StoreBandMode(Panel& panel);
+// bandIndex from the typed whole megahertz (freqEntryNumber); a tone in use
+// is switched off first ("CT00").
+void BandFromEnteredMhz(Panel& panel);
+// Turns split off and brings VFO A back to the frequency kept when split began.
+void CancelSplit(Panel& panel);
 
 }  // namespace kelvaro

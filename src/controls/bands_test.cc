@@ -19,10 +19,10 @@ TEST(SelectBand, SendsTheBandCommandAndSpeaksUnlessQuiet) {
   PanelState& s = t.panel.state;
   for (int band : {kBand160m, kBand12m, kBand10m, kBand6m}) {
     s.bandIndex = band;
-    s.bandQuiet = 1;
+    s.bandQuiet = BandQuiet::kQuiet;
     SelectBand(t.panel);
     EXPECT_TRUE(t.TakeSpoken().empty());
-    EXPECT_EQ(s.bandQuiet, 0);
+    EXPECT_EQ(s.bandQuiet, BandQuiet::kSpeak);
   }
   EXPECT_EQ(t.TakeSent(), (Strings{"BS000;", "BS008;", "BS009;", "BS010;"}));
   s.bandIndex = kBand70cm;
@@ -53,8 +53,8 @@ TEST(RecallBand, RestoresTheFactory160mBand) {
   EXPECT_EQ(s.frequencyText, "1.900000");
   EXPECT_EQ(s.bandVfoText, "A001900000");
   EXPECT_EQ(s.preampSetting, 0);
-  EXPECT_EQ(s.limitQuiet, 1);
-  EXPECT_EQ(s.toneActive, 0);
+  EXPECT_TRUE(s.limitQuiet);
+  EXPECT_FALSE(s.toneActive);
   EXPECT_EQ(t.screen.TextAt(50, 45), "LSB    ");
 }
 
@@ -83,7 +83,7 @@ TEST(RecallBand, RestoresACtcssToneInFm) {
                                    "CT01;", "PA10;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "metres", "ctcss", "0", "1", "2",
                                      "preamp", "off"}));
-  EXPECT_EQ(s.toneActive, 1);
+  EXPECT_TRUE(s.toneActive);
   EXPECT_EQ(s.toneCode, "012");
   EXPECT_EQ(s.squelchLevel, 12);
   EXPECT_EQ(t.screen.TextAt(50, 45), "FMN     ");
@@ -98,7 +98,7 @@ TEST(RecallBand, RestoresADcsCodeWithItsBank) {
   Strings sent = t.TakeSent();
   ASSERT_GE(sent.size(), 3u);
   EXPECT_EQ(Strings(sent.end() - 3, sent.end()), (Strings{"CN01103;", "CT03;", "PA21;"}));
-  EXPECT_EQ(s.dcsTone, 1);
+  EXPECT_TRUE(s.dcsTone);
   Strings spoken = t.TakeSpoken();
   EXPECT_EQ(Strings(spoken.end() - 7, spoken.end()),
             (Strings{"dcs", "8", "0", "3", "preamp", "1", "on"}));
@@ -111,7 +111,7 @@ TEST(RecallBand, RestoresNoToneOutsideFmOrWithoutOne) {
     PanelState& s = t.panel.state;
     s.bandRecords[kBand2m] = record;
     s.bandIndex = kBand2m;
-    s.toneActive = 1;
+    s.toneActive = true;
     s.toneCode = "023";
     RecallBand(t.panel);
     Strings sent = t.TakeSent();
@@ -121,21 +121,21 @@ TEST(RecallBand, RestoresNoToneOutsideFmOrWithoutOne) {
       EXPECT_NE(command.substr(0, 2), "CN") << record;
       EXPECT_NE(command, "CT01;") << record;
     }
-    EXPECT_EQ(s.toneActive, 0) << record;
+    EXPECT_FALSE(s.toneActive) << record;
   }
 }
 
 TEST(RecallBand, SwitchesSplitOffOnTheRadioFirst) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.splitOn = 1;
+  s.splitOn = true;
   s.bandIndex = kBand40m;
   RecallBand(t.panel);
   Strings sent = t.TakeSent();
   ASSERT_GE(sent.size(), 2u);
   EXPECT_EQ(sent[0], "ST0;");
   EXPECT_EQ(sent[1], "BS003;");
-  EXPECT_EQ(s.splitOn, 1);
+  EXPECT_TRUE(s.splitOn);
 }
 
 TEST(RecallBand, WrapsTheBandIndexBeforeSending) {
@@ -178,7 +178,7 @@ TEST(RecallBand, SwitchesRepeaterOperationOnFromTheRecord) {
   RecallBand(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145600000;", "MD0B;", "NA00;", "SQ0;",
                                    "EX0103180012;", "OS02;", "CN00088;", "CT01;", "PA10;"}));
-  EXPECT_EQ(s.repeaterOn, 1);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "metres", "repeater", "on", "ctcss", "0",
                                      "8", "8", "preamp", "off"}));
 }
@@ -190,12 +190,12 @@ TEST(StoreBandMode, ReplacesTheModeDigitOnly) {
   StoreBandMode(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "03A014200000B0142000009991");
 
-  s.passThroughSeen = 1;
+  s.passThroughSeen = true;
   s.radioMode = kAm;
   StoreBandMode(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "03A014200000B0142000009991");
 
-  s.passThroughSeen = 0;
+  s.passThroughSeen = false;
   s.bandRecords[kBand20m] = "03";
   StoreBandMode(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "03");
@@ -211,6 +211,70 @@ TEST(StoreBandMode, ReplacesTheModeDigitOnly) {
   s.bandIndex = 0;
   StoreBandMode(t.panel);
   EXPECT_EQ(records(), before);
+}
+
+TEST(BandFromEnteredMhz, PicksTheBandOfTheTypedMegahertz) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.splitOn = true;
+  s.freqEntryNumber = 145;
+  BandFromEnteredMhz(t.panel);
+  EXPECT_EQ(s.bandIndex, kBand2m);
+  EXPECT_TRUE(s.splitOn);
+
+  s.freqEntryNumber = 100;
+  BandFromEnteredMhz(t.panel);
+  EXPECT_EQ(s.bandIndex, kBandGeneral);
+  EXPECT_FALSE(s.splitOn);
+  EXPECT_TRUE(t.TakeSent().empty());
+
+  s.toneActive = true;
+  s.toneCode = "012";
+  s.freqEntryNumber = 7;
+  BandFromEnteredMhz(t.panel);
+  EXPECT_EQ(s.bandIndex, kBand40m);
+  EXPECT_EQ(t.TakeSent(), Strings{"CT00;"});
+  EXPECT_FALSE(s.toneActive);
+  EXPECT_EQ(s.toneCode, "999");
+}
+
+TEST(CancelSplit, RestoresVfoAAndKeepsTheRecordLayout) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  s.splitOn = true;
+  s.bandVfoText = "A014195000";
+  s.bandRecords[kBand20m] = "12A014200000B0142600009991";
+  CancelSplit(t.panel);
+  EXPECT_FALSE(s.splitOn);
+  EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "FA014195000;"}));
+  EXPECT_EQ(s.bandRecords[kBand20m], "02A014195000B0142600009991");
+}
+
+TEST(CancelSplit, SendsNoGarbageAndKeepsMalformedRecords) {
+  ControlPanel t;
+  PanelState& s = t.panel.state;
+  for (const char* vfo : {"", "A01419500", "A01419500x", "X014195000", "A0141950001"}) {
+    s.splitOn = true;
+    s.bandVfoText = vfo;
+    CancelSplit(t.panel);
+    EXPECT_EQ(t.TakeSent(), Strings{"ST0;"}) << vfo;
+    EXPECT_EQ(s.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]) << vfo;
+  }
+  // A VFO-B text is restored on the radio, but is no VFO A for the record.
+  s.bandVfoText = "B014195000";
+  CancelSplit(t.panel);
+  EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "FB014195000;"}));
+  EXPECT_EQ(s.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
+
+  s.bandVfoText = "A014195000";
+  s.bandRecords[kBand20m] = "12A0142";
+  CancelSplit(t.panel);
+  EXPECT_EQ(s.bandRecords[kBand20m], "12A0142");
+
+  s.bandRecords[kBand20m] = "12A014200000B0142600009991";
+  s.passThroughSeen = true;
+  CancelSplit(t.panel);
+  EXPECT_EQ(s.bandRecords[kBand20m], "12A014200000B0142600009991");
 }
 
 }  // namespace

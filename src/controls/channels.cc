@@ -20,20 +20,6 @@ namespace {
 // too long for a frequency, so the entry still ends as invalid.
 constexpr int64_t kMaxEntryNumber = 1999999999;
 
-bool IsNineDigits(std::string_view text) {
-  return text.size() == 9 &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-void Send(Panel& panel, const std::string& command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
-
-// Phrases of a recall that stay silent while U steps to a channel.
-void SayUnlessStepping(Panel& panel, std::string_view name) {
-  if (panel.state.channelRecall != 1) PlayPhrase(panel, name);
-}
 
 int ChannelIndex(const PanelState& s, int slot) {
   const int bank = std::clamp<int32_t>(s.bankDigitPending, 0, 9);
@@ -45,36 +31,37 @@ int ChannelIndex(const PanelState& s, int slot) {
 std::string ChannelRecordOfLiveState(PanelState& s) {
   const int band = s.bandIndex;
   const std::string bandDigits = ZeroPad(band, 2);
-  std::string record;
-  if (s.repeaterOn == 1 && !RepeaterShiftPart(s, band).empty()) {
-    const std::string body = BandRecordBody(s);
-    record = Left(body, 2) + bandDigits + Mid(body, 3);
+  ChannelRecord record;
+  if (s.repeaterOn == RepeaterState::kOn && !RepeaterShiftPart(s, band).empty()) {
+    record = ChannelOfBandRecord(ParseBandRecord(BandRecordBody(s)), bandDigits);
   } else {
-    record = std::string(1, s.splitOn == 1 ? '1' : '0') + Digits(s.radioMode) + bandDigits;
+    record.flag = s.splitOn ? '1' : '0';
+    record.mode = static_cast<char>('0' + s.radioMode);
+    record.band = bandDigits;
     if (band == kBandGeneral) {
       const std::string hz = ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
-      record += "A" + hz + "B" + hz;
+      record.vfoA = "A" + hz;
+      record.vfoB = "B" + hz;
     } else {
-      std::string_view bandRecord = s.bandRecords[band];
-      std::string vfoA = Mid(bandRecord, 3, 10);
-      if (CharAt(vfoA, 1) != 'A' || !IsNineDigits(Mid(vfoA, 2))) {
-        vfoA = "A" + ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
-      }
+      const BandRecord stored = ParseBandRecord(s.bandRecords[band]);
+      std::string vfoA = stored.vfoA;
+      if (!IsVfoField(vfoA, 'A')) vfoA = "A" + ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
       s.vfoAText = vfoA;
       // Without split VFO B follows VFO A; with split it is the last VFO-B
       // answer, or the record's own VFO B when no usable answer came.
-      if (s.splitOn == 0) s.vfoBText = "B" + Right(vfoA, 9);
+      if (!s.splitOn) s.vfoBText = "B" + Right(vfoA, 9);
       std::string vfoB = s.vfoBText.str();
-      if (CharAt(vfoB, 1) != 'B' || !IsNineDigits(Mid(vfoB, 2))) {
-        vfoB = Mid(bandRecord, 13, 10);
-        if (CharAt(vfoB, 1) != 'B' || !IsNineDigits(Mid(vfoB, 2))) vfoB = "B" + Right(vfoA, 9);
+      if (!IsVfoField(vfoB, 'B')) {
+        vfoB = stored.vfoB;
+        if (!IsVfoField(vfoB, 'B')) vfoB = "B" + Right(vfoA, 9);
       }
-      record += vfoA + vfoB;
+      record.vfoA = vfoA;
+      record.vfoB = vfoB;
     }
   }
-  record += s.toneActive == 0 ? std::string("999") : RecordToneCode(s.toneCode);
-  record += Digits(std::clamp<int32_t>(s.preampSetting, 0, 2));
-  return record;
+  record.tone = !s.toneActive ? std::string("999") : RecordToneCode(s.toneCode);
+  record.preamp = static_cast<char>('0' + std::clamp<int32_t>(s.preampSetting, 0, 2));
+  return FormatChannelRecord(record);
 }
 
 void StoreChannel(Panel& panel, int slot) {
@@ -88,40 +75,40 @@ void StoreChannel(Panel& panel, int slot) {
   if (!IsChannelRecord(record)) {
     // Nothing consistent to keep: the channel keeps what it held.
     PlayPhrase(panel, "invalid");
-    s.channelMode = 0;
+    s.channelMode = ChannelMode::kNone;
     return;
   }
   s.memoryChannels[index] = record;
   // "ok" only when the channel reached the bank file as well; it stays in
   // memory either way and is written again at the next save.
   PlayPhrase(panel, TrySaveMemoryBanks(panel) ? "ok" : "invalid");
-  s.channelMode = 0;
+  s.channelMode = ChannelMode::kNone;
 }
 
 // The repeater part of a recalled channel: the band's offset and the
 // direction, as the band's repeater menu takes them.
-void RecallRepeater(Panel& panel, const std::string& record) {
+void RecallRepeater(Panel& panel, const ChannelRecord& record) {
   PanelState& s = panel.state;
   const int band = s.bandIndex;
-  const std::string sign = CharAt(record, 16) == '+' ? "+" : "-";
-  const std::string offset = Mid(record, 21, 4);
+  const std::string sign = record.ShiftSign() == '+' ? "+" : "-";
+  const std::string offset = record.ShiftKhz();
   if (RepeaterOffsetCommand(band, offset).empty()) {
     // This band has no repeater offset: repeater operation stays off.
-    SayUnlessStepping(panel, "repeater");
-    SayUnlessStepping(panel, "na");
-    s.repeaterOn = 0;
+    PlayPhrase(panel, "repeater");
+    PlayPhrase(panel, "na");
+    s.repeaterOn = RepeaterState::kOff;
     return;
   }
-  if (s.bandRecordable > 0) {
+  if (s.bandRecordable) {
     s.currentShiftSign[band] = sign;
     s.currentShiftKhz[band] = offset;
-    Send(panel, RepeaterOffsetCommand(band, offset));
+    SendCommand(panel, RepeaterOffsetCommand(band, offset));
   }
-  s.repeaterOn = 0;
-  Send(panel, sign == "+" ? "OS01" : "OS02");
-  SayUnlessStepping(panel, "repeater");
-  SayUnlessStepping(panel, "on");
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOff;
+  SendCommand(panel, sign == "+" ? "OS01" : "OS02");
+  PlayPhrase(panel, "repeater");
+  PlayPhrase(panel, "on");
+  s.repeaterOn = RepeaterState::kOn;
 }
 
 void RecallChannel(Panel& panel, int slot) {
@@ -130,65 +117,65 @@ void RecallChannel(Panel& panel, int slot) {
   const int index = ChannelIndex(s, slot);
   s.memoryBank = std::clamp<int32_t>(s.bankDigitPending, 0, 9);
   s.memoryCursor = slot;
-  const std::string record = s.memoryChannels[index].str();
-  if (!IsChannelRecord(record)) {
+  if (!IsChannelRecord(s.memoryChannels[index])) {
     // Empty, or not a channel record at all: nothing of it is sent.
     PlayPhrase(panel, "invalid");
-    s.channelMode = 0;
+    s.channelMode = ChannelMode::kNone;
     s.memoryBank = 99;
     return;
   }
 
+  const ChannelRecord record = ParseChannelRecord(s.memoryChannels[index]);
   s.tickCount = 0;
-  const char flag = CharAt(record, 1);
+  const char flag = record.flag;
   const bool repeater = flag == '5';
   if (repeater) {
-    s.splitOn = 0;
+    s.splitOn = false;
   } else if (flag == '1') {
-    s.splitOn = 1;
-    SayUnlessStepping(panel, "split");
-    Send(panel, "ST1");
+    s.splitOn = true;
+    // Stepping with U leaves the split phrase out; everything else is said.
+    if (!s.channelRecall) PlayPhrase(panel, "split");
+    SendCommand(panel, "ST1");
   } else {
-    s.splitOn = 0;
-    Send(panel, "ST0");
+    s.splitOn = false;
+    SendCommand(panel, "ST0");
   }
 
-  s.bandIndex = IntFromText(Mid(record, 3, 2));
+  s.bandIndex = IntFromText(record.band);
   SelectBand(panel);
 
-  s.bandVfoText = Mid(record, 5, 10);
-  Send(panel, "FA" + Mid(record, 6, 9));
+  s.bandVfoText = record.vfoA;
+  SendCommand(panel, "FA" + record.VfoADigits());
 
-  s.radioMode = CharAt(record, 2) - '0';
+  s.radioMode = record.mode - '0';
   // The channel's frequency stands; the band record must not replace it.
-  s.memoryRecallActive = 1;
+  s.memoryRecallActive = true;
   ApplyMode(panel);
-  s.memoryRecallActive = 0;
+  s.memoryRecallActive = false;
 
   if (repeater) RecallRepeater(panel, record);
 
-  s.announcePending = 1;
-  s.toneCode = Mid(record, 25, 3);
+  s.announcePending = true;
+  s.toneCode = record.tone;
   const bool fm = s.radioMode == kFmNarrow || s.radioMode == kFmWide;
   if (fm && s.toneCode != "999") {
     const int value = IntFromText(s.toneCode);
-    s.scratchInt = value;
-    s.toneActive = 1;
+    s.toneActive = true;
     s.dcsTone = value > 499 ? 1 : 0;
-    s.toneBusy = 0;
+    s.toneBusy = false;
     SendToneSquelch(panel);
-    s.toneActive = 1;
+    s.toneActive = true;
   } else {
-    s.toneActive = 0;
+    s.toneActive = false;
     s.toneCode = "999";
-    Send(panel, "CT00");
+    SendCommand(panel, "CT00");
   }
 
-  const char preamp = CharAt(record, 28);
+  const char preamp = record.preamp;
   s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
   // The preamp command of the channel's band (2 m and 70 cm have their own).
-  Send(panel, PreampCommand(s));
-  s.channelMode = 0;
+  SendCommand(panel, PreampCommand(s));
+  s.channelMode = ChannelMode::kNone;
 }
 
 }  // namespace
@@ -196,7 +183,10 @@ void RecallChannel(Panel& panel, int slot) {
 void EnterDigit(Panel& panel) {
   PanelState& s = panel.state;
   if (s.keyCode < '0' || s.keyCode > '9') return;
-  if (s.entryState == 0 && s.freqEntryActive == 0 && s.channelMode == 0 && s.toneActive == 0) return;
+  if (s.entryState == EntryState::kNone && !s.freqEntryActive && s.channelMode == ChannelMode::kNone &&
+      !s.toneActive) {
+    return;
+  }
   const int value = s.keyCode - '0';
   const std::string digit = Digits(value);
   s.commandText = "";
@@ -205,31 +195,31 @@ void EnterDigit(Panel& panel) {
     s.bankDigitPending = value;
     PlayPhrase(panel, digit);
     PlayPhrase(panel, "channel");
-  } else if (s.entryState == 8) {
+  } else if (s.entryState == EntryState::kMenuNumber) {
     s.menuNumber += digit;
     PlayPhrase(panel, digit);
-  } else if (s.entryState == 9) {
+  } else if (s.entryState == EntryState::kMenuValue) {
     s.menuValue += digit;
     PlayPhrase(panel, digit);
-  } else if (s.entryState == 6) {
+  } else if (s.entryState == EntryState::kOffsetDigits) {
     s.offsetEntry += digit;
     PlayPhrase(panel, digit);
-  } else if (s.channelMode == 1) {
+  } else if (s.channelMode == ChannelMode::kSelect) {
     StoreChannel(panel, value);
-  } else if (s.channelMode == 2 || s.channelRecall == 1) {
+  } else if (s.channelMode == ChannelMode::kGoTo || s.channelRecall) {
     RecallChannel(panel, value);
-  } else if (s.entryState == 0 && s.freqEntryActive == 1) {
-    if (s.freqEntryPoint == 0) s.freqEntryIntDigits += 1;
+  } else if (s.entryState == EntryState::kNone && s.freqEntryActive) {
+    if (!s.freqEntryPoint) s.freqEntryIntDigits += 1;
     const int64_t number = static_cast<int64_t>(s.freqEntryNumber) * 10 + value;
     s.freqEntryNumber = static_cast<int32_t>(std::clamp<int64_t>(number, 0, kMaxEntryNumber));
     PlayPhrase(panel, digit);
-  } else if (s.entryState == 1) {
+  } else if (s.entryState == EntryState::kBandPrompt) {
     StoreBandRecord(panel);
     s.bandIndex = value == 0 ? kBand10m : value;
-    s.splitOn = 0;
+    s.splitOn = false;
     RecallBand(panel);
-    s.entryState = 0;
-  } else if (s.toneActive == 1) {
+    s.entryState = EntryState::kNone;
+  } else if (s.toneActive) {
     s.toneCode += digit;
     PlayPhrase(panel, digit);
   }

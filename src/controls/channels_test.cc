@@ -22,11 +22,11 @@ struct ChannelPanel : ControlPanel {
     EnterDigit(panel);
   }
   void Store(char slot) {
-    panel.state.channelMode = 1;
+    panel.state.channelMode = ChannelMode::kSelect;
     Digit(slot);
   }
   void Recall(char slot) {
-    panel.state.channelMode = 2;
+    panel.state.channelMode = ChannelMode::kGoTo;
     Digit(slot);
   }
 };
@@ -34,16 +34,16 @@ struct ChannelPanel : ControlPanel {
 TEST(EnterDigit, AppendsToTheOpenEntry) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = 8;
+  s.entryState = EntryState::kMenuNumber;
   t.Digit('0');
   t.Digit('1');
-  s.entryState = 9;
+  s.entryState = EntryState::kMenuValue;
   t.Digit('7');
-  s.entryState = 6;
+  s.entryState = EntryState::kOffsetDigits;
   s.offsetEntry = "+";
   t.Digit('6');
-  s.entryState = 0;
-  s.toneActive = 1;
+  s.entryState = EntryState::kNone;
+  s.toneActive = true;
   s.toneCode = "";
   t.Digit('1');
   t.Digit('2');
@@ -58,13 +58,13 @@ TEST(EnterDigit, AppendsToTheOpenEntry) {
 TEST(EnterDigit, FrequencyEntryCountsWholeMegahertzDigits) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.freqEntryActive = 1;
+  s.freqEntryActive = true;
   s.freqEntryNumber = 0;
   t.Digit('1');
   t.Digit('4');
   EXPECT_EQ(s.freqEntryNumber, 14);
   EXPECT_EQ(s.freqEntryIntDigits, 2);
-  s.freqEntryPoint = 1;
+  s.freqEntryPoint = true;
   t.Digit('2');
   EXPECT_EQ(s.freqEntryNumber, 142);
   EXPECT_EQ(s.freqEntryIntDigits, 2);
@@ -78,7 +78,7 @@ TEST(EnterDigit, IgnoresDigitsWithNothingOpenAndOtherKeys) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
   t.Digit('5');
-  s.channelMode = 1;
+  s.channelMode = ChannelMode::kSelect;
   s.keyCode = 'A';
   EnterDigit(t.panel);
   s.keyCode = 96;  // a keypad digit not yet translated
@@ -97,13 +97,13 @@ TEST(EnterDigit, BandPromptDigitsPickBands) {
   for (const Case& c : cases) {
     ChannelPanel t;
     PanelState& s = t.panel.state;
-    s.entryState = 1;
-    s.splitOn = 1;
+    s.entryState = EntryState::kBandPrompt;
+    s.splitOn = true;
     s.lastFreqReply = "FA014123000";
     t.Digit(c.key);
     EXPECT_EQ(s.bandIndex, c.band);
-    EXPECT_EQ(s.entryState, 0);
-    EXPECT_EQ(s.splitOn, 0);
+    EXPECT_EQ(s.entryState, EntryState::kNone);
+    EXPECT_FALSE(s.splitOn);
     // The band being left was kept first.
     EXPECT_EQ(s.bandRecords[kBand20m], "12A014200000B0141230009990");
     Strings sent = t.TakeSent();
@@ -119,7 +119,7 @@ TEST(ChannelStore, KeepsTheBandStateAndSavesTheBanks) {
   t.Store('3');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"3", "ok"}));
   EXPECT_EQ(s.memoryChannels[3], "0206A014200000B0142000009991");
-  EXPECT_EQ(s.channelMode, 0);
+  EXPECT_EQ(s.channelMode, ChannelMode::kNone);
   EXPECT_TRUE(t.TakeSent().empty());
   Strings lines = SplitCrLf(t.dir.Read("savmem.dat"));
   ASSERT_EQ(lines.size(), 115u);
@@ -129,7 +129,7 @@ TEST(ChannelStore, KeepsTheBandStateAndSavesTheBanks) {
 TEST(ChannelStore, BankThenSlot) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.channelMode = 1;
+  s.channelMode = ChannelMode::kSelect;
   s.bankDigitPending = -1;
   t.Digit('2');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "channel"}));
@@ -155,10 +155,9 @@ TEST(ChannelStore, RepeaterChannelBuildsItsOwnShiftText) {
   s.bandIndex = kBand2m;
   s.radioMode = kFmNarrow;
   s.lastFreqReply = "FA145600000";
-  s.repeaterOn = 1;
-  s.toneActive = 1;
+  s.repeaterOn = RepeaterState::kOn;
+  s.toneActive = true;
   s.toneCode = "012";
-  s.workText = "left over by something else";
   t.Store('1');
   EXPECT_EQ(s.memoryChannels[1], "5512A145600000B-000006000120");
 }
@@ -168,7 +167,7 @@ TEST(ChannelStore, SplitChannelKeepsTheLastVfoBAnswer) {
   PanelState& s = t.panel.state;
   s.bandIndex = kBand40m;
   s.radioMode = kLsb;
-  s.splitOn = 1;
+  s.splitOn = true;
   s.vfoBText = "B007010000";
   t.Store('2');
   EXPECT_EQ(s.memoryChannels[2], "1104A007100000B0070100009990");
@@ -189,7 +188,7 @@ TEST(ChannelRecall, EmptyOrBrokenChannelsAreInvalid) {
     EXPECT_EQ(t.TakeSpoken(), (Strings{std::string(1, slot), "invalid"}));
     EXPECT_TRUE(t.TakeSent().empty());
     EXPECT_EQ(s.memoryBank, 99);
-    EXPECT_EQ(s.channelMode, 0);
+    EXPECT_EQ(s.channelMode, ChannelMode::kNone);
   }
 }
 
@@ -206,12 +205,12 @@ TEST(ChannelRecall, RestoresANormalChannel) {
   EXPECT_EQ(s.bandVfoText, "A014250000");
   EXPECT_EQ(s.memoryBank, 1);
   EXPECT_EQ(s.memoryCursor, 4);
-  EXPECT_EQ(s.announcePending, 1);
+  EXPECT_TRUE(s.announcePending);
   EXPECT_EQ(s.preampSetting, 1);
-  EXPECT_EQ(s.channelMode, 0);
+  EXPECT_EQ(s.channelMode, ChannelMode::kNone);
 
   // The recall is over: a later mode change restores the band again.
-  EXPECT_EQ(s.memoryRecallActive, 0);
+  EXPECT_FALSE(s.memoryRecallActive);
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;", "FA014200000;", "SH014;"}));
 }
@@ -225,8 +224,8 @@ TEST(ChannelRecall, SplitChannelSwitchesSplitOn) {
   ASSERT_GE(sent.size(), 2u);
   EXPECT_EQ(Strings(sent.begin(), sent.begin() + 2), (Strings{"ST1;", "BS003;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"6", "split", "40", "metres"}));
-  EXPECT_EQ(s.splitOn, 1);
-  EXPECT_EQ(s.toneActive, 0);  // LSB keeps no tone
+  EXPECT_TRUE(s.splitOn);
+  EXPECT_FALSE(s.toneActive);  // LSB keeps no tone
 }
 
 TEST(ChannelRecall, FmChannelRestoresItsTone) {
@@ -238,8 +237,8 @@ TEST(ChannelRecall, FmChannelRestoresItsTone) {
   EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "BS015;", "FA145500000;", "MD0B;", "NA00;", "SQ0;",
                                    "CN00012;", "CT01;", "PA10;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"7", "2", "metres", "ctcss", "0", "1", "2"}));
-  EXPECT_EQ(s.toneActive, 1);
-  EXPECT_EQ(s.dcsTone, 0);
+  EXPECT_TRUE(s.toneActive);
+  EXPECT_FALSE(s.dcsTone);
   EXPECT_EQ(s.squelchLevel, 5);
 
   s.memoryChannels[8] = "0713A432100000B4321000007121";
@@ -247,26 +246,26 @@ TEST(ChannelRecall, FmChannelRestoresItsTone) {
   Strings sent = t.TakeSent();
   ASSERT_GE(sent.size(), 3u);
   EXPECT_EQ(Strings(sent.end() - 3, sent.end()), (Strings{"EX0863;", "CN01012;", "PA21;"}));
-  EXPECT_EQ(s.dcsTone, 1);
+  EXPECT_TRUE(s.dcsTone);
 }
 
 TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.bandRecordable = 1;
+  s.bandRecordable = true;
   s.memoryChannels[9] = "5512A145600000B-000006250120";
   t.Recall('9');
   EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145600000;", "MD0B;", "NA00;", "SQ0;", "EX0103180012;",
                                    "OS02;", "CN00012;", "CT01;", "PA10;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"9", "2", "metres", "repeater", "on", "ctcss",
                                      "0", "1", "2"}));
-  EXPECT_EQ(s.repeaterOn, 1);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
   EXPECT_EQ(s.currentShiftSign[kBand2m], "-");
   EXPECT_EQ(s.currentShiftKhz[kBand2m], "0625");
 
   // With the band not recordable the direction alone is set.
-  s.bandRecordable = 0;
-  s.repeaterOn = 0;
+  s.bandRecordable = false;
+  s.repeaterOn = RepeaterState::kOff;
   t.Recall('9');
   Strings sent = t.TakeSent();
   EXPECT_EQ(std::count(sent.begin(), sent.end(), "EX0103180012;"), 0);
@@ -276,7 +275,7 @@ TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
 TEST(ChannelRecall, RepeaterChannelOffTheRepeaterBands) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.bandRecordable = 1;
+  s.bandRecordable = true;
   s.memoryChannels[1] = "5514A029600000B-000001000000";
   t.Recall('1');
   Strings sent = t.TakeSent();
@@ -286,20 +285,32 @@ TEST(ChannelRecall, RepeaterChannelOffTheRepeaterBands) {
   }
   Strings spoken = t.TakeSpoken();
   EXPECT_NE(std::find(spoken.begin(), spoken.end(), "na"), spoken.end());
-  EXPECT_EQ(s.repeaterOn, 0);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOff);
 }
 
-TEST(ChannelRecall, SteppingWithUIsQuiet) {
-  ChannelPanel t;
-  PanelState& s = t.panel.state;
-  s.memoryChannels[3] = "1512A145600000B1460000000120";
-  s.channelMode = 2;  // as the U key leaves it
-  s.channelRecall = 1;
-  s.keyCode = '3';
-  EnterDigit(t.panel);
-  EXPECT_EQ(t.TakeSpoken(), (Strings{"3", "2", "metres"}));
-  EXPECT_EQ(s.splitOn, 1);
-  EXPECT_EQ(s.toneActive, 1);
+TEST(ChannelRecall, SteppingWithULeavesOnlyTheSplitPhraseOut) {
+  const struct {
+    const char* record;
+    Strings spoken;
+  } kCases[] = {
+      {"1512A145600000B1460000000120", {"3", "2", "metres"}},
+      {"5512A145600000B-000006000120", {"3", "2", "metres", "repeater", "on"}},
+      {"5514A029600000B-000001000000", {"3", "un", "repeater", "na"}},
+  };
+  for (const auto& c : kCases) {
+    ChannelPanel t;
+    PanelState& s = t.panel.state;
+    s.memoryChannels[3] = c.record;
+    s.channelMode = ChannelMode::kGoTo;  // as the U key leaves it
+    s.channelRecall = true;
+    s.keyCode = '3';
+    EnterDigit(t.panel);
+    Strings spoken = t.TakeSpoken();
+    // The tone phrases of an FM channel follow; the head is what differs.
+    ASSERT_GE(spoken.size(), c.spoken.size()) << c.record;
+    EXPECT_EQ(Strings(spoken.begin(), spoken.begin() + c.spoken.size()), c.spoken) << c.record;
+    EXPECT_EQ(s.splitOn, c.record[0] == '1' ? 1 : 0) << c.record;
+  }
 }
 
 }  // namespace

@@ -31,8 +31,8 @@ struct ControlPanel : TestPanel {
     s.radioMode = kUsb;
     s.frequencyHz = 14250000;
     s.lastFreqReply = "FA014250000";
-    s.radioConnected = 1;
-    s.limitQuiet = 0;
+    s.radioConnected = true;
+    s.limitQuiet = false;
   }
 
   void SetShift(int band, const char* sign, const char* khz) {

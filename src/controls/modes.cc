@@ -8,6 +8,7 @@
 #include "controls/tones.h"
 #include "display/panel_display.h"
 #include "link/cat.h"
+#include "memory/records.h"
 
 namespace kelvaro {
 namespace {
@@ -34,13 +35,13 @@ void ApplyModeOf(Panel& panel, bool restoreFrequency) {
   PanelState& s = panel.state;
   SelectLargeFont(panel);
   panel.screen.SetPosition(50, 45);
-  s.limitQuiet = 1;
-  if (s.repeaterOn == 1) SendRepeaterShift(panel);
-  if (s.toneActive == 1) {
+  s.limitQuiet = true;
+  if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
+  if (s.toneActive) {
     s.commandText = "CT00";
     SendCommand(panel);
     s.toneCode = "999";
-    s.toneActive = 0;
+    s.toneActive = false;
   }
 
   const int mode = s.radioMode;
@@ -49,7 +50,7 @@ void ApplyModeOf(Panel& panel, bool restoreFrequency) {
   if (mode == kCw) s.widthIndex = s.cwWidth;
   s.commandText = s.modeCommands[mode].empty() ? kModeCommands[mode] : s.modeCommands[mode].view();
   panel.screen.Print(kModeNames[mode]);
-  if (s.passThroughSeen == 0) SendCommand(panel);
+  if (!s.passThroughSeen) SendCommand(panel);
 
   s.commandText = mode == kCw && s.widthIndex < 11 ? "NA01" : "NA00";
   SendCommand(panel);
@@ -59,9 +60,9 @@ void ApplyModeOf(Panel& panel, bool restoreFrequency) {
     ReadSquelchLevel(panel);
     return;
   }
-  if (s.memoryRecallActive != 0 || !restoreFrequency) return;
+  if (s.memoryRecallActive || !restoreFrequency) return;
   if (s.bandIndex < 1 || s.bandIndex > kBandCount) return;
-  std::string stored = Mid(s.bandRecords[s.bandIndex], 4, 9);
+  const std::string stored = ParseBandRecord(s.bandRecords[s.bandIndex]).VfoADigits();
   if (stored.size() == 9 && OnlyDigits(stored)) {
     s.frequencyHz = IntFromText(stored);
     SendFrequencyA(panel);

@@ -37,7 +37,7 @@ TEST(ApplyMode, SidebandTakesTheSavedSidebandWidth) {
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD01;", "NA00;", "FA014200000;", "SH021;"}));
   EXPECT_EQ(s.widthIndex, 21);
-  EXPECT_EQ(s.limitQuiet, 0);
+  EXPECT_FALSE(s.limitQuiet);
 }
 
 TEST(ApplyMode, C4fmRestoresTheBandFrequencyWithoutWidth) {
@@ -77,20 +77,20 @@ TEST(ApplyMode, RepeaterAndToneGoOffFirst) {
   PanelState& s = t.panel.state;
   s.bandIndex = kBand2m;
   s.radioMode = kAm;
-  s.repeaterOn = 1;
-  s.toneActive = 1;
+  s.repeaterOn = RepeaterState::kOn;
+  s.toneActive = true;
   s.toneCode = "012";
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"OS00;", "CT00;", "MD05;", "NA00;", "FA145000000;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "off"}));
-  EXPECT_EQ(s.toneActive, 0);
+  EXPECT_FALSE(s.toneActive);
   EXPECT_EQ(s.toneCode, "999");
 }
 
 TEST(ApplyMode, PassThroughKeepsTheModeCommandBack) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.passThroughSeen = 1;
+  s.passThroughSeen = true;
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"NA00;", "FA014200000;", "SH014;"}));
   EXPECT_EQ(t.screen.TextAt(50, 45), "USB    ");
@@ -99,7 +99,7 @@ TEST(ApplyMode, PassThroughKeepsTheModeCommandBack) {
 TEST(ApplyMode, AChannelRecallKeepsItsFrequency) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.memoryRecallActive = 1;
+  s.memoryRecallActive = true;
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;"}));
   EXPECT_EQ(s.frequencyHz, 14250000);
@@ -135,7 +135,7 @@ TEST(SendFrequencyA, NineDigitsOrNothing) {
     SendFrequencyA(t.panel);
   }
   EXPECT_TRUE(t.TakeSent().empty());
-  s.splitOn = 1;
+  s.splitOn = true;
   s.frequencyHz = 14250000;
   SendFrequencyA(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"FB014250000;"});

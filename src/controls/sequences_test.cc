@@ -31,7 +31,7 @@ struct RadioPanel : ControlPanel {
   // What the reply interpretation does with the radio's VFO: the panel
   // follows the frequency it reports.
   void FollowRadio() {
-    const bool split = panel.state.splitOn == 1;
+    const bool split = panel.state.splitOn;
     const std::string code = split ? "FB" : "FA";
     const auto hz = radio.state().vfoHz[split ? 1 : 0];
     panel.state.lastFreqReply = code + ZeroPad(hz, 9);
@@ -39,7 +39,7 @@ struct RadioPanel : ControlPanel {
   }
   void PickBand(char key) {
     FollowRadio();
-    panel.state.entryState = 1;
+    panel.state.entryState = EntryState::kBandPrompt;
     panel.state.keyCode = key;
     EnterDigit(panel);
   }
@@ -84,17 +84,17 @@ TEST(Sequences, FmToneAndRepeaterComeBackWithTheBand) {
   EXPECT_EQ(t.radio.state().shift, 2);
   EXPECT_EQ(t.radio.state().menus.at("010318"), "0012");
 
-  s.entryState = 1;
+  s.entryState = EntryState::kBandPrompt;
   t.PickBand('6');
   EXPECT_EQ(s.bandRecords[kBand2m], "55A145500000B-000006000120");
   // Band step up from 20 m and down again lands back on 2 m by the band keys.
   t.FollowRadio();
-  s.entryState = 1;
+  s.entryState = EntryState::kBandPrompt;
   StepDown(t.panel);  // 20 m -> 30 m
   EXPECT_EQ(s.bandIndex, kBand30m);
   s.bandIndex = kBand2m;
   RecallBand(t.panel);
-  EXPECT_EQ(s.repeaterOn, 1);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
   EXPECT_EQ(t.radio.state().shift, 2);
   EXPECT_EQ(t.radio.state().ctcss, 12);
   EXPECT_EQ(t.radio.state().vfoHz[0], 145500000);
@@ -108,7 +108,7 @@ TEST(Sequences, ChannelStoreThenRecallElsewhere) {
   s.bandIndex = kBand70cm;
   RecallBand(t.panel);
   t.FollowRadio();
-  s.channelMode = 1;
+  s.channelMode = ChannelMode::kSelect;
   s.keyCode = '2';
   EnterDigit(t.panel);
   EXPECT_EQ(s.memoryChannels[2], "0713A433500000B4335000007120");
@@ -116,7 +116,7 @@ TEST(Sequences, ChannelStoreThenRecallElsewhere) {
   t.PickBand('1');
   EXPECT_EQ(t.radio.state().vfoHz[0], 1900000);
   t.TakeSpoken();
-  s.channelMode = 2;
+  s.channelMode = ChannelMode::kGoTo;
   s.keyCode = '2';
   EnterDigit(t.panel);
   EXPECT_EQ(t.radio.state().vfoHz[0], 433500000);
@@ -136,7 +136,7 @@ TEST(Sequences, SplitOnAndOffWithCancelSplit) {
   RecallBand(t.panel);
   // What the split key does when split goes on.
   s.bandVfoText = "A014200000";
-  s.splitOn = 1;
+  s.splitOn = true;
   s.commandText = "ST1";
   SendCommand(t.panel);
   s.frequencyHz = 14210000;

@@ -37,13 +37,13 @@ void ToggleAttenuator(Panel& panel) {
     PlayPhrase(panel, "na");
     return;
   }
-  if (s.attenuatorOn == 0) {
+  if (!s.attenuatorOn) {
     s.commandText = "RA01";
     PlayPhrase(panel, "on");
-    s.attenuatorOn = 1;
+    s.attenuatorOn = true;
   } else {
     s.commandText = "RA00";
-    s.attenuatorOn = 0;
+    s.attenuatorOn = false;
     PlayPhrase(panel, "off");
   }
   SendCommand(panel);
@@ -53,17 +53,17 @@ void ToggleAttenuator(Panel& panel) {
 void ToggleNoiseBlanker(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "nb");
-  if (s.blankerOn == 0) {
+  if (!s.blankerOn) {
     s.blankerLevel = std::clamp<int32_t>(s.blankerLevel, 1, 10);
     s.commandText = "NL0" + ZeroPad(s.blankerLevel, 3);
     PlayPhrase(panel, "on");
-    s.blankerOn = 1;
-    s.levelTarget = 2;
+    s.blankerOn = true;
+    s.levelTarget = LevelTarget::kBlanker;
   } else {
     s.commandText = "NL0000";
     PlayPhrase(panel, "off");
-    s.blankerOn = 0;
-    if (s.levelTarget == 2) s.levelTarget = 0;
+    s.blankerOn = false;
+    if (s.levelTarget == LevelTarget::kBlanker) s.levelTarget = LevelTarget::kNone;
   }
   SendCommand(panel);
 }
@@ -71,17 +71,17 @@ void ToggleNoiseBlanker(Panel& panel) {
 void ToggleNoiseReduction(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "nr");
-  if (s.reductionOn > 0) {
-    s.reductionOn = 0;
+  if (s.reductionOn) {
+    s.reductionOn = false;
     s.commandText = "RL000";
     PlayPhrase(panel, "off");
-    s.levelTarget = 0;
+    s.levelTarget = LevelTarget::kNone;
   } else {
-    s.levelTarget = 3;
+    s.levelTarget = LevelTarget::kReduction;
     s.reductionLevel = std::clamp<int32_t>(s.reductionLevel, 1, 10);
     s.commandText = "RL0" + ZeroPad(s.reductionLevel, 2);
     PlayPhrase(panel, "on");
-    s.reductionOn = 1;
+    s.reductionOn = true;
   }
   SendCommand(panel);
   DrawStatusLine(panel);
@@ -90,18 +90,18 @@ void ToggleNoiseReduction(Panel& panel) {
 void ToggleProcessor(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "spc");
-  if (s.processorOn == 0) {
+  if (!s.processorOn) {
     PlayPhrase(panel, "on");
     s.commandText = "PR01";
-    s.levelTarget = 5;
+    s.levelTarget = LevelTarget::kProcessor;
   } else {
     PlayPhrase(panel, "off");
     s.commandText = "PR00";
-    s.levelTarget = 0;
+    s.levelTarget = LevelTarget::kNone;
   }
   SendCommand(panel);
-  s.processorOn = s.processorOn == 0 ? 1 : 0;
-  if (s.processorOn == 1) ReadProcessorLevel(panel);
+  s.processorOn = !s.processorOn;
+  if (s.processorOn) ReadProcessorLevel(panel);
 }
 
 void ReadProcessorLevel(Panel& panel) {
@@ -117,12 +117,12 @@ namespace {
 
 // Break-in and VOX: the name, "on"/"off" as the switch goes, then "<code>1"
 // or "<code>0", and the status line.
-void ToggleSwitch(Panel& panel, std::string_view name, std::string_view code, int32_t& field) {
+void ToggleSwitch(Panel& panel, std::string_view name, std::string_view code, bool& field) {
   PanelState& s = panel.state;
   PlayPhrase(panel, name);
-  field = field != 0 ? 0 : 1;
-  s.commandText = std::string(code) + Digits(field);
-  PlayPhrase(panel, field == 1 ? "on" : "off");
+  field = !field;
+  s.commandText = std::string(code) + (field ? "1" : "0");
+  PlayPhrase(panel, field ? "on" : "off");
   SendCommand(panel);
   DrawStatusLine(panel);
 }

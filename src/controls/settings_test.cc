@@ -42,14 +42,14 @@ TEST(ToggleAttenuator, OnOffAndNotAvailableAbove6m) {
   ToggleAttenuator(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RA00;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"at", "off"}));
-  EXPECT_EQ(s.attenuatorOn, 0);
+  EXPECT_FALSE(s.attenuatorOn);
 
   for (int band : {kBand2m, kBand70cm, kBandGeneral}) {
     s.bandIndex = band;
     ToggleAttenuator(t.panel);
     EXPECT_TRUE(t.TakeSent().empty());
     EXPECT_EQ(t.TakeSpoken(), (Strings{"at", "na"}));
-    EXPECT_EQ(s.attenuatorOn, 0);
+    EXPECT_FALSE(s.attenuatorOn);
   }
 }
 
@@ -60,17 +60,17 @@ TEST(ToggleNoiseBlanker, SendsTheLevelAndKeepsOtherLevelTargets) {
   ToggleNoiseBlanker(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"NL0010;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"nb", "on"}));
-  EXPECT_EQ(s.levelTarget, 2);
-  s.levelTarget = 3;
+  EXPECT_EQ(s.levelTarget, LevelTarget::kBlanker);
+  s.levelTarget = LevelTarget::kReduction;
   ToggleNoiseBlanker(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"NL0000;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"nb", "off"}));
-  EXPECT_EQ(s.levelTarget, 3);
+  EXPECT_EQ(s.levelTarget, LevelTarget::kReduction);
   s.blankerLevel = 3;
   ToggleNoiseBlanker(t.panel);
   ToggleNoiseBlanker(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"NL0003;", "NL0000;"}));
-  EXPECT_EQ(s.levelTarget, 0);
+  EXPECT_EQ(s.levelTarget, LevelTarget::kNone);
 }
 
 TEST(ToggleNoiseReduction, OnWithItsLevelOffClearsTheLevelTarget) {
@@ -79,12 +79,12 @@ TEST(ToggleNoiseReduction, OnWithItsLevelOffClearsTheLevelTarget) {
   ToggleNoiseReduction(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RL004;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"nr", "on"}));
-  EXPECT_EQ(s.levelTarget, 3);
+  EXPECT_EQ(s.levelTarget, LevelTarget::kReduction);
   EXPECT_EQ(t.screen.TextAt(310, 250), "nr");
-  s.levelTarget = 2;
+  s.levelTarget = LevelTarget::kBlanker;
   ToggleNoiseReduction(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RL000;"});
-  EXPECT_EQ(s.levelTarget, 0);
+  EXPECT_EQ(s.levelTarget, LevelTarget::kNone);
   s.reductionLevel = 10;
   ToggleNoiseReduction(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RL010;"});
@@ -97,16 +97,16 @@ TEST(ToggleProcessor, OnReadsTheLevelBack) {
   ToggleProcessor(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"PR01;", "PL;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "on"}));
-  EXPECT_EQ(s.processorOn, 1);
+  EXPECT_TRUE(s.processorOn);
   EXPECT_EQ(s.processorLevel, 50);
-  EXPECT_EQ(s.levelTarget, 5);
+  EXPECT_EQ(s.levelTarget, LevelTarget::kProcessor);
   EXPECT_EQ(t.screen.TextAt(550, 250), "spc");
 
   ToggleProcessor(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"PR00;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "off"}));
-  EXPECT_EQ(s.processorOn, 0);
-  EXPECT_EQ(s.levelTarget, 0);
+  EXPECT_FALSE(s.processorOn);
+  EXPECT_EQ(s.levelTarget, LevelTarget::kNone);
 }
 
 TEST(ReadProcessorLevel, KeepsTheLevelWithoutAUsableAnswer) {
@@ -132,14 +132,14 @@ TEST(ToggleBreakInAndVox, SwitchAndShow) {
   EXPECT_EQ(t.screen.TextAt(620, 250), "bin ");
   ToggleBreakIn(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"bkin", "off"}));
-  EXPECT_EQ(s.breakInOn, 0);
+  EXPECT_FALSE(s.breakInOn);
   s.radioMode = kUsb;
   ToggleVox(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"vox", "on"}));
   EXPECT_EQ(t.screen.TextAt(620, 250), "vox");
   ToggleVox(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"BI1;", "BI0;", "VX1;", "VX0;"}));
-  EXPECT_EQ(s.voxOn, 0);
+  EXPECT_FALSE(s.voxOn);
 }
 
 }  // namespace

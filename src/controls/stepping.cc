@@ -11,27 +11,6 @@
 namespace kelvaro {
 namespace {
 
-// entryState values whose quantity the arrows adjust.
-enum StepTarget {
-  kStepFrequency = 0,
-  kStepBand = 1,
-  kStepWidth = 2,
-  kStepPower = 3,
-  kStepRfGain = 4,
-  kStepAfGain = 7,
-  kStepLevel = 10,
-  kStepKeyer = 11,
-  kStepMicGain = 12,
-};
-
-// levelTarget values.
-enum LevelTarget { kMonitor = 1, kBlanker = 2, kReduction = 3, kContour = 4, kProcessor = 5 };
-
-void Send(Panel& panel, const std::string& command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
-
 void StepFrequency(PanelState& s, int direction) {
   const int32_t step = s.radioMode == kCw ? 500 : 1000;
   const int64_t hz = static_cast<int64_t>(s.frequencyHz) + direction * step;
@@ -48,7 +27,7 @@ void StepBand(Panel& panel, int direction) {
       PlayPhrase(panel, "band");
       PlayPhrase(panel, "un");
     }
-    s.toneActive = 0;
+    s.toneActive = false;
     s.toneCode = "999";
     // The rotation covers bands 1..13; from general coverage too it goes on
     // to 160 m.
@@ -56,14 +35,14 @@ void StepBand(Panel& panel, int direction) {
   } else if (s.bandIndex <= 0) {
     s.bandIndex = kBand70cm;
   }
-  s.bandQuiet = 1;
+  s.bandQuiet = BandQuiet::kQuiet;
   SelectBand(panel);
   RecallBand(panel);
 }
 
 void StepWidth(Panel& panel, int direction) {
   PanelState& s = panel.state;
-  s.limitQuiet = 0;
+  s.limitQuiet = false;
   s.widthIndex = std::clamp<int32_t>(s.widthIndex, 0, 99);
   const bool sideband = s.radioMode < kCw;
   const bool cw = s.radioMode == kCw;
@@ -71,12 +50,12 @@ void StepWidth(Panel& panel, int direction) {
     if (s.widthIndex == 21 && sideband) s.widthIndex = 20;
     if (s.widthIndex > 12 && cw) s.widthIndex = 12;
     s.widthIndex += 1;
-    if (cw && s.widthIndex == 11) Send(panel, "NA00");
+    if (cw && s.widthIndex == 11) SendCommand(panel, "NA00");
   } else {
     if (s.widthIndex == 9 && sideband) s.widthIndex = 10;
     if (s.widthIndex < 1 && cw) s.widthIndex = 0;
     s.widthIndex -= 1;
-    if (cw && s.widthIndex == 10) Send(panel, "NA01");
+    if (cw && s.widthIndex == 10) SendCommand(panel, "NA01");
   }
   // AM and FM send their width as it stands; the step keeps it within the
   // widths the radio has, so it always fits the command.
@@ -137,7 +116,7 @@ void StepRfGain(Panel& panel, int direction) {
 void StepAfGain(Panel& panel, int direction) {
   PanelState& s = panel.state;
   s.afGain = std::clamp<int32_t>(std::clamp<int32_t>(s.afGain, 0, 250) + direction * 10, 0, 250);
-  Send(panel, "AG0" + ZeroPad(s.afGain, 3));
+  SendCommand(panel, "AG0" + ZeroPad(s.afGain, 3));
   if (direction > 0 && s.afGain == 250) PlayPhrase(panel, "max");
 }
 
@@ -158,7 +137,7 @@ void StepTenLevel(Panel& panel, int32_t& level, int direction) {
 void StepLevel(Panel& panel, int direction) {
   PanelState& s = panel.state;
   switch (s.levelTarget) {
-    case kMonitor:
+    case LevelTarget::kMonitor:
       s.monitorLevel = std::clamp<int32_t>(s.monitorLevel, 0, 105) + direction * 5;
       if (direction > 0 && s.monitorLevel >= 100) {
         s.monitorLevel = 100;
@@ -169,25 +148,25 @@ void StepLevel(Panel& panel, int direction) {
         PlayPhrase(panel, "min");
       }
       s.monitorLevel = std::min<int32_t>(s.monitorLevel, 100);
-      Send(panel, "ML1" + ZeroPad(s.monitorLevel, 3));
+      SendCommand(panel, "ML1" + ZeroPad(s.monitorLevel, 3));
       break;
-    case kBlanker:
+    case LevelTarget::kBlanker:
       StepTenLevel(panel, s.blankerLevel, direction);
-      Send(panel, "NL0" + ZeroPad(s.blankerLevel, 3));
+      SendCommand(panel, "NL0" + ZeroPad(s.blankerLevel, 3));
       break;
-    case kReduction:
+    case LevelTarget::kReduction:
       StepTenLevel(panel, s.reductionLevel, direction);
-      Send(panel, "RL0" + ZeroPad(s.reductionLevel, 2));
+      SendCommand(panel, "RL0" + ZeroPad(s.reductionLevel, 2));
       break;
-    case kContour:
+    case LevelTarget::kContour:
       s.contourHz = std::clamp<int32_t>(s.contourHz, 0, 3300) + direction * 100;
       if (s.contourHz > 3200) s.contourHz = 3200;
       if (s.contourHz < 100) s.contourHz = 10;
-      Send(panel, "CO01" + ZeroPad(s.contourHz, 4));
+      SendCommand(panel, "CO01" + ZeroPad(s.contourHz, 4));
       if (direction > 0 && s.contourHz == 3200) PlayPhrase(panel, "max");
       if (direction < 0 && s.contourHz == 10) PlayPhrase(panel, "min");
       break;
-    case kProcessor:
+    case LevelTarget::kProcessor:
       s.processorLevel = std::clamp<int32_t>(s.processorLevel, 0, 110) + direction * 10;
       if (s.processorLevel >= 100) {
         s.processorLevel = 100;
@@ -197,7 +176,7 @@ void StepLevel(Panel& panel, int direction) {
         s.processorLevel = 0;
         PlayPhrase(panel, "min");
       }
-      Send(panel, "PL" + ZeroPad(s.processorLevel, 3));
+      SendCommand(panel, "PL" + ZeroPad(s.processorLevel, 3));
       break;
     default:
       break;
@@ -229,15 +208,15 @@ void StepMicGain(Panel& panel, int direction) {
 
 void Step(Panel& panel, int direction) {
   switch (panel.state.entryState) {
-    case kStepFrequency: StepFrequency(panel.state, direction); break;
-    case kStepBand: StepBand(panel, direction); break;
-    case kStepWidth: StepWidth(panel, direction); break;
-    case kStepPower: StepPower(panel, direction); break;
-    case kStepRfGain: StepRfGain(panel, direction); break;
-    case kStepAfGain: StepAfGain(panel, direction); break;
-    case kStepLevel: StepLevel(panel, direction); break;
-    case kStepKeyer: StepKeyer(panel, direction); break;
-    case kStepMicGain: StepMicGain(panel, direction); break;
+    case EntryState::kNone: StepFrequency(panel.state, direction); break;
+    case EntryState::kBandPrompt: StepBand(panel, direction); break;
+    case EntryState::kWidth: StepWidth(panel, direction); break;
+    case EntryState::kPower: StepPower(panel, direction); break;
+    case EntryState::kRfGain: StepRfGain(panel, direction); break;
+    case EntryState::kAfGain: StepAfGain(panel, direction); break;
+    case EntryState::kLevel: StepLevel(panel, direction); break;
+    case EntryState::kKeyerSpeed: StepKeyer(panel, direction); break;
+    case EntryState::kMicGain: StepMicGain(panel, direction); break;
     default: break;  // the entries own their keys
   }
 }
@@ -251,26 +230,26 @@ void SendPower(Panel& panel) {
   PanelState& s = panel.state;
   // The radio takes 1..100 W; the panel's value follows what is sent.
   s.powerSetting = std::clamp<int32_t>(s.powerSetting, 1, 100);
-  Send(panel, "PC" + ZeroPad(s.powerSetting, 3));
+  SendCommand(panel, "PC" + ZeroPad(s.powerSetting, 3));
 }
 
 void SendRfGain(Panel& panel) {
   PanelState& s = panel.state;
   s.rfGain = std::clamp<int32_t>(s.rfGain, 0, 255);
   if (s.rfGain == 0) PlayPhrase(panel, "min");
-  Send(panel, "RG0" + ZeroPad(s.rfGain, 3));
+  SendCommand(panel, "RG0" + ZeroPad(s.rfGain, 3));
 }
 
 void SendMicGain(Panel& panel) {
   PanelState& s = panel.state;
   s.micGain = std::clamp<int32_t>(s.micGain, 0, 100);
-  Send(panel, "MG" + ZeroPad(s.micGain, 3));
+  SendCommand(panel, "MG" + ZeroPad(s.micGain, 3));
 }
 
 void SendKeyerSpeed(Panel& panel) {
   PanelState& s = panel.state;
   s.keyerSpeed = std::clamp<int32_t>(s.keyerSpeed, 4, 60);
-  Send(panel, "KS0" + ZeroPad(s.keyerSpeed, 2));
+  SendCommand(panel, "KS0" + ZeroPad(s.keyerSpeed, 2));
 }
 
 void SendWidth(Panel& panel) {
@@ -279,18 +258,18 @@ void SendWidth(Panel& panel) {
   if (s.radioMode < kCw) {
     s.widthIndex = std::clamp<int32_t>(s.widthIndex, 9, 21);
     s.ssbWidth = s.widthIndex;
-    if (s.widthIndex == 21 && s.limitQuiet == 0) PlayPhrase(panel, "max");
-    if (s.widthIndex == 9 && s.limitQuiet == 0) PlayPhrase(panel, "min");
+    if (s.widthIndex == 21 && !s.limitQuiet) PlayPhrase(panel, "max");
+    if (s.widthIndex == 9 && !s.limitQuiet) PlayPhrase(panel, "min");
   } else if (s.radioMode == kCw) {
     s.widthIndex = std::clamp<int32_t>(s.widthIndex, 1, 12);
     s.cwWidth = s.widthIndex;
-    if (s.widthIndex > 11 && s.limitQuiet == 0) PlayPhrase(panel, "max");
+    if (s.widthIndex > 11 && !s.limitQuiet) PlayPhrase(panel, "max");
   }
-  if (s.widthIndex == 1 && s.limitQuiet == 0) PlayPhrase(panel, "min");
+  if (s.widthIndex == 1 && !s.limitQuiet) PlayPhrase(panel, "min");
   // AM and FM send the width as it stands; two digits is the command's width.
   s.commandText += ZeroPad(std::clamp<int32_t>(s.widthIndex, 0, 99), 2);
   SendCommand(panel);
-  s.limitQuiet = 0;
+  s.limitQuiet = false;
 }
 
 }  // namespace kelvaro

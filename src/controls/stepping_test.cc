@@ -26,7 +26,7 @@ TEST(StepFrequency, HalfKilohertzInCwKilohertzOtherwiseNothingSent) {
 TEST(StepWidth, SidebandLimitsRepeatWithMaxAndMin) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = 2;
+  s.entryState = EntryState::kWidth;
   s.widthIndex = 21;
   StepUp(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"SH021;"});
@@ -45,7 +45,7 @@ TEST(StepWidth, SidebandLimitsRepeatWithMaxAndMin) {
 TEST(StepWidth, CwSwitchesTheNarrowFilterAtTheBoundary) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = 2;
+  s.entryState = EntryState::kWidth;
   s.radioMode = kCw;
   s.widthIndex = 10;
   StepUp(t.panel);
@@ -66,12 +66,12 @@ TEST(StepWidth, CwSwitchesTheNarrowFilterAtTheBoundary) {
 TEST(SendWidth, QuietOnceAfterABandRecall) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.limitQuiet = 1;
+  s.limitQuiet = true;
   s.widthIndex = 30;
   SendWidth(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"SH021;"});
   EXPECT_TRUE(t.TakeSpoken().empty());
-  EXPECT_EQ(s.limitQuiet, 0);
+  EXPECT_FALSE(s.limitQuiet);
   SendWidth(t.panel);
   EXPECT_EQ(t.TakeSpoken(), Strings{"max"});
 
@@ -80,7 +80,7 @@ TEST(SendWidth, QuietOnceAfterABandRecall) {
   s.widthIndex = 5;
   SendWidth(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"SH021;", "SH005;"}));
-  s.entryState = 2;
+  s.entryState = EntryState::kWidth;
   s.widthIndex = 21;
   StepUp(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"SH021;"});
@@ -89,7 +89,7 @@ TEST(SendWidth, QuietOnceAfterABandRecall) {
 TEST(StepPower, CapsByPowerClassAndBand) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = 3;
+  s.entryState = EntryState::kPower;
   s.powerClass = 1;
   s.bandIndex = kBand2m;
   s.powerSetting = 40;
@@ -129,7 +129,7 @@ TEST(StepPower, CapsByPowerClassAndBand) {
 TEST(StepPower, SmallRadios) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = 3;
+  s.entryState = EntryState::kPower;
   s.powerClass = 0;
   s.powerSetting = 9;
   StepUp(t.panel);
@@ -151,7 +151,7 @@ TEST(StepPower, SmallRadios) {
 TEST(StepRfGain, FromTheStartValueToBothEnds) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = 4;
+  s.entryState = EntryState::kRfGain;
   StepUp(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RG0255;"});
   EXPECT_EQ(t.TakeSpoken(), Strings{"max"});
@@ -168,7 +168,7 @@ TEST(StepRfGain, FromTheStartValueToBothEnds) {
 TEST(StepAfGain, TensWithMaxAtTheTop) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = 7;
+  s.entryState = EntryState::kAfGain;
   s.afGain = 245;
   StepUp(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"AG0250;"});
@@ -183,8 +183,8 @@ TEST(StepAfGain, TensWithMaxAtTheTop) {
 TEST(StepLevel, MonitorBlankerReductionContourProcessor) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = 10;
-  s.levelTarget = 1;
+  s.entryState = EntryState::kLevel;
+  s.levelTarget = LevelTarget::kMonitor;
   for (int i = 0; i < 4; ++i) StepDown(t.panel);
   StepUp(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"ML1015;", "ML1010;", "ML1005;", "ML1001;", "ML1006;"}));
@@ -194,7 +194,7 @@ TEST(StepLevel, MonitorBlankerReductionContourProcessor) {
   EXPECT_EQ(t.TakeSent(), Strings{"ML1100;"});
   EXPECT_EQ(t.TakeSpoken(), Strings{"max"});
 
-  s.levelTarget = 2;
+  s.levelTarget = LevelTarget::kBlanker;
   s.blankerLevel = 9;
   StepUp(t.panel);
   s.blankerLevel = 2;
@@ -202,14 +202,14 @@ TEST(StepLevel, MonitorBlankerReductionContourProcessor) {
   EXPECT_EQ(t.TakeSent(), (Strings{"NL0010;", "NL0001;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"max", "min"}));
 
-  s.levelTarget = 3;
+  s.levelTarget = LevelTarget::kReduction;
   StepDown(t.panel);
   s.reductionLevel = 10;
   StepUp(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"RL003;", "RL010;"}));
   EXPECT_EQ(t.TakeSpoken(), Strings{"max"});
 
-  s.levelTarget = 4;
+  s.levelTarget = LevelTarget::kContour;
   s.contourHz = 100;
   StepDown(t.panel);
   StepUp(t.panel);
@@ -218,7 +218,7 @@ TEST(StepLevel, MonitorBlankerReductionContourProcessor) {
   EXPECT_EQ(t.TakeSent(), (Strings{"CO010010;", "CO010110;", "CO013200;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"min", "max"}));
 
-  s.levelTarget = 5;
+  s.levelTarget = LevelTarget::kProcessor;
   s.processorLevel = 90;
   StepUp(t.panel);
   StepUp(t.panel);
@@ -227,7 +227,7 @@ TEST(StepLevel, MonitorBlankerReductionContourProcessor) {
   EXPECT_EQ(t.TakeSent(), (Strings{"PL100;", "PL100;", "PL000;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"max", "max", "min"}));
 
-  s.levelTarget = 0;
+  s.levelTarget = LevelTarget::kNone;
   StepUp(t.panel);
   EXPECT_TRUE(t.TakeSent().empty());
 }
@@ -235,7 +235,7 @@ TEST(StepLevel, MonitorBlankerReductionContourProcessor) {
 TEST(StepKeyerAndMicGain, SayTheLimitsEveryTime) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = 11;
+  s.entryState = EntryState::kKeyerSpeed;
   s.keyerSpeed = 59;
   StepUp(t.panel);
   StepUp(t.panel);
@@ -246,7 +246,7 @@ TEST(StepKeyerAndMicGain, SayTheLimitsEveryTime) {
   EXPECT_EQ(t.TakeSent(), Strings{"KS004;"});
   EXPECT_EQ(t.TakeSpoken(), Strings{"min"});
 
-  s.entryState = 12;
+  s.entryState = EntryState::kMicGain;
   s.micGain = 99;
   s.meterPeak = 77;
   StepUp(t.panel);
@@ -261,28 +261,29 @@ TEST(StepKeyerAndMicGain, SayTheLimitsEveryTime) {
 }
 
 TEST(Stepping, EntryStatesWithoutAQuantityDoNothing) {
-  for (int state : {5, 6, 8, 9, 13, 14, -1}) {
+  for (EntryState state : {EntryState::kOffsetSign, EntryState::kOffsetDigits, EntryState::kMenuNumber,
+                           EntryState::kMenuValue, EntryState::kExtendedPrefix}) {
     ControlPanel t;
     t.panel.state.entryState = state;
     StepUp(t.panel);
     StepDown(t.panel);
-    EXPECT_TRUE(t.TakeSent().empty()) << state;
-    EXPECT_EQ(t.panel.state.frequencyHz, 14250000) << state;
+    EXPECT_TRUE(t.TakeSent().empty()) << static_cast<int>(state);
+    EXPECT_EQ(t.panel.state.frequencyHz, 14250000) << static_cast<int>(state);
   }
 }
 
 TEST(StepBand, UpFrom70cmAnnouncesGeneralCoverageAndWrapsTo160m) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = 1;
+  s.entryState = EntryState::kBandPrompt;
   s.bandIndex = kBand70cm;
   s.lastFreqReply = "FA432100000";
   s.radioMode = kFmNarrow;
-  s.toneActive = 1;
+  s.toneActive = true;
   s.toneCode = "012";
   StepUp(t.panel);
   EXPECT_EQ(s.bandIndex, kBand160m);
-  EXPECT_EQ(s.toneActive, 0);
+  EXPECT_FALSE(s.toneActive);
   EXPECT_EQ(s.toneCode, "999");
   // The 70 cm band kept where it was left, without the cleared tone.
   EXPECT_EQ(s.bandRecords[kBand70cm], "05A432100000B4320000000120");
@@ -298,7 +299,7 @@ TEST(StepBand, UpFrom70cmAnnouncesGeneralCoverageAndWrapsTo160m) {
 TEST(StepBand, DownWrapsFrom160mTo70cmAndKeepsTheTone) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = 1;
+  s.entryState = EntryState::kBandPrompt;
   s.bandIndex = kBand160m;
   s.lastFreqReply = "FA001850000";
   s.radioMode = kLsb;

@@ -11,21 +11,10 @@ namespace {
 
 // Phrases of this file are silent while a memory channel is being recalled.
 void Say(Panel& panel, std::string_view name) {
-  if (panel.state.channelRecall != 1) PlayPhrase(panel, name);
-}
-
-void Send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
+  if (!panel.state.channelRecall) PlayPhrase(panel, name);
 }
 
 }  // namespace
-
-bool IsToneNumber(std::string_view toneCode) {
-  if (toneCode.size() != 3 || !OnlyDigits(toneCode)) return false;
-  const int n = IntFromText(toneCode);
-  return n <= 49 || (n >= 500 && n <= 503) || (n >= 700 && n <= 803);
-}
 
 char DcsBankDigit(std::string_view toneCode) {
   if (toneCode.size() != 3 || !OnlyDigits(toneCode)) return '0';
@@ -60,34 +49,34 @@ void SendToneSquelch(Panel& panel) {
   if (code == "999") return;
   s.toneCode = code;
 
-  if (s.dcsTone == 0) {
+  if (!s.dcsTone) {
     Say(panel, "ctcss");
     s.commandText = "CN00" + code;
-    if (s.toneBusy == 1) {
+    if (s.toneBusy) {
       Say(panel, "on");
     } else {
       for (char digit : code) Say(panel, std::string(1, digit));
     }
     SendCommand(panel);
-    Send(panel, code[0] > '4' ? "CT03" : "CT01");
+    SendCommand(panel, code[0] > '4' ? "CT03" : "CT01");
     return;
   }
 
-  Send(panel, code[0] > '6' ? "EX0863" : "EX0860");
+  SendCommand(panel, code[0] > '6' ? "EX0863" : "EX0860");
   Say(panel, "dcs");
   Say(panel, "on");
-  Send(panel, DcsCodeCommand(code));
+  SendCommand(panel, DcsCodeCommand(code));
 }
 
 void SendRepeaterShift(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.repeaterOn < 2) Say(panel, "repeater");
+  if (s.repeaterOn != RepeaterState::kOffSilently) Say(panel, "repeater");
 
-  if (s.repeaterOn > 0) {
-    if (s.repeaterOn == 1) Say(panel, "off");
-    s.repeaterOn = 0;
-    s.splitOn = 0;
-    Send(panel, "OS00");
+  if (s.repeaterOn != RepeaterState::kOff) {
+    if (s.repeaterOn == RepeaterState::kOn) Say(panel, "off");
+    s.repeaterOn = RepeaterState::kOff;
+    s.splitOn = false;
+    SendCommand(panel, "OS00");
     return;
   }
 
@@ -97,13 +86,13 @@ void SendRepeaterShift(Panel& panel) {
     Say(panel, "na");
     return;
   }
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   s.currentShiftSign[band] = s.standardShiftSign[band] == "+" ? "+" : "-";
   s.currentShiftKhz[band] = s.standardShiftKhz[band];
-  Send(panel, RepeaterOffsetCommand(band, s.currentShiftKhz[band]));
-  Send(panel, s.currentShiftSign[band] == "+" ? "OS01" : "OS02");
+  SendCommand(panel, RepeaterOffsetCommand(band, s.currentShiftKhz[band]));
+  SendCommand(panel, s.currentShiftSign[band] == "+" ? "OS01" : "OS02");
   Say(panel, "on");
-  if (s.toneActive == 1) Send(panel, s.dcsTone == 1 ? "CT03" : "CT01");
+  if (s.toneActive) SendCommand(panel, s.dcsTone ? "CT03" : "CT01");
 }
 
 }  // namespace kelvaro

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "memory/records.h"
 #include "state/panel.h"
 
 namespace kelvaro {
@@ -13,9 +14,6 @@ void SendToneSquelch(Panel& panel);
 // Switches repeater operation off when it is on, else on with the band's
 // standard offset.
 void SendRepeaterShift(Panel& panel);
-// True for a tone number that can be typed and sent: a CTCSS tone 000..049 or
-// a DCS code 500..503 or 700..803, always three digits.
-bool IsToneNumber(std::string_view toneCode);
 // The radio's DCS bank digit ('0' or '1') for a three-digit DCS code; the one
 // mapping used wherever a DCS code is sent.
 char DcsBankDigit(std::string_view toneCode);

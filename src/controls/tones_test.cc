@@ -14,7 +14,7 @@ TEST(SendToneSquelch, TypedCtcssToneIsConfirmedWithOn) {
   ControlPanel t;
   PanelState& s = t.panel.state;
   s.toneCode = "12";  // typed as 1, 2
-  s.toneBusy = 1;
+  s.toneBusy = true;
   SendToneSquelch(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"CN00012;", "CT01;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ctcss", "on"}));
@@ -29,7 +29,7 @@ TEST(SendToneSquelch, RestoredCtcssToneSpeaksItsDigits) {
   EXPECT_EQ(t.TakeSent(), (Strings{"CN00012;", "CT01;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ctcss", "0", "1", "2"}));
 
-  s.channelRecall = 1;
+  s.channelRecall = true;
   SendToneSquelch(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"CN00012;", "CT01;"}));
   EXPECT_TRUE(t.TakeSpoken().empty());
@@ -49,8 +49,7 @@ TEST(SendToneSquelch, DcsCodesGoToTheirBank) {
     ControlPanel t;
     PanelState& s = t.panel.state;
     s.toneCode = c.code;
-    s.dcsTone = 1;
-    s.scratchInt = 650;  // whatever a caller left here plays no part
+    s.dcsTone = true;
     SendToneSquelch(t.panel);
     EXPECT_EQ(t.TakeSent(), c.sent) << c.code;
     EXPECT_EQ(t.TakeSpoken(), (Strings{"dcs", "on"})) << c.code;
@@ -96,28 +95,28 @@ TEST(SendRepeaterShift, SwitchesOnWithTheStandardOffset) {
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0103180012;", "OS02;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "on"}));
-  EXPECT_EQ(s.repeaterOn, 1);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
   EXPECT_EQ(s.currentShiftSign[kBand2m], "-");
   EXPECT_EQ(s.currentShiftKhz[kBand2m], "0600");
 
   // Off again: split goes with it.
-  s.splitOn = 1;
+  s.splitOn = true;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"OS00;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "off"}));
-  EXPECT_EQ(s.repeaterOn, 0);
-  EXPECT_EQ(s.splitOn, 0);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOff);
+  EXPECT_FALSE(s.splitOn);
 }
 
 TEST(SendRepeaterShift, ReSendsTheToneModeWhenATonesIsSet) {
   ControlPanel t;
   PanelState& s = t.panel.state;
   s.bandIndex = kBand70cm;
-  s.toneActive = 1;
+  s.toneActive = true;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0103190152;", "OS01;", "CT01;"}));
-  s.repeaterOn = 0;
-  s.dcsTone = 1;
+  s.repeaterOn = RepeaterState::kOff;
+  s.dcsTone = true;
   s.bandIndex = kBand10m;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0103160100;", "OS02;", "CT03;"}));
@@ -126,14 +125,14 @@ TEST(SendRepeaterShift, ReSendsTheToneModeWhenATonesIsSet) {
 TEST(SendRepeaterShift, QuietWaysOff) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.repeaterOn = 2;
+  s.repeaterOn = RepeaterState::kOffSilently;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"OS00;"});
   EXPECT_TRUE(t.TakeSpoken().empty());
-  EXPECT_EQ(s.repeaterOn, 0);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOff);
 
-  s.repeaterOn = 1;
-  s.channelRecall = 1;
+  s.repeaterOn = RepeaterState::kOn;
+  s.channelRecall = true;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"OS00;"});
   EXPECT_TRUE(t.TakeSpoken().empty());
@@ -148,7 +147,7 @@ TEST(SendRepeaterShift, NotAvailableOffTheRepeaterBands) {
     SendRepeaterShift(t.panel);
     EXPECT_TRUE(t.TakeSent().empty()) << band;
     EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "na"})) << band;
-    EXPECT_EQ(s.repeaterOn, 0) << band;
+    EXPECT_EQ(s.repeaterOn, RepeaterState::kOff) << band;
   }
 }
 

@@ -14,15 +14,6 @@
 namespace kelvaro {
 namespace {
 
-constexpr int kPrefixState = 14;
-constexpr int kOffsetSignState = 5;
-constexpr int kOffsetDigitsState = 6;
-
-void Send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
-
 // Only 10 m, 6 m, 2 m and 70 cm have repeaters and so a standard offset.
 bool HasRepeaterOffset(int band) { return band >= kBand10m && band <= kBand70cm; }
 
@@ -40,7 +31,7 @@ void SpeakSign(Panel& panel, std::string_view entry) {
 void NoOffsetHere(Panel& panel) {
   PlayPhrase(panel, "ofs");
   PlayPhrase(panel, "na");
-  panel.state.entryState = 0;
+  panel.state.entryState = EntryState::kNone;
 }
 
 // A frequency in Hz as the panel writes it: whole megahertz, ".", six digits
@@ -79,12 +70,12 @@ std::string PlacePoint(std::string_view digits, int band) {
 void SpeakOtherFrequency(Panel& panel, const std::string& digits, const Text& kept) {
   PanelState& s = panel.state;
   s.frequencyText = WithoutLeadingZeros(PlacePoint(digits, s.bandIndex));
-  s.txAnnounce = 1;
+  s.txAnnounce = true;
   SpeakFrequency(panel);
-  s.txAnnounce = 0;
+  s.txAnnounce = false;
   s.frequencyText = kept;
   SpeakMode(panel);
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
 }
 
 }  // namespace
@@ -94,11 +85,11 @@ void SpeakOtherFrequency(Panel& panel, const std::string& digits, const Text& ke
 void ToggleExtendedPrefix(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "extcm");
-  if (s.entryState == kPrefixState) {
-    s.entryState = 0;
+  if (s.entryState == EntryState::kExtendedPrefix) {
+    s.entryState = EntryState::kNone;
     PlayPhrase(panel, "off");
   } else {
-    s.entryState = kPrefixState;
+    s.entryState = EntryState::kExtendedPrefix;
     PlayPhrase(panel, "on");
   }
 }
@@ -111,19 +102,19 @@ void SwitchAntenna(Panel& panel) {
   SendCommand(panel);
   s.antennaSelect = toSecond ? 1 : 0;
   // Marks the switch just made: the next key but S closes the prefix.
-  s.bandQuiet = 2;
+  s.bandQuiet = BandQuiet::kAntennaSwitched;
 }
 
 void SwapVfos(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.repeaterOn == 1) {
-    s.entryState = 0;
+  if (s.repeaterOn == RepeaterState::kOn) {
+    s.entryState = EntryState::kNone;
     return;
   }
   PlayPhrase(panel, "swop");
-  if (s.swapRecordLocked == 0) s.vfoSwapped = s.vfoSwapped == 0 ? 1 : 0;
-  Send(panel, "SV");
-  if (s.swapRecordLocked == 0 && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
+  if (!s.swapRecordLocked) s.vfoSwapped = !s.vfoSwapped;
+  SendCommand(panel, "SV");
+  if (!s.swapRecordLocked && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
     // The band record follows the radio: its VFO A and B digits change places.
     std::string_view old = s.bandRecords[s.bandIndex];
     const std::string swapped = Left(old, 3) + Mid(old, 14, 9) + "B" + Mid(old, 4, 9) + Mid(old, 23);
@@ -131,13 +122,13 @@ void SwapVfos(Panel& panel) {
     // of VFO B) is left as it is rather than made unreadable.
     if (IsBandRecord(swapped)) s.bandRecords[s.bandIndex] = swapped;
   }
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
 }
 
 void StepAgc(Panel& panel) {
   PanelState& s = panel.state;
   s.agcIndex = s.agcIndex >= 1 && s.agcIndex < 4 ? s.agcIndex + 1 : 1;
-  Send(panel, "GT0" + Digits(s.agcIndex));
+  SendCommand(panel, "GT0" + Digits(s.agcIndex));
   PlayPhrase(panel, "agc");
   static constexpr std::string_view kSpeeds[] = {"fast", "mid", "slow", "auto"};
   PlayPhrase(panel, kSpeeds[s.agcIndex - 1]);
@@ -150,7 +141,7 @@ void StartOffsetEntry(Panel& panel) {
   // Bands without repeaters ignore O; the prefix stays open.
   if (!HasRepeaterOffset(s.bandIndex)) return;
   PlayPhrase(panel, "eofs");
-  s.entryState = kOffsetSignState;
+  s.entryState = EntryState::kOffsetSign;
   s.offsetEntry = "";
 }
 
@@ -165,7 +156,7 @@ void OffsetSign(Panel& panel) {
   } else {
     return;
   }
-  s.entryState = kOffsetDigitsState;
+  s.entryState = EntryState::kOffsetDigits;
 }
 
 bool StoreTypedOffset(Panel& panel) {
@@ -181,7 +172,7 @@ bool StoreTypedOffset(Panel& panel) {
   if (n < 4 || n > 5 || (sign != '+' && sign != '-') || !OnlyDigits(Mid(entry, 2))) {
     PlayPhrase(panel, "ofs");
     PlayPhrase(panel, "invalid");
-    s.entryState = 0;
+    s.entryState = EntryState::kNone;
     return false;
   }
   SpeakBand(panel);
@@ -194,15 +185,15 @@ bool StoreTypedOffset(Panel& panel) {
   s.offsetEntry = std::string(1, sign) + digits;
   s.standardShiftSign[band] = std::string(1, sign);
   s.standardShiftKhz[band] = digits;
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   return true;
 }
 
 bool ReadStandardOffset(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.repeaterOn == 1) {
+  if (s.repeaterOn == RepeaterState::kOn) {
     PlayPhrase(panel, "rio");
-    s.entryState = 0;
+    s.entryState = EntryState::kNone;
     return false;
   }
   const int band = s.bandIndex;
@@ -218,7 +209,7 @@ bool ReadStandardOffset(Panel& panel) {
   // One leading zero of the four digits is not spoken (0600 is "6 0 0").
   SpeakCharacters(panel, Mid(entry, CharAt(entry, 2) == '0' ? 3 : 2));
   PlayPhrase(panel, "khz");
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   return true;
 }
 
@@ -229,9 +220,9 @@ void FrequencyReadout(Panel& panel) {
   // Right after the tick counter was reset (a frequency just sent) the
   // frequency text is not yet the radio's: F waits for the next tick.
   if (s.tickCount == 0) return;
-  const bool prefix = s.entryState == kPrefixState;
+  const bool prefix = s.entryState == EntryState::kExtendedPrefix;
 
-  if (prefix && s.repeaterOn == 1) {
+  if (prefix && s.repeaterOn == RepeaterState::kOn) {
     // The transmit frequency of the repeater pair. Only bands 10..13 have a
     // shift; elsewhere no shift applies and the frequency itself is spoken.
     long long hz = s.frequencyHz;
@@ -245,20 +236,20 @@ void FrequencyReadout(Panel& panel) {
     return;
   }
 
-  if (prefix && s.splitOn == 1) {
+  if (prefix && s.splitOn) {
     // VFO A, as the band record keeps it.
     const Text kept = s.frequencyText;
     std::string digits;
-    if (s.bandIndex >= 1 && s.bandIndex <= kBandCount) digits = Mid(s.bandRecords[s.bandIndex], 4, 9);
+    if (s.bandIndex >= 1 && s.bandIndex <= kBandCount) digits = ParseBandRecord(s.bandRecords[s.bandIndex]).VfoADigits();
     PlayPhrase(panel, "vfoa");
     SpeakOtherFrequency(panel, WithoutLeadingZeros(digits), kept);
     return;
   }
 
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   SpeakFrequency(panel);
   SpeakMode(panel);
-  if (s.toneActive == 1) {
+  if (s.toneActive) {
     PlayPhrase(panel, CharAt(s.toneCode, 1) <= '4' ? "ctcss" : "dcs");
     SpeakCharacters(panel, Left(s.toneCode, 3));
   }

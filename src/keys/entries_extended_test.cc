@@ -22,7 +22,7 @@ TEST(EntryPrefix, AntennaTwiceAndAgcRoundFromAutoKeepThePrefixOpen) {
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0307041;", "EX0307040;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"extcm", "on", "ant2", "ant1"}));
   EXPECT_EQ(s.antennaSelect, 0);
-  EXPECT_EQ(s.bandQuiet, 2);
+  EXPECT_EQ(s.bandQuiet, BandQuiet::kAntennaSwitched);
 
   s.agcIndex = 4;
   for (int i = 0; i < 5; ++i) StepAgc(t.panel);
@@ -30,9 +30,9 @@ TEST(EntryPrefix, AntennaTwiceAndAgcRoundFromAutoKeepThePrefixOpen) {
   EXPECT_EQ(t.TakeSpoken(),
             (Strings{"agc", "fast", "agc", "mid", "agc", "slow", "agc", "auto", "agc", "fast"}));
   EXPECT_EQ(t.radio.state().agc, 1);
-  EXPECT_EQ(s.entryState, 14);
+  EXPECT_EQ(s.entryState, EntryState::kExtendedPrefix);
   ToggleExtendedPrefix(t.panel);
-  EXPECT_EQ(s.entryState, 0);
+  EXPECT_EQ(s.entryState, EntryState::kNone);
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
 }
 
@@ -40,36 +40,36 @@ TEST(EntryPrefix, SwapExchangesTheRecordsVfos) {
   EntryPanel t;
   PanelState& s = t.panel.state;
   s.bandRecords[kBand20m] = "12A014200000B0142500009991";
-  s.entryState = 14;
+  s.entryState = EntryState::kExtendedPrefix;
   SwapVfos(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"SV;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"swop"}));
   EXPECT_EQ(s.bandRecords[kBand20m], "12A014250000B0142000009991");
-  EXPECT_EQ(s.entryState, 0);
+  EXPECT_EQ(s.entryState, EntryState::kNone);
 
-  s.swapRecordLocked = 1;  // the radio swaps, the record stays
+  s.swapRecordLocked = true;  // the radio swaps, the record stays
   SwapVfos(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "12A014250000B0142000009991");
 
   // A repeater shift in place of VFO B is never moved into VFO A.
-  s.swapRecordLocked = 0;
+  s.swapRecordLocked = false;
   s.bandRecords[kBand20m] = "52A014200000B-000006009991";
   SwapVfos(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "52A014200000B-000006009991");
 
   // In repeater operation the swap only closes the prefix.
   t.Clear();
-  s.repeaterOn = 1;
-  s.entryState = 14;
+  s.repeaterOn = RepeaterState::kOn;
+  s.entryState = EntryState::kExtendedPrefix;
   SwapVfos(t.panel);
-  EXPECT_EQ(s.entryState, 0);
+  EXPECT_EQ(s.entryState, EntryState::kNone);
   EXPECT_TRUE(t.TakeSent().empty());
   EXPECT_TRUE(t.TakeSpoken().empty());
 }
 
 // X O, the sign key, the digits, Enter; returns what Enter returned.
 bool TypeOffset(EntryPanel& t, int signKey, std::string_view digits) {
-  t.panel.state.entryState = 14;
+  t.panel.state.entryState = EntryState::kExtendedPrefix;
   StartOffsetEntry(t.panel);
   t.panel.state.keyCode = signKey;
   OffsetSign(t.panel);
@@ -104,7 +104,7 @@ TEST(EntryOffset, TypedOffsetsBecomeTheBandsStandard) {
     EXPECT_EQ(t.TakeSpoken(), c.spoken);
     EXPECT_EQ(s.standardShiftSign[c.band], c.sign);
     EXPECT_EQ(s.standardShiftKhz[c.band], c.khz);
-    EXPECT_EQ(s.entryState, 0);
+    EXPECT_EQ(s.entryState, EntryState::kNone);
     EXPECT_TRUE(t.TakeSent().empty());
   }
   for (const char* digits : {"6", "60", "60000"}) {
@@ -115,7 +115,7 @@ TEST(EntryOffset, TypedOffsetsBecomeTheBandsStandard) {
     const Strings spoken = t.TakeSpoken();
     EXPECT_EQ(Strings(spoken.end() - 2, spoken.end()), (Strings{"ofs", "invalid"}));
     EXPECT_EQ(t.panel.state.standardShiftKhz[kBand2m], "0600");
-    EXPECT_EQ(t.panel.state.entryState, 0);
+    EXPECT_EQ(t.panel.state.entryState, EntryState::kNone);
   }
 }
 
@@ -124,43 +124,43 @@ TEST(EntryOffset, OnlyRepeaterBandsHaveAnOffset) {
     SCOPED_TRACE(band);
     EntryPanel t;
     t.panel.state.bandIndex = band;
-    t.panel.state.entryState = 14;
+    t.panel.state.entryState = EntryState::kExtendedPrefix;
     StartOffsetEntry(t.panel);  // ignored: the prefix stays open
-    EXPECT_EQ(t.panel.state.entryState, 14);
+    EXPECT_EQ(t.panel.state.entryState, EntryState::kExtendedPrefix);
     EXPECT_TRUE(t.TakeSpoken().empty());
   }
   // An entry left open while the band changed under it keeps nothing.
   EntryPanel t;
   PanelState& s = t.panel.state;
   s.bandIndex = kBandGeneral;
-  s.entryState = 6;
+  s.entryState = EntryState::kOffsetDigits;
   s.offsetEntry = "+600";
   EXPECT_FALSE(StoreTypedOffset(t.panel));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ofs", "na"}));
   EXPECT_EQ(s.standardShiftKhz[kBandGeneral], "");
-  s.entryState = 5;
+  s.entryState = EntryState::kOffsetSign;
   EXPECT_FALSE(ReadStandardOffset(t.panel));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ofs", "na"}));
-  EXPECT_EQ(s.entryState, 0);
+  EXPECT_EQ(s.entryState, EntryState::kNone);
 }
 
 TEST(EntryOffset, EnterBeforeTheSignReadsTheStandardOffset) {
   EntryPanel t;
   PanelState& s = t.panel.state;
   s.bandIndex = kBand2m;
-  s.entryState = 5;
+  s.entryState = EntryState::kOffsetSign;
   EXPECT_TRUE(ReadStandardOffset(t.panel));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "metres", "std", "minus", "6", "0", "0", "khz"}));
-  EXPECT_EQ(s.entryState, 0);
+  EXPECT_EQ(s.entryState, EntryState::kNone);
   s.bandIndex = kBand70cm;
   EXPECT_TRUE(ReadStandardOffset(t.panel));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"70", "metres", "std", "plus", "7", "6", "0", "0", "khz"}));
 
-  s.repeaterOn = 1;
-  s.entryState = 5;
+  s.repeaterOn = RepeaterState::kOn;
+  s.entryState = EntryState::kOffsetSign;
   EXPECT_FALSE(ReadStandardOffset(t.panel));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"rio"}));
-  EXPECT_EQ(s.entryState, 0);
+  EXPECT_EQ(s.entryState, EntryState::kNone);
 }
 
 TEST(EntryReadout, FSpeaksFrequencyModeAndToneOnceATickPassed) {
@@ -176,12 +176,12 @@ TEST(EntryReadout, FSpeaksFrequencyModeAndToneOnceATickPassed) {
 
   t.OnBand(kBand2m, 145000000, kFmNarrow);
   s.frequencyText = "145.000000";
-  s.toneActive = 1;
+  s.toneActive = true;
   s.toneCode = "012";
-  s.entryState = 3;
+  s.entryState = EntryState::kPower;
   FrequencyReadout(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"1", "4", "5", "mhz", "fm.wav", "nar.wav", "ctcss", "0", "1", "2"}));
-  EXPECT_EQ(s.entryState, 0);
+  EXPECT_EQ(s.entryState, EntryState::kNone);
   s.toneCode = "712";
   FrequencyReadout(t.panel);
   EXPECT_EQ(t.TakeSpoken().at(6), "dcs");
@@ -213,33 +213,33 @@ TEST(EntryReadout, XFSpeaksTheRepeaterTransmitFrequency) {
     s.currentShiftSign[c.band] = c.sign;
     s.currentShiftKhz[c.band] = c.khz;
     s.frequencyText = "1.000000";
-    s.repeaterOn = 1;
-    s.entryState = 14;
+    s.repeaterOn = RepeaterState::kOn;
+    s.entryState = EntryState::kExtendedPrefix;
     FrequencyReadout(t.panel);
     Strings expected{"repeater", "tx"};
     expected.insert(expected.end(), c.digits.begin(), c.digits.end());
     expected.insert(expected.end(), {"fm.wav", "nar.wav"});
     EXPECT_EQ(t.TakeSpoken(), expected);
     EXPECT_EQ(s.frequencyText, "1.000000");
-    EXPECT_EQ(s.txAnnounce, 0);
-    EXPECT_EQ(s.entryState, 0);
+    EXPECT_FALSE(s.txAnnounce);
+    EXPECT_EQ(s.entryState, EntryState::kNone);
   }
 }
 
 TEST(EntryReadout, XFInSplitSpeaksVfoA) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.splitOn = 1;
+  s.splitOn = true;
   s.bandRecords[kBand20m] = "12A014074000B0142500009991";
   s.frequencyText = "14.250000";
-  s.entryState = 14;
+  s.entryState = EntryState::kExtendedPrefix;
   FrequencyReadout(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"vfoa", "1", "4", "point", "0", "7", "4", "mhz", "usb.wav"}));
   EXPECT_EQ(s.frequencyText, "14.250000");
 
   s.bandIndex = kBand40m;
   s.bandRecords[kBand40m] = "11A007010000B0071000009990";
-  s.entryState = 14;
+  s.entryState = EntryState::kExtendedPrefix;
   FrequencyReadout(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"vfoa", "7", "point", "0", "1", "mhz", "usb.wav"}));
   FrequencyReadout(t.panel);  // without the prefix: the frequency in use, VFO B

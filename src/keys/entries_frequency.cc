@@ -31,11 +31,6 @@ constexpr std::size_t kMenuNumberLength = 6;
 // in one panel text.
 constexpr std::size_t kMaxMenuValueLength = Text::kMax - 2 - kMenuNumberLength - 1;
 
-void Send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
-
 bool IsBand(int band) { return band >= 1 && band <= kBandCount; }
 
 bool IsFm(int mode) { return mode == kFmNarrow || mode == kFmWide; }
@@ -54,14 +49,14 @@ void FrequencyEntryInvalid(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "invalid");
   s.freqEntryIntDigits = 0;
-  s.freqEntryPoint = 0;
+  s.freqEntryPoint = false;
 }
 
 void MenuEntryInvalid(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "invalid");
-  s.entryState = 0;
-  s.menuReadBusy = 0;
+  s.entryState = EntryState::kNone;
+  s.menuReadBusy = false;
 }
 
 // Reads the setting of the typed menu number and speaks its value: the
@@ -87,11 +82,11 @@ void ReadMenuValue(Panel& panel) {
 void StartFrequencyEntry(Panel& panel) {
   PanelState& s = panel.state;
   s.freqEntryNumber = 0;
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   PlayPhrase(panel, "EF");
   s.freqEntryIntDigits = 0;
-  s.freqEntryActive = 1;
-  s.freqEntryPoint = 0;
+  s.freqEntryActive = true;
+  s.freqEntryPoint = false;
 }
 
 void FrequencyEntryPoint(Panel& panel) {
@@ -102,9 +97,9 @@ void FrequencyEntryPoint(Panel& panel) {
     PlayPhrase(panel, "invalid");
     return;
   }
-  if (s.freqEntryPoint == 0) DropLeadingZeroDigits(s);
+  if (!s.freqEntryPoint) DropLeadingZeroDigits(s);
   StoreBandRecord(panel);  // the band being left keeps its settings
-  s.freqEntryPoint = 1;
+  s.freqEntryPoint = true;
   BandFromEnteredMhz(panel);
   s.savedBand = s.bandIndex;
   PlayPhrase(panel, "point");
@@ -112,9 +107,9 @@ void FrequencyEntryPoint(Panel& panel) {
 
 void SendTypedFrequency(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.freqEntryActive == 0) return;
+  if (!s.freqEntryActive) return;
   s.tickCount = 0;
-  s.freqEntryActive = 0;
+  s.freqEntryActive = false;
   // Nothing typed (E then Enter), or only zeros: there is no frequency to
   // send and no band to move to.
   if (s.freqEntryNumber < 1) {
@@ -122,7 +117,7 @@ void SendTypedFrequency(Panel& panel) {
     return;
   }
 
-  if (s.freqEntryPoint == 0) {
+  if (!s.freqEntryPoint) {
     DropLeadingZeroDigits(s);
     StoreBandRecord(panel);
     BandFromEnteredMhz(panel);  // the whole number is taken as megahertz
@@ -132,11 +127,11 @@ void SendTypedFrequency(Panel& panel) {
   SelectBand(panel);
 
   if (IsBand(s.bandIndex)) {
-    std::string_view record = s.bandRecords[s.bandIndex];
-    if (IsBandRecord(record)) {
-      s.radioMode = record[1] - '0';
+    if (IsBandRecord(s.bandRecords[s.bandIndex])) {
+      const BandRecord record = ParseBandRecord(s.bandRecords[s.bandIndex]);
+      s.radioMode = record.mode - '0';
       // The record's flag: "1" split; "0" normal and "5" repeater are not.
-      s.splitOn = record[0] == '1' ? 1 : 0;
+      s.splitOn = record.flag == '1';
     }
     ApplyMode(panel);
   }
@@ -149,7 +144,7 @@ void SendTypedFrequency(Panel& panel) {
   std::string digits = Digits(s.freqEntryNumber);
   if (s.freqEntryIntDigits == 1) digits = "00" + digits;
   if (s.freqEntryIntDigits == 2) digits = "0" + digits;
-  s.freqEntryPoint = 0;
+  s.freqEntryPoint = false;
   std::string command = "FA" + digits;
   if (command.size() > kFrequencyCommandLength || s.freqEntryIntDigits > 3) {
     PlayPhrase(panel, "invalid");
@@ -157,11 +152,11 @@ void SendTypedFrequency(Panel& panel) {
     return;
   }
   command.append(kFrequencyCommandLength - command.size(), '0');
-  Send(panel, command);
+  SendCommand(panel, command);
 
   s.bandIndex = s.savedBand;
   if (IsBand(s.bandIndex)) {
-    const char preamp = CharAt(s.bandRecords[s.bandIndex], 26);
+    const char preamp = ParseBandRecord(s.bandRecords[s.bandIndex]).preamp;
     s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
     ApplyPreamp(panel);
   }
@@ -177,24 +172,24 @@ void ToggleTone(Panel& panel) {
     PlayPhrase(panel, "mode");
     return;
   }
-  s.freqEntryActive = 0;
-  s.entryState = 0;
-  if (s.toneActive == 1) {
-    Send(panel, "CT00");
-    s.toneActive = 0;
-    PlayPhrase(panel, CharAt(s.toneCode, 1) > '4' && s.dcsTone == 1 ? "dcs" : "ctcss");
+  s.freqEntryActive = false;
+  s.entryState = EntryState::kNone;
+  if (s.toneActive) {
+    SendCommand(panel, "CT00");
+    s.toneActive = false;
+    PlayPhrase(panel, CharAt(s.toneCode, 1) > '4' && s.dcsTone ? "dcs" : "ctcss");
     PlayPhrase(panel, "off");
     s.toneCode = "999";
     return;
   }
-  PlayPhrase(panel, s.dcsEnabled == 1 ? "ecd" : "ec");
-  s.toneActive = 1;
+  PlayPhrase(panel, s.dcsEnabled ? "ecd" : "ec");
+  s.toneActive = true;
   s.toneCode = "";
 }
 
 void SendTypedTone(Panel& panel) {
   PanelState& s = panel.state;
-  s.dcsTone = 0;
+  s.dcsTone = false;
   const std::string typed = s.toneCode.str();
   const int n = IntFromText(typed);
   // Valid: 0..49 (CTCSS), 500..503 and 700..803 (DCS), at most three digits.
@@ -202,19 +197,19 @@ void SendTypedTone(Panel& panel) {
   bool invalid = !OnlyDigits(typed) || typed.size() > 3 || n > 803 || (n >= 504 && n <= 699) ||
                  (n >= 50 && n <= 499);
   if (!invalid) {
-    s.toneBusy = 1;
-    if (n >= 500 && s.dcsEnabled == 0) invalid = true;
+    s.toneBusy = true;
+    if (n >= 500 && !s.dcsEnabled) invalid = true;
   }
   if (invalid) {
     PlayPhrase(panel, "invalid");
-    s.toneActive = 0;
+    s.toneActive = false;
     s.toneCode = "999";
     DrawStatusLine(panel);
     return;
   }
-  if (n >= 500) s.dcsTone = 1;
+  if (n >= 500) s.dcsTone = true;
   SendToneSquelch(panel);
-  s.toneBusy = 0;
+  s.toneBusy = false;
 }
 
 // --- D: C4FM and FM ---
@@ -227,7 +222,7 @@ void SwitchDigitalFm(Panel& panel) {
     s.radioMode = kC4fm;
     ApplyMode(panel);
   } else if (s.radioMode == kC4fm) {
-    s.radioMode = s.fmWide == 1 ? kFmWide : kFmNarrow;
+    s.radioMode = s.fmWide ? kFmWide : kFmNarrow;
     ApplyMode(panel);
     // The tone kept when FM was left comes back, as a three-digit code
     // (a tone left half-typed, "12", goes out as 012; a code that is no tone
@@ -235,14 +230,14 @@ void SwitchDigitalFm(Panel& panel) {
     const std::string tone = RecordToneCode(s.savedTone);
     if (s.savedTone != "999" && !s.savedTone.empty() && IsToneNumber(tone)) {
       s.toneCode = tone;
-      s.toneActive = 1;
+      s.toneActive = true;
       if (tone[0] > '4') {
         // A DCS code goes back as a DCS code, not as a CTCSS tone number.
-        Send(panel, DcsCodeCommand(tone));
-        Send(panel, "CT03");
+        SendCommand(panel, DcsCodeCommand(tone));
+        SendCommand(panel, "CT03");
       } else {
-        Send(panel, "CN00" + tone);
-        Send(panel, "CT01");
+        SendCommand(panel, "CN00" + tone);
+        SendCommand(panel, "CT01");
       }
     }
   }
@@ -253,26 +248,26 @@ void SwitchDigitalFm(Panel& panel) {
 
 void StartMenuEntry(Panel& panel) {
   PanelState& s = panel.state;
-  s.entryState = 8;
+  s.entryState = EntryState::kMenuNumber;
   s.menuNumber = "";
   PlayPhrase(panel, "mn");
 }
 
 void EndMenuNumber(Panel& panel) {
   PanelState& s = panel.state;
-  s.entryState = 9;
+  s.entryState = EntryState::kMenuValue;
   if (s.menuNumber.size() == kMenuNumberLength && OnlyDigits(s.menuNumber)) {
     PlayPhrase(panel, "mp");
     s.menuValue = "";
     return;
   }
   PlayPhrase(panel, "invalid");
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
 }
 
 void SendMenuValue(Panel& panel) {
   PanelState& s = panel.state;
-  s.menuReadBusy = 1;  // the timer tick keeps off the port meanwhile
+  s.menuReadBusy = true;  // the timer tick keeps off the port meanwhile
   if (s.menuNumber.size() != kMenuNumberLength || !OnlyDigits(s.menuNumber)) {
     MenuEntryInvalid(panel);
     return;
@@ -282,13 +277,13 @@ void SendMenuValue(Panel& panel) {
       MenuEntryInvalid(panel);
       return;
     }
-    Send(panel, "EX" + s.menuNumber.str() + s.menuValue.str());
+    SendCommand(panel, "EX" + s.menuNumber.str() + s.menuValue.str());
     PlayPhrase(panel, "ok");
   } else {
     ReadMenuValue(panel);
   }
-  s.entryState = 0;
-  s.menuReadBusy = 0;
+  s.entryState = EntryState::kNone;
+  s.menuReadBusy = false;
 }
 
 }  // namespace kelvaro

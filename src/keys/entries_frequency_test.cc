@@ -51,7 +51,7 @@ TEST(EntryFrequency, TypedFrequenciesReachTheRadio) {
     EXPECT_EQ(LastFrequency(t.TakeSent()), c.command);
     EXPECT_EQ(t.radio.state().vfoHz[0], std::stoll(std::string(c.command).substr(2, 9)));
     EXPECT_EQ(t.panel.state.bandIndex, c.band);
-    EXPECT_EQ(t.panel.state.freqEntryActive, 0);
+    EXPECT_FALSE(t.panel.state.freqEntryActive);
     EXPECT_EQ(t.panel.state.tickCount, 0);
     const Strings spoken = t.TakeSpoken();
     EXPECT_EQ(spoken.front(), "EF");
@@ -85,7 +85,7 @@ TEST(EntryFrequency, EntriesThatMakeNoFrequencyAreInvalid) {
     EXPECT_EQ(LastFrequency(t.TakeSent()), c.lastFrequency);
     EXPECT_EQ(t.panel.state.bandIndex, c.band);
     EXPECT_EQ(t.panel.state.freqEntryIntDigits, 0);
-    EXPECT_EQ(t.panel.state.freqEntryActive, 0);
+    EXPECT_FALSE(t.panel.state.freqEntryActive);
   }
 }
 
@@ -109,10 +109,10 @@ TEST(EntryFrequency, BandRecordDecidesModeAndSplit) {
 
   // The flag of a repeater record is no split.
   EntryPanel u;
-  u.panel.state.splitOn = 1;
+  u.panel.state.splitOn = true;
   u.panel.state.bandRecords[kBand2m] = "55A145000000B-000006009990";
   TypeFrequency(u, "145.5");
-  EXPECT_EQ(u.panel.state.splitOn, 0);
+  EXPECT_FALSE(u.panel.state.splitOn);
   EXPECT_EQ(LastFrequency(u.TakeSent()), "FA145500000;");
   EXPECT_EQ(u.radio.state().vfoHz[0], 145500000);
 }
@@ -122,12 +122,12 @@ TEST(EntryTone, TypedCtcssToneIsSentAndIOffClearsIt) {
   PanelState& s = t.panel.state;
   ToggleTone(t.panel);  // USB
   EXPECT_EQ(t.TakeSpoken(), (Strings{"wrong", "mode"}));
-  EXPECT_EQ(s.toneActive, 0);
+  EXPECT_FALSE(s.toneActive);
 
   t.OnBand(kBand2m, 145000000, kFmNarrow);
-  s.freqEntryActive = 1;
+  s.freqEntryActive = true;
   ToggleTone(t.panel);
-  EXPECT_EQ(s.freqEntryActive, 0);
+  EXPECT_FALSE(s.freqEntryActive);
   t.TypeDigits("12");
   SendTypedTone(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ec", "1", "2", "ctcss", "on"}));
@@ -139,7 +139,7 @@ TEST(EntryTone, TypedCtcssToneIsSentAndIOffClearsIt) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ctcss", "off"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"CT00;"}));
   EXPECT_EQ(s.toneCode, "999");
-  EXPECT_EQ(s.toneActive, 0);
+  EXPECT_FALSE(s.toneActive);
 }
 
 TEST(EntryTone, InvalidTonesClearTheToneAndDcsNeedsDcsEnabled) {
@@ -159,12 +159,12 @@ TEST(EntryTone, InvalidTonesClearTheToneAndDcsNeedsDcsEnabled) {
     SendTypedTone(t.panel);
     EXPECT_EQ(t.TakeSpoken(), (Strings{"invalid"}));
     EXPECT_TRUE(t.TakeSent().empty());
-    EXPECT_EQ(t.panel.state.toneActive, 0);
+    EXPECT_FALSE(t.panel.state.toneActive);
     EXPECT_EQ(t.panel.state.toneCode, "999");
   }
   EntryPanel t;
   t.OnBand(kBand2m, 145000000, kFmNarrow);
-  t.panel.state.dcsEnabled = 1;
+  t.panel.state.dcsEnabled = true;
   ToggleTone(t.panel);
   t.TypeDigits("712");
   SendTypedTone(t.panel);
@@ -192,7 +192,7 @@ TEST(EntryDigitalFm, DFromFmAndBackRestoresTheTone) {
   t.Clear();
   SwitchDigitalFm(t.panel);
   EXPECT_EQ(s.radioMode, kFmNarrow);
-  EXPECT_EQ(s.toneActive, 1);
+  EXPECT_TRUE(s.toneActive);
   const Strings sent = t.TakeSent();
   EXPECT_EQ(Strings(sent.end() - 2, sent.end()), (Strings{"CN00012;", "CT01;"}));
   const Strings spoken = t.TakeSpoken();
@@ -219,8 +219,8 @@ TEST(EntryMenu, NumberValueAndReadBack) {
   EXPECT_EQ(t.TakeSpoken(),
             (Strings{"mn", "0", "1", "0", "3", "1", "6", "mp", "0", "1", "0", "0"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"EX010316;"}));
-  EXPECT_EQ(s.entryState, 0);
-  EXPECT_EQ(s.menuReadBusy, 0);
+  EXPECT_EQ(s.entryState, EntryState::kNone);
+  EXPECT_FALSE(s.menuReadBusy);
 
   StartMenuEntry(t.panel);
   t.TypeDigits("030705");
@@ -237,10 +237,10 @@ TEST(EntryMenu, NumberValueAndReadBack) {
     t.TakeSpoken();
     EndMenuNumber(t.panel);
     EXPECT_EQ(t.TakeSpoken(), (Strings{"invalid"}));
-    EXPECT_EQ(s.entryState, 0);
+    EXPECT_EQ(s.entryState, EntryState::kNone);
   }
   // The value step never sends a number that is not six digits.
-  s.entryState = 9;
+  s.entryState = EntryState::kMenuValue;
   s.menuNumber = "0103";
   s.menuValue = "12";
   SendMenuValue(t.panel);
@@ -262,7 +262,7 @@ TEST(EntryMenu, ReadBackSpeaksPointAndStopsAtTheFirstTerminator) {
     SCOPED_TRACE(c.reply);
     EntryPanel t;
     t.panel.state.menuNumber = "040101";
-    t.panel.state.entryState = 9;
+    t.panel.state.entryState = EntryState::kMenuValue;
     t.Answer("EX040101;", c.reply);
     SendMenuValue(t.panel);
     EXPECT_EQ(t.TakeSpoken(), c.spoken);

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <string>
 
+#include "app/identify.h"
 #include "app/startup.h"
 #include "keys/entries_test_panel.h"
 #include "keys/key_rules.h"
 #include "keys/message.h"
-#include "link/identify.h"
 
 namespace kelvaro {
 namespace {
@@ -23,11 +23,11 @@ struct TypingPanel : EntryPanel {
     PanelState& s = panel.state;
     s.baudRate = 38400;
     s.powerSetting = 50;
-    s.dcsEnabled = 1;
+    s.dcsEnabled = true;
     s.tunerState = 1;
     InitialisePanel(panel);
     IdentifyRadio(panel);
-    s.runFlag = 1;
+    s.runFlag = true;
     Ticks(6);
     Clear();
   }
@@ -78,7 +78,7 @@ TEST(EntrySequence, PrefixAntennaThenAfGainAndOffsetEntry) {
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0307041;", "EX0307040;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"extcm", "on", "ant2", "ant1"}));
   t.Key('A');  // the key after the antenna switch closes the prefix: A is the AF gain
-  EXPECT_EQ(t.panel.state.entryState, 7);
+  EXPECT_EQ(t.panel.state.entryState, EntryState::kAfGain);
   t.Clear();
 
   t.Type("B");
@@ -115,7 +115,7 @@ TEST(EntrySequence, CarrierTuneLocksOtherKeys) {
   EXPECT_EQ(t.TakeSent().front(), "TX0;");
   EXPECT_EQ(t.radio.state().powerWatts, 50);
   EXPECT_EQ(t.radio.state().mode[0], '1');
-  EXPECT_EQ(t.panel.state.tuneActive, 0);
+  EXPECT_FALSE(t.panel.state.tuneActive);
 
   for (int i = 0; i < 3; ++i) t.Key(vk::kF12);
   EXPECT_EQ(t.TakeSent(), (Strings{"AC101;", "AC101;", "AC100;"}));

@@ -15,14 +15,10 @@
 namespace kelvaro {
 namespace {
 
-constexpr int kKeyerState = 11;
-constexpr int kMicGainState = 12;
 // Above this the tuner does not work (2 m and 70 cm): the tune is a carrier.
 constexpr int32_t kTunerTopHz = 73000000;
 constexpr int kTunerBeeps = 6;
 constexpr int kCarrierEndPauses = 5;
-
-void Send(Panel& panel, std::string_view command) { SendCommand(panel, command); }
 
 // Asks for `code` and returns the three digits after it in the answer, when
 // they make a value within low..high; -1 otherwise (no answer, a refusal, a
@@ -31,9 +27,7 @@ int QueryThreeDigits(Panel& panel, std::string_view code, int low, int high) {
   const std::optional<std::string> answer = Query(panel, code);
   if (!answer) return -1;
   const std::string digits = Mid(*answer, static_cast<int>(code.size()) + 1, 3);
-  if (digits.size() != 3 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return -1;
-  }
+  if (digits.size() != 3 || !OnlyDigits(digits)) return -1;
   const int value = IntFromText(digits);
   return value >= low && value <= high ? value : -1;
 }
@@ -41,7 +35,7 @@ int QueryThreeDigits(Panel& panel, std::string_view code, int low, int high) {
 // Back to the mode the keyer entry left, with break-in as it was.
 void RestoreFromKeyerEntry(Panel& panel) {
   PanelState& s = panel.state;
-  s.entryState = 0;
+  s.entryState = EntryState::kNone;
   if (s.savedMode >= kLsb && s.savedMode <= kFmWide) s.radioMode = s.savedMode;
   ApplyMode(panel);
 }
@@ -52,14 +46,14 @@ void StopTune(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "off");
   if (s.tunerState >= 1) {
-    Send(panel, "TX0");
+    SendCommand(panel, "TX0");
     if (s.tunerState == 3) s.tunerState = 0;
     // Time for the carrier to end before power and mode change back.
     for (int i = 0; i < kCarrierEndPauses; ++i) PauseBriefly(panel);
     SendPower(panel);
     ApplyMode(panel);
   }
-  s.tuneActive = 0;
+  s.tuneActive = false;
 }
 
 }  // namespace
@@ -68,19 +62,19 @@ void StopTune(Panel& panel) {
 
 void ToggleTransmit(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.txState != 0) {
-    s.txState = 0;
-    Send(panel, "TX0");
+  if (s.txState != TxState::kReceiving) {
+    s.txState = TxState::kReceiving;
+    SendCommand(panel, "TX0");
     PlayPhrase(panel, "tx");
     PlayPhrase(panel, "off");
     return;
   }
   PlayPhrase(panel, "tx");
   PlayPhrase(panel, "on");
-  s.txState = 10;
+  s.txState = TxState::kTransmitting;
   s.txHoldoff = 2;
-  s.tunerArmed = 0;
-  Send(panel, "TX1");
+  s.tunerArmed = false;
+  SendCommand(panel, "TX1");
 }
 
 // --- T: tune ---
@@ -88,24 +82,24 @@ void ToggleTransmit(Panel& panel) {
 void ToggleTune(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "tune");
-  if (s.tuneActive != 0) {
+  if (s.tuneActive) {
     StopTune(panel);
     return;
   }
 
   PlayPhrase(panel, "on");
-  s.tuneActive = 1;
+  s.tuneActive = true;
   if (s.tunerState == 0 || s.tunerState == 2) {
     if (s.frequencyHz > kTunerTopHz) {
       PlayPhrase(panel, "atu");
       PlayPhrase(panel, "na");
       s.tunerState = 3;  // a carrier only, this time
     } else {
-      if (s.tunerArmed == 0) {
-        Send(panel, "AC101");
-        s.tunerArmed = 1;
+      if (!s.tunerArmed) {
+        SendCommand(panel, "AC101");
+        s.tunerArmed = true;
       }
-      Send(panel, "AC103");  // the tuner run starts
+      SendCommand(panel, "AC103");  // the tuner run starts
       s.tickCount = 0;
       for (int i = 0; i < kTunerBeeps; ++i) PlayPhrase(panel, "beep");
       PlayPhrase(panel, "ok");
@@ -118,10 +112,10 @@ void ToggleTune(Panel& panel) {
     }
   }
   // The carrier: 5 W in the carrier mode on the current frequency.
-  Send(panel, "PC005");
-  Send(panel, "MD05");
+  SendCommand(panel, "PC005");
+  SendCommand(panel, "MD05");
   SendFrequencyA(panel);
-  Send(panel, "TX1");
+  SendCommand(panel, "TX1");
 }
 
 // --- F12: tuner mode ---
@@ -135,19 +129,19 @@ void CycleTunerMode(Panel& panel) {
     s.tunerState = 1;
     return;
   }
-  s.tunerArmed = 0;
+  s.tunerArmed = false;
   PlayPhrase(panel, "tuner");
   if (s.tunerState == 1) {
-    Send(panel, "AC101");
+    SendCommand(panel, "AC101");
     PlayPhrase(panel, "on");
     s.tunerState = 0;
   } else if (s.tunerState == 0) {
-    Send(panel, "AC101");
+    SendCommand(panel, "AC101");
     PlayPhrase(panel, "both");
     s.tunerState = 2;
   } else {
     // "both", no tuner on this band, or a value of no meaning: tuner off.
-    Send(panel, "AC100");
+    SendCommand(panel, "AC100");
     PlayPhrase(panel, "off");
     s.tunerState = 1;
   }
@@ -158,7 +152,7 @@ void CycleTunerMode(Panel& panel) {
 void StartMicGainWatch(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "micgain");
-  s.entryState = kMicGainState;
+  s.entryState = EntryState::kMicGain;
   s.tickCount = 0;
   PlayPhrase(panel, "lev");
   // Without a proper answer the gain the panel last knew stands.
@@ -189,23 +183,23 @@ void EndMicGainWatch(Panel& panel) {
 bool ToggleKeyerEntry(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "ks");
-  if (s.entryState == kKeyerState) {
+  if (s.entryState == EntryState::kKeyerSpeed) {
     RestoreFromKeyerEntry(panel);
     PlayPhrase(panel, "off");
     SpeakKeyerSpeed(panel);
-    if (s.breakInOn == 1) Send(panel, "BI1");
+    if (s.breakInOn) SendCommand(panel, "BI1");
     return false;
   }
 
   s.savedMode = s.radioMode;
   s.radioMode = kCw;
   ApplyMode(panel);
-  s.entryState = kKeyerState;
+  s.entryState = EntryState::kKeyerSpeed;
   // Without a proper answer the speed the panel last knew stands.
   const int speed = QueryThreeDigits(panel, "KS", 4, 60);
   if (speed >= 0) s.keyerSpeed = speed;
   PlayPhrase(panel, "on");
-  Send(panel, "BI0");  // no break-in while the speed is being set
+  SendCommand(panel, "BI0");  // no break-in while the speed is being set
   SpeakKeyerSpeed(panel);
   return true;
 }
@@ -213,7 +207,7 @@ bool ToggleKeyerEntry(Panel& panel) {
 void LeaveKeyerEntry(Panel& panel) {
   PanelState& s = panel.state;
   RestoreFromKeyerEntry(panel);
-  if (s.breakInOn == 1) Send(panel, "BI1");
+  if (s.breakInOn) SendCommand(panel, "BI1");
 }
 
 }  // namespace kelvaro

@@ -23,15 +23,15 @@ const Strings kSixBeeps(6, "beep");
 TEST(EntryTransmit, SpaceTwiceGoesOnAndOffTheAir) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.tunerArmed = 1;
+  s.tunerArmed = true;
   ToggleTransmit(t.panel);
   EXPECT_NE(t.radio.state().tx, 0);
-  EXPECT_EQ(s.txState, 10);
+  EXPECT_EQ(s.txState, TxState::kTransmitting);
   EXPECT_EQ(s.txHoldoff, 2);
-  EXPECT_EQ(s.tunerArmed, 0);
+  EXPECT_FALSE(s.tunerArmed);
   ToggleTransmit(t.panel);
   EXPECT_EQ(t.radio.state().tx, 0);
-  EXPECT_EQ(s.txState, 0);
+  EXPECT_EQ(s.txState, TxState::kReceiving);
   EXPECT_EQ(t.TakeSent(), (Strings{"TX1;", "TX0;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tx", "on", "tx", "off"}));
 }
@@ -43,14 +43,14 @@ TEST(EntryTune, TunerOffSendsACarrierUntilTheNextT) {
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"PC005;", "MD05;", "FA014250000;", "TX1;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tune", "on"}));
-  EXPECT_EQ(s.tuneActive, 1);
+  EXPECT_TRUE(s.tuneActive);
   EXPECT_EQ(t.radio.state().powerWatts, 5);
 
   ToggleTune(t.panel);
   const Strings sent = t.TakeSent();
   EXPECT_EQ(Strings(sent.begin(), sent.begin() + 3), (Strings{"TX0;", "PC050;", "MD02;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tune", "off"}));
-  EXPECT_EQ(s.tuneActive, 0);
+  EXPECT_FALSE(s.tuneActive);
   EXPECT_EQ(t.radio.state().tx, 0);
   EXPECT_EQ(t.radio.state().powerWatts, 50);
   EXPECT_EQ(t.radio.state().mode[0], '2');
@@ -64,7 +64,7 @@ TEST(EntryTune, TunerOnRunsTheTunerAloneAndBothAddsTheCarrier) {
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"AC101;", "AC103;"}));
   EXPECT_EQ(t.TakeSpoken(), Join({{"tune", "on"}, kSixBeeps, {"ok", "tune", "off"}}));
-  EXPECT_EQ(s.tuneActive, 0);
+  EXPECT_FALSE(s.tuneActive);
   EXPECT_EQ(s.tickCount, 0);
   EXPECT_TRUE(t.radio.Tuning());
 
@@ -75,7 +75,7 @@ TEST(EntryTune, TunerOnRunsTheTunerAloneAndBothAddsTheCarrier) {
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent().front(), "TX0;");
   EXPECT_EQ(s.tunerState, 2);
-  EXPECT_EQ(s.tuneActive, 0);
+  EXPECT_FALSE(s.tuneActive);
 }
 
 TEST(EntryTune, AboveSeventyThreeMegahertzTheTuneIsACarrierOnly) {
@@ -96,12 +96,12 @@ TEST(EntryTunerMode, F12CyclesOffOnBothOffWithTheHundredWattClassOnly) {
   EntryPanel t;
   PanelState& s = t.panel.state;
   s.tunerState = 1;
-  s.tunerArmed = 1;
+  s.tunerArmed = true;
   for (int i = 0; i < 3; ++i) CycleTunerMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"AC101;", "AC101;", "AC100;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tuner", "on", "tuner", "both", "tuner", "off"}));
   EXPECT_EQ(s.tunerState, 1);
-  EXPECT_EQ(s.tunerArmed, 0);
+  EXPECT_FALSE(s.tunerArmed);
 
   s.powerClass = 0;
   s.tunerState = 0;
@@ -119,7 +119,7 @@ TEST(EntryMicGain, F11ReadsAndSpeaksTheGainThenWatches) {
   EXPECT_EQ(t.TakeSent(), (Strings{"MG;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"micgain", "lev", "5", "0"}));
   EXPECT_EQ(s.micGain, 50);
-  EXPECT_EQ(s.entryState, 12);
+  EXPECT_EQ(s.entryState, EntryState::kMicGain);
   EXPECT_EQ(s.micGainWatch, 1);
   EXPECT_EQ(s.meterPeak, 0);
 
@@ -129,7 +129,7 @@ TEST(EntryMicGain, F11ReadsAndSpeaksTheGainThenWatches) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"micgain", "lev", "6", "2", "off"}));
   EXPECT_EQ(s.micGainWatch, 0);
   EXPECT_EQ(s.meterPeak, 0);
-  EXPECT_EQ(s.entryState, 12);
+  EXPECT_EQ(s.entryState, EntryState::kMicGain);
 }
 
 TEST(EntryMicGain, WithoutAProperAnswerTheLastGainStands) {
@@ -155,7 +155,7 @@ TEST(EntryKeyer, KInUsbSwitchesToCwAndBack) {
     PanelState& s = t.panel.state;
     s.breakInOn = breakIn;
     EXPECT_TRUE(ToggleKeyerEntry(t.panel));
-    EXPECT_EQ(s.entryState, 11);
+    EXPECT_EQ(s.entryState, EntryState::kKeyerSpeed);
     EXPECT_EQ(s.keyerSpeed, 20);  // as the radio reports it
     Strings sent = t.TakeSent();
     EXPECT_EQ(sent.front(), "MD03;");
@@ -165,7 +165,7 @@ TEST(EntryKeyer, KInUsbSwitchesToCwAndBack) {
 
     EXPECT_FALSE(ToggleKeyerEntry(t.panel));
     EXPECT_EQ(s.radioMode, kUsb);
-    EXPECT_EQ(s.entryState, 0);
+    EXPECT_EQ(s.entryState, EntryState::kNone);
     sent = t.TakeSent();
     EXPECT_EQ(sent.front(), "MD02;");
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "BI1;"), breakIn);
@@ -176,7 +176,7 @@ TEST(EntryKeyer, KInUsbSwitchesToCwAndBack) {
     t.Clear();
     LeaveKeyerEntry(t.panel);
     EXPECT_EQ(s.radioMode, kUsb);
-    EXPECT_EQ(s.entryState, 0);
+    EXPECT_EQ(s.entryState, EntryState::kNone);
     sent = t.TakeSent();
     EXPECT_EQ(sent.front(), "MD02;");
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "BI1;"), breakIn);

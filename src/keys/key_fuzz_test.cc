@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "app/identify.h"
 #include "app/startup.h"
 #include "controls/controls_test_panel.h"
 #include "keys/key_rules.h"
 #include "keys/message.h"
-#include "link/identify.h"
 #include "memory/records.h"
 #include "radio.h"
 
@@ -87,7 +87,7 @@ struct FuzzPanel : ControlPanel {
     PanelState& s = panel.state;
     s.baudRate = 38400;
     s.powerSetting = 50;
-    s.dcsEnabled = 1;
+    s.dcsEnabled = true;
     s.tunerState = 1;
   }
 
@@ -100,7 +100,7 @@ struct FuzzPanel : ControlPanel {
       // The radio may refuse a frequency outside its coverage, and a menu the
       // operator typed; anything else it refuses is the panel's fault.
       const bool frequency = Matches(command, "F[AB]#########;");
-      const bool typedMenu = panel.state.menuReadBusy == 1 && command.rfind("EX", 0) == 0;
+      const bool typedMenu = panel.state.menuReadBusy && command.rfind("EX", 0) == 0;
       if (!frequency && !typedMenu) Fault("refused " + command);
     }
     return answer;
@@ -109,7 +109,7 @@ struct FuzzPanel : ControlPanel {
   void Start() {
     InitialisePanel(panel);
     IdentifyRadio(panel);
-    panel.state.runFlag = 1;
+    panel.state.runFlag = true;
   }
 
   void Tick() {
@@ -124,9 +124,6 @@ struct FuzzPanel : ControlPanel {
   // The state the rules rely on stays within its ranges and record layouts.
   void CheckState() {
     const PanelState& s = panel.state;
-    const int e = s.entryState;
-    if (e < 0 || e > 14 || e == 13) Fault("entryState " + std::to_string(e));
-    if (s.channelMode < 0 || s.channelMode > 2) Fault("channelMode " + std::to_string(s.channelMode));
     if (s.memoryBank != 99 && (s.memoryBank < 0 || s.memoryBank > 9)) Fault("memoryBank");
     if (s.memoryCursor < 0 || s.memoryCursor > 9) Fault("memoryCursor");
     if (s.squelchLevel < 0 || s.squelchLevel > 255) Fault("squelchLevel");
@@ -283,7 +280,7 @@ TEST(KeyFuzz, RandomKeysSendOnlyWellFormedCommands) {
         if (rng() % 10 != 0) HandleWindowMessage(t.panel, {kMsgKeyUp, key});
         for (int ticks = static_cast<int>(rng() % 4); ticks > 0; --ticks) t.Tick();
         t.CheckState();
-        if (t.panel.state.runFlag == 0) t.Start();  // Q ended it: start again
+        if (!t.panel.state.runFlag) t.Start();  // Q ended it: start again
       }
     }
     codes.insert(t.codes.begin(), t.codes.end());

@@ -10,6 +10,7 @@
 #include "controls/modes.h"
 #include "controls/settings.h"
 #include "controls/stepping.h"
+#include "controls/swr.h"
 #include "controls/tones.h"
 #include "keys/entries.h"
 #include "link/cat.h"
@@ -26,26 +27,7 @@ enum class Flow { kContinue, kStop };
 
 constexpr int32_t kMaxNineDigitHz = 999999999;
 
-// entryState values the rules test or set.
-enum Entry : int32_t {
-  kNoEntry = 0,
-  kBandPrompt = 1,
-  kWidthEntry = 2,
-  kPowerEntry = 3,
-  kRfGainEntry = 4,
-  kOffsetSignEntry = 5,
-  kOffsetDigitsEntry = 6,
-  kAfGainEntry = 7,
-  kMenuNumberEntry = 8,
-  kMenuValueEntry = 9,
-  kLevelEntry = 10,
-  kKeyerEntry = 11,
-  kExtendedPrefix = 14,
-};
-
 constexpr int32_t kNoBank = 99;
-// bandQuiet after an antenna switch: the next key but S closes the prefix.
-constexpr int32_t kAntennaJustSwitched = 2;
 // bandIndex that asks RecallBand for general coverage.
 constexpr int32_t kGeneralCoverageRequest = 15;
 
@@ -53,11 +35,6 @@ bool Key(const PanelState& s, int code) { return s.keyCode == code; }
 bool IsMainDigit(int code) { return code >= '0' && code <= '9'; }
 bool IsFm(int32_t mode) { return mode == kFmNarrow || mode == kFmWide; }
 bool IsSideband(int32_t mode) { return mode == kLsb || mode == kUsb; }
-
-void Send(Panel& panel, std::string_view command) {
-  panel.state.commandText = command;
-  SendCommand(panel);
-}
 
 // Moves frequencyHz by `delta`, held within the nine digits a frequency
 // command carries (never below 0).
@@ -70,7 +47,7 @@ void ShiftFrequency(PanelState& s, int64_t delta) {
 
 Flow TuneLock(Panel& panel) {
   const PanelState& s = panel.state;
-  if (s.tuneActive != 1 || Key(s, 'S') || Key(s, 'T')) return Flow::kContinue;
+  if (!s.tuneActive || Key(s, 'S') || Key(s, 'T')) return Flow::kContinue;
   PlayPhrase(panel, "ton");
   return Flow::kStop;
 }
@@ -79,8 +56,8 @@ Flow TuneLock(Panel& panel) {
 // digits (which may still be typing a tone) clears it.
 Flow ClearStaleToneFlag(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.toneActive == 1 && s.toneCode == "999" && !Key(s, vk::kEnter) && !IsMainDigit(s.keyCode)) {
-    s.toneActive = 0;
+  if (s.toneActive && s.toneCode == "999" && !Key(s, vk::kEnter) && !IsMainDigit(s.keyCode)) {
+    s.toneActive = false;
   }
   return Flow::kContinue;
 }
@@ -89,18 +66,18 @@ Flow Quit(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'Q')) return Flow::kContinue;
   PlayPhrase(panel, "quit");
-  if (s.radioConnected == 0) {
-    s.runFlag = 0;
+  if (!s.radioConnected) {
+    s.runFlag = false;
     return Flow::kStop;
   }
   // The reply handling ends the program once the radio has answered.
-  Send(panel, "TX0");
+  SendCommand(panel, "TX0");
   s.quitPending = 1;
   return Flow::kStop;
 }
 
 Flow RadioNotConnected(Panel& panel) {
-  if (panel.state.radioConnected != 0) return Flow::kContinue;
+  if (panel.state.radioConnected) return Flow::kContinue;
   PlayPhrase(panel, "nc");
   return Flow::kStop;
 }
@@ -122,7 +99,7 @@ Flow ExtendedPrefixKey(Panel& panel) {
 
 Flow AntennaAfterPrefix(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'C') || s.entryState != kExtendedPrefix) return Flow::kContinue;
+  if (!Key(s, 'C') || s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   SwitchAntenna(panel);
   return Flow::kStop;
 }
@@ -131,16 +108,16 @@ Flow AntennaAfterPrefix(Panel& panel) {
 // its ordinary meaning.
 Flow CloseAfterAntennaSwitch(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.bandQuiet == kAntennaJustSwitched && !Key(s, 'S')) {
-    s.bandQuiet = 0;
-    s.entryState = kNoEntry;
+  if (s.bandQuiet == BandQuiet::kAntennaSwitched && !Key(s, 'S')) {
+    s.bandQuiet = BandQuiet::kSpeak;
+    s.entryState = EntryState::kNone;
   }
   return Flow::kContinue;
 }
 
 Flow SwapAfterPrefix(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'S') || s.entryState != kExtendedPrefix) return Flow::kContinue;
+  if (!Key(s, 'S') || s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   SwapVfos(panel);
   return Flow::kStop;
 }
@@ -150,15 +127,15 @@ Flow SwapAfterPrefix(Panel& panel) {
 Flow SKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'S')) return Flow::kContinue;
-  if (s.entryState == kBandPrompt) {
+  if (s.entryState == EntryState::kBandPrompt) {
     StoreBandRecord(panel);
     s.bandIndex = kBand70cm;
-    s.bandQuiet = 1;
+    s.bandQuiet = BandQuiet::kQuiet;
     SelectBand(panel);
     RecallBand(panel);
     return Flow::kStop;
   }
-  if (s.txState < 1 && s.tuneActive != 1) {
+  if (s.txState == TxState::kReceiving && !s.tuneActive) {
     SpeakSMeter(panel);
   } else {
     SpeakSwr(panel);
@@ -168,26 +145,26 @@ Flow SKey(Panel& panel) {
 
 Flow AgcAfterPrefix(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'A') || s.entryState != kExtendedPrefix) return Flow::kContinue;
+  if (!Key(s, 'A') || s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   StepAgc(panel);
   return Flow::kStop;
 }
 
 Flow EnterBeforeOffsetSign(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.entryState != kOffsetSignEntry) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entryState != EntryState::kOffsetSign) return Flow::kContinue;
   return ReadStandardOffset(panel) ? Flow::kContinue : Flow::kStop;
 }
 
 Flow EnterAfterOffsetDigits(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.entryState != kOffsetDigitsEntry) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entryState != EntryState::kOffsetDigits) return Flow::kContinue;
   return StoreTypedOffset(panel) ? Flow::kContinue : Flow::kStop;
 }
 
 Flow OffsetAfterPrefix(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'O') || s.entryState != kExtendedPrefix) return Flow::kContinue;
+  if (!Key(s, 'O') || s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   StartOffsetEntry(panel);
   return Flow::kStop;
 }
@@ -196,9 +173,9 @@ Flow OffsetAfterPrefix(Panel& panel) {
 // on to their own rules, which read the prefix.
 Flow CancelPrefix(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.entryState != kExtendedPrefix) return Flow::kContinue;
+  if (s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   if (Key(s, 'M') || Key(s, 'F') || Key(s, 'S') || Key(s, 'X')) return Flow::kContinue;
-  s.entryState = kNoEntry;
+  s.entryState = EntryState::kNone;
   return Flow::kStop;
 }
 
@@ -209,15 +186,15 @@ Flow MonitorKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, vk::kF9)) return Flow::kContinue;
   PlayPhrase(panel, "mon");
-  if (s.monitorOn == 1) {
-    s.monitorOn = 0;
+  if (s.monitorOn) {
+    s.monitorOn = false;
     s.commandText = "ML00";
     PlayPhrase(panel, "off");
-    s.levelTarget = 0;
+    s.levelTarget = LevelTarget::kNone;
   } else {
-    s.monitorOn = 1;
+    s.monitorOn = true;
     s.commandText = "ML01";
-    s.levelTarget = 1;
+    s.levelTarget = LevelTarget::kMonitor;
     PlayPhrase(panel, "on");
   }
   SendCommand(panel);
@@ -249,7 +226,7 @@ Flow TranslateKeypad(Panel& panel) {
 
 Flow LeaveKeyerEntryByKey(Panel& panel) {
   const PanelState& s = panel.state;
-  if (s.entryState != kKeyerEntry || Key(s, 'K') || Key(s, vk::kUp) || Key(s, vk::kDown)) {
+  if (s.entryState != EntryState::kKeyerSpeed || Key(s, 'K') || Key(s, vk::kUp) || Key(s, vk::kDown)) {
     return Flow::kContinue;
   }
   LeaveKeyerEntry(panel);
@@ -263,13 +240,13 @@ Flow LeaveKeyerEntryByKey(Panel& panel) {
 // and the stepping pick the band).
 Flow BandPromptLetter(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.entryState != kBandPrompt) return Flow::kContinue;
+  if (s.entryState != EntryState::kBandPrompt) return Flow::kContinue;
   if (Key(s, 'X')) {  // taken by the prefix key first, so this never runs
     StoreBandRecord(panel);
     s.toneCode = "999";
     s.bandIndex = kBand6m;
     RecallBand(panel);
-    s.entryState = kNoEntry;
+    s.entryState = EntryState::kNone;
     return Flow::kStop;
   }
   if (Key(s, 'T')) {
@@ -277,12 +254,12 @@ Flow BandPromptLetter(Panel& panel) {
     s.bandIndex = kBand2m;
     s.toneCode = "999";
     RecallBand(panel);
-    s.entryState = kNoEntry;
+    s.entryState = EntryState::kNone;
     return Flow::kStop;
   }
   if (Key(s, 'U')) {
     StoreBandRecord(panel);
-    s.entryState = kNoEntry;
+    s.entryState = EntryState::kNone;
     s.toneCode = "999";
     s.bandIndex = kGeneralCoverageRequest;
     PlayPhrase(panel, "band");
@@ -306,20 +283,20 @@ Flow NextStoredChannel(Panel& panel) {
   bool found = false;
   for (int tried = 0; tried < 10 && !found; ++tried) {
     slot = (slot + 1) % 10;
-    found = CharAt(s.memoryChannels[s.memoryBank * 10 + slot], 1) != '9';
+    found = !IsEmptyChannel(s.memoryChannels[s.memoryBank * 10 + slot]);
   }
   s.memoryCursor = slot;
   if (!found) {
     // As an empty channel recall: nothing is sent, and the bank is left.
     PlayPhrase(panel, "invalid");
-    s.channelMode = 0;
+    s.channelMode = ChannelMode::kNone;
     s.memoryBank = kNoBank;
     return Flow::kStop;
   }
   s.keyCode = '0' + slot;
   PlayPhrase(panel, "channel");
-  s.channelMode = 2;
-  s.channelRecall = 1;
+  s.channelMode = ChannelMode::kGoTo;
+  s.channelRecall = true;
   EnterDigit(panel);
   return Flow::kStop;
 }
@@ -327,7 +304,7 @@ Flow NextStoredChannel(Panel& panel) {
 // Every key from here on but S and F leaves the memory bank.
 Flow LeaveMemoryBank(Panel& panel) {
   PanelState& s = panel.state;
-  s.channelRecall = 0;
+  s.channelRecall = false;
   if (!Key(s, 'S') && !Key(s, 'F')) s.memoryBank = kNoBank;
   return Flow::kContinue;
 }
@@ -335,12 +312,12 @@ Flow LeaveMemoryBank(Panel& panel) {
 Flow BKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'B')) return Flow::kContinue;
-  if (s.channelMode >= 1) {
+  if (s.channelMode != ChannelMode::kNone) {
     PlayPhrase(panel, "bank");
     s.bankDigitPending = -1;
     return Flow::kStop;
   }
-  s.entryState = kBandPrompt;
+  s.entryState = EntryState::kBandPrompt;
   PlayPhrase(panel, "band");
   SpeakBand(panel);
   return Flow::kStop;
@@ -348,8 +325,8 @@ Flow BKey(Panel& panel) {
 
 Flow LeaveChannelMode(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.channelMode >= 1 && !IsMainDigit(s.keyCode)) {
-    s.channelMode = 0;
+  if (s.channelMode != ChannelMode::kNone && !IsMainDigit(s.keyCode)) {
+    s.channelMode = ChannelMode::kNone;
     s.bankDigitPending = 0;
   }
   return Flow::kContinue;
@@ -369,9 +346,15 @@ Flow SpaceKey(Panel& panel) {
 Flow LevelKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'L')) return Flow::kContinue;
-  if (s.levelTarget >= 1) s.entryState = kLevelEntry;
-  static constexpr const char* kLevelNames[] = {"", "mon", "nb", "nr", "co", "spc"};
-  if (s.levelTarget >= 1 && s.levelTarget <= 5) PlayPhrase(panel, kLevelNames[s.levelTarget]);
+  if (s.levelTarget != LevelTarget::kNone) s.entryState = EntryState::kLevel;
+  switch (s.levelTarget) {
+    case LevelTarget::kNone: break;
+    case LevelTarget::kMonitor: PlayPhrase(panel, "mon"); break;
+    case LevelTarget::kBlanker: PlayPhrase(panel, "nb"); break;
+    case LevelTarget::kReduction: PlayPhrase(panel, "nr"); break;
+    case LevelTarget::kContour: PlayPhrase(panel, "co"); break;
+    case LevelTarget::kProcessor: PlayPhrase(panel, "spc"); break;
+  }
   PlayPhrase(panel, "lev");
   return Flow::kStop;
 }
@@ -402,31 +385,31 @@ Flow HelpKey(Panel& panel) {
 // N opens the menu entry, except while a tone is typed or on.
 Flow MenuKey(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'N') || s.toneActive == 1) return Flow::kContinue;
+  if (!Key(s, 'N') || s.toneActive) return Flow::kContinue;
   StartMenuEntry(panel);
   return Flow::kStop;
 }
 
 Flow EnterAfterMenuNumber(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.entryState != kMenuNumberEntry) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entryState != EntryState::kMenuNumber) return Flow::kContinue;
   EndMenuNumber(panel);
   return Flow::kStop;
 }
 
 Flow EnterAfterMenuValue(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.entryState != kMenuValueEntry) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entryState != EntryState::kMenuValue) return Flow::kContinue;
   SendMenuValue(panel);
   return Flow::kStop;
 }
 
-// The phrases of a tone code, when it holds one: three digits. A tone still
-// being typed (or anything else) is left out of the report.
+// The phrases of the tone code whenever it is not "999": a tone being typed
+// is read back as typed so far ("ctcss" alone before its first digit).
 void SpeakToneOfReport(Panel& panel) {
   const std::string tone = panel.state.toneCode.str();
-  if (tone == "999" || tone.size() != 3 || !OnlyDigits(tone)) return;
-  PlayPhrase(panel, tone[0] > '3' ? "dcs" : "ctcss");
+  if (tone == "999") return;
+  PlayPhrase(panel, !tone.empty() && tone[0] > '3' ? "dcs" : "ctcss");
   for (char c : tone) PlayPhrase(panel, std::string(1, c));
 }
 
@@ -443,15 +426,15 @@ Flow OptionsReport(Panel& panel) {
     PlayPhrase(panel, "preamp");
     on(s.preampSetting == 1 ? "1" : "2");
   }
-  if (s.attenuatorOn == 1) on("at");
-  if (s.blankerOn == 1) on("nb");
-  if (s.reductionOn >= 1) on("nr");
-  if (s.notchOn == 1) on("notch");
-  if (s.contourOn >= 1) on("co");
-  if (s.processorOn == 1 && IsSideband(s.radioMode)) on("spc");
-  if (s.breakInOn == 1 && s.radioMode == kCw) on("bkin");
-  if (s.voxOn == 1) on("vox");
-  if (s.monitorOn == 1) on("mon");
+  if (s.attenuatorOn) on("at");
+  if (s.blankerOn) on("nb");
+  if (s.reductionOn) on("nr");
+  if (s.notchOn) on("notch");
+  if (s.contourOn) on("co");
+  if (s.processorOn && IsSideband(s.radioMode)) on("spc");
+  if (s.breakInOn && s.radioMode == kCw) on("bkin");
+  if (s.voxOn) on("vox");
+  if (s.monitorOn) on("mon");
   SpeakToneOfReport(panel);
   PlayPhrase(panel, s.antennaSelect == 1 ? "ant2" : "ant1");
   PlayPhrase(panel, "tuner");
@@ -468,7 +451,7 @@ Flow OptionsReport(Panel& panel) {
 Flow SelectChannelKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'C')) return Flow::kContinue;
-  s.channelMode = 1;
+  s.channelMode = ChannelMode::kSelect;
   PlayPhrase(panel, "sch");
   return Flow::kStop;
 }
@@ -476,7 +459,7 @@ Flow SelectChannelKey(Panel& panel) {
 Flow GoToChannelKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'G')) return Flow::kContinue;
-  s.channelMode = 2;
+  s.channelMode = ChannelMode::kGoTo;
   PlayPhrase(panel, "gch");
   return Flow::kStop;
 }
@@ -484,7 +467,7 @@ Flow GoToChannelKey(Panel& panel) {
 Flow AfGainKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'A')) return Flow::kContinue;
-  s.entryState = kAfGainEntry;
+  s.entryState = EntryState::kAfGain;
   PlayPhrase(panel, "af");
   return Flow::kStop;
 }
@@ -503,7 +486,7 @@ Flow PointKey(Panel& panel) {
 
 Flow EnterAfterTone(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.toneActive != 1 || s.freqEntryActive != 0) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || !s.toneActive || s.freqEntryActive) return Flow::kContinue;
   SendTypedTone(panel);
   return Flow::kStop;
 }
@@ -539,13 +522,13 @@ Flow SplitKey(Panel& panel) {
     PlayPhrase(panel, "invalid");
     return Flow::kStop;
   }
-  s.entryState = kNoEntry;
+  s.entryState = EntryState::kNone;
   if (s.bandIndex >= kBand10m && s.radioMode >= kFmNarrow && s.radioMode <= kFmWide) {
     SendRepeaterShift(panel);
     return Flow::kStop;
   }
-  s.splitOn = s.splitOn == 1 ? 0 : 1;
-  if (s.splitOn == 0) {
+  s.splitOn = !s.splitOn;
+  if (!s.splitOn) {
     CancelSplit(panel);
     PlayPhrase(panel, "split");
     PlayPhrase(panel, "off");
@@ -553,15 +536,17 @@ Flow SplitKey(Panel& panel) {
   }
   PlayPhrase(panel, "split");
   const std::string vfo = SplitVfoText(s);
-  Send(panel, "ST1");
-  if (s.passThroughSeen == 0 && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
+  SendCommand(panel, "ST1");
+  if (!s.passThroughSeen && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
     // VFO B of the band's record starts where VFO A is; tone and preamp stay.
     Text& record = s.bandRecords[s.bandIndex];
-    const std::string rewritten = Left(record, 12) + "B" + Right(vfo, 9) + Mid(record, 23);
+    BandRecord fields = ParseBandRecord(record);
+    fields.vfoB = "B" + Right(vfo, 9);
+    const std::string rewritten = FormatBandRecord(fields);
     if (IsBandRecord(rewritten)) record = rewritten;
   }
   // Split is on now, so this goes to VFO B.
-  Send(panel, "F" + vfo);
+  SendCommand(panel, "F" + vfo);
   return Flow::kStop;
 }
 
@@ -574,7 +559,7 @@ Flow ZeroInKey(Panel& panel) {
   if (s.radioMode != kCw) {
     SnapToWholeKhz(panel);
   } else {
-    Send(panel, "ZI");
+    SendCommand(panel, "ZI");
   }
   return Flow::kStop;
 }
@@ -618,14 +603,14 @@ Flow NotchKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, vk::kF5)) return Flow::kContinue;
   PlayPhrase(panel, "notch");
-  if (s.notchOn == 1) {
+  if (s.notchOn) {
     s.commandText = "BC00";
     PlayPhrase(panel, "off");
   } else {
     s.commandText = "BC01";
     PlayPhrase(panel, "on");
   }
-  s.notchOn = s.notchOn == 1 ? 0 : 1;
+  s.notchOn = !s.notchOn;
   SendCommand(panel);
   return Flow::kContinue;
 }
@@ -637,18 +622,18 @@ Flow ContourKey(Panel& panel) {
     PlayPhrase(panel, "na");
     return Flow::kStop;
   }
-  s.levelTarget = 4;
+  s.levelTarget = LevelTarget::kContour;
   PlayPhrase(panel, "co");
-  if (s.contourOn == 1) {
-    s.contourOn = 0;
+  if (s.contourOn) {
+    s.contourOn = false;
     s.commandText = "CO00000";
     PlayPhrase(panel, "off");
-    s.levelTarget = 0;
+    s.levelTarget = LevelTarget::kNone;
   } else {
-    s.contourOn = 1;
+    s.contourOn = true;
     s.commandText = "CO00001";
     PlayPhrase(panel, "on");
-    s.levelTarget = 4;
+    s.levelTarget = LevelTarget::kContour;
   }
   SendCommand(panel);
   return Flow::kStop;
@@ -694,7 +679,7 @@ Flow FrequencyReadoutKey(Panel& panel) {
 Flow PowerKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'P')) return Flow::kContinue;
-  if (s.entryState != kPowerEntry) {
+  if (s.entryState != EntryState::kPower) {
     if (const std::optional<std::string> answer = Query(panel, "PC")) {
       // After the code and the radio's class digit: the watts, three digits.
       const std::string watts = Mid(*answer, 4, 3);
@@ -702,7 +687,7 @@ Flow PowerKey(Panel& panel) {
     }
   }
   PlayPhrase(panel, "Power");
-  s.entryState = kPowerEntry;
+  s.entryState = EntryState::kPower;
   SpeakPower(panel);
   return Flow::kStop;
 }
@@ -717,7 +702,7 @@ Flow RfGainKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'R')) return Flow::kContinue;
   PlayPhrase(panel, "rf");
-  s.entryState = kRfGainEntry;
+  s.entryState = EntryState::kRfGain;
   return Flow::kContinue;
 }
 
@@ -732,7 +717,7 @@ Flow WidthKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'W')) return Flow::kContinue;
   if (s.radioMode == kAm || s.radioMode == kFmNarrow || s.radioMode == kFmWide) return Flow::kStop;
-  s.entryState = kWidthEntry;
+  s.entryState = EntryState::kWidth;
   SpeakWidth(panel);
   return Flow::kStop;
 }
@@ -741,11 +726,11 @@ Flow WidthKey(Panel& panel) {
 // (narrow or wide by fmWide) from 27 MHz up on 10 m and the bands above.
 int32_t NextMode(const PanelState& s) {
   int32_t mode = s.radioMode + 1;
-  if (s.fmWide == 1 && mode == 8) mode = kLsb;
-  if (s.fmWide == 0 && mode >= kC4fm) mode = kLsb;
+  if (s.fmWide && mode == 8) mode = kLsb;
+  if (!s.fmWide && mode >= kC4fm) mode = kLsb;
   if (mode == kFmNarrow && (s.bandIndex < kBand10m || s.frequencyHz < 27000000)) mode = kLsb;
-  if (mode == kFmNarrow && s.fmWide == 1) mode = kFmWide;
-  if (mode == kFmWide && s.fmWide == 0) mode = kFmNarrow;
+  if (mode == kFmNarrow && s.fmWide) mode = kFmWide;
+  if (mode == kFmWide && !s.fmWide) mode = kFmNarrow;
   if (mode < kLsb || mode > kFmWide) mode = kLsb;  // from a mode outside the set
   return mode;
 }
@@ -754,17 +739,17 @@ int32_t NextMode(const PanelState& s) {
 Flow ModeKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'M')) return Flow::kContinue;
-  if (s.entryState == kExtendedPrefix) {
+  if (s.entryState == EntryState::kExtendedPrefix) {
     if (s.radioMode == kFmNarrow) {
       s.radioMode = kFmWide;
-      s.fmWide = 1;
+      s.fmWide = true;
     } else if (s.radioMode == kFmWide) {
       s.radioMode = kFmNarrow;
-      s.fmWide = 0;
+      s.fmWide = false;
     }
     ApplyMode(panel);
     SpeakMode(panel);
-    s.entryState = kNoEntry;
+    s.entryState = EntryState::kNone;
     return Flow::kStop;
   }
   s.radioMode = NextMode(s);
@@ -782,7 +767,7 @@ Flow ArrowUpDown(Panel& panel) {
 
 Flow OffsetSignKey(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!(Key(s, vk::kPlus) || Key(s, vk::kMinus)) || s.entryState != kOffsetSignEntry) {
+  if (!(Key(s, vk::kPlus) || Key(s, vk::kMinus)) || s.entryState != EntryState::kOffsetSign) {
     return Flow::kContinue;
   }
   OffsetSign(panel);
@@ -802,7 +787,7 @@ void SquelchUp(Panel& panel) {
     PlayPhrase(panel, "max");
   }
   s.squelchLevel = level;
-  Send(panel, "SQ0" + ZeroPad(level, 3));
+  SendCommand(panel, "SQ0" + ZeroPad(level, 3));
 }
 
 // FM squelch one step down: 10 from a level of 30, else 1; 0 at least. 245
@@ -817,7 +802,7 @@ void SquelchDown(Panel& panel) {
     PlayPhrase(panel, "0");
   }
   s.squelchLevel = level;
-  Send(panel, "SQ0" + ZeroPad(level, 3));
+  SendCommand(panel, "SQ0" + ZeroPad(level, 3));
 }
 
 // The channel raster of the VHF/UHF bands in AM and FM: 12.5 kHz.
@@ -828,20 +813,20 @@ bool OnVhfChannelBand(const PanelState& s) { return s.bandIndex >= kBand2m && s.
 // squelch in FM, and every such key sends the frequency.
 Flow ClosingFrequencyStep(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.entryState != kNoEntry && s.entryState != kWidthEntry) return Flow::kStop;
+  if (s.entryState != EntryState::kNone && s.entryState != EntryState::kWidth) return Flow::kStop;
   switch (s.keyCode) {
     case vk::kPlus:
       ShiftFrequency(s, 1000000);
-      if (s.repeaterOn == 1) SendRepeaterShift(panel);
+      if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
       break;
     case vk::kMinus:
       ShiftFrequency(s, -1000000);
-      if (s.repeaterOn == 1) SendRepeaterShift(panel);
+      if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
       break;
     case vk::kPageUp:
       if (s.radioMode >= kAm && OnVhfChannelBand(s)) {
         ShiftFrequency(s, 12500);
-        if (s.repeaterOn == 1) SendRepeaterShift(panel);
+        if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
       } else {
         ShiftFrequency(s, 10000);
       }
@@ -849,7 +834,7 @@ Flow ClosingFrequencyStep(Panel& panel) {
     case vk::kPageDown:
       if (s.radioMode == kFmNarrow && OnVhfChannelBand(s)) {
         ShiftFrequency(s, -12500);
-        if (s.repeaterOn == 1) SendRepeaterShift(panel);
+        if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
       } else {
         ShiftFrequency(s, -10000);
       }
@@ -872,7 +857,7 @@ Flow ClosingFrequencyStep(Panel& panel) {
       break;
   }
   ShiftFrequency(s, 0);  // held to nine digits and no sign, whatever set it
-  Send(panel, "FA" + ZeroPad(s.frequencyHz, 9));
+  SendCommand(panel, "FA" + ZeroPad(s.frequencyHz, 9));
   return Flow::kStop;
 }
 

@@ -6,10 +6,10 @@
 
 #include <string>
 
+#include "app/identify.h"
 #include "app/startup.h"
 #include "controls/controls_test_panel.h"
 #include "keys/message.h"
-#include "link/identify.h"
 #include "radio.h"
 
 namespace kelvaro {
@@ -30,7 +30,7 @@ struct KeyPanel : ControlPanel {
     PanelState& s = panel.state;
     s.baudRate = 38400;
     s.powerSetting = 50;
-    s.dcsEnabled = 1;
+    s.dcsEnabled = true;
     s.tunerState = 1;
   }
   // Start-up up to the first frequency answer, or only up to the
@@ -38,7 +38,7 @@ struct KeyPanel : ControlPanel {
   void Start(bool sync = true) {
     InitialisePanel(panel);
     IdentifyRadio(panel);
-    panel.state.runFlag = 1;
+    panel.state.runFlag = true;
     if (sync) Ticks(6);
     Clear();
   }
@@ -85,7 +85,7 @@ TEST(KeyGates, QuitBeforeTheRadioAnsweredEndsAtOnce) {
   t.Key('Q');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"quit"}));
   EXPECT_TRUE(t.TakeSent().empty());
-  EXPECT_EQ(t.s().runFlag, 0);
+  EXPECT_FALSE(t.s().runFlag);
 }
 
 TEST(KeyGates, QuitAfterConnectionEndsOnceTheRadioAnswered) {
@@ -95,13 +95,13 @@ TEST(KeyGates, QuitAfterConnectionEndsOnceTheRadioAnswered) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"quit"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"TX0;"}));
   EXPECT_EQ(t.s().quitPending, 1);
-  EXPECT_EQ(t.s().runFlag, 1);
+  EXPECT_TRUE(t.s().runFlag);
   int ticks = 0;
-  while (t.s().runFlag == 1 && ticks < 20) {
+  while (t.s().runFlag && ticks < 20) {
     t.Ticks(1);
     ++ticks;
   }
-  EXPECT_EQ(t.s().runFlag, 0);
+  EXPECT_FALSE(t.s().runFlag);
   EXPECT_FALSE(t.dir.Read("savmem.dat").empty());
 }
 
@@ -115,13 +115,13 @@ TEST(KeyGates, NoKeyButQuitActsBeforeTheFirstFrequencyAnswer) {
   for (int key : std::initializer_list<int>{'F', 'B', vk::kUp, vk::kF1, 'X', 200}) t.Key(key);
   EXPECT_EQ(t.TakeSpoken(), Strings(6, "nc"));
   EXPECT_TRUE(t.TakeSent().empty());
-  EXPECT_EQ(t.s().entryState, 0);
+  EXPECT_EQ(t.s().entryState, EntryState::kNone);
 }
 
 TEST(KeyGates, TuneLockLetsOnlySAndTThrough) {
   KeyPanel t;
   t.Start();
-  t.s().tuneActive = 1;
+  t.s().tuneActive = true;
   t.Type("MQ");
   t.Key(vk::kF1);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ton", "ton", "ton"}));
@@ -135,7 +135,7 @@ TEST(KeyGates, StaleToneFlagIsClearedByAnyKeyButEnterAndMainDigits) {
   KeyPanel t;
   t.Start();
   for (int key : std::initializer_list<int>{'5', vk::kKeypad0 + 5, 'J'}) {
-    t.s().toneActive = 1;
+    t.s().toneActive = true;
     t.s().toneCode = "999";
     t.Key(key);
     // A keypad digit is not yet a digit when the flag is looked at.
@@ -146,16 +146,16 @@ TEST(KeyGates, StaleToneFlagIsClearedByAnyKeyButEnterAndMainDigits) {
 TEST(KeyPrefix, KeysWithoutMeaningAfterXCloseItSilently) {
   KeyPanel t;
   t.Start();
-  t.s().entryState = 14;
+  t.s().entryState = EntryState::kExtendedPrefix;
   t.Key('J');
-  EXPECT_EQ(t.s().entryState, 0);
+  EXPECT_EQ(t.s().entryState, EntryState::kNone);
   EXPECT_TRUE(t.TakeSent().empty());
   EXPECT_TRUE(t.TakeSpoken().empty());
   // Just after an antenna switch a key closes the prefix and keeps its meaning.
-  t.s().entryState = 14;
-  t.s().bandQuiet = 2;
+  t.s().entryState = EntryState::kExtendedPrefix;
+  t.s().bandQuiet = BandQuiet::kAntennaSwitched;
   t.Key('J');
-  EXPECT_EQ(t.s().bandQuiet, 0);
+  EXPECT_EQ(t.s().bandQuiet, BandQuiet::kSpeak);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA007100000;"}));
 }
 
@@ -167,10 +167,10 @@ TEST(KeyPrefix, AntennaTwiceThenSwapAndAgc) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"extcm", "on", "ant2", "ant1"}));
   t.Type("S");
   EXPECT_EQ(t.TakeSent(), (Strings{"SV;"}));
-  EXPECT_EQ(t.s().entryState, 0);
+  EXPECT_EQ(t.s().entryState, EntryState::kNone);
   t.Type("XCA");  // A after the switch closes the prefix: the AF gain
   t.Clear();
-  EXPECT_EQ(t.s().entryState, 7);
+  EXPECT_EQ(t.s().entryState, EntryState::kAfGain);
   t.s().agcIndex = 4;
   t.Type("XAA");
   EXPECT_EQ(t.TakeSent(), (Strings{"GT01;", "GT02;"}));
@@ -198,7 +198,7 @@ TEST(KeyPrefix, OffsetEntryOnTwoMetres) {
   t.Key(vk::kMinus);
   t.Type("6\r");
   EXPECT_EQ(t.TakeSpoken(), (Strings{"extcm", "on", "eofs", "minus", "6", "ofs", "invalid"}));
-  EXPECT_EQ(t.s().entryState, 0);
+  EXPECT_EQ(t.s().entryState, EntryState::kNone);
   EXPECT_TRUE(t.TakeSent().empty());
 }
 
@@ -208,11 +208,11 @@ TEST(KeySettings, MonitorNotchAndFrontEndKeysGoOnToReSendTheFrequency) {
   t.Key(vk::kF9);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"mon", "on"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"ML01;", "FA007100000;"}));
-  EXPECT_EQ(t.s().levelTarget, 1);
+  EXPECT_EQ(t.s().levelTarget, LevelTarget::kMonitor);
   t.Key(vk::kF9);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"mon", "off"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"ML00;", "FA007100000;"}));
-  EXPECT_EQ(t.s().levelTarget, 0);
+  EXPECT_EQ(t.s().levelTarget, LevelTarget::kNone);
   t.Key(vk::kF5);
   t.Key(vk::kF5);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"notch", "on", "notch", "off"}));
@@ -224,7 +224,7 @@ TEST(KeySettings, MonitorNotchAndFrontEndKeysGoOnToReSendTheFrequency) {
                                    "FA007100000;"}));
   t.Key(vk::kF8);  // VOX outside CW
   EXPECT_EQ(t.TakeSent().back(), "FA007100000;");
-  EXPECT_EQ(t.s().voxOn, 1);
+  EXPECT_TRUE(t.s().voxOn);
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
 }
 
@@ -247,10 +247,10 @@ TEST(KeySettings, ContourProcessorAndBreakInDependOnTheMode) {
   t.Key(vk::kF6);  // LSB: contour on, and it stops
   EXPECT_EQ(t.TakeSpoken(), (Strings{"co", "on"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"CO00001;"}));
-  EXPECT_EQ(t.s().levelTarget, 4);
+  EXPECT_EQ(t.s().levelTarget, LevelTarget::kContour);
   t.Key(vk::kF6);
   EXPECT_EQ(t.TakeSent(), (Strings{"CO00000;"}));
-  EXPECT_EQ(t.s().levelTarget, 0);
+  EXPECT_EQ(t.s().levelTarget, LevelTarget::kNone);
   t.Key(vk::kF7);
   EXPECT_EQ(t.TakeSent(), (Strings{"PR01;", "PL;"}));
   t.Key('M');
@@ -261,7 +261,7 @@ TEST(KeySettings, ContourProcessorAndBreakInDependOnTheMode) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"na", "na"}));
   EXPECT_TRUE(t.TakeSent().empty());
   t.Key(vk::kF8);  // break-in in CW
-  EXPECT_EQ(t.s().breakInOn, 1);
+  EXPECT_TRUE(t.s().breakInOn);
   EXPECT_EQ(t.TakeSent().back(), "FA007100000;");
 }
 
@@ -270,12 +270,12 @@ TEST(KeySettings, LevelKeyNamesTheLevelTheArrowsWillAdjust) {
   t.Start();
   t.Key('L');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"lev"}));
-  EXPECT_EQ(t.s().entryState, 0);
+  EXPECT_EQ(t.s().entryState, EntryState::kNone);
   t.Key(vk::kF3);
   t.Clear();
   t.Key('L');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"nb", "lev"}));
-  EXPECT_EQ(t.s().entryState, 10);
+  EXPECT_EQ(t.s().entryState, EntryState::kLevel);
   t.Key(vk::kUp);  // the blanker level; no frequency in this entry
   EXPECT_EQ(t.TakeSent(), (Strings{"NL0006;"}));
 }
@@ -285,8 +285,8 @@ TEST(KeySettings, OptionsReportNamesWhatIsOn) {
   t.Start();
   PanelState& s = t.s();
   s.preampSetting = 2;
-  s.attenuatorOn = s.blankerOn = s.reductionOn = s.notchOn = s.contourOn = 1;
-  s.processorOn = s.breakInOn = s.voxOn = s.monitorOn = 1;
+  s.attenuatorOn = s.blankerOn = s.reductionOn = s.notchOn = s.contourOn = true;
+  s.processorOn = s.breakInOn = s.voxOn = s.monitorOn = true;
   s.toneCode = "088";
   s.antennaSelect = 1;
   s.tunerState = 2;
@@ -296,8 +296,8 @@ TEST(KeySettings, OptionsReportNamesWhatIsOn) {
                      "on", "spc", "on", "vox", "on", "mon", "on", "ctcss", "0", "8", "8", "ant2", "tuner", "is",
                      "both"}));
   EXPECT_TRUE(t.TakeSent().empty());
-  s.preampSetting = s.attenuatorOn = s.blankerOn = s.reductionOn = s.notchOn = s.contourOn = 0;
-  s.processorOn = s.voxOn = s.monitorOn = 0;
+  s.preampSetting = s.attenuatorOn = s.blankerOn = s.reductionOn = s.notchOn = s.contourOn = false;
+  s.processorOn = s.voxOn = s.monitorOn = false;
   s.antennaSelect = 0;
   s.radioMode = kCw;
   s.toneCode = "754";
@@ -305,13 +305,35 @@ TEST(KeySettings, OptionsReportNamesWhatIsOn) {
   t.Key('O');
   EXPECT_EQ(t.TakeSpoken(),
             (Strings{"options", "bkin", "on", "dcs", "7", "5", "4", "ant1", "tuner", "is"}));
-  // A tone still being typed is no tone to report.
-  for (const char* typed : {"", "12", "1234"}) {
-    s.toneCode = typed;
+  // A tone being typed is read back as typed so far.
+  const struct {
+    const char* typed;
+    Strings tone;
+  } kTyped[] = {
+      {"", {"ctcss"}},
+      {"12", {"ctcss", "1", "2"}},
+      {"5", {"dcs", "5"}},
+      {"1234", {"ctcss", "1", "2", "3", "4"}},
+  };
+  for (const auto& c : kTyped) {
+    s.toneCode = c.typed;
     s.tunerState = 0;
     t.Key('O');
-    EXPECT_EQ(t.TakeSpoken(), (Strings{"options", "bkin", "on", "ant1", "tuner", "is", "on"})) << typed;
+    Strings expected{"options", "bkin", "on"};
+    expected.insert(expected.end(), c.tone.begin(), c.tone.end());
+    expected.insert(expected.end(), {"ant1", "tuner", "is", "on"});
+    EXPECT_EQ(t.TakeSpoken(), expected) << c.typed;
   }
+}
+
+TEST(KeySettings, OptionsReportReadsATypedToneAsTyped) {
+  KeyPanel t;
+  t.Start();
+  t.GoToBand('T');  // 2 m FM, where I opens the tone entry
+  t.Type("I12");
+  t.Clear();
+  t.Key('O');
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"options", "ctcss", "1", "2", "ant1", "tuner", "is", "off"}));
 }
 
 TEST(KeyBands, BandPromptLettersAndDigits) {
@@ -319,18 +341,18 @@ TEST(KeyBands, BandPromptLettersAndDigits) {
   t.Start();
   t.Key('B');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"band", "40", "metres"}));
-  EXPECT_EQ(t.s().entryState, 1);
+  EXPECT_EQ(t.s().entryState, EntryState::kBandPrompt);
   t.Key(vk::kKeypad0 + 2);  // the keypad 2: 80 m
   EXPECT_EQ(t.s().bandIndex, kBand80m);
   EXPECT_EQ(t.TakeSent().front(), "BS001;");
-  EXPECT_EQ(t.s().entryState, 0);
+  EXPECT_EQ(t.s().entryState, EntryState::kNone);
   t.GoToBand('T');
   EXPECT_EQ(t.s().bandIndex, kBand2m);
   EXPECT_EQ(t.s().radioMode, kFmNarrow);
   t.Key('B');
   t.Key('U');
   EXPECT_EQ(t.s().bandIndex, kBandGeneral);
-  EXPECT_EQ(t.s().entryState, 0);
+  EXPECT_EQ(t.s().entryState, EntryState::kNone);
   Strings spoken = t.TakeSpoken();
   ASSERT_GE(spoken.size(), 5u);
   EXPECT_EQ(Strings(spoken.begin(), spoken.begin() + 5), (Strings{"band", "2", "metres", "band", "un"}));
@@ -399,7 +421,7 @@ TEST(KeyChannels, UInABankWithNothingStoredEndsTheSearch) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"invalid"}));
   EXPECT_TRUE(t.TakeSent().empty());
   EXPECT_EQ(t.s().memoryBank, 99);
-  EXPECT_EQ(t.s().channelMode, 0);
+  EXPECT_EQ(t.s().channelMode, ChannelMode::kNone);
   EXPECT_EQ(t.s().memoryCursor, 6);
 }
 
@@ -411,9 +433,9 @@ TEST(KeyChannels, StoreWithBankAndLeaveTheChannelMode) {
   EXPECT_EQ(t.s().memoryChannels[25], "0104A007100000B0071000009990");
   t.Key('G');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"gch"}));
-  EXPECT_EQ(t.s().channelMode, 2);
+  EXPECT_EQ(t.s().channelMode, ChannelMode::kGoTo);
   t.Key('J');
-  EXPECT_EQ(t.s().channelMode, 0);
+  EXPECT_EQ(t.s().channelMode, ChannelMode::kNone);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA007100000;"}));
 }
 
@@ -439,7 +461,7 @@ TEST(KeyTransmit, CarrierTuneLocksTheKeysUntilTheSecondT) {
   Strings spoken = t.TakeSpoken();
   ASSERT_GE(spoken.size(), 5u);
   EXPECT_EQ(Strings(spoken.begin(), spoken.begin() + 5), (Strings{"tune", "on", "ton", "tune", "off"}));
-  EXPECT_EQ(t.s().tuneActive, 0);
+  EXPECT_FALSE(t.s().tuneActive);
 }
 
 TEST(KeyEntries, AfRfPowerAndWidthStatesTakeTheArrows) {
@@ -451,7 +473,7 @@ TEST(KeyEntries, AfRfPowerAndWidthStatesTakeTheArrows) {
   EXPECT_EQ(t.TakeSent().size(), 1u);  // the AF gain only, no frequency
   t.Key('R');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"rf"}));
-  EXPECT_EQ(t.s().entryState, 4);
+  EXPECT_EQ(t.s().entryState, EntryState::kRfGain);
   EXPECT_TRUE(t.TakeSent().empty());
   t.Key('P');
   EXPECT_EQ(t.TakeSent(), (Strings{"PC;"}));
@@ -461,14 +483,14 @@ TEST(KeyEntries, AfRfPowerAndWidthStatesTakeTheArrows) {
   EXPECT_TRUE(t.TakeSent().empty());
   EXPECT_EQ(t.TakeSpoken(), (Strings{"Power", "2", "0", "watts"}));
   t.Key('W');
-  EXPECT_EQ(t.s().entryState, 2);
+  EXPECT_EQ(t.s().entryState, EntryState::kWidth);
   EXPECT_EQ(t.TakeSpoken().front(), "bw");
   t.Key(vk::kUp);  // the width, then the frequency again
   EXPECT_EQ(t.TakeSent(), (Strings{"SH015;", "FA007100000;"}));
   t.s().radioMode = kAm;
-  t.s().entryState = 0;
+  t.s().entryState = EntryState::kNone;
   t.Key('W');
-  EXPECT_EQ(t.s().entryState, 0);
+  EXPECT_EQ(t.s().entryState, EntryState::kNone);
   EXPECT_TRUE(t.TakeSpoken().empty());
 }
 
@@ -501,18 +523,18 @@ TEST(KeyEntries, FrequencyEntryWithPointAndToneEntry) {
   t.Type("I12\r");
   EXPECT_EQ(t.TakeSent(), (Strings{"CN00012;", "CT01;"}));
   t.Key('N');  // the menu key waits while a tone is on
-  EXPECT_EQ(t.s().entryState, 0);
+  EXPECT_EQ(t.s().entryState, EntryState::kNone);
 }
 
 TEST(KeyEntries, MenuReadAndDigitalFm) {
   KeyPanel t;
   t.Start();
   t.Type("N010316\r");
-  EXPECT_EQ(t.s().entryState, 9);
+  EXPECT_EQ(t.s().entryState, EntryState::kMenuValue);
   t.Clear();
   t.Key('\r');
   EXPECT_EQ(t.TakeSent(), (Strings{"EX010316;"}));
-  EXPECT_EQ(t.s().entryState, 0);
+  EXPECT_EQ(t.s().entryState, EntryState::kNone);
   t.Key('D');  // below FM: nothing
   EXPECT_TRUE(t.TakeSent().empty());
   t.GoToBand('T');
@@ -526,7 +548,7 @@ TEST(KeyEntries, KeyerEntrySwitchesToCwAndBack) {
   t.Start();
   t.Key('K');
   EXPECT_EQ(t.s().radioMode, kCw);
-  EXPECT_EQ(t.s().entryState, 11);
+  EXPECT_EQ(t.s().entryState, EntryState::kKeyerSpeed);
   EXPECT_EQ(t.TakeSent().back(), "BI0;");
   t.Key('J');  // any other key leaves the entry and has its own meaning
   EXPECT_EQ(t.s().radioMode, kLsb);
@@ -544,7 +566,7 @@ TEST(KeyEntries, TunerModeAndMicGainWatch) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tuner", "on", "tuner", "both", "tuner", "off"}));
   t.Key(vk::kF11);
   EXPECT_EQ(t.s().micGainWatch, 1);
-  EXPECT_EQ(t.s().entryState, 12);
+  EXPECT_EQ(t.s().entryState, EntryState::kMicGain);
   t.Clear();
   t.Key(vk::kUp);
   EXPECT_EQ(t.TakeSent(), (Strings{"MG051;"}));
@@ -568,7 +590,7 @@ TEST(KeySplit, SplitCopiesVfoAToVfoBAndBack) {
   t.Key('V');
   EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "FA014200000;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"split", "off"}));
-  EXPECT_EQ(t.s().splitOn, 0);
+  EXPECT_FALSE(t.s().splitOn);
   // A last frequency command that is none: VFO B starts at the frequency held.
   t.s().lastFrequencyCommand = "FA12;";
   t.s().frequencyHz = 14123000;
@@ -584,7 +606,7 @@ TEST(KeySplit, RepeaterInFmAndNoSplitOnGeneralCoverage) {
   t.Key('V');
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0103180012;", "OS02;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "on"}));
-  EXPECT_EQ(t.s().repeaterOn, 1);
+  EXPECT_EQ(t.s().repeaterOn, RepeaterState::kOn);
   t.Key(vk::kPlus);  // a megahertz up ends repeater operation
   EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "off"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"OS00;", "FA146000000;"}));
@@ -614,8 +636,8 @@ TEST(KeyModes, MKeyCyclesTheModesOfTheBand) {
   t.Key('X');
   t.Key('M');  // after X: FM narrow becomes wide
   EXPECT_EQ(t.s().radioMode, kFmWide);
-  EXPECT_EQ(t.s().fmWide, 1);
-  EXPECT_EQ(t.s().entryState, 0);
+  EXPECT_TRUE(t.s().fmWide);
+  EXPECT_EQ(t.s().entryState, EntryState::kNone);
   EXPECT_EQ(modes(5), "12347");
   t.Key('B');
   t.Key('U');  // general coverage at 9.67 MHz: below 27 MHz no FM
@@ -666,7 +688,7 @@ TEST(KeyClosingStep, FrequencyKeysMoveTheFrequency) {
   t.Key(vk::kPlus);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA999999999;"}));
   // Keys in an entry other than the width do not reach the frequency.
-  t.s().entryState = 4;
+  t.s().entryState = EntryState::kRfGain;
   t.Key('J');
   EXPECT_TRUE(t.TakeSent().empty());
 }

@@ -1,20 +1,20 @@
 #include "keys/message.h"
 
-#include "app/debug_log.h"
 #include "keys/key_rules.h"
+#include "keys/passthrough.h"
 #include "keys/timer_tick.h"
 #include "link/cat.h"
-#include "link/passthrough.h"
+#include "state/debug_log.h"
 
 namespace kelvaro {
 namespace {
 
 void HandleKeyDown(Panel& panel, int code) {
   PanelState& s = panel.state;
-  if (s.keyHeld == 1) return;  // auto-repeat, or a second key before the key-up
+  if (s.keyHeld) return;  // auto-repeat, or a second key before the key-up
   s.keyCode = code;
-  s.keyHeld = 1;
-  s.passThroughSeen = 0;
+  s.keyHeld = true;
+  s.passThroughSeen = false;
   if (s.debugLog == 1) WriteLogLine(panel, KeyLogLine(code));
   RunKeyRules(panel);
 }
@@ -24,7 +24,7 @@ void HandleKeyDown(Panel& panel, int code) {
 void HandleWindowMessage(Panel& panel, const WindowMessage& message) {
   switch (message.code) {
     case kMsgClose:
-      panel.state.runFlag = 0;
+      panel.state.runFlag = false;
       return;
     case kMsgTimer:
       TimerTick(panel);
@@ -33,7 +33,7 @@ void HandleWindowMessage(Panel& panel, const WindowMessage& message) {
       HandleKeyDown(panel, message.param);
       break;
     case kMsgKeyUp:
-      panel.state.keyHeld = 0;
+      panel.state.keyHeld = false;
       return;
     case kMsgInput:
       ReceiveAnswers(panel);
@@ -43,7 +43,7 @@ void HandleWindowMessage(Panel& panel, const WindowMessage& message) {
   }
   // The other program's commands go to the radio as soon as they are whole
   // and its answers back as soon as they are in, not only on the poll.
-  if (panel.state.passThroughPort > 0 && panel.state.menuReadBusy == 0) RelayPassThrough(panel);
+  if (panel.state.passThroughPort > 0 && !panel.state.menuReadBusy) RelayPassThrough(panel);
 }
 
 }  // namespace kelvaro

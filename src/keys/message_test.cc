@@ -12,9 +12,9 @@ using testing::TestPanel;
 
 TEST(MessageRouting, CloseRequestEndsTheLoop) {
   TestPanel t;
-  t.panel.state.runFlag = 1;
+  t.panel.state.runFlag = true;
   HandleWindowMessage(t.panel, {kMsgClose, 0});
-  EXPECT_EQ(t.panel.state.runFlag, 0);
+  EXPECT_FALSE(t.panel.state.runFlag);
 }
 
 TEST(KeyDownAcceptance, OneKeyAtATimeUntilItsKeyUp) {
@@ -22,15 +22,15 @@ TEST(KeyDownAcceptance, OneKeyAtATimeUntilItsKeyUp) {
   PanelState& s = t.panel.state;
   s.debugLog = 1;
   t.panel.debugFile.open(t.panel.File("debug.dat"), std::ios::binary);
-  s.passThroughSeen = 1;
+  s.passThroughSeen = true;
   HandleWindowMessage(t.panel, {kMsgKeyDown, 'F'});
   EXPECT_EQ(s.keyCode, 'F');
-  EXPECT_EQ(s.keyHeld, 1);
-  EXPECT_EQ(s.passThroughSeen, 0);
+  EXPECT_TRUE(s.keyHeld);
+  EXPECT_FALSE(s.passThroughSeen);
   HandleWindowMessage(t.panel, {kMsgKeyDown, 'G'});  // ignored: F is still down
   EXPECT_EQ(s.keyCode, 'F');
   HandleWindowMessage(t.panel, {kMsgKeyUp, 'F'});
-  EXPECT_EQ(s.keyHeld, 0);
+  EXPECT_FALSE(s.keyHeld);
   HandleWindowMessage(t.panel, {kMsgKeyDown, 101});  // keypad 5
   EXPECT_EQ(s.keyCode, 101);
   t.panel.debugFile.close();

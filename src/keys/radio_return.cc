@@ -8,11 +8,11 @@ namespace {
 void MarkGone(Panel& panel) {
   PanelState& s = panel.state;
   panel.link.presence = RadioPresence::kGone;
-  s.radioConnected = 0;
+  s.radioConnected = false;
   // A quit that waits for the radio's answers would wait for ever.
   if (s.quitPending > 0) {
     s.quitPending = 0;
-    s.runFlag = 0;
+    s.runFlag = false;
   }
 }
 

@@ -1,11 +1,12 @@
 #include "keys/timer_tick.h"
 
-#include "app/debug_log.h"
+#include "controls/swr.h"
+#include "keys/passthrough.h"
 #include "keys/radio_return.h"
+#include "keys/reply.h"
 #include "link/cat.h"
-#include "link/passthrough.h"
-#include "link/reply.h"
 #include "speech/speak.h"
+#include "state/debug_log.h"
 
 namespace kelvaro {
 namespace {
@@ -15,7 +16,7 @@ void SendPhase(Panel& panel) {
   if (s.passThroughPort > 0) RelayPassThrough(panel);
   std::string poll = "FA";
   if (s.pollAlternate == 1) {
-    poll = (s.tuneActive == 1 || s.txState > 0) ? "RM6" : "SM0";
+    poll = (s.tuneActive == 1 || s.txState != TxState::kReceiving) ? "RM6" : "SM0";
     // During the mic-gain watch the meter slot reads the mic meter, whose
     // peaks the reply phase reports.
     if (s.micGainWatch > 0) poll = "RM4";
@@ -40,23 +41,20 @@ void HandleAnswer(Panel& panel, const RoutedAnswer& answer) {
   std::string code = Left(s.replyText, 2);
   if ((code == "FA" || code == "FB") && current) InterpretReply(panel);
   if (Left(s.replyText, 2) == "SM") {
-    // Shown on the panel on every poll, but spoken only on request: the
-    // phrases are looked up in a folder that does not exist.
+    // Shown on the panel on every poll, but spoken only on request.
     s.sMeterValue = IntFromText(Mid(s.replyText, 4, 3));
-    s.waveFolder = "xx";
-    SpeakSMeter(panel);
-    s.waveFolder = "wave\\";
+    ShowSMeter(panel);
   }
   int p = Find(s.replyText, "RM6");
   if (p > 0) {
     std::string reading = Mid(s.replyText, p + 3, 3);
-    if (s.txState > 0 && s.txHoldoff == 0) {
+    if (s.txState != TxState::kReceiving && s.txHoldoff == 0) {
       // Peak hold while transmitting.
       if (IntFromText(reading) > IntFromText(s.txMeterText)) s.txMeterText = reading;
     } else {
       s.txMeterText = reading;
     }
-    if (s.txState == 0) SpeakSwr(panel);
+    if (s.txState == TxState::kReceiving) SpeakSwr(panel);
     if (s.txHoldoff > 0) --s.txHoldoff;
   }
   p = Find(s.replyText, "RM4");

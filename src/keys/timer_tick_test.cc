@@ -26,12 +26,12 @@ struct Ticking : ControlPanel {
 TEST(TimerTick, PollsFrequencyAndMeterInTurnAndReadsBetween) {
   Ticking t;
   PanelState& s = t.panel.state;
-  s.radioConnected = 0;
+  s.radioConnected = false;
   t.Tick();
   EXPECT_EQ(t.TakeSent(), Strings{"FA;"});
   t.Tick();  // the reply phase: the first answer announces the connection
   EXPECT_EQ(t.TakeSent(), Strings{"PA00;"});  // with the preamp applied
-  EXPECT_EQ(s.radioConnected, 1);
+  EXPECT_TRUE(s.radioConnected);
   EXPECT_EQ(t.TakeSpoken().back(), "connected");
   t.radio.Control("signal 120");
   t.Tick();
@@ -78,7 +78,7 @@ TEST(TimerTick, TickCountWrapsAfterTwenty) {
   EXPECT_EQ(counts[19], 20);
   EXPECT_EQ(counts[20], 0);
   EXPECT_EQ(counts[21], 1);
-  s.menuReadBusy = 1;  // quiet while a menu value is exchanged
+  s.menuReadBusy = true;  // quiet while a menu value is exchanged
   t.TakeSent();
   t.Tick(4);
   EXPECT_TRUE(t.TakeSent().empty());
@@ -88,7 +88,7 @@ TEST(TimerTick, TickCountWrapsAfterTwenty) {
 TEST(TimerTick, TransmittingLeavesTheMeterSlotEmptyAndHoldsThePeak) {
   Ticking t;
   PanelState& s = t.panel.state;
-  s.txState = 10;
+  s.txState = TxState::kTransmitting;
   s.txHoldoff = 2;
   t.Tick(8);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA;", "FA;"}));
@@ -96,7 +96,7 @@ TEST(TimerTick, TransmittingLeavesTheMeterSlotEmptyAndHoldsThePeak) {
   // hold-off has passed.
   for (const char* reading : {"RM6040000;", "RM6030000;", "RM6090000;", "RM6050000;"}) {
     t.ports.Receive(5, reading);
-    s.pollPending = 1;
+    s.pollPending = true;
     t.Tick();
   }
   EXPECT_EQ(s.txHoldoff, 0);
@@ -108,7 +108,7 @@ TEST(TimerTick, MicGainWatchPollsTheMicMeterAndReportsPeaks) {
   Ticking t;
   PanelState& s = t.panel.state;
   s.micGainWatch = 1;
-  s.txState = 10;
+  s.txState = TxState::kTransmitting;
   t.radio.Control("ptt on");
   t.Tick(3);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA;", "RM4;"}));
@@ -129,7 +129,7 @@ TEST(TimerTick, GarbledAndOverlongRepliesAreHarmless) {
   for (const std::string& junk : {std::string("SM"), std::string("SMxyz;"), std::string(600, 'F'),
                                   std::string("FA12;FA014250000;"), std::string("RM6"), std::string("\0\xff;", 3)}) {
     t.ports.Receive(5, junk);
-    s.pollPending = 1;
+    s.pollPending = true;
     t.Tick();
     EXPECT_EQ(s.frequencyHz, hz);
   }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "app/debug_log.h"
-#include "speech/phrase.h"
+#include "state/debug_log.h"
+#include "state/phrase_file.h"
 
 namespace kelvaro {
 namespace {

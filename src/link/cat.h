@@ -58,17 +58,16 @@ std::chrono::milliseconds AnswerWait(Panel& panel);
 // answer (switching off, ending a carrier).
 void PauseBriefly(Panel& panel);
 
-// Keeps the panel's command and reply texts (and the byte count) as they were
+// Keeps the panel's command and reply texts as they were
 // for the life of the object: traffic moved while an operation speaks must
 // not change what that operation works on.
 class KeepExchangeTexts {
  public:
   explicit KeepExchangeTexts(PanelState& s)
-      : s_(s), command_(s.commandText.str()), reply_(s.replyText.str()), waiting_(s.bytesWaiting) {}
+      : s_(s), command_(s.commandText.str()), reply_(s.replyText.str()) {}
   ~KeepExchangeTexts() {
     s_.commandText = command_;
     s_.replyText = reply_;
-    s_.bytesWaiting = waiting_;
   }
   KeepExchangeTexts(const KeepExchangeTexts&) = delete;
   KeepExchangeTexts& operator=(const KeepExchangeTexts&) = delete;
@@ -76,7 +75,6 @@ class KeepExchangeTexts {
  private:
   PanelState& s_;
   std::string command_, reply_;
-  int32_t waiting_;
 };
 
 // The opening sequence of a port: close, open at baudRate, reads return at

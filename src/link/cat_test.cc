@@ -37,7 +37,7 @@ TEST_F(CatExchange, SendCommandAppendsTerminatorAndRemembersFrequencySets) {
 }
 
 TEST_F(CatExchange, SplitSendsFrequencyCommandsToVfoB) {
-  s.splitOn = 1;
+  s.splitOn = true;
   s.commandText = "FA014250000";
   SendCommand(t.panel);
   EXPECT_EQ(s.commandText, "FB014250000;");

@@ -2,18 +2,13 @@
 
 #include <algorithm>
 
-#include "controls/tones.h"
-#include "link/cat.h"
 #include "memory/records.h"
 
 namespace kelvaro {
 namespace {
 
-bool AllDigits(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
-bool IsNineDigits(std::string_view text) { return text.size() == 9 && AllDigits(text); }
+bool IsNineDigits(std::string_view text) { return text.size() == 9 && OnlyDigits(text); }
 
 bool IsBandNumber(int band) { return band >= 1 && band <= kBandCount; }
 
@@ -28,7 +23,7 @@ std::string ReplyFrequencyDigits(const PanelState& s) {
 
 char ModeDigit(const PanelState& s, std::string_view record) {
   if (s.radioMode >= kLsb && s.radioMode <= kFmWide) return static_cast<char>('0' + s.radioMode);
-  char stored = CharAt(record, 2);
+  const char stored = ParseBandRecord(record).mode;
   return stored >= '1' && stored <= '7' ? stored : '2';
 }
 
@@ -38,7 +33,7 @@ char PreampDigit(const PanelState& s) {
 
 // The offset in kHz as the four digits a record and the radio's menu take.
 std::string FourDigitOffset(std::string_view khz) {
-  if (khz.empty() || khz.size() > 4 || !AllDigits(khz)) return "0000";
+  if (khz.size() > 4 || !OnlyDigits(khz)) return "0000";
   return ZeroPad(IntFromText(khz), 4);
 }
 
@@ -66,7 +61,7 @@ int BandOfMegahertz(long long mhz) {
 }
 
 std::string RecordToneCode(std::string_view toneCode) {
-  if (toneCode.empty() || toneCode.size() > 3 || !AllDigits(toneCode)) return "999";
+  if (toneCode.size() > 3 || !OnlyDigits(toneCode)) return "999";
   // A tone left half-typed ("08" on its way to "085") is no tone the radio
   // has; keeping it would send it with the band next time.
   const std::string code = ZeroPad(IntFromText(toneCode), 3);
@@ -89,91 +84,54 @@ std::string BandRecordBody(const PanelState& s) {
   // Digits kept from the stored record. A record written in repeater
   // operation holds the shift where VFO B would be; the live frequency then
   // stands in, so the record keeps its layout.
-  std::string keptA = Mid(record, 4, 9);
+  const BandRecord stored = ParseBandRecord(record);
+  std::string keptA = stored.VfoADigits();
   if (!IsNineDigits(keptA)) keptA = live;
-  std::string keptB = Mid(record, 14, 9);
+  std::string keptB = stored.VfoBDigits();
   if (!IsNineDigits(keptB)) keptB = live;
 
-  const bool repeater = s.repeaterOn == 1 && HasRepeaterMenu(band);
-  std::string text;
-  text += repeater ? '5' : (s.splitOn == 1 ? '1' : '0');
-  text += ModeDigit(s, record);
-  if (s.splitOn == 1) {
-    text += "A" + keptA + "B" + live;
-  } else {
-    text += "A" + live + "B" + keptB;
-  }
-  if (repeater) text = Left(text, 13) + RepeaterShiftPart(s, band);
-  return text;
+  const bool repeater = s.repeaterOn == RepeaterState::kOn && HasRepeaterMenu(band);
+  BandRecord body;
+  body.flag = repeater ? '5' : (s.splitOn ? '1' : '0');
+  body.mode = ModeDigit(s, record);
+  body.vfoA = "A" + (s.splitOn ? keptA : live);
+  body.vfoB = "B" + (s.splitOn ? live : keptB);
+  if (repeater) body.vfoB = "B" + RepeaterShiftPart(s, band);
+  // The body stops before tone and preamp.
+  body.preamp = '\0';
+  return FormatBandRecord(body);
 }
 
 void BandFromFrequency(Panel& panel) {
   PanelState& s = panel.state;
-  s.bandRecordable = 1;
+  s.bandRecordable = true;
   std::string digits = ReplyFrequencyDigits(s);
   if (digits.empty()) {
     // No usable frequency: the band stays as it is and nothing may be kept.
-    s.bandRecordable = 0;
+    s.bandRecordable = false;
     return;
   }
   s.bandIndex = BandOfMegahertz(IntFromText(digits) / 1000000);
-  if (s.bandIndex < kBand10m && s.radioMode > kAm) s.bandRecordable = 0;
-  if (s.bandIndex < kBand2m && s.radioMode == kC4fm) s.bandRecordable = 0;
-}
-
-void BandFromEnteredMhz(Panel& panel) {
-  PanelState& s = panel.state;
-  s.bandIndex = kBandGeneral;
-  if (s.toneActive == 1) {
-    s.commandText = "CT00";
-    SendCommand(panel);
-    s.toneActive = 0;
-    s.toneCode = "999";
-  }
-  s.bandIndex = BandOfMegahertz(s.freqEntryNumber);
-  if (s.bandIndex == kBandGeneral && s.splitOn == 1) s.splitOn = 0;
+  if (s.bandIndex < kBand10m && s.radioMode > kAm) s.bandRecordable = false;
+  if (s.bandIndex < kBand2m && s.radioMode == kC4fm) s.bandRecordable = false;
 }
 
 void StoreBandRecord(Panel& panel) {
   PanelState& s = panel.state;
   BandFromFrequency(panel);
-  if (s.bandRecordable == 0 || !IsBandNumber(s.bandIndex)) return;
-  s.workText = BandRecordBody(s);
-  if (s.passThroughSeen == 0) {
-    s.bandRecords[s.bandIndex] = s.workText.str() + RecordToneCode(s.toneCode) + PreampDigit(s);
+  if (!s.bandRecordable || !IsBandNumber(s.bandIndex)) return;
+  if (!s.passThroughSeen) {
+    s.bandRecords[s.bandIndex] = BandRecordBody(s) + RecordToneCode(s.toneCode) + PreampDigit(s);
   }
 }
 
-void AppendRepeaterShift(Panel& panel) {
-  PanelState& s = panel.state;
-  // Only bands 10..13 have a shift of their own; elsewhere workText keeps its
+std::string AppendRepeaterShift(const PanelState& s, std::string_view body) {
+  // Only bands 10..13 have a shift of their own; elsewhere the body keeps its
   // VFO-B digits rather than losing them.
-  if (!HasRepeaterMenu(s.bandIndex)) return;
-  s.workText = Left(s.workText, 13) + RepeaterShiftPart(s, s.bandIndex);
-}
-
-void CancelSplit(Panel& panel) {
-  PanelState& s = panel.state;
-  s.splitOn = 0;
-  s.commandText = "ST0";
-  SendCommand(panel);
-
-  std::string_view vfo = s.bandVfoText;
-  const char letter = CharAt(vfo, 1);
-  const bool vfoUsable = vfo.size() == 10 && (letter == 'A' || letter == 'B') &&
-                         IsNineDigits(vfo.substr(1));
-  if (vfoUsable) {
-    s.commandText = "F" + std::string(vfo);
-    SendCommand(panel);
-  }
-
-  if (s.passThroughSeen != 0 || !IsBandNumber(s.bandIndex) || letter != 'A' || !vfoUsable) return;
-  std::string_view old = s.bandRecords[s.bandIndex];
-  if (!IsBandRecord(old)) return;
-  // Split is off now: flag "0", the stored mode, the restored VFO A, and the
-  // rest of the old record (VFO B, tone, preamp).
-  std::string rewritten = "0" + Mid(old, 2, 1) + std::string(vfo) + Mid(old, 13);
-  if (IsBandRecord(rewritten)) s.bandRecords[s.bandIndex] = rewritten;
+  if (!HasRepeaterMenu(s.bandIndex)) return std::string(body);
+  BandRecord fields = ParseBandRecord(body);
+  fields.vfoB = "B" + RepeaterShiftPart(s, s.bandIndex);
+  return FormatBandRecord(fields);
 }
 
 }  // namespace kelvaro

@@ -11,14 +11,11 @@ namespace kelvaro {
 // Rebuilds the current band's record from the live state (unless the band may
 // not keep the current mode, or a pass-through command just came in).
 void StoreBandRecord(Panel& panel);
-// Puts the band's repeater shift in place of the VFO-B digits of workText.
-void AppendRepeaterShift(Panel& panel);
+// The record body with the band's repeater shift in place of its VFO-B
+// digits (on bands 10..13; elsewhere the body as given).
+std::string AppendRepeaterShift(const PanelState& s, std::string_view body);
 // bandIndex from the frequency of the last frequency answer; sets bandRecordable.
 void BandFromFrequency(Panel& panel);
-// bandIndex from the typed whole megahertz (freqEntryNumber).
-void BandFromEnteredMhz(Panel& panel);
-// Turns split off and brings VFO A back to the frequency kept when split began.
-void CancelSplit(Panel& panel);
 
 // The band (1..14) of a whole number of megahertz; 14 (general coverage) for
 // anything outside the amateur bands.

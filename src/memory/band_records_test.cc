@@ -26,7 +26,7 @@ TEST(BandFromFrequency, MapsWholeMegahertzToBands) {
     s.lastFreqReply = c.reply;
     BandFromFrequency(t.panel);
     EXPECT_EQ(s.bandIndex, c.band) << c.reply;
-    EXPECT_EQ(s.bandRecordable, 1) << c.reply;
+    EXPECT_TRUE(s.bandRecordable) << c.reply;
   }
 }
 
@@ -54,7 +54,7 @@ TEST(BandFromFrequency, WithoutAUsableAnswerKeepsTheBandAndRecordsNothing) {
     s.lastFreqReply = reply;
     BandFromFrequency(t.panel);
     EXPECT_EQ(s.bandIndex, kBand20m) << reply;
-    EXPECT_EQ(s.bandRecordable, 0) << reply;
+    EXPECT_FALSE(s.bandRecordable) << reply;
   }
 }
 
@@ -65,7 +65,6 @@ TEST(StoreBandRecord, KeepsTheRadioFrequencyInVfoA) {
   s.preampSetting = 1;
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "02A014250000B0141230009991");
-  EXPECT_EQ(s.workText, "02A014250000B014123000");
   EXPECT_TRUE(t.TakeSent().empty());
 }
 
@@ -84,7 +83,7 @@ TEST(StoreBandRecord, FollowsTheRadioToAnotherBand) {
 TEST(StoreBandRecord, InSplitTheRadioFrequencyIsVfoB) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.splitOn = 1;
+  s.splitOn = true;
   s.lastFreqReply = "FB014260000";
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.bandRecords[kBand20m], "12A014200000B0142600009990");
@@ -98,12 +97,11 @@ TEST(StoreBandRecord, LeavesRecordsItMayNotKeep) {
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.bandRecords[kBand40m], kDefaultBandRecords[kBand40m]);
 
-  // A pass-through command just came in: the text is built, the record kept.
+  // A pass-through command just came in: the record is kept.
   s.lastFreqReply = "FA014070000";
   s.radioMode = kUsb;
-  s.passThroughSeen = 1;
+  s.passThroughSeen = true;
   StoreBandRecord(t.panel);
-  EXPECT_EQ(s.workText, "02A014070000B014200000");
   EXPECT_EQ(s.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
 }
 
@@ -112,7 +110,7 @@ TEST(StoreBandRecord, RepeaterOperationStoresTheBandShift) {
   PanelState& s = t.panel.state;
   s.lastFreqReply = "FA145600000";
   s.radioMode = kFmNarrow;
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   s.toneCode = "012";
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.bandRecords[kBand2m], "55A145600000B-000006000120");
@@ -125,14 +123,14 @@ TEST(StoreBandRecord, RecordsKeepTheirLayoutWhateverTheState) {
   // Repeater operation carried onto general coverage, which has no shift.
   s.lastFreqReply = "FA150000000";
   s.radioMode = kFmNarrow;
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.bandRecords[kBandGeneral], "05A150000000B0096700009990");
 
   // A repeater record left behind when the shift is switched off: the shift
   // part is not taken for VFO-B digits.
   s.bandRecords[kBand2m] = "55A145600000B-000006000120";
-  s.repeaterOn = 0;
+  s.repeaterOn = RepeaterState::kOff;
   s.lastFreqReply = "FA145500000";
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.bandRecords[kBand2m], "05A145500000B1455000009990");
@@ -152,81 +150,11 @@ TEST(AppendRepeaterShift, ReplacesVfoBOnRepeaterBandsOnly) {
   ControlPanel t;
   PanelState& s = t.panel.state;
   s.bandIndex = kBand70cm;
-  s.workText = "55A432100000B432000000";
-  AppendRepeaterShift(t.panel);
-  EXPECT_EQ(s.workText, "55A432100000B+00007600");
+  EXPECT_EQ(AppendRepeaterShift(s, "55A432100000B432000000"), "55A432100000B+00007600");
   s.bandIndex = kBand10m;
-  s.workText = "55A029600000B029600000";
-  AppendRepeaterShift(t.panel);
-  EXPECT_EQ(s.workText, "55A029600000B-00000100");
+  EXPECT_EQ(AppendRepeaterShift(s, "55A029600000B029600000"), "55A029600000B-00000100");
   s.bandIndex = kBandGeneral;
-  s.workText = "05A150000000B150000000";
-  AppendRepeaterShift(t.panel);
-  EXPECT_EQ(s.workText, "05A150000000B150000000");
-}
-
-TEST(BandFromEnteredMhz, PicksTheBandOfTheTypedMegahertz) {
-  ControlPanel t;
-  PanelState& s = t.panel.state;
-  s.splitOn = 1;
-  s.freqEntryNumber = 145;
-  BandFromEnteredMhz(t.panel);
-  EXPECT_EQ(s.bandIndex, kBand2m);
-  EXPECT_EQ(s.splitOn, 1);
-
-  s.freqEntryNumber = 100;
-  BandFromEnteredMhz(t.panel);
-  EXPECT_EQ(s.bandIndex, kBandGeneral);
-  EXPECT_EQ(s.splitOn, 0);
-  EXPECT_TRUE(t.TakeSent().empty());
-
-  s.toneActive = 1;
-  s.toneCode = "012";
-  s.freqEntryNumber = 7;
-  BandFromEnteredMhz(t.panel);
-  EXPECT_EQ(s.bandIndex, kBand40m);
-  EXPECT_EQ(t.TakeSent(), Strings{"CT00;"});
-  EXPECT_EQ(s.toneActive, 0);
-  EXPECT_EQ(s.toneCode, "999");
-}
-
-TEST(CancelSplit, RestoresVfoAAndKeepsTheRecordLayout) {
-  ControlPanel t;
-  PanelState& s = t.panel.state;
-  s.splitOn = 1;
-  s.bandVfoText = "A014195000";
-  s.bandRecords[kBand20m] = "12A014200000B0142600009991";
-  CancelSplit(t.panel);
-  EXPECT_EQ(s.splitOn, 0);
-  EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "FA014195000;"}));
-  EXPECT_EQ(s.bandRecords[kBand20m], "02A014195000B0142600009991");
-}
-
-TEST(CancelSplit, SendsNoGarbageAndKeepsMalformedRecords) {
-  ControlPanel t;
-  PanelState& s = t.panel.state;
-  for (const char* vfo : {"", "A01419500", "A01419500x", "X014195000", "A0141950001"}) {
-    s.splitOn = 1;
-    s.bandVfoText = vfo;
-    CancelSplit(t.panel);
-    EXPECT_EQ(t.TakeSent(), Strings{"ST0;"}) << vfo;
-    EXPECT_EQ(s.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]) << vfo;
-  }
-  // A VFO-B text is restored on the radio, but is no VFO A for the record.
-  s.bandVfoText = "B014195000";
-  CancelSplit(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "FB014195000;"}));
-  EXPECT_EQ(s.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
-
-  s.bandVfoText = "A014195000";
-  s.bandRecords[kBand20m] = "12A0142";
-  CancelSplit(t.panel);
-  EXPECT_EQ(s.bandRecords[kBand20m], "12A0142");
-
-  s.bandRecords[kBand20m] = "12A014200000B0142600009991";
-  s.passThroughSeen = 1;
-  CancelSplit(t.panel);
-  EXPECT_EQ(s.bandRecords[kBand20m], "12A014200000B0142600009991");
+  EXPECT_EQ(AppendRepeaterShift(s, "05A150000000B150000000"), "05A150000000B150000000");
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ std::string TagLine(const PanelState& s) {
   if (s.bandIndex > 0 && s.bandIndex < 15) {
     line += ' ';
     line += static_cast<char>('0' + s.bandIndex);
-    line += s.reductionOn > 0 ? '1' : '0';
+    line += s.reductionOn ? '1' : '0';
   }
   return line;
 }

@@ -21,7 +21,7 @@ using testing::TestPanel;
 void SetStartValues(PanelState& s) {
   s.versionText = "3.5a";
   s.bandIndex = 4;
-  s.reductionOn = 0;
+  s.reductionOn = false;
   for (int band = 1; band <= kBandCount; ++band) s.bandRecords[band] = kDefaultBandRecords[band];
   for (Text& channel : s.memoryChannels) channel = "9";
 }
@@ -127,7 +127,7 @@ TEST(MemoryBankFile, OlderTagIsReadAndRewrittenWithTheCurrentTag) {
   LoadMemoryBanks(t.panel);
   const PanelState& s = t.panel.state;
   EXPECT_EQ(s.bandIndex, 6);
-  EXPECT_EQ(s.reductionOn, 1);
+  EXPECT_TRUE(s.reductionOn);
   EXPECT_EQ(s.bandRecords[12], bands[11]);
   EXPECT_EQ(s.memoryChannels[5], kUsb14250);
   EXPECT_EQ(s.memoryChannels[99], kRepeater2m);
@@ -361,7 +361,6 @@ TEST(MemoryBankFuzz, AnyFileLoadsOnlyWellFormedRecords) {
     const PanelState& s = t.panel.state;
     ASSERT_GE(s.bandIndex, 0);
     ASSERT_LE(s.bandIndex, kBandCount);
-    ASSERT_TRUE(s.reductionOn == 0 || s.reductionOn == 1);
     for (int b = 1; b <= kBandCount; ++b) ASSERT_TRUE(IsBandRecord(s.bandRecords[b])) << round;
     int stored = 0;
     for (const Text& c : s.memoryChannels) {

@@ -23,26 +23,27 @@ std::string Fraction(std::string_view six) {
   return std::string(six.substr(0, keep));
 }
 
-// A nine-digit frequency in Hz at `position` (1-based) of a channel record,
-// written as megahertz without leading zeros, "." and the fraction.
-std::string Megahertz(std::string_view record, int position) {
-  return Digits(IntFromText(Mid(record, position, 3))) + "." + Fraction(Mid(record, position + 3, 6));
+// A nine-digit frequency in Hz written as megahertz without leading zeros,
+// "." and the fraction.
+std::string Megahertz(std::string_view hz) {
+  return Digits(IntFromText(hz.substr(0, 3))) + "." + Fraction(hz.substr(3, 6));
 }
 
 // One stored channel: slot, VFO A, VFO B (not for a repeater channel), mode,
 // repeater shift, split, tone. The record has been checked for its layout.
-std::string SlotLine(int slot, std::string_view record) {
-  const char flag = record[0];
-  std::string line = "Slot " + Digits(slot) + " A=" + Megahertz(record, 6);
-  if (flag != '5') line += "  B=" + Megahertz(record, 16);
-  line += kModePieces[static_cast<std::size_t>(record[1] - '0')];
+std::string SlotLine(int slot, std::string_view text) {
+  const ChannelRecord record = ParseChannelRecord(text);
+  const char flag = record.flag;
+  std::string line = "Slot " + Digits(slot) + " A=" + Megahertz(record.VfoADigits());
+  if (flag != '5') line += "  B=" + Megahertz(record.VfoBDigits());
+  line += kModePieces[static_cast<std::size_t>(record.mode - '0')];
   if (flag == '5') {
     line += "  Repeater";
-    line += record[15] == '+' ? "  +" : "  -";
-    line += Digits(IntFromText(Mid(record, 17, 8))) + "Khz";
+    line += record.ShiftSign() == '+' ? "  +" : "  -";
+    line += Digits(IntFromText(record.ShiftKhz())) + "Khz";
   }
   line += flag == '1' ? "  split" : "       ";
-  std::string tone = Mid(record, 25, 3);
+  const std::string tone = record.tone;
   if (tone != "999") line += (tone[0] > '4' ? "   DCS=" : "   CTCSS=") + tone;
   return line;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "state/panel.h"
+#include "state/phrase_file.h"  // PhraseLength
 
 namespace kelvaro {
 
@@ -19,8 +20,5 @@ bool PlayPhrase(Panel& panel, std::string_view name);
 // The same, but returns at once while the phrase plays on; the next phrase
 // cuts it off. Only the help recording is played this way.
 bool PlayPhraseAsync(Panel& panel, std::string_view name);
-// How long the phrase `name` of the phrase folder plays; nothing when it is
-// missing. Nothing is played or noted.
-std::optional<std::chrono::milliseconds> PhraseLength(Panel& panel, std::string_view name);
 
 }  // namespace kelvaro

@@ -7,7 +7,7 @@ namespace kelvaro {
 
 void SpeakMode(Panel& panel) {
   const PanelState& s = panel.state;
-  if (s.channelRecall == 1) return;
+  if (s.channelRecall) return;
   switch (s.radioMode) {
     case kLsb:
       PlayPhrase(panel, "lsb.wav");

@@ -1,6 +1,5 @@
 // Spoken reports built from phrases: numbers, frequencies, meters, modes and
-// bands. None of these sends a command except SpeakSwr, which asks the radio
-// for its SWR reading.
+// bands. None of these sends a command.
 #pragma once
 
 #include "state/panel.h"
@@ -19,9 +18,11 @@ void SpeakPower(Panel& panel);
 void SpeakKeyerSpeed(Panel& panel);
 // The S-meter in S-units, spoken and printed at (750, 45).
 void SpeakSMeter(Panel& panel);
-// Asks the radio for its SWR reading ("RM6") and speaks the ratio; silent
-// while neither transmitting nor tuning.
-void SpeakSwr(Panel& panel);
+// The same printed only: the meter poll shows every reading, silently.
+void ShowSMeter(Panel& panel);
+// The standing-wave ratio of a raw SWR meter reading (0..255): the whole
+// number, "point", the tenth and "21".
+void SpeakSwrRatio(Panel& panel, int reading);
 // meterPeak as a number, after "alc" at the first report of a mic-gain watch.
 void SpeakMeterPeak(Panel& panel);
 // The current mode's phrases; nothing while a channel is being stepped to.

@@ -1,7 +1,6 @@
 // The meter reports: S-meter, standing-wave ratio and the mic-meter peak.
 #include <string>
 
-#include "link/cat.h"
 #include "speech/phrase.h"
 #include "speech/speak.h"
 #include "speech/spoken_digits.h"
@@ -40,18 +39,20 @@ SwrRatio SwrRatioOf(int r) {
   return {"gt5", 0};
 }
 
-}  // namespace
-
-void SpeakSMeter(Panel& panel) {
+// The S-meter at (750, 45) and, when `aloud`, the phrases that say it.
+void SMeter(Panel& panel, bool aloud) {
   const PanelState& s = panel.state;
+  auto say = [&panel, aloud](std::string_view phrase) {
+    if (aloud) PlayPhrase(panel, phrase);
+  };
   panel.screen.SetPosition(750, 45);
-  PlayPhrase(panel, "s.wav");
+  say("s.wav");
   const int unit = SUnitOf(s.sMeterValue);
   if (unit >= 9) {
-    PlayPhrase(panel, "9.wav");
+    say("9.wav");
     panel.screen.Print("S9");
     if (unit > 9) {
-      PlayPhrase(panel, "plus.wav");
+      say("plus.wav");
       panel.screen.Print("+");
     } else {
       panel.screen.Print("  ");
@@ -59,25 +60,18 @@ void SpeakSMeter(Panel& panel) {
     return;
   }
   const char digit = static_cast<char>('0' + unit);
-  const std::string phrase = std::string(1, digit) + ".wav";
-  PlayPhrase(panel, phrase);
+  say(std::string(1, digit) + ".wav");
   panel.screen.Print("S" + std::string(1, digit) + "  ");
 }
 
-void SpeakSwr(Panel& panel) {
-  PanelState& s = panel.state;
-  if (s.tunerState == 0 && s.txState == 0) return;
-  PlayPhrase(panel, "swr");
-  // The answer is "RM6" and three digits of reading. Without it there is no
-  // ratio to give: a made-up 1.0 would tell the operator that it is safe to
-  // transmit when nothing was measured.
-  const std::optional<std::string> answer = Query(panel, "RM6");
-  s.swrText = answer ? Mid(*answer, 4, 3) : std::string();
-  if (!answer || s.swrText.size() != 3 || !OnlyDigits(s.swrText)) {
-    PlayPhrase(panel, "nc");
-    return;
-  }
-  const SwrRatio ratio = SwrRatioOf(IntFromText(s.swrText));
+}  // namespace
+
+void SpeakSMeter(Panel& panel) { SMeter(panel, true); }
+
+void ShowSMeter(Panel& panel) { SMeter(panel, false); }
+
+void SpeakSwrRatio(Panel& panel, int reading) {
+  const SwrRatio ratio = SwrRatioOf(reading);
   PlayPhrase(panel, ratio.whole);
   PlayPhrase(panel, "point");
   SpeakDigit(panel, static_cast<char>('0' + ratio.tenth));

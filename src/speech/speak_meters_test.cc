@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -50,89 +49,20 @@ TEST(SpeakSMeter, NineAndAboveNine) {
   }
 }
 
-TEST(SpeakSMeter, SilentPhraseFolderStillPrints) {
-  // The meter poll shows the reading by playing through a folder that does not
-  // exist: nothing is heard or logged, the panel is written.
-  TestPanel t;
-  t.panel.state.waveFolder = "xx";
-  t.panel.state.sMeterValue = 100;
-  SpeakSMeter(t.panel);
-  t.panel.state.waveFolder = "wave\\";
-  EXPECT_TRUE(t.TakeSpoken().empty());
-  EXPECT_EQ(t.screen.TextAt(750, 45), "S7  ");
-}
-
-class SpeakSwrTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    s.comPort = 5;
-    t.ports.OpenPort(5, 38400);
-    s.tunerState = 1;
-    s.txState = 10;
+TEST(SpeakSMeter, ShowingPrintsWhatSpeakingPrintsAndPlaysNothing) {
+  // The meter poll shows the reading: nothing is played or logged.
+  for (int reading : {0, 100, 156, 157}) {
+    TestPanel spoken, shown;
+    spoken.panel.state.sMeterValue = shown.panel.state.sMeterValue = reading;
+    SpeakSMeter(spoken.panel);
+    ShowSMeter(shown.panel);
+    EXPECT_TRUE(shown.voice.played.empty()) << reading;
+    ASSERT_EQ(shown.screen.draws.size(), spoken.screen.draws.size()) << reading;
+    for (std::size_t i = 0; i < shown.screen.draws.size(); ++i) {
+      EXPECT_EQ(shown.screen.draws[i].text, spoken.screen.draws[i].text) << reading;
+      EXPECT_EQ(shown.screen.draws[i].x, spoken.screen.draws[i].x) << reading;
+    }
   }
-  // The radio answers "RM6;" with `answer`.
-  void Answer(const std::string& answer) {
-    t.ports.SetResponder(5, [answer](std::string_view sent) {
-      return sent == "RM6;" ? answer : std::string();
-    });
-  }
-  Phrases Ask() {
-    SpeakSwr(t.panel);
-    return t.TakeSpoken();
-  }
-  TestPanel t;
-  PanelState& s = t.panel.state;
-};
-
-TEST_F(SpeakSwrTest, ReadingToRatio) {
-  const struct {
-    int reading;
-    const char* whole;
-    const char* tenth;
-  } cases[] = {{0, "1", "0"},   {49, "1", "0"},   {50, "1", "0"},   {85, "1", "5"},   {119, "1", "9"},
-               {120, "2", "0"}, {159, "2", "3"},  {160, "3", "0"},  {165, "3", "2"},  {179, "3", "9"},
-               {180, "4", "0"}, {181, "4", "0"},  {182, "4", "1"},  {185, "4", "2"},  {199, "4", "8"},
-               {200, "gt5", "0"}, {255, "gt5", "0"}, {999, "gt5", "0"}};
-  for (const auto& c : cases) {
-    char answer[16];
-    std::snprintf(answer, sizeof answer, "RM6%03d000;", c.reading);
-    Answer(answer);
-    EXPECT_EQ(Ask(), (Phrases{"swr", c.whole, "point", c.tenth, "21"})) << c.reading;
-    EXPECT_EQ(t.TakeSent(), (std::vector<std::string>{"RM6;"})) << c.reading;
-  }
-}
-
-TEST_F(SpeakSwrTest, AnswerFoundAmongOthers) {
-  t.ports.Receive(5, "FA014250000;");  // a poll answer still waiting
-  Answer("RM6085000;");
-  EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
-  EXPECT_EQ(s.commandText, "RM6;");
-  EXPECT_EQ(s.swrText, "085");
-}
-
-TEST_F(SpeakSwrTest, NoReadingIsSaidAsSuchNeverAsOnePointZero) {
-  for (const char* answer : {"", "RM6", "RM608", "RM608;", "RM6 85000;", "RM6-85000;", "RM6a85000;",
-                                   "SM0085;", "RM4085000;"}) {
-    Answer(answer);
-    EXPECT_EQ(Ask(), (Phrases{"swr", "nc"})) << '"' << answer << '"';
-    EXPECT_EQ(t.TakeSent(), (std::vector<std::string>{"RM6;"}));
-  }
-  // A radio port that never opened reads as silence.
-  s.comPort = 7;
-  EXPECT_EQ(Ask(), (Phrases{"swr", "nc"}));
-}
-
-TEST_F(SpeakSwrTest, SilentWhileTunerStateZeroAndReceiving) {
-  Answer("RM6085000;");
-  s.tunerState = 0;
-  s.txState = 0;
-  EXPECT_TRUE(Ask().empty());
-  EXPECT_TRUE(t.TakeSent().empty());
-  s.txState = 10;  // transmitting
-  EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
-  s.txState = 0;
-  s.tunerState = 2;
-  EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
 }
 
 TEST(SpeakMeterPeak, AlcOpensOnlyTheFirstReportOfAWatch) {
@@ -184,7 +114,7 @@ TEST(SpeakModeBand, ModePhrases) {
   s.radioMode = -1;
   SpeakMode(t.panel);
   EXPECT_TRUE(t.TakeSpoken().empty());
-  s.channelRecall = 1;
+  s.channelRecall = true;
   for (int mode = 1; mode <= 7; ++mode) {
     s.radioMode = mode;
     SpeakMode(t.panel);

@@ -9,8 +9,6 @@
 namespace kelvaro {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // The fraction of a frequency text is read no further than this position: the
 // panel's form is three megahertz places (blank-padded), "." and six digits.
 constexpr int kLastFrequencyPosition = 11;
@@ -34,7 +32,7 @@ void SpeakNumber(Panel& panel, long long n) {
 
 void SpeakFrequency(Panel& panel) {
   const PanelState& s = panel.state;
-  if (s.channelRecall == 1) return;
+  if (s.channelRecall) return;
   // A copy of its own: the phrases below hold the thread, and nothing they do
   // may change what is being read out half-way.
   const std::string text = s.frequencyText.str();
@@ -45,9 +43,9 @@ void SpeakFrequency(Panel& panel) {
   }
   const int dot = Find(text, ".");
 
-  if (s.splitOn == 0 && s.repeaterOn == 1) PlayPhrase(panel, "repeater");
-  if (s.txAnnounce == 1 && s.repeaterOn == 1) PlayPhrase(panel, "tx");
-  if (s.splitOn == 1 && s.repeaterOn == 0 && s.txAnnounce == 0) PlayPhrase(panel, "vfob");
+  if (!s.splitOn && s.repeaterOn == RepeaterState::kOn) PlayPhrase(panel, "repeater");
+  if (s.txAnnounce && s.repeaterOn == RepeaterState::kOn) PlayPhrase(panel, "tx");
+  if (s.splitOn && s.repeaterOn == RepeaterState::kOff && !s.txAnnounce) PlayPhrase(panel, "vfob");
 
   if (dot == 0) {
     // No fraction at all: the whole text is the megahertz part.

@@ -74,29 +74,29 @@ TEST_F(SpeakFrequencyTest, SpeaksMegahertzDigitsAndTheFractionUpToItsLastNonZero
 }
 
 TEST_F(SpeakFrequencyTest, PrefixSaysWhichFrequencyIsMeant) {
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   EXPECT_EQ(Speak("430.000000"), (Phrases{"repeater", "4", "3", "0", "mhz"}));
-  s.txAnnounce = 1;
+  s.txAnnounce = true;
   EXPECT_EQ(Speak("435.000000"), (Phrases{"repeater", "tx", "4", "3", "5", "mhz"}));
-  s.splitOn = 1;  // split and repeater both on: only "tx"
+  s.splitOn = true;  // split and repeater both on: only "tx"
   EXPECT_EQ(Speak("435.000000"), (Phrases{"tx", "4", "3", "5", "mhz"}));
-  s.txAnnounce = 0;
+  s.txAnnounce = false;
   EXPECT_EQ(Speak("435.000000"), (Phrases{"4", "3", "5", "mhz"}));
-  s.repeaterOn = 0;
+  s.repeaterOn = RepeaterState::kOff;
   EXPECT_EQ(Speak(" 14.250000"), (Phrases{"vfob", "1", "4", "point", "2", "5", "mhz"}));
-  s.txAnnounce = 1;  // VFO A read out in split operation
+  s.txAnnounce = true;  // VFO A read out in split operation
   EXPECT_EQ(Speak("14.200000"), (Phrases{"1", "4", "point", "2", "mhz"}));
-  s.splitOn = 0;
-  s.repeaterOn = 2;  // being switched off: no prefix
-  s.txAnnounce = 0;
+  s.splitOn = false;
+  s.repeaterOn = RepeaterState::kOffSilently;  // being switched off: no prefix
+  s.txAnnounce = false;
   EXPECT_EQ(Speak("  7.100000"), (Phrases{"7", "point", "1", "mhz"}));
 }
 
 TEST_F(SpeakFrequencyTest, NoFrequencyYetSaysNcAndChannelSteppingIsSilent) {
-  s.repeaterOn = 1;
+  s.repeaterOn = RepeaterState::kOn;
   EXPECT_EQ(Speak(""), (Phrases{"nc"}));
   EXPECT_EQ(Speak("   "), (Phrases{"nc"}));
-  s.channelRecall = 1;
+  s.channelRecall = true;
   EXPECT_TRUE(Speak("").empty());
   EXPECT_TRUE(Speak("145.500000").empty());
   EXPECT_TRUE(t.TakeSent().empty());

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 
+#include "state/panel_modes.h"
 #include "state/text.h"
 
 namespace kelvaro {
@@ -28,11 +29,7 @@ struct PanelState {
   // --- Application shell: start-up, configuration, debug log ---
   Text versionText;
   Text titleText;
-  Text scratchText;    // general-purpose text (the credit line at start-up)
-  int32_t runFlag = 0;
-  int32_t scratchInt = 0;  // general-purpose integer
-  Text workText;           // general-purpose work text
-  int32_t workNumber = 0;  // general-purpose work number
+  bool runFlag = false;
   Text frequencyText;      // VFO-A frequency as shown and spoken (" 14.250000")
   int32_t comPort = 0;
   int32_t baudRate = 0;
@@ -49,77 +46,76 @@ struct PanelState {
   Text commandText;            // command to send; after SendCommand, as sent with ";"
   ReplyText replyText;         // the bytes last read from the radio
   Text lastFrequencyCommand;   // last "FA"/"FB" set command sent, ";" included
-  int32_t bytesWaiting = 0;
   int32_t commandsSent = 0;       // counts every command sent (wraps)
   int32_t radioId = 0;
   int32_t powerClass = 0;  // 1 up to 100 W, 0 up to 10 W, -1 up to 6 W
-  int32_t processorOn = 0;
-  int32_t voxOn = 0;
-  int32_t breakInOn = 0;
+  bool processorOn = false;
+  bool voxOn = false;
+  bool breakInOn = false;
   Text lastFreqReply;  // first 11 characters of the last accepted answer
   Text vfoAText;       // "A" + 9 digits
   Text vfoBText;       // "B" + 9 digits
-  int32_t announcePending = 0;
-  int32_t radioConnected = 0;
+  bool announcePending = false;
+  bool radioConnected = false;
   Text passThroughChunk;
   Text passThroughBuffer;
-  int32_t passThroughSeen = 0;
+  bool passThroughSeen = false;
 
   // --- Speech output ---
   Text waveFolder;          // "wave\": prefix of every phrase file
-  int32_t txAnnounce = 0;   // 1 while the transmit frequency is spoken
+  bool txAnnounce = false;  // while the transmit frequency is spoken
   Text swrText;             // working text of the SWR report
 
   // --- Keyboard command interpreter: dispatch, timer tick, entries ---
   int32_t keyCode = 0;
-  int32_t keyHeld = 0;
-  int32_t entryState = 0;
+  bool keyHeld = false;
+  EntryState entryState = EntryState::kNone;
   int32_t quitPending = 0;
   int32_t frequencyHz = 0;
-  int32_t channelMode = 0;       // 0 none, 1 select (C), 2 go to (G, U)
+  ChannelMode channelMode = ChannelMode::kNone;
   int32_t bankDigitPending = 0;  // -1 after B in a channel mode
   int32_t memoryBank = 99;       // 99 = none selected
   int32_t memoryCursor = 0;
-  int32_t channelRecall = 0;
-  int32_t notchOn = 0;
-  int32_t contourOn = 0;
-  int32_t monitorOn = 0;
-  int32_t levelTarget = 0;  // 1 monitor, 2 NB, 3 NR, 4 contour, 5 processor
+  bool channelRecall = false;
+  bool notchOn = false;
+  bool contourOn = false;
+  bool monitorOn = false;
+  LevelTarget levelTarget = LevelTarget::kNone;
   int32_t squelchLevel = 8;
 
   int32_t tickCount = 0;
-  int32_t pollPending = 0;
-  int32_t pollAlternate = 0;
-  int32_t menuReadBusy = 0;
+  bool pollPending = false;
+  bool pollAlternate = false;
+  bool menuReadBusy = false;
   int32_t sMeterValue = 0;
   Text txMeterText;
   int32_t txHoldoff = 0;
 
-  int32_t freqEntryActive = 0;
+  bool freqEntryActive = false;
   int32_t freqEntryNumber = 999;  // 999 = no entry since start
   int32_t freqEntryIntDigits = 0;
-  int32_t freqEntryPoint = 0;
+  bool freqEntryPoint = false;
   int32_t savedBand = 0;
-  int32_t toneActive = 0;
-  int32_t dcsTone = 0;
-  int32_t toneBusy = 0;
-  int32_t dcsEnabled = 0;
+  bool toneActive = false;
+  bool dcsTone = false;
+  bool toneBusy = false;
+  bool dcsEnabled = false;
   Text savedTone;
   Text menuNumber;
   Text menuValue;
 
   int32_t antennaSelect = 0;  // 0 antenna 1, 1 antenna 2
   int32_t agcIndex = 0;       // 1 fast, 2 mid, 3 slow, 4 auto
-  int32_t vfoSwapped = 0;
-  int32_t swapRecordLocked = 0;
+  bool vfoSwapped = false;
+  bool swapRecordLocked = false;
   Text offsetEntry;
   std::array<Text, kBandCount + 1> standardShiftSign;  // used for bands 10..13
   std::array<Text, kBandCount + 1> standardShiftKhz;   // four digits
 
-  int32_t txState = 0;  // 0 receiving, 10 transmitting
-  int32_t tuneActive = 0;
+  TxState txState = TxState::kReceiving;
+  bool tuneActive = false;
   int32_t tunerState = 0;  // 0 on, 1 off, 2 both, 3 none on this band
-  int32_t tunerArmed = 0;
+  bool tunerArmed = false;
   int32_t micGainWatch = 0;
   int32_t micGain = 0;
   int32_t meterPeak = 0;
@@ -128,11 +124,11 @@ struct PanelState {
   // --- Operating controls: bands, stepping, tones, channels ---
   int32_t bandIndex = 4;
   std::array<Text, kBandCount + 1> bandRecords;  // index 1..14; 0 unused
-  int32_t bandQuiet = 0;
-  int32_t limitQuiet = 1;
+  BandQuiet bandQuiet = BandQuiet::kSpeak;
+  bool limitQuiet = true;
   Text bandVfoText;
-  int32_t splitOn = 0;
-  int32_t repeaterOn = 0;  // 0 off, 1 on, 2 switch off silently
+  bool splitOn = false;
+  RepeaterState repeaterOn = RepeaterState::kOff;
 
   int32_t afGain = 50;
   int32_t rfGain = 250;
@@ -154,16 +150,16 @@ struct PanelState {
 
   // --- Receiver and transmitter settings ---
   int32_t preampSetting = 0;  // 0 IPO, 1 AMP1, 2 AMP2
-  int32_t attenuatorOn = 0;
-  int32_t blankerOn = 0;
-  int32_t reductionOn = 0;
+  bool attenuatorOn = false;
+  bool blankerOn = false;
+  bool reductionOn = false;
   int32_t radioMode = 1;
-  int32_t fmWide = 0;
-  int32_t memoryRecallActive = 0;
+  bool fmWide = false;
+  bool memoryRecallActive = false;
   std::array<Text, 8> modeCommands;  // index 1..7: "MD01" ... ; filled at start-up
 
   // --- Memory banks ---
-  int32_t bandRecordable = 0;
+  bool bandRecordable = false;
 };
 
 }  // namespace kelvaro

@@ -1,5 +1,6 @@
 #include "state/text.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -72,11 +73,7 @@ int IntFromText(std::string_view s) {
 }
 
 bool OnlyDigits(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
+  return !s.empty() && std::all_of(s.begin(), s.end(), IsDigit);
 }
 
 bool ReadTextLine(std::streambuf* in, std::string& line, std::size_t max) {

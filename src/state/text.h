@@ -86,6 +86,8 @@ double NumberFromText(std::string_view s);
 // The same, keeping the whole part (truncated toward zero, clamped to int).
 int IntFromText(std::string_view s);
 
+// True for the digits 0..9.
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // True when the text is not empty and holds only the digits 0..9.
 bool OnlyDigits(std::string_view s);
 

@@ -22,6 +22,7 @@
 #include "memory/memory_banks.h"
 #include "platform/fakes.h"
 #include "state/panel.h"
+#include "state/version.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ struct Start {
   kelvaro::FakeClock clock;
   Panel panel;
   explicit Start(const char* folder) : panel(ports, voice, screen, clock, folder) {
-    panel.state.versionText = "3.5a";
+    panel.state.versionText = kelvaro::kVersion;
     kelvaro::InitialisePanel(panel);
   }
 };

@@ -1,8 +1,8 @@
-#include "link/identify.h"
+#include "app/identify.h"
 
 #include <gtest/gtest.h>
 
-#include "link/identified_test_panel.h"
+#include "app/identified_test_panel.h"
 
 namespace kelvaro {
 namespace {
@@ -53,10 +53,10 @@ TEST(Identification, RepeaterBandRestoresShiftAndTone) {
   EXPECT_LT(at("BS015;"), at("EX0103180012;"));
   EXPECT_LT(at("EX0103180012;"), at("CN00012;"));
   EXPECT_EQ(sent[at("CN00012;") + 1], "CT01;");
-  EXPECT_EQ(s.repeaterOn, 1);
+  EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
   EXPECT_EQ(s.currentShiftSign[kBand2m], "+");
   EXPECT_EQ(s.currentShiftKhz[kBand2m], "0600");
-  EXPECT_EQ(s.toneActive, 1);
+  EXPECT_TRUE(s.toneActive);
   EXPECT_EQ(s.preampSetting, 1);
   EXPECT_EQ(t.radio.state().shift, 1);
 }
@@ -79,11 +79,11 @@ TEST(Identification, SmallPowerClassesAndOddAnswers) {
     if (bytes == "BI;") return "BIx;";
     return odd.radio.Feed(bytes);
   });
-  odd.panel.state.voxOn = 0;
+  odd.panel.state.voxOn = false;
   odd.Start();
   sent = odd.TakeSent();
-  EXPECT_EQ(odd.panel.state.voxOn, 0);
-  EXPECT_EQ(odd.panel.state.breakInOn, 0);
+  EXPECT_FALSE(odd.panel.state.voxOn);
+  EXPECT_FALSE(odd.panel.state.breakInOn);
   EXPECT_EQ(odd.panel.state.agcIndex, 2);
   EXPECT_EQ(odd.panel.state.afGain, 30);
   EXPECT_NE(std::find(sent.begin(), sent.end(), "GT02;"), sent.end());

@@ -1,4 +1,4 @@
-#include "link/reply.h"
+#include "keys/reply.h"
 
 #include "controls/settings.h"
 #include "display/panel_display.h"
@@ -15,25 +15,24 @@ void AnnounceConnection(Panel& panel) {
   SpeakMode(panel);
   ApplyPreamp(panel);
   PlayPhrase(panel, "connected");
-  panel.state.radioConnected = 1;
+  panel.state.radioConnected = true;
 }
 
 // "014250000" becomes " 14.250000", "000475000" "   .475000": the megahertz
 // and a point, with blanks in place of leading zeros (always 10 characters).
-std::string PanelFrequency(std::string_view digits, int32_t* zeros) {
+std::string PanelFrequency(std::string_view digits) {
   std::string text = std::string(digits.substr(0, 3)) + "." + std::string(digits.substr(3, 6));
   std::size_t n = 0;
   while (n < text.size() && text[n] == '0') ++n;
-  *zeros = static_cast<int32_t>(n);
   return std::string(n, ' ') + text.substr(n);
 }
 
 void ShowFrequency(Panel& panel) {
   const PanelState& s = panel.state;
   panel.screen.SetPosition(80, 150);
-  if (s.splitOn == 1 && s.repeaterOn == 0) panel.screen.Print("B   ");
-  panel.screen.Print(s.repeaterOn == 1 ? "R   " : "    ");
-  if (s.splitOn == 0) panel.screen.Print("    ");
+  if (s.splitOn && s.repeaterOn == RepeaterState::kOff) panel.screen.Print("B   ");
+  panel.screen.Print(s.repeaterOn == RepeaterState::kOn ? "R   " : "    ");
+  if (!s.splitOn) panel.screen.Print("    ");
   panel.screen.SetPosition(285, 150);
   panel.screen.Print(s.replyText.str() + std::string(13, ' '));
 }
@@ -61,13 +60,13 @@ bool IsFrequencyAnswer(std::string_view text) {
 
 void InterpretReply(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.radioConnected == 0) {
+  if (!s.radioConnected) {
     AnnounceConnection(panel);
     return;
   }
   if (!IsFrequencyAnswer(s.replyText)) return;
 
-  s.radioConnected = 1;
+  s.radioConnected = true;
   s.lastFreqReply = Left(s.replyText, 11);
   if (Left(s.lastFreqReply, 2) == "FA") s.vfoAText = "A" + Mid(s.lastFreqReply, 3, 9);
   if (Left(s.lastFreqReply, 2) == "FB") s.vfoBText = "B" + Mid(s.lastFreqReply, 3, 9);
@@ -75,11 +74,11 @@ void InterpretReply(Panel& panel) {
 
   s.replyText = Mid(s.lastFreqReply, 3, 9);
   s.frequencyHz = IntFromText(s.replyText);
-  s.replyText = PanelFrequency(s.replyText, &s.bytesWaiting);
+  s.replyText = PanelFrequency(s.replyText);
   ShowFrequency(panel);
 
   s.frequencyText = s.replyText;
-  s.pollPending = 0;
+  s.pollPending = false;
   s.replyText.clear();
   DrawStatusLine(panel);
 
@@ -87,14 +86,14 @@ void InterpretReply(Panel& panel) {
   if (s.quitPending > 2) {
     SaveMemoryBanks(panel);
     s.quitPending = 0;
-    s.runFlag = 0;
+    s.runFlag = false;
     return;
   }
-  if (s.announcePending == 1) {
-    s.announcePending = 0;
+  if (s.announcePending) {
+    s.announcePending = false;
     SpeakFrequency(panel);
     SpeakMode(panel);
-    if (s.channelRecall == 0) SpeakPreampState(panel);
+    if (!s.channelRecall) SpeakPreampState(panel);
   }
 }
 

@@ -1,4 +1,4 @@
-#include "app/debug_log.h"
+#include "state/debug_log.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "link/reply.h"
+#include "keys/reply.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,11 @@ struct Replies : ControlPanel {
 TEST(InterpretReply, FirstAnswerAnnouncesTheConnectionOnly) {
   Replies t;
   PanelState& s = t.panel.state;
-  s.radioConnected = 0;
+  s.radioConnected = false;
   s.frequencyText = "14.250000";
   s.frequencyHz = 0;
   t.Interpret("FA007100000;");
-  EXPECT_EQ(s.radioConnected, 1);
+  EXPECT_TRUE(s.radioConnected);
   EXPECT_EQ(s.frequencyHz, 0);  // the answer itself is not used
   EXPECT_EQ(s.frequencyText, "14.250000");
   EXPECT_EQ(t.TakeSpoken(), (Strings{"1", "4", "point", "2", "5", "mhz", "usb.wav", "preamp", "off",
@@ -40,7 +40,6 @@ TEST(InterpretReply, AcceptedAnswerUpdatesFrequencyPanelAndBandRecord) {
   EXPECT_EQ(s.frequencyText, " 14.074500");
   EXPECT_EQ(s.vfoAText, "A014074500");
   EXPECT_EQ(s.lastFreqReply, "FA014074500");
-  EXPECT_EQ(s.bytesWaiting, 1);
   EXPECT_TRUE(s.replyText.empty());
   EXPECT_EQ(s.bandRecords[kBand20m], "02A014074500B0142000009990");
   EXPECT_EQ(t.screen.TextAt(285, 150), " 14.074500" + std::string(13, ' '));
@@ -74,14 +73,14 @@ TEST(InterpretReply, AnswersOfAnotherShapeChangeNothing) {
 TEST(InterpretReply, QuitEndsOnTheSecondAcceptedAnswer) {
   Replies t;
   PanelState& s = t.panel.state;
-  s.runFlag = 1;
+  s.runFlag = true;
   s.quitPending = 1;
   t.Interpret("FA014250000;");
   t.Interpret("garbled;");
-  EXPECT_EQ(s.runFlag, 1);
+  EXPECT_TRUE(s.runFlag);
   EXPECT_EQ(s.quitPending, 2);
   t.Interpret("FA014250000;");
-  EXPECT_EQ(s.runFlag, 0);
+  EXPECT_FALSE(s.runFlag);
   EXPECT_EQ(s.quitPending, 0);
   EXPECT_TRUE(std::filesystem::exists(t.panel.File("savmem.dat")));
 }
@@ -89,13 +88,13 @@ TEST(InterpretReply, QuitEndsOnTheSecondAcceptedAnswer) {
 TEST(InterpretReply, AnnouncementAfterAChannelRecall) {
   Replies t;
   PanelState& s = t.panel.state;
-  s.announcePending = 1;
+  s.announcePending = true;
   s.preampSetting = 2;
   t.Interpret("FA014250000;");
-  EXPECT_EQ(s.announcePending, 0);
+  EXPECT_FALSE(s.announcePending);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"1", "4", "point", "2", "5", "mhz", "usb.wav", "preamp", "2", "on"}));
-  s.announcePending = 1;
-  s.channelRecall = 1;  // while U steps channels nothing of it is spoken
+  s.announcePending = true;
+  s.channelRecall = true;  // while U steps channels nothing of it is spoken
   t.Interpret("FA014250000;");
   EXPECT_TRUE(t.TakeSpoken().empty());
 }
@@ -103,11 +102,11 @@ TEST(InterpretReply, AnnouncementAfterAChannelRecall) {
 TEST(InterpretReply, OperationMarker) {
   Replies t;
   PanelState& s = t.panel.state;
-  s.splitOn = 1;
+  s.splitOn = true;
   t.Interpret("FB014250000;");
   EXPECT_EQ(t.screen.TextAt(80, 150), "B   ");
-  s.splitOn = 0;
-  s.repeaterOn = 1;
+  s.splitOn = false;
+  s.repeaterOn = RepeaterState::kOn;
   t.Interpret("FA014250000;");
   EXPECT_EQ(t.screen.TextAt(80, 150), "R   ");
 }

@@ -4,7 +4,7 @@
 
 #include "app/startup.h"
 #include "controls/controls_test_panel.h"
-#include "link/identify.h"
+#include "app/identify.h"
 #include "radio.h"
 
 namespace kelvaro::testing {
@@ -17,7 +17,7 @@ struct Identified : ControlPanel {
     s.waveFolder = "wave\\";
     s.baudRate = 38400;
     s.powerSetting = 50;
-    s.dcsEnabled = 1;
+    s.dcsEnabled = true;
   }
   void Start() {
     InitialisePanel(panel);

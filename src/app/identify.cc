@@ -1,6 +1,6 @@
-#include "link/identify.h"
+#include "app/identify.h"
 
-#include "app/debug_log.h"
+#include "app/shutdown.h"
 #include "controls/bands.h"
 #include "controls/modes.h"
 #include "controls/stepping.h"
@@ -8,99 +8,80 @@
 #include "display/panel_display.h"
 #include "link/cat.h"
 #include "memory/memory_banks.h"
+#include "memory/records.h"
 #include "speech/phrase.h"
+#include "state/debug_log.h"
 
 namespace kelvaro {
 namespace {
-
-// The shortened shutdown after a refused identity.
-void EndAfterRefusal(Panel& panel) {
-  PanelState& s = panel.state;
-  PlayPhrase(panel, "rnftx.wav");
-  if (panel.window) panel.window->StopTimer();
-  SaveMemoryBanks(panel);
-  if (panel.window) panel.window->Close();
-  if (s.powerOffAtExit == 1) {
-    SendCommand(panel, "PS0");
-    PauseBriefly(panel);  // time for the radio to take it before the port closes
-  }
-  panel.ports.ClosePort(s.comPort);
-  CloseDebugLog(panel);
-  panel.processEnded = true;
-}
-
-void Send(Panel& panel, std::string_view command) { SendCommand(panel, command); }
 
 // The `count` characters from position p of the answer as a number, when they
 // are all digits; a garbled answer counts as no answer.
 bool DigitsAt(std::string_view reply, int p, int count, int32_t* value) {
   std::string digits = Mid(reply, p, count);
-  if (static_cast<int>(digits.size()) != count) return false;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-  }
+  if (static_cast<int>(digits.size()) != count || !OnlyDigits(digits)) return false;
   *value = IntFromText(digits);
   return true;
 }
 
 // The band's repeater shift as stored with its record, sent at start.
-void RestoreRepeaterShift(Panel& panel, std::string_view record) {
+void RestoreRepeaterShift(Panel& panel, const BandRecord& record) {
   PanelState& s = panel.state;
   const int band = s.bandIndex;
   if (band < kBand10m || band > kBand70cm) {
     // No repeater offsets exist outside 10 m to 70 cm: the shift is cleared.
-    s.repeaterOn = 2;
+    s.repeaterOn = RepeaterState::kOffSilently;
     SendRepeaterShift(panel);
     return;
   }
-  s.repeaterOn = 1;
-  s.scratchText = Mid(record, 14, 1);
-  s.workText = Mid(record, 19, 4);
-  s.currentShiftSign[band] = s.scratchText;
-  s.currentShiftKhz[band] = s.workText;
-  Send(panel, RepeaterOffsetCommand(band, s.workText));
-  Send(panel, s.scratchText == "+" ? "OS01" : "OS02");
+  s.repeaterOn = RepeaterState::kOn;
+  const std::string sign(1, record.ShiftSign());
+  const std::string offset = record.ShiftKhz();
+  s.currentShiftSign[band] = sign;
+  s.currentShiftKhz[band] = offset;
+  SendCommand(panel, RepeaterOffsetCommand(band, offset));
+  SendCommand(panel, sign == "+" ? "OS01" : "OS02");
 }
 
 }  // namespace
 
 void SetUpRadio(Panel& panel) {
   PanelState& s = panel.state;
-  Send(panel, "EX0307040");
-  Send(panel, "EX030705" + ZeroPad(s.powerSetting, 3));
+  SendCommand(panel, "EX0307040");
+  SendCommand(panel, "EX030705" + ZeroPad(s.powerSetting, 3));
   // The radio takes commands one after another: the frequency below is set
   // once the band has changed, with no pause in between.
   SelectBand(panel);
-  const std::string record = s.bandRecords[s.bandIndex].str();
-  Send(panel, "F" + Mid(record, 3, 10));
+  const BandRecord record = ParseBandRecord(s.bandRecords[s.bandIndex]);
+  SendCommand(panel, "F" + record.vfoA);
 
-  s.radioMode = IntFromText(Mid(record, 2, 1));
-  if (s.radioMode == kFmWide) s.fmWide = 1;
+  s.radioMode = IntFromText(std::string(1, record.mode));
+  if (s.radioMode == kFmWide) s.fmWide = true;
   s.savedMode = s.radioMode;
   ApplyMode(panel);
 
   s.toneCode = "999";
-  s.toneActive = 0;
-  s.dcsTone = 0;
+  s.toneActive = false;
+  s.dcsTone = false;
   if (s.radioMode >= kFmNarrow && s.radioMode <= kFmWide) {
-    if (CharAt(record, 1) == '5') {
+    if (record.flag == '5') {
       RestoreRepeaterShift(panel, record);
     } else {
-      s.repeaterOn = 2;
+      s.repeaterOn = RepeaterState::kOffSilently;
       SendRepeaterShift(panel);
     }
-    s.toneCode = Mid(record, 23, 3);
+    s.toneCode = record.tone;
     if (s.toneCode != "999") {
-      s.toneActive = 1;
-      if (IntFromText(s.toneCode) > 499) s.dcsTone = 1;
+      s.toneActive = true;
+      if (IntFromText(s.toneCode) > 499) s.dcsTone = true;
       SendToneSquelch(panel);
     }
   }
 
-  Send(panel, "RA00");
-  Send(panel, "NL0000");
+  SendCommand(panel, "RA00");
+  SendCommand(panel, "NL0000");
   s.agcIndex = 2;
-  Send(panel, "CO000000");
+  SendCommand(panel, "CO000000");
 
   int32_t value = 0;
   std::string answer = Query(panel, "GT0").value_or("");
@@ -108,22 +89,22 @@ void SetUpRadio(Panel& panel) {
     s.agcIndex = value;
   } else {
     s.agcIndex = 2;
-    Send(panel, "GT02");
+    SendCommand(panel, "GT02");
   }
 
   if (s.bandIndex < kBand2m) SendPower(panel);
 
-  s.tunerArmed = 0;
+  s.tunerArmed = false;
   answer = Query(panel, "AG0").value_or("");
   if (DigitsAt(answer, 4, 3, &value)) {
     s.afGain = value;
   } else {
     s.afGain = 30;
-    Send(panel, "AG0030");
+    SendCommand(panel, "AG0030");
   }
 
   answer = Query(panel, "ML0").value_or("");
-  if (CharAt(answer, 4) == '1') s.monitorOn = 1;
+  if (CharAt(answer, 4) == '1') s.monitorOn = true;
   answer = Query(panel, "ML1").value_or("");
   if (DigitsAt(answer, 4, 3, &value)) s.monitorLevel = value;
 
@@ -139,14 +120,14 @@ void SetUpRadio(Panel& panel) {
   }
 
   answer = Query(panel, "PR0").value_or("");
-  s.processorOn = 0;
-  if (IntFromText(Mid(answer, 4)) == 1) s.processorOn = 1;
+  s.processorOn = false;
+  if (IntFromText(Mid(answer, 4)) == 1) s.processorOn = true;
 
   Query(panel, "AC");  // the answer is not used
   if (s.powerClass < 1) {
-    Send(panel, "AC000");
+    SendCommand(panel, "AC000");
   } else {
-    Send(panel, s.tunerState == 0 || s.tunerState == 2 ? "AC101" : "AC100");
+    SendCommand(panel, s.tunerState == 0 || s.tunerState == 2 ? "AC101" : "AC100");
   }
 
   answer = Query(panel, "VX").value_or("");
@@ -156,8 +137,8 @@ void SetUpRadio(Panel& panel) {
 
   DrawStatusLine(panel);
   s.preampSetting = 0;
-  if (Right(record, 1) == "1") s.preampSetting = 1;
-  if (Right(record, 1) == "2") s.preampSetting = 2;
+  if (record.preamp == '1') s.preampSetting = 1;
+  if (record.preamp == '2') s.preampSetting = 2;
 }
 
 int32_t AskIdentity(Panel& panel) {

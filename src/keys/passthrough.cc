@@ -1,11 +1,11 @@
-#include "link/passthrough.h"
+#include "keys/passthrough.h"
 
 #include <algorithm>
 
-#include "app/debug_log.h"
 #include "controls/modes.h"
+#include "keys/reply.h"
 #include "link/cat.h"
-#include "link/reply.h"
+#include "state/debug_log.h"
 
 namespace kelvaro {
 namespace {
@@ -17,8 +17,7 @@ namespace {
 void GatherBytes(Panel& panel) {
   PanelState& s = panel.state;
   if (Find(s.passThroughBuffer, ";") > 0) return;
-  s.bytesWaiting = panel.ports.BytesWaiting(s.passThroughPort);
-  if (s.bytesWaiting < 1) return;
+  if (panel.ports.BytesWaiting(s.passThroughPort) < 1) return;
   const int room = static_cast<int>(Text::kMax - s.passThroughBuffer.size());
   s.passThroughChunk = panel.ports.ReadPort(s.passThroughPort, std::min(255, room));
   s.passThroughBuffer += s.passThroughChunk.view();
@@ -37,8 +36,8 @@ void FollowModeSet(Panel& panel, std::string_view sent) {
   int32_t mode = PanelModeOfRadioCode(CharAt(sent, 4));
   if (mode == 0) return;
   s.radioMode = mode;
-  if (mode == kFmWide) s.fmWide = 1;
-  if (mode == kFmNarrow) s.fmWide = 0;
+  if (mode == kFmWide) s.fmWide = true;
+  if (mode == kFmNarrow) s.fmWide = false;
   FollowMode(panel);
 }
 
@@ -102,7 +101,7 @@ void RelayTraffic(Panel& panel, bool follow) {
     GatherBytes(panel);
     int end = Find(s.passThroughBuffer, ";");
     if (end < 1) break;
-    s.passThroughSeen = 1;
+    s.passThroughSeen = true;
     if (s.debugLog == 1) WriteLogLine(panel, "***VRX1=" + s.passThroughBuffer.str());
     const std::string command = Left(s.passThroughBuffer, end - 1);
     s.passThroughBuffer = Mid(s.passThroughBuffer, end + 1);  // the next commands wait
@@ -138,7 +137,7 @@ void RelayPassThrough(Panel& panel) {
 
 void RelayWhileSpeaking(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.passThroughPort <= 0 || s.menuReadBusy == 1) return;
+  if (s.passThroughPort <= 0 || s.menuReadBusy) return;
   const KeepExchangeTexts kept(s);
   RelayTraffic(panel, false);
 }

@@ -1,4 +1,4 @@
-#include "link/passthrough.h"
+#include "keys/passthrough.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +38,7 @@ TEST(PassThrough, CommandSplitAcrossReadsIsRelayedOnce) {
   RelayPassThrough(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"FA;"});
   EXPECT_EQ(t.ToPeer(), "FA007100000;");
-  EXPECT_EQ(t.panel.state.passThroughSeen, 1);
+  EXPECT_TRUE(t.panel.state.passThroughSeen);
   EXPECT_EQ(t.panel.state.frequencyHz, 7100000);  // the panel follows the answer
   RelayPassThrough(t.panel);
   EXPECT_TRUE(t.TakeSent().empty());

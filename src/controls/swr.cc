@@ -1,0 +1,28 @@
+#include "controls/swr.h"
+
+#include <optional>
+#include <string>
+
+#include "link/cat.h"
+#include "speech/phrase.h"
+#include "speech/speak.h"
+
+namespace kelvaro {
+
+void SpeakSwr(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.tunerState == 0 && s.txState == TxState::kReceiving) return;
+  PlayPhrase(panel, "swr");
+  // The answer is "RM6" and three digits of reading. Without it there is no
+  // ratio to give: a made-up 1.0 would tell the operator that it is safe to
+  // transmit when nothing was measured.
+  const std::optional<std::string> answer = Query(panel, "RM6");
+  s.swrText = answer ? Mid(*answer, 4, 3) : std::string();
+  if (!answer || s.swrText.size() != 3 || !OnlyDigits(s.swrText)) {
+    PlayPhrase(panel, "nc");
+    return;
+  }
+  SpeakSwrRatio(panel, IntFromText(s.swrText));
+}
+
+}  // namespace kelvaro
