@@ -142,7 +142,7 @@ TEST(EntrySequence, KeyerAndMicGainEntries) {
   const Strings spoken = t.TakeSpoken();
   EXPECT_EQ(Strings(spoken.begin(), spoken.begin() + 5), (Strings{"micgain", "lev", "5", "2", "off"}));
   EXPECT_EQ(spoken.back(), "cw.wav");
-  EXPECT_EQ(t.panel.state.micGainWatch, 0);
+  EXPECT_EQ(t.panel.state.micGainWatch, MicGainWatch::kOff);
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
 }
 

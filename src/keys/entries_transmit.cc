@@ -159,21 +159,21 @@ void StartMicGainWatch(Panel& panel) {
   const int gain = QueryThreeDigits(panel, "MG", 0, 100);
   if (gain >= 0) s.micGain = gain;
   s.meterPeak = s.micGain;
-  s.micGainWatch = -1;  // this report is the gain, not a peak: no "alc"
+  s.micGainWatch = MicGainWatch::kReportingGain;  // no "alc" before the gain
   SpeakMeterPeak(panel);
   PauseBriefly(panel);
   s.meterPeak = 0;
-  s.micGainWatch = 1;
+  s.micGainWatch = MicGainWatch::kStarted;
 }
 
 void EndMicGainWatch(Panel& panel) {
   PanelState& s = panel.state;
-  s.micGainWatch = -1;
+  s.micGainWatch = MicGainWatch::kReportingGain;
   PlayPhrase(panel, "micgain");
   PlayPhrase(panel, "lev");
   s.meterPeak = s.micGain;
   SpeakMeterPeak(panel);
-  s.micGainWatch = 0;
+  s.micGainWatch = MicGainWatch::kOff;
   s.meterPeak = 0;
   PlayPhrase(panel, "off");
 }

@@ -120,14 +120,14 @@ TEST(EntryMicGain, F11ReadsAndSpeaksTheGainThenWatches) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"micgain", "lev", "5", "0"}));
   EXPECT_EQ(s.micGain, 50);
   EXPECT_EQ(s.entryState, EntryState::kMicGain);
-  EXPECT_EQ(s.micGainWatch, 1);
+  EXPECT_EQ(s.micGainWatch, MicGainWatch::kStarted);
   EXPECT_EQ(s.meterPeak, 0);
 
   s.micGain = 62;  // two steps up meanwhile
   s.meterPeak = 44;
   EndMicGainWatch(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"micgain", "lev", "6", "2", "off"}));
-  EXPECT_EQ(s.micGainWatch, 0);
+  EXPECT_EQ(s.micGainWatch, MicGainWatch::kOff);
   EXPECT_EQ(s.meterPeak, 0);
   EXPECT_EQ(s.entryState, EntryState::kMicGain);
 }

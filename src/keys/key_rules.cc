@@ -211,7 +211,7 @@ Flow IgnoredModifierKeys(Panel& panel) {
 
 Flow EndMicGainWatchByKey(Panel& panel) {
   const PanelState& s = panel.state;
-  if (s.micGainWatch < 1 || Key(s, vk::kUp) || Key(s, vk::kDown)) return Flow::kContinue;
+  if (!WatchesPeaks(s.micGainWatch) || Key(s, vk::kUp) || Key(s, vk::kDown)) return Flow::kContinue;
   EndMicGainWatch(panel);
   return Key(s, vk::kF11) ? Flow::kStop : Flow::kContinue;
 }

@@ -565,13 +565,13 @@ TEST(KeyEntries, TunerModeAndMicGainWatch) {
   EXPECT_EQ(t.TakeSent(), (Strings{"AC101;", "AC101;", "AC100;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tuner", "on", "tuner", "both", "tuner", "off"}));
   t.Key(vk::kF11);
-  EXPECT_EQ(t.s().micGainWatch, 1);
+  EXPECT_EQ(t.s().micGainWatch, MicGainWatch::kStarted);
   EXPECT_EQ(t.s().entryState, EntryState::kMicGain);
   t.Clear();
   t.Key(vk::kUp);
   EXPECT_EQ(t.TakeSent(), (Strings{"MG051;"}));
   t.Key(vk::kF11);  // ends the watch and nothing more
-  EXPECT_EQ(t.s().micGainWatch, 0);
+  EXPECT_EQ(t.s().micGainWatch, MicGainWatch::kOff);
   EXPECT_EQ(t.TakeSpoken().back(), "off");
   EXPECT_TRUE(t.TakeSent().empty());
 }

@@ -19,7 +19,7 @@ void SendPhase(Panel& panel) {
     poll = (s.tuneActive == 1 || s.txState != TxState::kReceiving) ? "RM6" : "SM0";
     // During the mic-gain watch the meter slot reads the mic meter, whose
     // peaks the reply phase reports.
-    if (s.micGainWatch > 0) poll = "RM4";
+    if (WatchesPeaks(s.micGainWatch)) poll = "RM4";
   }
   s.pollAlternate = 1 - s.pollAlternate;
   if (poll != "RM6") SendFor(panel, poll, Asker::kPoll, true);
@@ -58,7 +58,7 @@ void HandleAnswer(Panel& panel, const RoutedAnswer& answer) {
     if (s.txHoldoff > 0) --s.txHoldoff;
   }
   p = Find(s.replyText, "RM4");
-  if (p > 0 && s.micGainWatch > 0) {
+  if (p > 0 && WatchesPeaks(s.micGainWatch)) {
     int32_t reading = ReadingAfter(s.replyText, p);
     if (reading > s.meterPeak) s.meterPeak = reading;
     if (s.tickCount > 10) SpeakMeterPeak(panel);

@@ -107,7 +107,7 @@ TEST(TimerTick, TransmittingLeavesTheMeterSlotEmptyAndHoldsThePeak) {
 TEST(TimerTick, MicGainWatchPollsTheMicMeterAndReportsPeaks) {
   Ticking t;
   PanelState& s = t.panel.state;
-  s.micGainWatch = 1;
+  s.micGainWatch = MicGainWatch::kStarted;
   s.txState = TxState::kTransmitting;
   t.radio.Control("ptt on");
   t.Tick(3);
@@ -118,7 +118,7 @@ TEST(TimerTick, MicGainWatchPollsTheMicMeterAndReportsPeaks) {
   Strings spoken = t.TakeSpoken();
   ASSERT_FALSE(spoken.empty());
   EXPECT_EQ(spoken.front(), "alc");
-  EXPECT_EQ(s.micGainWatch, 2);
+  EXPECT_EQ(s.micGainWatch, MicGainWatch::kWatching);
 }
 
 TEST(TimerTick, GarbledAndOverlongRepliesAreHarmless) {

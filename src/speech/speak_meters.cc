@@ -80,9 +80,9 @@ void SpeakSwrRatio(Panel& panel, int reading) {
 
 void SpeakMeterPeak(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.micGainWatch == 1) {
+  if (s.micGainWatch == MicGainWatch::kStarted) {
     PlayPhrase(panel, "alc");
-    s.micGainWatch = 2;
+    s.micGainWatch = MicGainWatch::kWatching;
   }
   SpeakNumber(panel, s.meterPeak);
   s.tickCount = 0;

@@ -69,25 +69,25 @@ TEST(SpeakMeterPeak, AlcOpensOnlyTheFirstReportOfAWatch) {
   TestPanel t;
   PanelState& s = t.panel.state;
   s.meterPeak = 105;
-  s.micGainWatch = 1;
+  s.micGainWatch = MicGainWatch::kStarted;
   s.tickCount = 17;
   SpeakMeterPeak(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Phrases{"alc", "1", "0", "5"}));
-  EXPECT_EQ(s.micGainWatch, 2);
+  EXPECT_EQ(s.micGainWatch, MicGainWatch::kWatching);
   EXPECT_EQ(s.tickCount, 0);
 
   s.meterPeak = 0;
   s.tickCount = 9;
   SpeakMeterPeak(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Phrases{"0"}));
-  EXPECT_EQ(s.micGainWatch, 2);
+  EXPECT_EQ(s.micGainWatch, MicGainWatch::kWatching);
   EXPECT_EQ(s.tickCount, 0);
 
-  s.micGainWatch = 0;
+  s.micGainWatch = MicGainWatch::kOff;
   s.meterPeak = 7;
   SpeakMeterPeak(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Phrases{"7"}));
-  EXPECT_EQ(s.micGainWatch, 0);
+  EXPECT_EQ(s.micGainWatch, MicGainWatch::kOff);
 }
 
 TEST(SpeakMeterPeak, OutOfRangeSpeaksDigitsOnly) {

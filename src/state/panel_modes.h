@@ -66,6 +66,19 @@ enum class BandQuiet : int32_t {
   kAntennaSwitched = 2,  // X A: the next key but S closes the prefix
 };
 
+// The F11 mic-gain watch: the peak of the mic meter reported on the ticks.
+enum class MicGainWatch : int32_t {
+  kOff = 0,
+  kReportingGain = -1,  // the report now is the gain itself, not a peak
+  kStarted = 1,         // watching; the first peak report begins with "alc"
+  kWatching = 2,        // watching; "alc" has been said
+};
+
+// Whether the mic meter is watched for its peak.
+constexpr bool WatchesPeaks(MicGainWatch watch) {
+  return watch == MicGainWatch::kStarted || watch == MicGainWatch::kWatching;
+}
+
 // The transmitter as the panel switched it.
 enum class TxState : int32_t {
   kReceiving = 0,

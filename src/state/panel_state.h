@@ -116,7 +116,7 @@ struct PanelState {
   bool tuneActive = false;
   int32_t tunerState = 0;  // 0 on, 1 off, 2 both, 3 none on this band
   bool tunerArmed = false;
-  int32_t micGainWatch = 0;
+  MicGainWatch micGainWatch = MicGainWatch::kOff;
   int32_t micGain = 0;
   int32_t meterPeak = 0;
   int32_t savedMode = 0;
