@@ -203,6 +203,18 @@ wait_sent_in_order() {
   for _ in $(seq "$limit"); do sent_in_order "$@" && return 0; sleep 0.1; done
   return 1
 }
+# Waits up to $2 seconds until the panel has taken an answer matching the
+# regex $1: answers are logged in debug.dat when they arrive and taken at the
+# next reply phase, so two more frequency polls after it mean that phase has
+# passed.
+wait_answer_taken() {
+  local pattern="$1" limit="$2" at
+  wait_for_line "$WORK/debug.dat" "$limit" "$pattern" || return 1
+  at=$(lines_of "$WORK/debug.dat" | grep -n -m1 -E "$pattern" | cut -d: -f1)
+  polls_after() { [ "$(lines_of "$WORK/debug.dat" | tail -n +"$at" | grep -c '^TX=FA;$')" -ge 2 ]; }
+  wait_until "$limit" polls_after
+}
+
 # Waits up to $2 seconds until the radio received command $3 after line $1 of
 # its log ($4 times, by default once).
 wait_sim_command_after() {

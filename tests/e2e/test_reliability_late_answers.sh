@@ -14,12 +14,7 @@ id="$WINDOW_ID"
 check "the radio is accepted and set up" wait_for_line "$WORK/debug.dat" 5 '^RX=BI0;'
 sleep 2
 sim_control "dial +1000"
-check "the panel follows the dial" wait_for_line "$WORK/debug.dat" 10 '^RX=FA007101000;'
-# An answer is logged when it arrives and taken at the next reply phase: two
-# more frequency polls after it mean that phase has passed.
-arrived=$(lines_of "$WORK/debug.dat" | grep -n -m1 '^RX=FA007101000;' | cut -d: -f1)
-two_polls_after() { [ "$(lines_of "$WORK/debug.dat" | tail -n +"$arrived" | grep -c '^TX=FA;$')" -ge 2 ]; }
-check "the panel took it" wait_until 10 two_polls_after
+check "the panel follows the dial" wait_answer_taken '^RX=FA007101000;' 10
 read_total=$(lines_of "$WORK/debug.dat" | grep -c '^RX=FA')
 check "frequency answers were read ($read_total)" [ "$read_total" -ge 6 ]
 check "every answer is logged whole" \

@@ -44,7 +44,7 @@ for command in "ID;" "EX0307040;" "BS003;" "FA007100000;" "GT0;" "BI;"; do
   check "the radio got $command again" [ "$(sim_count_after "$log_at" "$command")" -ge 1 ]
 done
 sim_control "dial +1000"
-check "the panel follows the radio once it answers again" wait_for_line "$WORK/debug.dat" 10 '^RX=FA007101000;'
+check "the panel follows the radio once it answers again" wait_answer_taken '^RX=FA007101000;' 10
 check "the panel ends cleanly" close_panel "$id"
 check "the band record holds the frequency read afterwards" \
   grep -q '^01A007101000B' <(lines_of "$WORK/savmem.dat" | sed -n 5p)

@@ -49,7 +49,7 @@ rate=$(sim_rate_per_10s 2)
 check "polling at its usual rate again ($(permille_text "$rate") a second)" [ "$rate" -ge 30 -a "$rate" -le 115 ]
 
 sim_control "dial +1000"
-check "the panel reads the turned dial" wait_for_line "$WORK/debug.dat" 10 '^RX=FA007101000;'
+check "the panel reads the turned dial" wait_answer_taken '^RX=FA007101000;' 10
 cpu=$(cpu_permille "$PANEL_PID" 2) || cpu=0
 echo "processor time while connected: $(permille_text "$cpu") % of a core over 2 s"
 check "connected was said once after the plug" \
