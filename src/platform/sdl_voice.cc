@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <system_error>
 #include <thread>
 
@@ -24,6 +27,13 @@ constexpr int kBufferFrames = 512;
 // done, so that a phrase whose last chunk is exactly one buffer also returns
 // before the device would pad it with silence.
 constexpr auto kMargin = 5ms;
+// Recordings longer than this (in bytes of the device's format) are not kept
+// in memory; at 22050 Hz mono 16-bit that is about 6 s (every phrase but the
+// help).
+constexpr std::size_t kLongestKept = 256 * 1024;
+// Queued sound beyond this makes SDL's queue keep packets it later reuses;
+// it holds about two of its packets when cleared.
+constexpr std::size_t kQueueSlack = 16 * 1024;
 // A device that has not taken its queue this long after it should have
 // played out is treated as stalled.
 constexpr auto kStallAllowance = 1s;
@@ -63,6 +73,10 @@ SdlVoice::SdlVoice() {
   // SDL's dummy driver is not guaranteed to take sound at the pace it would
   // play; its phrases, like those without any device, are timed by the clock.
   clockTimed_ = device_ == 0 || driver_ == "dummy";
+  if (device_ != 0 && driver_ == "dummy") {
+    SDL_CloseAudioDevice(device_);
+    device_ = 0;
+  }
   buffer_ = FramesToDuration(spec_.samples, spec_.freq);
   margin_ = kMargin;
 }
@@ -111,7 +125,7 @@ bool SdlVoice::PlaySync(const std::filesystem::path& file) {
   const Recording* recording = Find(file);
   if (recording == nullptr) return false;
   CutOffAsync();
-  Enqueue(*recording);
+  Enqueue(*recording, file);
   asyncQueued_ = false;
   WaitUntilWaiting(buffer_ + margin_);
   return true;
@@ -121,7 +135,7 @@ bool SdlVoice::PlayAsync(const std::filesystem::path& file) {
   const Recording* recording = Find(file);
   if (recording == nullptr) return false;
   CutOffAsync();
-  Enqueue(*recording);
+  Enqueue(*recording, file);
   asyncQueued_ = true;
   return true;
 }
@@ -134,7 +148,13 @@ const SdlVoice::Recording* SdlVoice::Find(const std::filesystem::path& file) {
     // program runs is picked up; checking costs one stat.
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) return nullptr;
-    found = cache_.emplace(key, Load(file)).first;
+    std::optional<Recording> loaded = Load(file);
+    if (loaded && (clockTimed_ || loaded->bytes.size() > kLongestKept)) {
+      // Only its length is needed now; the sound is read again to play.
+      loaded->reread = !clockTimed_;
+      loaded->bytes = std::vector<std::uint8_t>();
+    }
+    found = cache_.emplace(key, std::move(loaded)).first;
   }
   return found->second ? &*found->second : nullptr;
 }
@@ -186,16 +206,35 @@ void SdlVoice::CutOffAsync() {
   if (device_ != 0) SDL_ClearQueuedAudio(device_);
   queueEnds_ = std::min(queueEnds_, Clock::now());
   asyncQueued_ = false;
+  ReleaseQueueMemory();
 }
 
-void SdlVoice::Enqueue(const Recording& recording) {
+void SdlVoice::Enqueue(const Recording& recording, const std::filesystem::path& file) {
   const Clock::time_point now = Clock::now();
   queueEnds_ = std::max(queueEnds_, now) + recording.length;
-  if (clockTimed_ || recording.bytes.empty()) return;
-  if (SDL_QueueAudio(device_, recording.bytes.data(), static_cast<Uint32>(recording.bytes.size())) != 0) {
+  if (clockTimed_) return;
+  if (queueGrown_ && SDL_GetQueuedAudioSize(device_) == 0) ReleaseQueueMemory();
+  std::optional<Recording> reread;
+  if (recording.reread) reread = Load(file);
+  const std::vector<std::uint8_t>& bytes = reread ? reread->bytes : recording.bytes;
+  if (bytes.empty()) return;
+  if (SDL_QueueAudio(device_, bytes.data(), static_cast<Uint32>(bytes.size())) != 0) {
     // The device refused the sound (out of memory): keep the timing anyway.
     clockTimed_ = true;
+    return;
   }
+  if (bytes.size() > kQueueSlack) queueGrown_ = true;
+}
+
+void SdlVoice::ReleaseQueueMemory() {
+  if (!queueGrown_ || device_ == 0) return;
+  // Clearing an empty queue frees the packets SDL kept for reuse (all but
+  // about two); the C library is then asked to hand the free memory back.
+  if (SDL_GetQueuedAudioSize(device_) == 0) SDL_ClearQueuedAudio(device_);
+  queueGrown_ = false;
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
 }
 
 SdlVoice::Clock::duration SdlVoice::Waiting() const {
