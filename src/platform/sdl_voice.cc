@@ -34,6 +34,10 @@ constexpr std::size_t kLongestKept = 256 * 1024;
 // Queued sound beyond this makes SDL's queue keep packets it later reuses;
 // it holds about two of its packets when cleared.
 constexpr std::size_t kQueueSlack = 16 * 1024;
+// A missing file is looked for again after this long; at most this many
+// missing names are remembered.
+constexpr auto kMissingRecheck = 1s;
+constexpr std::size_t kMostMissing = 256;
 // A device that has not taken its queue this long after it should have
 // played out is treated as stalled.
 constexpr auto kStallAllowance = 1s;
@@ -144,10 +148,19 @@ const SdlVoice::Recording* SdlVoice::Find(const std::filesystem::path& file) {
   const std::string key = file.string();
   auto found = cache_.find(key);
   if (found == cache_.end()) {
-    // A missing file is not remembered, so a recording put in place while the
-    // program runs is picked up; checking costs one stat.
+    // A missing file is looked for again a second later, so a recording put
+    // in place while the program runs is picked up, and the silent phrases
+    // of the meter shown on every poll cost no file system look-up each.
+    const Clock::time_point now = Clock::now();
+    auto absent = missing_.find(key);
+    if (absent != missing_.end() && now < absent->second) return nullptr;
     std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) return nullptr;
+    if (!std::filesystem::is_regular_file(file, error)) {
+      if (missing_.size() >= kMostMissing) missing_.clear();
+      missing_[key] = now + kMissingRecheck;
+      return nullptr;
+    }
+    missing_.erase(key);
     std::optional<Recording> loaded = Load(file);
     if (loaded && (clockTimed_ || loaded->bytes.size() > kLongestKept)) {
       // Only its length is needed now; the sound is read again to play.

@@ -24,7 +24,7 @@ namespace kelvaro {
 // the device runs dry and consecutive phrases join without a gap. An
 // asynchronous phrase is cut off by the next phrase that plays; the tail of a
 // synchronous phrase never is. A missing or unreadable file plays nothing,
-// takes no time and cuts nothing off.
+// takes no time and cuts nothing off; it is looked for again a second later.
 //
 // Without a usable audio device the player falls back to SDL's "dummy"
 // driver, and failing that to no device at all; either way every phrase
@@ -102,6 +102,7 @@ class SdlVoice : public Voice {
   Clock::time_point queueEnds_{};  // when everything queued will have played
   bool queueGrown_ = false;        // a long phrase was queued since the last release
   std::unordered_map<std::string, std::optional<Recording>> cache_;
+  std::unordered_map<std::string, Clock::time_point> missing_;  // absent until then
   std::function<void()> whileWaiting_;
 };
 

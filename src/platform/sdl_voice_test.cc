@@ -127,6 +127,15 @@ TEST_F(SdlVoiceTest, AMissingOrUnreadableFileIsSilentAndTakesNoTime) {
   }
   // A folder that does not exist (the silent meter display).
   EXPECT_FALSE(voice.PlaySync(dir_.path() / "xx" / "s.wav"));
+  // A recording put in place while the program runs is found before long.
+  EXPECT_FALSE(voice.PlaySync(dir_.path() / "late.wav"));
+  dir_.Write("late.wav", Wav(Tone(440, 50ms)));
+  bool found = false;
+  for (int i = 0; i < 100 && !found; ++i) {
+    found = voice.PlaySync(dir_.path() / "late.wav");
+    if (!found) std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_TRUE(found);
 }
 
 TEST_F(SdlVoiceTest, AnAsyncPhraseReturnsAtOnceAndTheNextPhraseCutsItOff) {
