@@ -42,6 +42,14 @@ constexpr std::size_t kMostMissing = 256;
 // played out is treated as stalled.
 constexpr auto kStallAllowance = 1s;
 
+// Hands memory freed by a long recording back to the system; the C library
+// keeps freed memory for reuse otherwise.
+void TrimHeap() {
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
+}
+
 int FrameBytes(const SDL_AudioSpec& audioSpec) {
   return static_cast<int>(SDL_AUDIO_BITSIZE(audioSpec.format) / 8) * audioSpec.channels;
 }
@@ -126,6 +134,7 @@ bool SdlVoice::OpenDevice() {
 }
 
 bool SdlVoice::PlaySync(const std::filesystem::path& file) {
+  if (queueGrown_ && SDL_GetQueuedAudioSize(device_) == 0) ReleaseQueueMemory();
   const Recording* recording = Find(file);
   if (recording == nullptr) return false;
   CutOffAsync();
@@ -136,6 +145,7 @@ bool SdlVoice::PlaySync(const std::filesystem::path& file) {
 }
 
 bool SdlVoice::PlayAsync(const std::filesystem::path& file) {
+  if (queueGrown_ && SDL_GetQueuedAudioSize(device_) == 0) ReleaseQueueMemory();
   const Recording* recording = Find(file);
   if (recording == nullptr) return false;
   CutOffAsync();
@@ -226,7 +236,6 @@ void SdlVoice::Enqueue(const Recording& recording, const std::filesystem::path& 
   const Clock::time_point now = Clock::now();
   queueEnds_ = std::max(queueEnds_, now) + recording.length;
   if (clockTimed_) return;
-  if (queueGrown_ && SDL_GetQueuedAudioSize(device_) == 0) ReleaseQueueMemory();
   std::optional<Recording> reread;
   if (recording.reread) reread = Load(file);
   const std::vector<std::uint8_t>& bytes = reread ? reread->bytes : recording.bytes;
@@ -237,6 +246,11 @@ void SdlVoice::Enqueue(const Recording& recording, const std::filesystem::path& 
     return;
   }
   if (bytes.size() > kQueueSlack) queueGrown_ = true;
+  if (reread) {
+    // SDL keeps its own copy; the one read for it goes back at once.
+    reread.reset();
+    TrimHeap();
+  }
 }
 
 void SdlVoice::ReleaseQueueMemory() {
@@ -245,9 +259,7 @@ void SdlVoice::ReleaseQueueMemory() {
   // about two); the C library is then asked to hand the free memory back.
   if (SDL_GetQueuedAudioSize(device_) == 0) SDL_ClearQueuedAudio(device_);
   queueGrown_ = false;
-#if defined(__GLIBC__)
-  malloc_trim(0);
-#endif
+  TrimHeap();
 }
 
 SdlVoice::Clock::duration SdlVoice::Waiting() const {
