@@ -31,9 +31,6 @@ constexpr auto kMargin = 5ms;
 // in memory; at 22050 Hz mono 16-bit that is about 6 s (every phrase but the
 // help).
 constexpr std::size_t kLongestKept = 256 * 1024;
-// Queued sound beyond this makes SDL's queue keep packets it later reuses;
-// it holds about two of its packets when cleared.
-constexpr std::size_t kQueueSlack = 16 * 1024;
 // A missing file is looked for again after this long; at most this many
 // missing names are remembered.
 constexpr auto kMissingRecheck = 1s;
@@ -245,7 +242,9 @@ void SdlVoice::Enqueue(const Recording& recording, const std::filesystem::path& 
     clockTimed_ = true;
     return;
   }
-  if (bytes.size() > kQueueSlack) queueGrown_ = true;
+  // SDL's queue keeps the packets a phrase took for reuse: as much as the
+  // longest phrase kept in memory is fine, a long one's are given back.
+  if (bytes.size() > kLongestKept) queueGrown_ = true;
   if (reread) {
     // SDL keeps its own copy; the one read for it goes back at once.
     reread.reset();
