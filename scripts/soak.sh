@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A long run of the panel against the simulated radio with random keys and
-# dial turns, sampling the panel's memory and open files once a minute.
+# dial turns, sampling the panel's memory (all resident, anonymous and
+# file-backed pages) and open files once a minute.
 # Usage: bash scripts/soak.sh [--fast] [MINUTES]   (default 60; needs a built
 # tree: bash scripts/build.sh). Prints the samples and a summary; not run in CI.
 #
@@ -48,7 +49,7 @@ for _ in \$(seq 200); do id=\$(xdotool search --name Kelvaro 2>/dev/null | head 
 # Every key the panel knows except Q (which would end the run).
 keys=(a b c d e f g h i j k l m n o p r s t u v w x y z 0 1 2 3 4 5 6 7 8 9 Up Down Left Right Prior Next
       Return space period plus minus F1 F2 F3 F4 F5 F6 F7 F8 F9 F10 F11 F12 KP_Begin KP_End)
-echo "minute rss_kb fds cpu_ticks keys"
+echo "minute rss_kb fds cpu_ticks keys anon_kb file_kb"
 pressed=0
 # One process a key (xdotool does the hold itself) and no other: at the fast
 # pace, starting processes would otherwise set the pace.
@@ -57,7 +58,7 @@ next=\$SECONDS
 minute=0
 while [ "\$SECONDS" -lt "\$end" ] && kill -0 "\$panel" 2>/dev/null; do
   if [ "\$SECONDS" -ge "\$next" ]; then
-    echo "\$minute \$(awk '/VmRSS/ {print \$2}' /proc/\$panel/status) \$(ls /proc/\$panel/fd | wc -l) \$(awk '{print \$14+\$15}' /proc/\$panel/stat) \$pressed"
+    echo "\$minute \$(awk '/VmRSS/ {print \$2}' /proc/\$panel/status) \$(ls /proc/\$panel/fd | wc -l) \$(awk '{print \$14+\$15}' /proc/\$panel/stat) \$pressed \$(awk '/RssAnon/ {a=\$2} /RssFile/ {f=\$2} END {print a, f}' /proc/\$panel/status)"
     minute=\$((minute + 1)); next=\$((next + 60))
   fi
   k=\${keys[\$((RANDOM % \${#keys[@]}))]}
