@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <system_error>
 #include <thread>
 
@@ -24,9 +27,25 @@ constexpr int kBufferFrames = 512;
 // done, so that a phrase whose last chunk is exactly one buffer also returns
 // before the device would pad it with silence.
 constexpr auto kMargin = 5ms;
+// Recordings longer than this (in bytes of the device's format) are not kept
+// in memory; at 22050 Hz mono 16-bit that is about 6 s (every phrase but the
+// help).
+constexpr std::size_t kLongestKept = 256 * 1024;
+// A missing file is looked for again after this long; at most this many
+// missing names are remembered.
+constexpr auto kMissingRecheck = 1s;
+constexpr std::size_t kMostMissing = 256;
 // A device that has not taken its queue this long after it should have
 // played out is treated as stalled.
 constexpr auto kStallAllowance = 1s;
+
+// Hands memory freed by a long recording back to the system; the C library
+// keeps freed memory for reuse otherwise.
+void TrimHeap() {
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
+}
 
 int FrameBytes(const SDL_AudioSpec& audioSpec) {
   return static_cast<int>(SDL_AUDIO_BITSIZE(audioSpec.format) / 8) * audioSpec.channels;
@@ -63,6 +82,10 @@ SdlVoice::SdlVoice() {
   // SDL's dummy driver is not guaranteed to take sound at the pace it would
   // play; its phrases, like those without any device, are timed by the clock.
   clockTimed_ = device_ == 0 || driver_ == "dummy";
+  if (device_ != 0 && driver_ == "dummy") {
+    SDL_CloseAudioDevice(device_);
+    device_ = 0;
+  }
   buffer_ = FramesToDuration(spec_.samples, spec_.freq);
   margin_ = kMargin;
 }
@@ -108,20 +131,22 @@ bool SdlVoice::OpenDevice() {
 }
 
 bool SdlVoice::PlaySync(const std::filesystem::path& file) {
+  if (queueGrown_ && SDL_GetQueuedAudioSize(device_) == 0) ReleaseQueueMemory();
   const Recording* recording = Find(file);
   if (recording == nullptr) return false;
   CutOffAsync();
-  Enqueue(*recording);
+  Enqueue(*recording, file);
   asyncQueued_ = false;
   WaitUntilWaiting(buffer_ + margin_);
   return true;
 }
 
 bool SdlVoice::PlayAsync(const std::filesystem::path& file) {
+  if (queueGrown_ && SDL_GetQueuedAudioSize(device_) == 0) ReleaseQueueMemory();
   const Recording* recording = Find(file);
   if (recording == nullptr) return false;
   CutOffAsync();
-  Enqueue(*recording);
+  Enqueue(*recording, file);
   asyncQueued_ = true;
   return true;
 }
@@ -130,11 +155,26 @@ const SdlVoice::Recording* SdlVoice::Find(const std::filesystem::path& file) {
   const std::string key = file.string();
   auto found = cache_.find(key);
   if (found == cache_.end()) {
-    // A missing file is not remembered, so a recording put in place while the
-    // program runs is picked up; checking costs one stat.
+    // A missing file is looked for again a second later, so a recording put
+    // in place while the program runs is picked up, and the silent phrases
+    // of the meter shown on every poll cost no file system look-up each.
+    const Clock::time_point now = Clock::now();
+    auto absent = missing_.find(key);
+    if (absent != missing_.end() && now < absent->second) return nullptr;
     std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) return nullptr;
-    found = cache_.emplace(key, Load(file)).first;
+    if (!std::filesystem::is_regular_file(file, error)) {
+      if (missing_.size() >= kMostMissing) missing_.clear();
+      missing_[key] = now + kMissingRecheck;
+      return nullptr;
+    }
+    missing_.erase(key);
+    std::optional<Recording> loaded = Load(file);
+    if (loaded && (clockTimed_ || loaded->bytes.size() > kLongestKept)) {
+      // Only its length is needed now; the sound is read again to play.
+      loaded->reread = !clockTimed_;
+      loaded->bytes = std::vector<std::uint8_t>();
+    }
+    found = cache_.emplace(key, std::move(loaded)).first;
   }
   return found->second ? &*found->second : nullptr;
 }
@@ -186,16 +226,39 @@ void SdlVoice::CutOffAsync() {
   if (device_ != 0) SDL_ClearQueuedAudio(device_);
   queueEnds_ = std::min(queueEnds_, Clock::now());
   asyncQueued_ = false;
+  ReleaseQueueMemory();
 }
 
-void SdlVoice::Enqueue(const Recording& recording) {
+void SdlVoice::Enqueue(const Recording& recording, const std::filesystem::path& file) {
   const Clock::time_point now = Clock::now();
   queueEnds_ = std::max(queueEnds_, now) + recording.length;
-  if (clockTimed_ || recording.bytes.empty()) return;
-  if (SDL_QueueAudio(device_, recording.bytes.data(), static_cast<Uint32>(recording.bytes.size())) != 0) {
+  if (clockTimed_) return;
+  std::optional<Recording> reread;
+  if (recording.reread) reread = Load(file);
+  const std::vector<std::uint8_t>& bytes = reread ? reread->bytes : recording.bytes;
+  if (bytes.empty()) return;
+  if (SDL_QueueAudio(device_, bytes.data(), static_cast<Uint32>(bytes.size())) != 0) {
     // The device refused the sound (out of memory): keep the timing anyway.
     clockTimed_ = true;
+    return;
   }
+  // SDL's queue keeps the packets a phrase took for reuse: as much as the
+  // longest phrase kept in memory is fine, a long one's are given back.
+  if (bytes.size() > kLongestKept) queueGrown_ = true;
+  if (reread) {
+    // SDL keeps its own copy; the one read for it goes back at once.
+    reread.reset();
+    TrimHeap();
+  }
+}
+
+void SdlVoice::ReleaseQueueMemory() {
+  if (!queueGrown_ || device_ == 0) return;
+  // Clearing an empty queue frees the packets SDL kept for reuse (all but
+  // about two); the C library is then asked to hand the free memory back.
+  if (SDL_GetQueuedAudioSize(device_) == 0) SDL_ClearQueuedAudio(device_);
+  queueGrown_ = false;
+  TrimHeap();
 }
 
 SdlVoice::Clock::duration SdlVoice::Waiting() const {

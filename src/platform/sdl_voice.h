@@ -24,13 +24,23 @@ namespace kelvaro {
 // the device runs dry and consecutive phrases join without a gap. An
 // asynchronous phrase is cut off by the next phrase that plays; the tail of a
 // synchronous phrase never is. A missing or unreadable file plays nothing,
-// takes no time and cuts nothing off.
+// takes no time and cuts nothing off; it is looked for again a second later.
 //
 // Without a usable audio device the player falls back to SDL's "dummy"
 // driver, and failing that to no device at all; either way every phrase
 // still takes as long as its recording, timed by the clock. With
 // SDL_AUDIODRIVER=disk and SDL_DISKAUDIOFILE=FILE, what is played is written
 // to FILE in real time (22050 Hz mono signed 16-bit samples), for measuring.
+//
+// Memory: a recording is kept in memory only when it is played through a
+// device and is short; a long one (the help) is read again each time it
+// plays, and once the device has played it SDL's queue gives back the
+// memory it took. Timed by the clock, no sound is kept at all. So the
+// memory in use does not depend on which phrases have played so far.
+//
+// SDL's dummy driver plays nothing, so no device is kept open for it (its
+// thread would wake every buffer for nothing); its phrases are timed by the
+// clock as without a device.
 //
 // SDL's audio subsystem is initialised here and released in the destructor;
 // SDL_Quit is left to the program. One thread only.
@@ -58,8 +68,9 @@ class SdlVoice : public Voice {
   using Clock = std::chrono::steady_clock;
 
   struct Recording {
-    std::vector<std::uint8_t> bytes;  // in the device's format
+    std::vector<std::uint8_t> bytes;  // in the device's format; empty when not kept
     Clock::duration length{};
+    bool reread = false;              // too long to keep: read again to play
   };
 
   bool OpenDevice();
@@ -68,7 +79,10 @@ class SdlVoice : public Voice {
   const Recording* Find(const std::filesystem::path& file);
   std::optional<Recording> Load(const std::filesystem::path& file) const;
   void CutOffAsync();
-  void Enqueue(const Recording& recording);
+  void Enqueue(const Recording& recording, const std::filesystem::path& file);
+  // Gives back the memory SDL's queue took for a long phrase, once the
+  // device has taken all of it.
+  void ReleaseQueueMemory();
   // Sound queued but not yet handed to the device.
   Clock::duration Waiting() const;
   // Returns once no more than `left` is waiting. A device that stops taking
@@ -86,7 +100,9 @@ class SdlVoice : public Voice {
   Clock::duration margin_{};
   bool asyncQueued_ = false;       // the last phrase queued was asynchronous
   Clock::time_point queueEnds_{};  // when everything queued will have played
+  bool queueGrown_ = false;        // a long phrase was queued since the last release
   std::unordered_map<std::string, std::optional<Recording>> cache_;
+  std::unordered_map<std::string, Clock::time_point> missing_;  // absent until then
   std::function<void()> whileWaiting_;
 };
 

@@ -127,6 +127,15 @@ TEST_F(SdlVoiceTest, AMissingOrUnreadableFileIsSilentAndTakesNoTime) {
   }
   // A folder that does not exist (the silent meter display).
   EXPECT_FALSE(voice.PlaySync(dir_.path() / "xx" / "s.wav"));
+  // A recording put in place while the program runs is found before long.
+  EXPECT_FALSE(voice.PlaySync(dir_.path() / "late.wav"));
+  dir_.Write("late.wav", Wav(Tone(440, 50ms)));
+  bool found = false;
+  for (int i = 0; i < 100 && !found; ++i) {
+    found = voice.PlaySync(dir_.path() / "late.wav");
+    if (!found) std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_TRUE(found);
 }
 
 TEST_F(SdlVoiceTest, AnAsyncPhraseReturnsAtOnceAndTheNextPhraseCutsItOff) {
@@ -198,6 +207,41 @@ TEST_F(SdlVoiceTest, TheDeviceHearsConsecutivePhrasesWithoutAddedSilence) {
   EXPECT_GT(heard, 0u) << "the help does not follow c directly";
   EXPECT_LT(heard, help.size()) << "the help was not cut off";
   EXPECT_EQ(Find(played, d, helpAt + heard), helpAt + heard) << "d does not follow the help directly";
+}
+
+// A recording too long to be kept in memory is read again for each play and
+// is heard from its start each time; the phrases around it join as before.
+TEST_F(SdlVoiceTest, ALongRecordingIsHeardInFullEachTimeItPlays) {
+  const std::filesystem::path out = dir_.path() / "played.raw";
+  ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+  ScopedEnv file("SDL_DISKAUDIOFILE", out.string());
+  const Samples help = Tone(300, 8000ms), d = Tone(880, 150ms);
+  const auto helpFile = Put("help.wav", help), dFile = Put("d.wav", d);
+  {
+    SdlVoice voice;
+    ASSERT_EQ(voice.driver(), "disk");
+    for (int round = 0; round < 2; ++round) {
+      EXPECT_TRUE(voice.PlayAsync(helpFile));
+      std::this_thread::sleep_for(300ms);
+      EXPECT_TRUE(voice.PlaySync(dFile));
+    }
+    EXPECT_EQ(voice.Length(helpFile), 8000ms);
+  }
+  const std::string raw = dir_.Read("played.raw");
+  Samples played(raw.size() / 2);
+  for (std::size_t i = 0; i < played.size(); ++i) {
+    played[i] = static_cast<std::int16_t>(static_cast<unsigned char>(raw[2 * i]) |
+                                          static_cast<unsigned char>(raw[2 * i + 1]) << 8);
+  }
+  const Samples start(help.begin(), help.begin() + kRate / 10);
+  std::size_t from = 0;
+  for (int round = 0; round < 2; ++round) {
+    const std::size_t at = Find(played, start, from);
+    ASSERT_NE(at, std::string::npos) << "round " << round << ": the help is not heard";
+    const std::size_t dAt = Find(played, d, at);
+    ASSERT_NE(dAt, std::string::npos) << "round " << round << ": d is not heard after the help";
+    from = dAt + d.size();
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <SDL_syswm.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "platform/sdl_keys.h"
@@ -16,6 +17,9 @@ namespace {
 constexpr int kDefaultPoints = 12;
 constexpr int kDefaultWeight = 400;
 constexpr float kUnknownDpi = 96.0f;
+// Texts remembered as standing on the panel; the panel has about twenty
+// fields, so the oldest beyond this are forgotten (and simply redrawn).
+constexpr std::size_t kMostPlaced = 64;
 
 const SDL_Color kText{0, 0, 0, 255};
 const SDL_Color kBackground{255, 255, 255, 255};
@@ -170,6 +174,7 @@ bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int heig
     return false;
   }
   SDL_SetSurfaceBlendMode(canvas_, SDL_BLENDMODE_NONE);
+  placed_.clear();
   SDL_FillRect(canvas_, nullptr, SDL_MapRGB(canvas_->format, kBackground.r, kBackground.g, kBackground.b));
   Present(nullptr);
   return true;
@@ -241,6 +246,9 @@ WindowMessage SdlWindow::NextMessage() {
   // wake poll() either, so no sleep is longer than this.
   constexpr int kLongestSleepMs = 250;
   constexpr int kUnwatchedSleepMs = 10;
+  // After input, the ports are looked at again this much later: the time a
+  // short answer takes on the line.
+  constexpr int kInputGatherMs = 4;
   for (;;) {
     const SteadyClock::time_point now = SteadyClock::now();
     if (periodMs_ > 0 && now >= nextTick_) {
@@ -249,9 +257,20 @@ WindowMessage SdlWindow::NextMessage() {
       if (nextTick_ <= now) nextTick_ = now + std::chrono::milliseconds(periodMs_);
       return {kMsgTimer, 1};
     }
+    const int display = DisplayHandle();
+    // Reading the X connection costs several system calls even when nothing
+    // came, so it is read only when it has something, when drawing may have
+    // left events in Xlib's own queue (drawing waits for the server's
+    // answer, and takes in whatever events came meanwhile), after a signal,
+    // and at the longest sleep's pace.
+    if (pumpDue_ || display < 0 || now - lastPump_ >= std::chrono::milliseconds(kLongestSleepMs)) {
+      pumpDue_ = false;
+      lastPump_ = now;
+      SDL_PumpEvents();
+    }
     SDL_Event event;
     WindowMessage message;
-    while (SDL_PollEvent(&event) == 1) {
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
       if (Translate(event, &message)) return message;
     }
 
@@ -261,19 +280,26 @@ WindowMessage SdlWindow::NextMessage() {
       timeout = static_cast<int>(std::clamp<long long>(untilTick, 0, kLongestSleepMs));
     }
     std::vector<pollfd> fds;
-    const int display = DisplayHandle();
     if (display >= 0) {
       fds.push_back({display, POLLIN, 0});
     } else {
       timeout = std::min(timeout, kUnwatchedSleepMs);
     }
     const std::size_t firstInput = fds.size();
-    if (SteadyClock::now() >= inputsQuietUntil_) {
+    const SteadyClock::time_point beforeWait = SteadyClock::now();
+    if (beforeWait >= inputsQuietUntil_) {
       for (int handle : inputs_) {
         if (handle >= 0) fds.push_back({handle, POLLIN, 0});
       }
+    } else {
+      const auto untilQuietEnds =
+          std::chrono::ceil<std::chrono::milliseconds>(inputsQuietUntil_ - beforeWait).count();
+      timeout = static_cast<int>(std::clamp<long long>(untilQuietEnds, 0, timeout));
     }
-    if (::poll(fds.data(), fds.size(), timeout) <= 0) continue;
+    const int ready = ::poll(fds.data(), fds.size(), timeout);
+    if (ready < 0) pumpDue_ = true;  // a signal: SDL turns it into an event
+    if (ready <= 0) continue;
+    if (firstInput > 0 && fds[0].revents != 0) pumpDue_ = true;
     bool data = false, hangUp = false;
     for (std::size_t i = firstInput; i < fds.size(); ++i) {
       if (fds[i].revents & POLLIN) data = true;
@@ -283,6 +309,10 @@ WindowMessage SdlWindow::NextMessage() {
       // A port whose other end has gone reports a hang-up until it is closed;
       // it is looked at again only after a while, so it cannot make the loop spin.
       if (hangUp && !data) inputsQuietUntil_ = SteadyClock::now() + std::chrono::milliseconds(100);
+      // A radio sends its answer at the line rate, a few characters at a
+      // time (38400 baud is a character in 0.29 ms); the rest of it is
+      // taken a little later in one go rather than a message a character.
+      if (data) inputsQuietUntil_ = SteadyClock::now() + std::chrono::milliseconds(kInputGatherMs);
       return {kMsgInput, 0};
     }
   }
@@ -310,15 +340,70 @@ void SdlWindow::Print(std::string_view text) {
   if (canvas_ == nullptr || text.empty()) return;
   TTF_Font* font = CurrentFont();
   if (font == nullptr) return;
-  const std::string utf8 = PanelTextToUtf8(text);
-  SDL_Surface* image = TTF_RenderUTF8_Shaded(font, utf8.c_str(), kText, kBackground);
-  if (image == nullptr) return;
-  SDL_Rect area{x_, y_, image->w, image->h};
-  SDL_BlitSurface(image, nullptr, canvas_, &area);  // clips `area` to the canvas
+  std::string utf8 = PanelTextToUtf8(text);
+  int width = 0;
+  const auto same = std::find_if(placed_.begin(), placed_.end(), [&](const Placed& p) {
+    return p.x == x_ && p.y == y_ && p.font == font && p.text == utf8;
+  });
+  if (same != placed_.end()) {
+    width = same->w;
+  } else {
+    SDL_Surface* image = TTF_RenderUTF8_Shaded(font, utf8.c_str(), kText, kBackground);
+    if (image == nullptr) return;
+    width = image->w;
+    const SDL_Rect area{x_, y_, image->w, image->h};
+    placed_.erase(std::remove_if(placed_.begin(), placed_.end(),
+                                 [&](const Placed& p) {
+                                   const SDL_Rect other{p.x, p.y, p.w, p.h};
+                                   return SDL_HasIntersection(&area, &other) == SDL_TRUE;
+                                 }),
+                  placed_.end());
+    if (placed_.size() >= kMostPlaced) placed_.erase(placed_.begin());
+    placed_.push_back(Placed{x_, y_, font, std::move(utf8), image->w, image->h});
+    const SDL_Rect changed = CopyChanged(image, area);
+    SDL_FreeSurface(image);
+    if (changed.w > 0 && changed.h > 0) Present(&changed);
+  }
   // Far off to the right is as good as the end of the world; no overflow.
-  x_ = static_cast<int>(std::min<long long>(static_cast<long long>(x_) + image->w, std::numeric_limits<int>::max() / 2));
-  SDL_FreeSurface(image);
-  if (area.w > 0 && area.h > 0) Present(&area);
+  x_ = static_cast<int>(std::min<long long>(static_cast<long long>(x_) + width, std::numeric_limits<int>::max() / 2));
+}
+
+SDL_Rect SdlWindow::CopyChanged(SDL_Surface* image, const SDL_Rect& area) {
+  const SDL_Rect bounds{0, 0, canvas_->w, canvas_->h};
+  SDL_Rect clip;
+  if (SDL_IntersectRect(&area, &bounds, &clip) != SDL_TRUE) return SDL_Rect{0, 0, 0, 0};
+  SDL_Surface* converted = SDL_ConvertSurface(image, canvas_->format, 0);
+  if (converted == nullptr) {
+    // No memory for the comparison: draw it all.
+    SDL_Rect target = area;
+    SDL_BlitSurface(image, nullptr, canvas_, &target);
+    return target;
+  }
+  // Both images have the canvas's format of four bytes a pixel. Each row is
+  // compared from both ends; what lies between the first and the last
+  // differing pixel is copied.
+  int left = clip.x + clip.w, right = clip.x - 1, top = -1, bottom = -1;
+  for (int y = clip.y; y < clip.y + clip.h; ++y) {
+    const auto* from = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(converted->pixels) +
+                                                       static_cast<std::size_t>(y - area.y) * converted->pitch) +
+                       (clip.x - area.x);
+    auto* to = reinterpret_cast<Uint32*>(static_cast<Uint8*>(canvas_->pixels) +
+                                         static_cast<std::size_t>(y) * canvas_->pitch) +
+               clip.x;
+    int first = 0;
+    while (first < clip.w && from[first] == to[first]) ++first;
+    if (first == clip.w) continue;
+    int last = clip.w - 1;
+    while (from[last] == to[last]) --last;
+    std::memcpy(to + first, from + first, static_cast<std::size_t>(last - first + 1) * sizeof(Uint32));
+    left = std::min(left, clip.x + first);
+    right = std::max(right, clip.x + last);
+    if (top < 0) top = y;
+    bottom = y;
+  }
+  SDL_FreeSurface(converted);
+  if (top < 0) return SDL_Rect{0, 0, 0, 0};
+  return SDL_Rect{left, top, right - left + 1, bottom - top + 1};
 }
 
 void SdlWindow::SelectFont(std::string_view face, int points, int weight) {
@@ -376,6 +461,8 @@ void SdlWindow::Present(const SDL_Rect* area) {
   SDL_Rect target = source;
   if (SDL_BlitSurface(canvas_, &source, surface, &target) != 0 || target.w <= 0 || target.h <= 0) return;
   SDL_UpdateWindowSurfaceRects(window_, &target, 1);
+  pumpDue_ = true;
+  pixelsSent_ += static_cast<std::uint64_t>(target.w) * static_cast<std::uint64_t>(target.h);
 }
 
 void SdlWindow::ReleaseFonts() {

@@ -5,6 +5,12 @@
 // window copies the whole image again, so a covered window repaints by itself.
 // Drawing uses the window surface (no OpenGL), so it works under Xvfb.
 //
+// The panel reprints its fields on every poll of the radio, mostly with the
+// same text. A print that repeats the text still standing at its place (same
+// position, same font, not drawn over since) costs nothing; any other print
+// changes only the pixels that differ and sends only their bounding box to
+// the display.
+//
 // Messages: key-down and key-up carry the Windows virtual-key code (see
 // sdl_keys.h). Key repeats are dropped. A key that has no virtual-key code is
 // dropped too, down and up alike; the key-up of a key whose key-down was
@@ -16,7 +22,8 @@
 // out when its time has come and no tick is waiting, so a handler that blocks
 // for seconds (a spoken report) is followed by one tick, not a burst. While
 // nothing is due the loop sleeps in poll() on the X connection and the
-// watched port descriptors, so it costs nothing between events.
+// watched port descriptors, so it costs nothing between events; the X
+// connection is read only when there can be something to read.
 #pragma once
 
 #include <SDL.h>
@@ -75,6 +82,8 @@ class SdlWindow : public Window, public Screen {
   SDL_Window* sdl_window() const { return window_; }
   // Pixels per inch used to size the fonts.
   float dpi() const { return dpi_; }
+  // Pixels copied to the window so far (each update's rectangle counted).
+  std::uint64_t PixelsSent() const { return pixelsSent_; }
 
  private:
   struct FontRequest {
@@ -83,7 +92,19 @@ class SdlWindow : public Window, public Screen {
     int weight = 0;
   };
 
+  // A text as it stands on the panel image: drawn at (x, y) in the font and
+  // not drawn over since.
+  struct Placed {
+    int x = 0, y = 0;
+    TTF_Font* font = nullptr;
+    std::string text;  // as drawn (UTF-8)
+    int w = 0, h = 0;
+  };
+
   TTF_Font* CurrentFont();
+  // Copies the pixels of a rendered text at `area` that differ from the panel
+  // image into it; returns the bounding box of those pixels (empty when none).
+  SDL_Rect CopyChanged(SDL_Surface* image, const SDL_Rect& area);
   TTF_Font* OpenFont(const FontFile& file, int pixels);
   // Copies a part of the panel image (all of it when null) to the window.
   void Present(const SDL_Rect* area);
@@ -95,6 +116,8 @@ class SdlWindow : public Window, public Screen {
   SDL_Surface* canvas_ = nullptr;
   float dpi_ = 96.0f;
   int x_ = 0, y_ = 0;
+  std::vector<Placed> placed_;
+  std::uint64_t pixelsSent_ = 0;
 
   FontconfigFonts fonts_;
   FontRequest request_;
@@ -112,6 +135,8 @@ class SdlWindow : public Window, public Screen {
   SteadyClock::time_point nextTick_{};
   std::vector<int> inputs_;
   SteadyClock::time_point inputsQuietUntil_{};  // after a hang-up without data
+  bool pumpDue_ = true;                         // the X connection must be read
+  SteadyClock::time_point lastPump_{};
   // Key-down codes handed out, by scancode, waiting for their key-up.
   std::map<int, int> keysDown_;
 };

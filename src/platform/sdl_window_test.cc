@@ -183,6 +183,83 @@ TEST_F(SdlWindowTest, ExposeRepaintsFromThePanelImage) {
   EXPECT_GT(dark, 500);
 }
 
+// What the window shows over an area differs from the panel image in this
+// many pixels.
+int ShownDiffers(SdlWindow& window, int x0, int y0, int x1, int y1) {
+  SDL_Surface* screen = SDL_GetWindowSurface(window.sdl_window());
+  if (screen == nullptr) return -1;
+  int differing = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      Uint32 pixel = reinterpret_cast<Uint32*>(static_cast<Uint8*>(screen->pixels) + y * screen->pitch)[x];
+      Uint8 r, g, b;
+      SDL_GetRGB(pixel, screen->format, &r, &g, &b);
+      differing += ((std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b) != window.PixelAt(x, y) ? 1 : 0;
+    }
+  }
+  return differing;
+}
+
+TEST_F(SdlWindowTest, OnlyChangedPixelsAreDrawnAndSent) {
+  window.SelectFont("Ariel", 50, 700);
+  auto sameAs = [&](int x, int y, int refX, int refY, int w, int h) {
+    for (int dy = 0; dy < h; ++dy) {
+      for (int dx = 0; dx < w; ++dx) {
+        if (window.PixelAt(x + dx, y + dy) != window.PixelAt(refX + dx, refY + dy)) return false;
+      }
+    }
+    return true;
+  };
+  // The reference: the new text printed once on blank ground.
+  window.SetPosition(300, 400);
+  window.Print("14.250100");
+  const int refEnd = window.PositionX();
+
+  window.SetPosition(0, 150);
+  window.Print("14.250000");
+  const int end = window.PositionX();
+  const std::uint64_t first = window.PixelsSent();
+
+  // The same text again at the same place: nothing drawn, nothing sent, and
+  // the position moves on as before.
+  window.SetPosition(0, 150);
+  window.Print("14.250000");
+  EXPECT_EQ(window.PixelsSent(), first);
+  EXPECT_EQ(window.PositionX(), end);
+
+  // One digit changes: the panel shows the new text, and what is sent is the
+  // changed digit's part only.
+  window.SetPosition(0, 150);
+  window.Print("14.250100");
+  const std::uint64_t digit = window.PixelsSent() - first;
+  EXPECT_GT(digit, 0u);
+  EXPECT_LT(digit, static_cast<std::uint64_t>(end) * 60 / 4);
+  EXPECT_TRUE(sameAs(0, 150, 300, 400, refEnd - 300, 80));
+
+  // Drawn over in part (blanks, another text) or in another font, a text is
+  // drawn again in full when it is printed at its place once more.
+  window.SetPosition(40, 150);
+  window.Print("    ");
+  window.SetPosition(0, 150);
+  window.Print("14.250100");
+  EXPECT_TRUE(sameAs(0, 150, 300, 400, refEnd - 300, 80));
+  window.SetPosition(60, 150);
+  window.Print("8");
+  window.SetPosition(0, 150);
+  window.Print("14.250100");
+  EXPECT_TRUE(sameAs(0, 150, 300, 400, refEnd - 300, 80));
+  window.SelectFont("Ariel", 20, 20);
+  window.SetPosition(0, 150);
+  window.Print("14.250100");
+  window.SelectFont("Ariel", 50, 700);
+  window.SetPosition(0, 150);
+  window.Print("14.250100");
+  EXPECT_TRUE(sameAs(0, 150, 300, 400, refEnd - 300, 80));
+
+  // The window shows exactly the panel image.
+  EXPECT_EQ(ShownDiffers(window, 0, 140, 950, 500), 0);
+}
+
 TEST_F(SdlWindowTest, KeyEventsBecomeKeyMessages) {
   PushKey(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, 1);          // a repeat: dropped
   PushKey(SDL_KEYDOWN, SDL_SCANCODE_B, SDLK_b);
