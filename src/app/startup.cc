@@ -125,9 +125,11 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   s.runFlag = 1;
   while (s.runFlag != 0) {
     // Descriptors change when a port is reopened; they are asked for anew.
-    // The other program's next bytes are taken once its query is answered.
+    // The radio's answers wake the loop only when another program waits for
+    // one (the tick reads the rest at its reply phase); the other program's
+    // next bytes are taken once its query is answered.
     const bool relayFree = s.passThroughPort > 0 && panel.link.relayTicket == 0;
-    std::vector<int> inputs{panel.ports.InputHandle(s.comPort),
+    std::vector<int> inputs{AnswerAwaitedBeyondTick(panel.link) ? panel.ports.InputHandle(s.comPort) : -1,
                             relayFree ? panel.ports.InputHandle(s.passThroughPort) : -1};
     if (service != nullptr) {
       const std::vector<int> more = service->Inputs();

@@ -98,6 +98,12 @@ bool IsQueryCommand(std::string_view command) {
   return true;
 }
 
+bool AnswerAwaitedBeyondTick(const RadioLink& link) {
+  return std::any_of(link.waiting.begin(), link.waiting.end(), [](const WaitingCommand& w) {
+    return w.asker == Asker::kRelay || w.asker == Asker::kNetwork;
+  });
+}
+
 std::vector<std::string> TakeRadioBytes(RadioLink& link, std::string_view bytes) {
   std::vector<std::string> complete;
   link.inbox.append(bytes);

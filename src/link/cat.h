@@ -92,6 +92,10 @@ std::vector<std::string> TakeRadioBytes(RadioLink& link, std::string_view bytes)
 // Ends the waits whose deadline has passed: a key's or a relay's query gets
 // an empty answer, the rest are forgotten.
 void EndOverdueWaits(RadioLink& link, SteadyTime now);
+// Whether anyone but the tick waits for an answer: a relayed or network
+// query. The tick reads its poll's answers, and those nobody asked for, at
+// its reply phase, so the main loop need not wake for them.
+bool AnswerAwaitedBeyondTick(const RadioLink& link);
 // Whether a command from another program is a query the radio answers (a
 // known code with nothing after its selector, or a code not known here, whose
 // answer or refusal is waited for), rather than a set command.

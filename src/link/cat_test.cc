@@ -58,7 +58,9 @@ TEST(Router, EachAnswerGoesToTheOldestCommandItBeginsWith) {
   wait(1, Asker::kPoll, "FA");
   wait(2, Asker::kNobody, "");  // a set command of the panel's
   wait(3, Asker::kKey, "PC");
+  EXPECT_FALSE(AnswerAwaitedBeyondTick(link));
   wait(4, Asker::kRelay, "FA");
+  EXPECT_TRUE(AnswerAwaitedBeyondTick(link));  // the loop wakes for the other program's answer
   // Split across reads, several in one read, one nobody asked for.
   TakeRadioBytes(link, "FA0071");
   EXPECT_TRUE(link.forTick.empty());
@@ -74,6 +76,7 @@ TEST(Router, EachAnswerGoesToTheOldestCommandItBeginsWith) {
   ASSERT_EQ(link.forRelay.size(), 1u);
   EXPECT_EQ(link.forRelay[0].text, "FA014250000;");
   EXPECT_TRUE(link.waiting.empty());  // the set before the answered query is done
+  EXPECT_FALSE(AnswerAwaitedBeyondTick(link));
 }
 
 TEST(Router, ARefusalAnswersTheOldestWaitingCommand) {
