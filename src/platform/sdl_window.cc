@@ -5,6 +5,7 @@
 #include <SDL_syswm.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -122,6 +123,17 @@ SdlWindow::~SdlWindow() {
   if (sdlStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
 }
 
+namespace {
+
+// SDL's own words for a window that did not open (no display, refused
+// connection), for the operator's terminal; the caller says the rest.
+bool ReportOpenFailure() {
+  std::fprintf(stderr, "kelvaro: SDL: %s\n", SDL_GetError());
+  return false;
+}
+
+}  // namespace
+
 bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int height) {
   if (window_ != nullptr) return false;
   // The window surface is drawn by the CPU and copied to the X server; an
@@ -134,14 +146,14 @@ bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int heig
   // An ordinary application window: the desktop's screen saver stays on.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   if (!sdlStarted_) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) return false;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) return ReportOpenFailure();
     sdlStarted_ = true;
   }
   if (!ttfStarted_) ttfStarted_ = TTF_Init() == 0;
 
   const std::string title(caption);
   window_ = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_SHOWN);
-  if (window_ == nullptr) return false;
+  if (window_ == nullptr) return ReportOpenFailure();
   // Keys are read as key events only; no input method is needed.
   SDL_StopTextInput();
   SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
