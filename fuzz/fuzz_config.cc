@@ -47,17 +47,17 @@ std::string Padded(int32_t n, int width) {
 }
 
 std::string Shift(const PanelState& s, int band) {
-  return s.currentShiftSign[band].str() + s.currentShiftKhz[band].str();
+  return s.config.currentShiftSign[band].str() + s.config.currentShiftKhz[band].str();
 }
 
 // A repeater shift line: label, sign and the offset in three digits ("6m  =-600"),
 // or in four where the line takes four ("6m  =-1000"); "" when the offset
 // needs four and the line takes three.
 std::string ShiftLine(const PanelState& s, int band, const char* label, bool fourDigits) {
-  const std::string khz = s.currentShiftKhz[band].str();
+  const std::string khz = s.config.currentShiftKhz[band].str();
   if (khz.size() != 4) return "";
-  if (khz[0] == '0') return label + s.currentShiftSign[band].str() + khz.substr(1);
-  return fourDigits ? label + s.currentShiftSign[band].str() + khz : "";
+  if (khz[0] == '0') return label + s.config.currentShiftSign[band].str() + khz.substr(1);
+  return fourDigits ? label + s.config.currentShiftSign[band].str() + khz : "";
 }
 
 // Every value the configuration gives, the line it comes from, and how an
@@ -72,19 +72,26 @@ struct Field {
 };
 
 const Field kFields[] = {
-    {"COM port", 0, 2, "0", [](const PanelState& s) { return std::to_string(s.comPort); },
-     [](const PanelState& s) { return s.comPort >= 0 && s.comPort <= 99 ? "com=" + Padded(s.comPort, 2) : ""; }},
-    {"speed", 1, 0, "0", [](const PanelState& s) { return std::to_string(s.baudRate); },
-     [](const PanelState& s) { return s.baudRate >= 0 ? "speed=" + std::to_string(s.baudRate) : ""; }},
-    {"power", 2, 3, "0", [](const PanelState& s) { return std::to_string(s.powerSetting); },
+    {"COM port", 0, 2, "0", [](const PanelState& s) { return std::to_string(s.config.comPort); },
      [](const PanelState& s) {
-       return s.powerSetting >= 0 && s.powerSetting <= 999 ? "power=" + Padded(s.powerSetting, 3) : "";
+       return s.config.comPort >= 0 && s.config.comPort <= 99 ? "com=" + Padded(s.config.comPort, 2) : "";
      }},
-    {"tuner", 4, 1, "0", [](const PanelState& s) { return std::to_string(s.tunerState); },
-     [](const PanelState& s) { return s.tunerState >= 0 && s.tunerState <= 9 ? "tun=" + Padded(s.tunerState, 1) : ""; }},
-    {"power off at exit", 5, 1, "0", [](const PanelState& s) { return std::to_string(s.powerOffAtExit); },
+    {"speed", 1, 0, "0", [](const PanelState& s) { return std::to_string(s.config.baudRate); },
+     [](const PanelState& s) { return s.config.baudRate >= 0 ? "speed=" + std::to_string(s.config.baudRate) : ""; }},
+    {"power", 2, 3, "0", [](const PanelState& s) { return std::to_string(s.config.powerSetting); },
      [](const PanelState& s) {
-       return s.powerOffAtExit >= 0 && s.powerOffAtExit <= 9 ? "pwroff=" + Padded(s.powerOffAtExit, 1) : "";
+       return s.config.powerSetting >= 0 && s.config.powerSetting <= 999 ? "power=" + Padded(s.config.powerSetting, 3)
+                                                                         : "";
+     }},
+    {"tuner", 4, 1, "0", [](const PanelState& s) { return std::to_string(s.config.tunerState); },
+     [](const PanelState& s) {
+       return s.config.tunerState >= 0 && s.config.tunerState <= 9 ? "tun=" + Padded(s.config.tunerState, 1) : "";
+     }},
+    {"power off at exit", 5, 1, "0", [](const PanelState& s) { return std::to_string(s.config.powerOffAtExit); },
+     [](const PanelState& s) {
+       return s.config.powerOffAtExit >= 0 && s.config.powerOffAtExit <= 9
+                  ? "pwroff=" + Padded(s.config.powerOffAtExit, 1)
+                  : "";
      }},
     {"10 m shift", 6, 0, "-0000", [](const PanelState& s) { return Shift(s, kBand10m); },
      [](const PanelState& s) { return ShiftLine(s, kBand10m, "10m  =", false); }},
@@ -94,17 +101,22 @@ const Field kFields[] = {
      [](const PanelState& s) { return ShiftLine(s, kBand2m, "2m  =", true); }},
     {"70 cm shift", 9, 0, "-0000", [](const PanelState& s) { return Shift(s, kBand70cm); },
      [](const PanelState& s) {
-       const std::string khz = s.currentShiftKhz[kBand70cm].str();
-       return khz.size() == 4 ? "70cm =" + s.currentShiftSign[kBand70cm].str() + khz : "";
+       const std::string khz = s.config.currentShiftKhz[kBand70cm].str();
+       return khz.size() == 4 ? "70cm =" + s.config.currentShiftSign[kBand70cm].str() + khz : "";
      }},
-    {"pass-through port", 10, 2, "0", [](const PanelState& s) { return std::to_string(s.passThroughPort); },
+    {"pass-through port", 10, 2, "0", [](const PanelState& s) { return std::to_string(s.config.passThroughPort); },
      [](const PanelState& s) -> std::string {
        // Two digits are read from a line of nine characters.
-       if (s.passThroughPort >= 0 && s.passThroughPort <= 9) return "vport= " + Padded(s.passThroughPort, 1);
-       return s.passThroughPort >= 10 && s.passThroughPort <= 99 ? "vport= " + Padded(s.passThroughPort, 2) : "";
+       if (s.config.passThroughPort >= 0 && s.config.passThroughPort <= 9)
+         return "vport= " + Padded(s.config.passThroughPort, 1);
+       return s.config.passThroughPort >= 10 && s.config.passThroughPort <= 99
+                  ? "vport= " + Padded(s.config.passThroughPort, 2)
+                  : "";
      }},
-    {"debug log", 11, 1, "0", [](const PanelState& s) { return std::to_string(s.debugLog); },
-     [](const PanelState& s) { return s.debugLog >= 0 && s.debugLog <= 9 ? "debug=" + Padded(s.debugLog, 1) : ""; }},
+    {"debug log", 11, 1, "0", [](const PanelState& s) { return std::to_string(s.config.debugLog); },
+     [](const PanelState& s) {
+       return s.config.debugLog >= 0 && s.config.debugLog <= 9 ? "debug=" + Padded(s.config.debugLog, 1) : "";
+     }},
 };
 
 using Values = std::array<std::string, std::size(kFields)>;
@@ -142,15 +154,15 @@ void CheckValues(const PanelState& s, const std::vector<std::string>& lines) {
     FUZZ_CHECK(n > -limit / 10 && n < limit,
                std::string(field.name) + " " + values[f] + " does not fit in " + std::to_string(field.width) + " characters");
   }
-  FUZZ_CHECK(s.dcsEnabled == 1, "DCS is off after reading the configuration");
+  FUZZ_CHECK(s.config.dcsEnabled == 1, "DCS is off after reading the configuration");
   for (int band = kBand10m; band <= kBand70cm; ++band) {
-    const std::string& sign = s.currentShiftSign[band].str();
-    const std::string& khz = s.currentShiftKhz[band].str();
+    const std::string& sign = s.config.currentShiftSign[band].str();
+    const std::string& khz = s.config.currentShiftKhz[band].str();
     const std::string name = std::to_string(band);
     FUZZ_CHECK(sign == "+" || sign == "-", "shift sign of band " + name + " is \"" + sign + "\"");
     FUZZ_CHECK(khz.size() == 4 && khz.find_first_not_of("0123456789") == std::string::npos,
                "shift offset of band " + name + " is \"" + khz + "\"");
-    FUZZ_CHECK(s.standardShiftSign[band] == sign && s.standardShiftKhz[band] == khz,
+    FUZZ_CHECK(s.config.standardShiftSign[band] == sign && s.config.standardShiftKhz[band] == khz,
                "standard shift of band " + name + " differs from the current one");
   }
 
@@ -246,7 +258,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   ftx1sim::Radio radio;
   int radioPort = 0;
   const AfterConfiguration connect = [&](Panel& panel) {
-    radioPort = panel.state.comPort;
+    radioPort = panel.state.config.comPort;
     t.ports.SetResponder(radioPort, [&radio](std::string_view b) {
       radio.Advance(50);
       return radio.Feed(b);

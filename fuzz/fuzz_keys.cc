@@ -73,7 +73,7 @@ struct Session {
       // operator typed; anything else it refuses was built wrong.
       const std::string command(bytes);
       const bool frequency = (command.rfind("FA", 0) == 0 || command.rfind("FB", 0) == 0) && command.size() == 12;
-      const bool typedMenu = t.panel.state.menuReadBusy == 1 && command.rfind("EX", 0) == 0;
+      const bool typedMenu = t.panel.state.tick.menuReadBusy == 1 && command.rfind("EX", 0) == 0;
       FUZZ_CHECK(frequency || typedMenu, "the radio refused \"" + command + "\"");
     }
     return answer;
@@ -97,23 +97,24 @@ struct Session {
       const std::string bad = MalformedCommand(command, clean);
       FUZZ_CHECK(bad.empty(), "sent \"" + command + "\": " + bad);
     }
-    const std::string bad = BadFrequencyText(s.frequencyText);
-    FUZZ_CHECK(bad.empty(), "frequencyText \"" + s.frequencyText.str() + "\": " + bad);
+    const std::string bad = BadFrequencyText(s.radio.frequencyText);
+    FUZZ_CHECK(bad.empty(), "frequencyText \"" + s.radio.frequencyText.str() + "\": " + bad);
     auto within = [](int32_t v, int32_t lo, int32_t hi, const char* name) {
       FUZZ_CHECK(v >= lo && v <= hi, std::string(name) + " " + std::to_string(v));
     };
-    FUZZ_CHECK(s.memoryBank == 99 || (s.memoryBank >= 0 && s.memoryBank <= 9), "memoryBank " + std::to_string(s.memoryBank));
-    within(s.memoryCursor, 0, 9, "memoryCursor");
-    within(s.frequencyHz, 0, 999999999, "frequencyHz");
-    within(s.bandIndex, 1, kBandCount, "bandIndex");
-    within(s.radioMode, kLsb, kFmWide, "radioMode");
-    within(s.preampSetting, 0, 2, "preampSetting");
-    within(s.antennaSelect, 0, 1, "antennaSelect");
-    within(s.tunerState, 0, 3, "tunerState");
+    FUZZ_CHECK(s.banks.memoryBank == 99 || (s.banks.memoryBank >= 0 && s.banks.memoryBank <= 9),
+               "memoryBank " + std::to_string(s.banks.memoryBank));
+    within(s.banks.memoryCursor, 0, 9, "memoryCursor");
+    within(s.radio.frequencyHz, 0, 999999999, "frequencyHz");
+    within(s.radio.bandIndex, 1, kBandCount, "bandIndex");
+    within(s.radio.radioMode, kLsb, kFmWide, "radioMode");
+    within(s.radio.preampSetting, 0, 2, "preampSetting");
+    within(s.radio.antennaSelect, 0, 1, "antennaSelect");
+    within(s.config.tunerState, 0, 3, "tunerState");
     if (clean) {
-      within(s.squelchLevel, 0, 255, "squelchLevel");
-      within(s.keyerSpeed, 4, 60, "keyerSpeed");
-      within(s.micGain, 0, 100, "micGain");
+      within(s.radio.squelchLevel, 0, 255, "squelchLevel");
+      within(s.radio.keyerSpeed, 4, 60, "keyerSpeed");
+      within(s.radio.micGain, 0, 100, "micGain");
     }
   }
 };
@@ -149,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   session.Check();
 
   const std::vector<int>& keys = Keys();
-  for (int n = 0; n < kMaxOperations && !in.empty() && s.runFlag != 0 && session.ticks < kMaxTicks; ++n) {
+  for (int n = 0; n < kMaxOperations && !in.empty() && s.entry.runFlag != 0 && session.ticks < kMaxTicks; ++n) {
     const uint8_t op = in.Byte();
     if (op < 0xC0) {
       session.Press(keys[op % keys.size()]);

@@ -32,30 +32,30 @@ bool AcceptedTag(std::string_view line) {
 // the start-up has them.
 void FactoryContents(PanelState& s) {
   SetFixedTexts(s);
-  for (int band = 1; band <= kBandCount; ++band) s.bandRecords[band] = kDefaultBandRecords[band];
-  for (int mode = 1; mode <= 7; ++mode) s.modeCommands[mode] = kModeCommands[mode];
-  for (Text& channel : s.memoryChannels) channel = "9";
+  for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = kDefaultBandRecords[band];
+  for (int mode = 1; mode <= 7; ++mode) s.radio.modeCommands[mode] = kModeCommands[mode];
+  for (Text& channel : s.banks.memoryChannels) channel = "9";
 }
 
-struct Banks {
+struct BankSnapshot {
   std::array<std::string, kBandCount + 1> bands;
   std::array<std::string, kChannelCount> channels;
   int32_t bandIndex = 0;
   bool reductionOn = false;
 };
 
-Banks Snapshot(const PanelState& s) {
-  Banks b;
-  for (int band = 1; band <= kBandCount; ++band) b.bands[band] = s.bandRecords[band].str();
-  for (int c = 0; c < kChannelCount; ++c) b.channels[c] = s.memoryChannels[c].str();
-  b.bandIndex = s.bandIndex;
-  b.reductionOn = s.reductionOn;
+BankSnapshot Snapshot(const PanelState& s) {
+  BankSnapshot b;
+  for (int band = 1; band <= kBandCount; ++band) b.bands[band] = s.banks.bandRecords[band].str();
+  for (int c = 0; c < kChannelCount; ++c) b.channels[c] = s.banks.memoryChannels[c].str();
+  b.bandIndex = s.radio.bandIndex;
+  b.reductionOn = s.radio.reductionOn;
   return b;
 }
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
-void ExpectSame(const Banks& got, const Banks& want, const std::string& when) {
+void ExpectSame(const BankSnapshot& got, const BankSnapshot& want, const std::string& when) {
   for (int band = 1; band <= kBandCount; ++band) {
     FUZZ_CHECK(got.bands[band] == want.bands[band], when + ": band " + std::to_string(band) + " is " +
                                                         Quoted(got.bands[band]) + ", expected " + Quoted(want.bands[band]));
@@ -71,7 +71,7 @@ void ExpectSame(const Banks& got, const Banks& want, const std::string& when) {
 
 // Where each record after the first load may come from: the panel's own
 // record, or the file's line at that record's place.
-void CheckSources(const Banks& got, const Banks& before, const std::vector<std::string>& lines) {
+void CheckSources(const BankSnapshot& got, const BankSnapshot& before, const std::vector<std::string>& lines) {
   auto line = [&](std::size_t at) { return at < lines.size() ? lines[at] : std::string(); };
   for (int band = 1; band <= kBandCount; ++band) {
     const std::size_t at = static_cast<std::size_t>(band);
@@ -107,13 +107,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   FuzzPanel t;
   PanelState& s = t.panel.state;
   FactoryContents(s);
-  const Banks factory = Snapshot(s);
+  const BankSnapshot factory = Snapshot(s);
   const std::vector<std::string> fileLines = BankLines(bytes);
   const bool accepted = !fileLines.empty() && AcceptedTag(fileLines[0]);
 
   LoadMemoryBanks(t.panel);
   CheckRecords(s);
-  const Banks first = Snapshot(s);
+  const BankSnapshot first = Snapshot(s);
   CheckSources(first, factory, fileLines);
   if (!accepted) ExpectSame(first, factory, "a file with an unknown tag");
 
@@ -126,8 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
   // The start-up takes an unknown band as 40 m before anything is saved (a
   // tag line without a band keeps no noise-reduction switch either).
-  if (s.bandIndex < 1 || s.bandIndex > kBandCount) s.bandIndex = kBand40m;
-  const Banks started = Snapshot(s);
+  if (s.radio.bandIndex < 1 || s.radio.bandIndex > kBandCount) s.radio.bandIndex = kBand40m;
+  const BankSnapshot started = Snapshot(s);
 
   // Save, then load into a panel holding other records: the same banks.
   SaveMemoryBanks(t.panel);
@@ -136,10 +136,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   FuzzPanel u;
   PanelState& r = u.panel.state;
   FactoryContents(r);
-  for (int band = 1; band <= kBandCount; ++band) r.bandRecords[band] = "02A000100000B0001000009990";
-  for (Text& channel : r.memoryChannels) channel = "01" "01" "A001900000B0019000009990";
-  r.bandIndex = 7;
-  r.reductionOn = true;
+  for (int band = 1; band <= kBandCount; ++band) r.banks.bandRecords[band] = "02A000100000B0001000009990";
+  for (Text& channel : r.banks.memoryChannels) channel = "01" "01" "A001900000B0019000009990";
+  r.radio.bandIndex = 7;
+  r.radio.reductionOn = true;
   LoadMemoryBanks(u.panel);
   ExpectSame(Snapshot(r), started, "load after save");
   FUZZ_CHECK(!std::filesystem::exists(WorkFolder() / "savmem.bad"), "the file just saved was read as irregular");

@@ -103,8 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     radio.Advance(50);
     t.clock.steady += std::chrono::milliseconds(50);  // the panel's waits end as time passes
     HandleWindowMessage(t.panel, {kMsgTimer, 0});
-    const std::string bad = BadFrequencyText(s.frequencyText);
-    FUZZ_CHECK(bad.empty(), "frequencyText \"" + s.frequencyText.str() + "\": " + bad);
+    const std::string bad = BadFrequencyText(s.radio.frequencyText);
+    FUZZ_CHECK(bad.empty(), "frequencyText \"" + s.radio.frequencyText.str() + "\": " + bad);
   };
   for (int i = 0; i < 6; ++i) tick();
   if ((choices & 0x18) == 0x08) {
@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   }
 
   std::string peerStream;
-  while (!in.empty() && s.runFlag != 0) {
+  while (!in.empty() && s.entry.runFlag != 0) {
     const uint8_t control = in.Byte();
     const std::string_view chunk = in.Bytes(kChunkLengths[control & 0x1F]);
     t.ports.Receive(kPeerPort, chunk);
@@ -127,15 +127,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::size_t limit = 2 * (peerStream.size() + 8);
   std::size_t ticks = 0;
   auto pending = [&] {
-    return t.ports.BytesWaiting(kPeerPort) > 0 || s.passThroughBuffer.view().find(';') != std::string_view::npos;
+    return t.ports.BytesWaiting(kPeerPort) > 0 || s.cat.passThroughBuffer.view().find(';') != std::string_view::npos;
   };
-  while (pending() && ticks < limit && s.runFlag != 0) {
+  while (pending() && ticks < limit && s.entry.runFlag != 0) {
     tick();
     ++ticks;
   }
-  FUZZ_CHECK(!pending() || s.runFlag == 0,
+  FUZZ_CHECK(!pending() || s.entry.runFlag == 0,
              "the relay did not work through the peer's bytes: " + std::to_string(t.ports.BytesWaiting(kPeerPort)) +
-                 " waiting, buffer \"" + s.passThroughBuffer.str() + "\"");
+                 " waiting, buffer \"" + s.cat.passThroughBuffer.str() + "\"");
 
   CheckRadioTraffic(t, peerStream);
   CheckRecords(s);

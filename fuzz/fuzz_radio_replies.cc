@@ -53,9 +53,10 @@ void CheckCommands(FuzzPanel& t, std::size_t* seen) {
 }
 
 void CheckFrequencyText(const PanelState& s) {
-  const std::string bad = BadFrequencyText(s.frequencyText);
-  FUZZ_CHECK(bad.empty(), "frequencyText \"" + s.frequencyText.str() + "\": " + bad);
-  FUZZ_CHECK(s.frequencyHz >= 0 && s.frequencyHz <= 999999999, "frequencyHz " + std::to_string(s.frequencyHz));
+  const std::string bad = BadFrequencyText(s.radio.frequencyText);
+  FUZZ_CHECK(bad.empty(), "frequencyText \"" + s.radio.frequencyText.str() + "\": " + bad);
+  FUZZ_CHECK(s.radio.frequencyHz >= 0 && s.radio.frequencyHz <= 999999999,
+             "frequencyHz " + std::to_string(s.radio.frequencyHz));
 }
 
 }  // namespace
@@ -100,18 +101,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   CheckCommands(t, &seen);
   CheckRecords(s);
   if (accepted) {
-    for (int tick = 0; tick < kTicks && s.runFlag != 0; ++tick) {
+    for (int tick = 0; tick < kTicks && s.entry.runFlag != 0; ++tick) {
       HandleWindowMessage(t.panel, {kMsgTimer, 0});
       CheckFrequencyText(s);
       CheckCommands(t, &seen);
     }
     CheckRecords(s);
-    FUZZ_CHECK(s.radioMode >= kLsb && s.radioMode <= kFmWide, "radioMode " + std::to_string(s.radioMode));
-    FUZZ_CHECK(s.agcIndex >= 1 && s.agcIndex <= 4, "agcIndex " + std::to_string(s.agcIndex));
-    FUZZ_CHECK(s.preampSetting >= 0 && s.preampSetting <= 2, "preampSetting " + std::to_string(s.preampSetting));
-    FUZZ_CHECK(s.powerClass >= -1 && s.powerClass <= 1, "powerClass " + std::to_string(s.powerClass));
-    if (!s.lastFreqReply.empty()) {
-      const std::string& r = s.lastFreqReply.str();
+    FUZZ_CHECK(s.radio.radioMode >= kLsb && s.radio.radioMode <= kFmWide,
+               "radioMode " + std::to_string(s.radio.radioMode));
+    FUZZ_CHECK(s.radio.agcIndex >= 1 && s.radio.agcIndex <= 4, "agcIndex " + std::to_string(s.radio.agcIndex));
+    FUZZ_CHECK(s.radio.preampSetting >= 0 && s.radio.preampSetting <= 2,
+               "preampSetting " + std::to_string(s.radio.preampSetting));
+    FUZZ_CHECK(s.cat.powerClass >= -1 && s.cat.powerClass <= 1, "powerClass " + std::to_string(s.cat.powerClass));
+    if (!s.cat.lastFreqReply.empty()) {
+      const std::string& r = s.cat.lastFreqReply.str();
       FUZZ_CHECK(r.size() == 11 && (r.rfind("FA", 0) == 0 || r.rfind("FB", 0) == 0) &&
                      r.find_first_not_of("0123456789", 2) == std::string::npos,
                  "lastFreqReply \"" + r + "\"");

@@ -174,9 +174,9 @@ std::string StandardConfiguration(int passThroughPort, bool debugLog) {
 }
 
 void SetFixedTexts(PanelState& s) {
-  s.versionText = kVersion;
-  s.titleText = "*** Kelvaro V " + std::string(kVersion) + " ***";
-  s.waveFolder = "wave\\";
+  s.config.versionText = kVersion;
+  s.config.titleText = "*** Kelvaro V " + std::string(kVersion) + " ***";
+  s.config.waveFolder = "wave\\";
 }
 
 bool StartPanel(FuzzPanel& t, const std::string& configuration) {
@@ -186,7 +186,7 @@ bool StartPanel(FuzzPanel& t, const std::string& configuration) {
   InitialisePanel(t.panel);
   IdentifyRadio(t.panel);
   if (t.panel.processEnded) return false;
-  t.panel.state.runFlag = 1;
+  t.panel.state.entry.runFlag = 1;
   return true;
 }
 
@@ -250,11 +250,11 @@ std::string BadFrequencyText(std::string_view text) {
 
 void CheckRecords(const PanelState& s) {
   for (int band = 1; band <= kBandCount; ++band) {
-    FUZZ_CHECK(IsBandRecord(s.bandRecords[band]),
-               "band record " + std::to_string(band) + " lost its layout: \"" + s.bandRecords[band].str() + "\"");
+    FUZZ_CHECK(IsBandRecord(s.banks.bandRecords[band]),
+               "band record " + std::to_string(band) + " lost its layout: \"" + s.banks.bandRecords[band].str() + "\"");
   }
   for (int channel = 0; channel < kChannelCount; ++channel) {
-    const Text& record = s.memoryChannels[channel];
+    const Text& record = s.banks.memoryChannels[channel];
     FUZZ_CHECK(record == "9" || IsChannelRecord(record),
                "memory channel " + std::to_string(channel) + " lost its layout: \"" + record.str() + "\"");
   }

@@ -37,7 +37,7 @@ std::string TempDir::Read(const std::string& name) const {
 TestPanel::TestPanel() : panel(ports, voice, screen, clock, dir.path()) {
   panel.speechLog = &speech;
   panel.window = &window;
-  panel.state.waveFolder = "wave\\";
+  panel.state.config.waveFolder = "wave\\";
 }
 
 std::vector<std::string> TestPanel::TakeSpoken() {
@@ -50,7 +50,7 @@ std::vector<std::string> TestPanel::TakeSpoken() {
 }
 
 std::vector<std::string> TestPanel::TakeSent() {
-  std::vector<std::string> all = ports.Commands(panel.state.comPort);
+  std::vector<std::string> all = ports.Commands(panel.state.config.comPort);
   std::vector<std::string> out(all.begin() + static_cast<long>(std::min(sentSeen_, all.size())), all.end());
   sentSeen_ = all.size();
   return out;

@@ -58,19 +58,19 @@ void ReadConfiguration(PanelState& s, std::istream& in) {
 
   // Line 1: COM port of the radio; two digits only when the line is 6 long.
   ReadLine(buffer, line);
-  s.comPort = IntFromText(Right(line, Length(line) == 6 ? 2 : 1));
+  s.config.comPort = IntFromText(Right(line, Length(line) == 6 ? 2 : 1));
 
   // Line 2: serial speed, from position 7 on.
   ReadLine(buffer, line);
-  s.baudRate = IntFromText(Mid(line, 7));
+  s.config.baudRate = IntFromText(Mid(line, 7));
 
   // Line 3: transmit power; the line's length says how many digits it has.
   ReadLine(buffer, line);
   switch (Length(line)) {
-    case 7: s.powerSetting = IntFromText(Right(line, 1)); break;
-    case 8: s.powerSetting = IntFromText(Right(line, 2)); break;
-    case 9: s.powerSetting = IntFromText(Right(line, 3)); break;
-    default: s.powerSetting = 0; break;
+    case 7: s.config.powerSetting = IntFromText(Right(line, 1)); break;
+    case 8: s.config.powerSetting = IntFromText(Right(line, 2)); break;
+    case 9: s.config.powerSetting = IntFromText(Right(line, 3)); break;
+    default: s.config.powerSetting = 0; break;
   }
 
   // Line 4 is not used.
@@ -78,45 +78,43 @@ void ReadConfiguration(PanelState& s, std::istream& in) {
 
   // Line 5: antenna tuner preference.
   ReadLine(buffer, line);
-  s.tunerState = IntFromText(Mid(line, 5, 1));
+  s.config.tunerState = IntFromText(Mid(line, 5, 1));
 
   // Line 6: switch the radio off when the program ends.
   ReadLine(buffer, line);
-  s.powerOffAtExit = IntFromText(Mid(line, 8, 1));
-  s.dcsEnabled = 1;
+  s.config.powerOffAtExit = IntFromText(Mid(line, 8, 1));
+  s.config.dcsEnabled = 1;
 
   // Lines 7 to 10: repeater shift of 10 m, 6 m, 2 m and 70 cm.
   ReadLine(buffer, line);
-  s.currentShiftSign[kBand10m] = ShiftSign(Mid(line, 7, 1));
-  s.currentShiftKhz[kBand10m] = ShiftKhz("0" + Mid(line, 8, 3));
+  s.config.currentShiftSign[kBand10m] = ShiftSign(Mid(line, 7, 1));
+  s.config.currentShiftKhz[kBand10m] = ShiftKhz("0" + Mid(line, 8, 3));
 
   for (int band : {kBand6m, kBand2m}) {
     ReadLine(buffer, line);
-    s.currentShiftSign[band] = ShiftSign(Mid(line, 6, 1));
-    s.currentShiftKhz[band] =
-        ShiftKhz(Length(line) == 10 ? Mid(line, 7, 4) : "0" + Mid(line, 7, 3));
+    s.config.currentShiftSign[band] = ShiftSign(Mid(line, 6, 1));
+    s.config.currentShiftKhz[band] = ShiftKhz(Length(line) == 10 ? Mid(line, 7, 4) : "0" + Mid(line, 7, 3));
   }
 
   ReadLine(buffer, line);
-  s.currentShiftSign[kBand70cm] = ShiftSign(Mid(line, 7, 1));
-  s.currentShiftKhz[kBand70cm] =
-      ShiftKhz(Length(line) == 11 ? Mid(line, 8, 4) : "0" + Mid(line, 8, 3));
+  s.config.currentShiftSign[kBand70cm] = ShiftSign(Mid(line, 7, 1));
+  s.config.currentShiftKhz[kBand70cm] = ShiftKhz(Length(line) == 11 ? Mid(line, 8, 4) : "0" + Mid(line, 8, 3));
 
   // Line 11: pass-through port, 0 = none; two digits only when 9 long.
-  s.passThroughPort = 0;
+  s.config.passThroughPort = 0;
   ReadLine(buffer, line);
-  s.passThroughPort = IntFromText(Right(line, Length(line) == 9 ? 2 : 1));
+  s.config.passThroughPort = IntFromText(Right(line, Length(line) == 9 ? 2 : 1));
 
   // The standard shifts, which the repeater controls restore later.
   for (int band = kBand10m; band <= kBand70cm; ++band) {
-    s.standardShiftSign[band] = s.currentShiftSign[band];
-    s.standardShiftKhz[band] = s.currentShiftKhz[band];
+    s.config.standardShiftSign[band] = s.config.currentShiftSign[band];
+    s.config.standardShiftKhz[band] = s.config.currentShiftKhz[band];
   }
 
   // Line 12: debug log switch.
-  s.debugLog = 0;
+  s.config.debugLog = 0;
   ReadLine(buffer, line);
-  s.debugLog = IntFromText(Mid(line, 7, 1));
+  s.config.debugLog = IntFromText(Mid(line, 7, 1));
 }
 
 }  // namespace kelvaro

@@ -13,11 +13,11 @@ struct Identified : ControlPanel {
   explicit Identified(ftx1sim::Options options = {}) : radio(options) {
     ports.SetResponder(kPort, [this](std::string_view bytes) { return radio.Feed(bytes); });
     PanelState& s = panel.state;
-    s.versionText = "3.5a";
-    s.waveFolder = "wave\\";
-    s.baudRate = 38400;
-    s.powerSetting = 50;
-    s.dcsEnabled = true;
+    s.config.versionText = "3.5a";
+    s.config.waveFolder = "wave\\";
+    s.config.baudRate = 38400;
+    s.config.powerSetting = 50;
+    s.config.dcsEnabled = true;
   }
   void Start() {
     InitialisePanel(panel);

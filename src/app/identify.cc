@@ -27,18 +27,18 @@ bool DigitsAt(std::string_view reply, int p, int count, int32_t* value) {
 // The band's repeater shift as stored with its record, sent at start.
 void RestoreRepeaterShift(Panel& panel, const BandRecord& record) {
   PanelState& s = panel.state;
-  const int band = s.bandIndex;
+  const int band = s.radio.bandIndex;
   if (band < kBand10m || band > kBand70cm) {
     // No repeater offsets exist outside 10 m to 70 cm: the shift is cleared.
-    s.repeaterOn = RepeaterState::kOffSilently;
+    s.radio.repeaterOn = RepeaterState::kOffSilently;
     SendRepeaterShift(panel);
     return;
   }
-  s.repeaterOn = RepeaterState::kOn;
+  s.radio.repeaterOn = RepeaterState::kOn;
   const std::string sign(1, record.ShiftSign());
   const std::string offset = record.ShiftKhz();
-  s.currentShiftSign[band] = sign;
-  s.currentShiftKhz[band] = offset;
+  s.config.currentShiftSign[band] = sign;
+  s.config.currentShiftKhz[band] = offset;
   SendCommand(panel, RepeaterOffsetCommand(band, offset));
   SendCommand(panel, sign == "+" ? "OS01" : "OS02");
 }
@@ -48,104 +48,104 @@ void RestoreRepeaterShift(Panel& panel, const BandRecord& record) {
 void SetUpRadio(Panel& panel) {
   PanelState& s = panel.state;
   SendCommand(panel, "EX0307040");
-  SendCommand(panel, "EX030705" + ZeroPad(s.powerSetting, 3));
+  SendCommand(panel, "EX030705" + ZeroPad(s.config.powerSetting, 3));
   // The radio takes commands one after another: the frequency below is set
   // once the band has changed, with no pause in between.
   SelectBand(panel);
-  const BandRecord record = ParseBandRecord(s.bandRecords[s.bandIndex]);
+  const BandRecord record = ParseBandRecord(s.banks.bandRecords[s.radio.bandIndex]);
   SendCommand(panel, "F" + record.vfoA);
 
-  s.radioMode = IntFromText(std::string(1, record.mode));
-  if (s.radioMode == kFmWide) s.fmWide = true;
-  s.savedMode = s.radioMode;
+  s.radio.radioMode = IntFromText(std::string(1, record.mode));
+  if (s.radio.radioMode == kFmWide) s.radio.fmWide = true;
+  s.entry.savedMode = s.radio.radioMode;
   ApplyMode(panel);
 
-  s.toneCode = "999";
-  s.toneActive = false;
-  s.dcsTone = false;
-  if (s.radioMode >= kFmNarrow && s.radioMode <= kFmWide) {
+  s.radio.toneCode = "999";
+  s.entry.toneActive = false;
+  s.entry.dcsTone = false;
+  if (s.radio.radioMode >= kFmNarrow && s.radio.radioMode <= kFmWide) {
     if (record.flag == '5') {
       RestoreRepeaterShift(panel, record);
     } else {
-      s.repeaterOn = RepeaterState::kOffSilently;
+      s.radio.repeaterOn = RepeaterState::kOffSilently;
       SendRepeaterShift(panel);
     }
-    s.toneCode = record.tone;
-    if (s.toneCode != "999") {
-      s.toneActive = true;
-      if (IntFromText(s.toneCode) > 499) s.dcsTone = true;
+    s.radio.toneCode = record.tone;
+    if (s.radio.toneCode != "999") {
+      s.entry.toneActive = true;
+      if (IntFromText(s.radio.toneCode) > 499) s.entry.dcsTone = true;
       SendToneSquelch(panel);
     }
   }
 
   SendCommand(panel, "RA00");
   SendCommand(panel, "NL0000");
-  s.agcIndex = 2;
+  s.radio.agcIndex = 2;
   SendCommand(panel, "CO000000");
 
   int32_t value = 0;
   std::string answer = Query(panel, "GT0").value_or("");
   if (DigitsAt(answer, 4, 1, &value) && value >= 1 && value <= 4) {
-    s.agcIndex = value;
+    s.radio.agcIndex = value;
   } else {
-    s.agcIndex = 2;
+    s.radio.agcIndex = 2;
     SendCommand(panel, "GT02");
   }
 
-  if (s.bandIndex < kBand2m) SendPower(panel);
+  if (s.radio.bandIndex < kBand2m) SendPower(panel);
 
-  s.tunerArmed = false;
+  s.tick.tunerArmed = false;
   answer = Query(panel, "AG0").value_or("");
   if (DigitsAt(answer, 4, 3, &value)) {
-    s.afGain = value;
+    s.radio.afGain = value;
   } else {
-    s.afGain = 30;
+    s.radio.afGain = 30;
     SendCommand(panel, "AG0030");
   }
 
   answer = Query(panel, "ML0").value_or("");
-  if (CharAt(answer, 4) == '1') s.monitorOn = true;
+  if (CharAt(answer, 4) == '1') s.radio.monitorOn = true;
   answer = Query(panel, "ML1").value_or("");
-  if (DigitsAt(answer, 4, 3, &value)) s.monitorLevel = value;
+  if (DigitsAt(answer, 4, 3, &value)) s.radio.monitorLevel = value;
 
   answer = Query(panel, "PC").value_or("");
-  s.powerClass = 1;
+  s.cat.powerClass = 1;
   if (CharAt(answer, 3) == '1') {
-    s.powerSetting = 10;
-    s.powerClass = 0;
+    s.config.powerSetting = 10;
+    s.cat.powerClass = 0;
     if (Mid(answer, 4, 3) == "006") {
-      s.powerClass = -1;
-      s.powerSetting = 6;
+      s.cat.powerClass = -1;
+      s.config.powerSetting = 6;
     }
   }
 
   answer = Query(panel, "PR0").value_or("");
-  s.processorOn = false;
-  if (IntFromText(Mid(answer, 4)) == 1) s.processorOn = true;
+  s.radio.processorOn = false;
+  if (IntFromText(Mid(answer, 4)) == 1) s.radio.processorOn = true;
 
   Query(panel, "AC");  // the answer is not used
-  if (s.powerClass < 1) {
+  if (s.cat.powerClass < 1) {
     SendCommand(panel, "AC000");
   } else {
-    SendCommand(panel, s.tunerState == 0 || s.tunerState == 2 ? "AC101" : "AC100");
+    SendCommand(panel, s.config.tunerState == 0 || s.config.tunerState == 2 ? "AC101" : "AC100");
   }
 
   answer = Query(panel, "VX").value_or("");
-  if (DigitsAt(answer, 3, 1, &value)) s.voxOn = value > 1 ? 0 : value;
+  if (DigitsAt(answer, 3, 1, &value)) s.radio.voxOn = value > 1 ? 0 : value;
   answer = Query(panel, "BI").value_or("");
-  if (DigitsAt(answer, 3, 1, &value)) s.breakInOn = value > 1 ? 0 : value;
+  if (DigitsAt(answer, 3, 1, &value)) s.radio.breakInOn = value > 1 ? 0 : value;
 
   DrawStatusLine(panel);
-  s.preampSetting = 0;
-  if (record.preamp == '1') s.preampSetting = 1;
-  if (record.preamp == '2') s.preampSetting = 2;
+  s.radio.preampSetting = 0;
+  if (record.preamp == '1') s.radio.preampSetting = 1;
+  if (record.preamp == '2') s.radio.preampSetting = 2;
 }
 
 int32_t AskIdentity(Panel& panel) {
   PanelState& s = panel.state;
   const std::string answer = Query(panel, "ID").value_or("");
-  s.radioId = IntFromText(Mid(answer, 3, 4));
-  return s.radioId;
+  s.cat.radioId = IntFromText(Mid(answer, 3, 4));
+  return s.cat.radioId;
 }
 
 void IdentifyRadio(Panel& panel) {
@@ -156,8 +156,8 @@ void IdentifyRadio(Panel& panel) {
   }
   SetUpRadio(panel);
   // From here on, the port opening again means the radio came back.
-  panel.link.portOpens = panel.ports.OpenCount(s.comPort);
-  if (s.passThroughPort > 0) OpenPortSequence(panel, s.passThroughPort);
+  panel.link.portOpens = panel.ports.OpenCount(s.config.comPort);
+  if (s.config.passThroughPort > 0) OpenPortSequence(panel, s.config.passThroughPort);
 }
 
 }  // namespace kelvaro

@@ -19,15 +19,15 @@ TEST(Identification, FactoryStartOn40mSendsTheSetUpInOrder) {
                                    "MD01;", "NA00;", "FA007100000;", "SH014;", "RA00;", "NL0000;",
                                    "CO000000;", "GT0;", "PC050;", "AG0;", "ML0;", "ML1;", "PC;", "PR0;",
                                    "AC;", "AC101;", "VX;", "BI;"}));
-  EXPECT_EQ(s.radioId, 840);
-  EXPECT_EQ(s.radioMode, kLsb);
-  EXPECT_EQ(s.agcIndex, 2);
-  EXPECT_EQ(s.afGain, t.radio.state().afGain);
-  EXPECT_EQ(s.monitorLevel, t.radio.state().monitorLevel);
-  EXPECT_EQ(s.powerClass, 1);
-  EXPECT_EQ(s.powerSetting, 50);
-  EXPECT_EQ(s.preampSetting, 0);
-  EXPECT_EQ(s.toneCode, "999");
+  EXPECT_EQ(s.cat.radioId, 840);
+  EXPECT_EQ(s.radio.radioMode, kLsb);
+  EXPECT_EQ(s.radio.agcIndex, 2);
+  EXPECT_EQ(s.radio.afGain, t.radio.state().afGain);
+  EXPECT_EQ(s.radio.monitorLevel, t.radio.state().monitorLevel);
+  EXPECT_EQ(s.cat.powerClass, 1);
+  EXPECT_EQ(s.config.powerSetting, 50);
+  EXPECT_EQ(s.radio.preampSetting, 0);
+  EXPECT_EQ(s.radio.toneCode, "999");
   // Only the band is spoken; no query waits longer than its answer takes.
   EXPECT_EQ(t.TakeSpoken(), (Strings{"40", "metres"}));
   EXPECT_TRUE(t.clock.sleeps.empty());
@@ -53,11 +53,11 @@ TEST(Identification, RepeaterBandRestoresShiftAndTone) {
   EXPECT_LT(at("BS015;"), at("EX0103180012;"));
   EXPECT_LT(at("EX0103180012;"), at("CN00012;"));
   EXPECT_EQ(sent[at("CN00012;") + 1], "CT01;");
-  EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
-  EXPECT_EQ(s.currentShiftSign[kBand2m], "+");
-  EXPECT_EQ(s.currentShiftKhz[kBand2m], "0600");
-  EXPECT_TRUE(s.toneActive);
-  EXPECT_EQ(s.preampSetting, 1);
+  EXPECT_EQ(s.radio.repeaterOn, RepeaterState::kOn);
+  EXPECT_EQ(s.config.currentShiftSign[kBand2m], "+");
+  EXPECT_EQ(s.config.currentShiftKhz[kBand2m], "0600");
+  EXPECT_TRUE(s.entry.toneActive);
+  EXPECT_EQ(s.radio.preampSetting, 1);
   EXPECT_EQ(t.radio.state().shift, 1);
 }
 
@@ -67,8 +67,8 @@ TEST(Identification, SmallPowerClassesAndOddAnswers) {
   Identified t(battery);
   t.Start();
   const PanelState& s = t.panel.state;
-  EXPECT_EQ(s.powerClass, -1);
-  EXPECT_EQ(s.powerSetting, 6);
+  EXPECT_EQ(s.cat.powerClass, -1);
+  EXPECT_EQ(s.config.powerSetting, 6);
   Strings sent = t.TakeSent();
   EXPECT_NE(std::find(sent.begin(), sent.end(), "AC000;"), sent.end());
 
@@ -79,13 +79,13 @@ TEST(Identification, SmallPowerClassesAndOddAnswers) {
     if (bytes == "BI;") return "BIx;";
     return odd.radio.Feed(bytes);
   });
-  odd.panel.state.voxOn = false;
+  odd.panel.state.radio.voxOn = false;
   odd.Start();
   sent = odd.TakeSent();
-  EXPECT_FALSE(odd.panel.state.voxOn);
-  EXPECT_FALSE(odd.panel.state.breakInOn);
-  EXPECT_EQ(odd.panel.state.agcIndex, 2);
-  EXPECT_EQ(odd.panel.state.afGain, 30);
+  EXPECT_FALSE(odd.panel.state.radio.voxOn);
+  EXPECT_FALSE(odd.panel.state.radio.breakInOn);
+  EXPECT_EQ(odd.panel.state.radio.agcIndex, 2);
+  EXPECT_EQ(odd.panel.state.radio.afGain, 30);
   EXPECT_NE(std::find(sent.begin(), sent.end(), "GT02;"), sent.end());
   EXPECT_NE(std::find(sent.begin(), sent.end(), "AG0030;"), sent.end());
 }
@@ -96,14 +96,14 @@ TEST(Identification, RefusalOfAnotherModelAndOfSilence) {
   Identified t(other);
   t.Start();
   EXPECT_TRUE(t.panel.processEnded);
-  EXPECT_EQ(t.panel.state.radioId, 650);
+  EXPECT_EQ(t.panel.state.cat.radioId, 650);
   EXPECT_EQ(t.TakeSent(), Strings{"ID;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"rnftx.wav"}));
 
   ftx1sim::Options silent;
   silent.silent = true;
   Identified quiet(silent);
-  quiet.panel.state.powerOffAtExit = 1;
+  quiet.panel.state.config.powerOffAtExit = 1;
   quiet.Start();
   EXPECT_TRUE(quiet.panel.processEnded);
   EXPECT_EQ(quiet.TakeSent(), (Strings{"ID;", "PS0;"}));
@@ -111,7 +111,7 @@ TEST(Identification, RefusalOfAnotherModelAndOfSilence) {
 
 TEST(Identification, PassThroughPortOpensWhenConfigured) {
   Identified t;
-  t.panel.state.passThroughPort = 7;
+  t.panel.state.config.passThroughPort = 7;
   t.Start();
   EXPECT_TRUE(t.ports.port(7).open);
   EXPECT_EQ(t.ports.port(7).stopCode, 2);

@@ -187,7 +187,7 @@ void ChoosePhraseFolder(kelvaro::Panel& panel) {
 // Starts ftx1-sim on the configured radio port, linked as comN in the
 // working folder, and waits until the link exists.
 void StartSimulatedRadio(kelvaro::ChildProcess& radio, const kelvaro::Panel& panel) {
-  std::string link = "com" + std::to_string(panel.state.comPort);
+  std::string link = "com" + std::to_string(panel.state.config.comPort);
   fs::path program = kelvaro::FindProgram(
       {kelvaro::ProgramFolder() / "ftx1-sim", fs::path(KELVARO_INSTALL_BINDIR) / "ftx1-sim"});
   if (program.empty()) {

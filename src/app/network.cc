@@ -23,14 +23,14 @@ void NetworkLink::Follow(std::string_view command) {
   PanelState& s = panel_.state;
   if (command.substr(0, 3) == "MD0") {
     FollowModeSet(panel_, command);
-  } else if (command == "TX1" && s.txState == TxState::kReceiving) {
+  } else if (command == "TX1" && s.tick.txState == TxState::kReceiving) {
     PlayPhrase(panel_, "tx");
     PlayPhrase(panel_, "on");
-    s.txState = TxState::kTransmitting;
-    s.txHoldoff = 2;
-    s.tunerArmed = 0;
-  } else if (command == "TX0" && s.txState != TxState::kReceiving) {
-    s.txState = TxState::kReceiving;
+    s.tick.txState = TxState::kTransmitting;
+    s.tick.txHoldoff = 2;
+    s.tick.tunerArmed = 0;
+  } else if (command == "TX0" && s.tick.txState != TxState::kReceiving) {
+    s.tick.txState = TxState::kReceiving;
     PlayPhrase(panel_, "tx");
     PlayPhrase(panel_, "off");
   }

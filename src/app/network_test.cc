@@ -36,28 +36,28 @@ struct Network : ControlPanel {
 TEST(NetworkLink, ClientsGoThroughTheLinkAndThePanelFollows) {
   Network t;
   PanelState& s = t.panel.state;
-  s.splitOn = 1;  // a client's "FA" is not turned into "FB"
+  s.radio.splitOn = 1;  // a client's "FA" is not turned into "FB"
   EXPECT_EQ(t.Ask("F 7074000\nf\n"), "RPRT 0\n7074000\n");
   EXPECT_EQ(t.radio.state().vfoHz[0], 7074000);
   t.TakeSent();
   EXPECT_EQ(t.Ask("M CW 0\n"), "RPRT 0\n");
-  EXPECT_EQ(s.radioMode, kCw);  // followed, without the band's stored frequency
+  EXPECT_EQ(s.radio.radioMode, kCw);  // followed, without the band's stored frequency
   for (const std::string& sent : t.TakeSent()) EXPECT_NE(sent.substr(0, 3), "FA0") << sent;
   t.TakeSpoken();
   EXPECT_EQ(t.Ask("T 1\n"), "RPRT 0\n");
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tx", "on"}));
-  EXPECT_EQ(s.txState, TxState::kTransmitting);
+  EXPECT_EQ(s.tick.txState, TxState::kTransmitting);
   // While a phrase is spoken traffic moves, but what is said waits for its end.
-  s.commandText = "AG0123";
+  s.cat.commandText = "AG0123";
   t.tcp.Send(t.client, "T 0\n");
   for (int i = 0; i < 4; ++i) t.link.WhileSpeaking();
   EXPECT_EQ(t.tcp.Take(t.client), "RPRT 0\n");
   EXPECT_EQ(t.radio.state().tx, 0);
   EXPECT_TRUE(t.TakeSpoken().empty());
-  EXPECT_EQ(s.commandText, "AG0123");
+  EXPECT_EQ(s.cat.commandText, "AG0123");
   t.link.Service();
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tx", "off"}));
-  EXPECT_EQ(s.txState, TxState::kReceiving);
+  EXPECT_EQ(s.tick.txState, TxState::kReceiving);
 }
 
 }  // namespace

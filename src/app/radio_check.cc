@@ -68,7 +68,7 @@ std::string PortAdvice(const Panel& panel, int port, const std::string& reason) 
 }
 
 int ReportPortFailure(const Panel& panel, std::ostream& out) {
-  const int port = panel.state.comPort;
+  const int port = panel.state.config.comPort;
   const std::string reason = panel.ports.OpenFailure(port);
   out << "kelvaro: cannot open the radio's port " << DescribePort(panel, port) << ": " << reason << "\n";
   std::string advice = PortAdvice(panel, port, reason);
@@ -103,16 +103,16 @@ int ReportConfigurationFailure(const Panel& panel, const std::string& reason, st
 
 int ReportRefusedRadio(const Panel& panel, std::ostream& out) {
   const PanelState& s = panel.state;
-  if (!panel.ports.OpenFailure(s.comPort).empty()) return ReportPortFailure(panel, out);
-  if (s.radioId == 0) {
-    out << "kelvaro: the radio on " << DescribePort(panel, s.comPort)
-        << " does not answer when asked who it is: is it switched on, and is its CAT speed "
-        << s.baudRate << " bit/s as kelvaro.cfg says?\n";
+  if (!panel.ports.OpenFailure(s.config.comPort).empty()) return ReportPortFailure(panel, out);
+  if (s.cat.radioId == 0) {
+    out << "kelvaro: the radio on " << DescribePort(panel, s.config.comPort)
+        << " does not answer when asked who it is: is it switched on, and is its CAT speed " << s.config.baudRate
+        << " bit/s as kelvaro.cfg says?\n";
     return kExitNoAnswer;
   }
-  out << "kelvaro: the radio on " << DescribePort(panel, s.comPort) << " answers as another model (identity "
-      << IdentityDigits(s.radioId) << "); Kelvaro works with the FTX-1 (identity "
-      << IdentityDigits(kFtx1Identity) << ")\n";
+  out << "kelvaro: the radio on " << DescribePort(panel, s.config.comPort) << " answers as another model (identity "
+      << IdentityDigits(s.cat.radioId) << "); Kelvaro works with the FTX-1 (identity " << IdentityDigits(kFtx1Identity)
+      << ")\n";
   return kExitOtherRadio;
 }
 
@@ -142,36 +142,36 @@ void ReidentifyRadio(Panel& panel, std::ostream& err) {
 int CheckRadio(Panel& panel, std::ostream& out, std::ostream& err,
                const std::function<void(Panel&)>& afterConfiguration) {
   PanelState& s = panel.state;
-  if (s.waveFolder.empty()) s.waveFolder = "wave\\";
+  if (s.config.waveFolder.empty()) s.config.waveFolder = "wave\\";
   std::string failure;
   if (!ReadConfiguration(panel, &failure)) return ReportConfigurationFailure(panel, failure, err);
   if (afterConfiguration) afterConfiguration(panel);
-  s.portDataBits = 8;
-  s.portParity = 0;
-  s.portStopBits = 2;
-  OpenPortSequence(panel, s.comPort);
-  if (!panel.ports.OpenFailure(s.comPort).empty()) {
+  s.cat.portDataBits = 8;
+  s.cat.portParity = 0;
+  s.cat.portStopBits = 2;
+  OpenPortSequence(panel, s.config.comPort);
+  if (!panel.ports.OpenFailure(s.config.comPort).empty()) {
     int code = ReportPortFailure(panel, err);
-    panel.ports.ClosePort(s.comPort);
+    panel.ports.ClosePort(s.config.comPort);
     return code;
   }
-  out << "The radio's port: " << DescribePort(panel, s.comPort) << ", " << s.baudRate << " bit/s.\n";
+  out << "The radio's port: " << DescribePort(panel, s.config.comPort) << ", " << s.config.baudRate << " bit/s.\n";
 
   // One identity query, the same exchange as at start-up.
   const std::optional<std::string> answer = Query(panel, "ID");
-  s.radioId = answer ? IntFromText(Mid(*answer, 3, 4)) : 0;
+  s.cat.radioId = answer ? IntFromText(Mid(*answer, 3, 4)) : 0;
   // Whatever else came (a garbled answer, a refusal) is shown as it was.
   std::string heard = answer.value_or("");
   for (const RoutedAnswer& other : panel.link.forTick) heard += other.text;
   heard += panel.link.inbox;
-  panel.ports.ClosePort(s.comPort);
+  panel.ports.ClosePort(s.config.comPort);
 
   if (heard.empty()) {
     out << "Nothing came back.\n";
   } else {
     out << "It answered: " << Printable(heard) << "\n";
   }
-  if (s.radioId == kFtx1Identity) {
+  if (s.cat.radioId == kFtx1Identity) {
     out << "This is an FTX-1: Kelvaro can work with it.\n";
     return kExitOk;
   }

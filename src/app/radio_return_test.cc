@@ -60,9 +60,9 @@ TEST(RadioReturn, ARadioThatComesBackIsSetUpSilentlyAndAnnouncedOnce) {
     if (c.switchedOffAtItsSwitch) {
       t.radio.Control("power off");
       t.Polls(kQuietPhasesUntilGone - 1);
-      EXPECT_TRUE(s.radioConnected) << "gone too soon";
+      EXPECT_TRUE(s.cat.radioConnected) << "gone too soon";
       t.Polls(1);
-      EXPECT_FALSE(s.radioConnected);
+      EXPECT_FALSE(s.cat.radioConnected);
       t.Key('J');  // the operator hears that the radio is not there
       EXPECT_EQ(t.TakeSpoken(), Strings{"nc"});
       t.Polls(5);
@@ -87,8 +87,8 @@ TEST(RadioReturn, ARadioThatComesBackIsSetUpSilentlyAndAnnouncedOnce) {
     const Strings spoken = t.TakeSpoken();
     EXPECT_EQ(Count(spoken, "connected"), 1);
     EXPECT_EQ(spoken.front(), "7");  // the frequency first, as at start
-    EXPECT_TRUE(s.radioConnected);
-    EXPECT_EQ(s.frequencyHz, 7100000);
+    EXPECT_TRUE(s.cat.radioConnected);
+    EXPECT_EQ(s.radio.frequencyHz, 7100000);
   }
 }
 
@@ -111,7 +111,7 @@ TEST(RadioReturn, AnotherModelIsRefusedOnceAndAskedAgainUntilTheFtx1IsBack) {
   EXPECT_EQ(sent.back(), "ID;");
   EXPECT_EQ(t.TakeSpoken(), Strings{"rnftx.wav"});
   EXPECT_EQ(reports(), 2);  // which model, and that the panel waits
-  EXPECT_FALSE(s.radioConnected);
+  EXPECT_FALSE(s.cat.radioConnected);
   const std::int64_t foreignHz = foreign.state().vfoHz[0];
 
   t.Polls(3);  // it answers the polls, but is asked again only after a while
@@ -127,18 +127,18 @@ TEST(RadioReturn, AnotherModelIsRefusedOnceAndAskedAgainUntilTheFtx1IsBack) {
   ++t.ports.port(Identified::kPort).opens;
   t.Polls(6);
   EXPECT_EQ(Count(t.TakeSpoken(), "connected"), 1);
-  EXPECT_TRUE(s.radioConnected);
+  EXPECT_TRUE(s.cat.radioConnected);
 }
 
 TEST(RadioReturn, AQuitThatWaitsForAnswersEndsWhenTheRadioIsGone) {
   Returning t;
   PanelState& s = t.panel.state;
-  s.runFlag = true;
+  s.entry.runFlag = true;
   t.radio.Control("power off");
   t.Key('Q');
-  EXPECT_EQ(s.quitPending, 1);
+  EXPECT_EQ(s.entry.quitPending, 1);
   t.Polls(kQuietPhasesUntilGone);
-  EXPECT_FALSE(s.runFlag);
+  EXPECT_FALSE(s.entry.runFlag);
 }
 
 }  // namespace

@@ -427,19 +427,20 @@ int RunSetup(const SetupRequest& request, std::istream& in, std::ostream& out, s
     PanelState old;
     std::istringstream oldIn(existing);
     ReadConfiguration(old, oldIn);
-    if (old.comPort == radioPort && old.passThroughPort == passThroughPort) {
+    if (old.config.comPort == radioPort && old.config.passThroughPort == passThroughPort) {
       writeConfig = false;
       out << "kelvaro.cfg already has " << PortsWords(radioPort, passThroughPort) << "; it stays as it is.\n";
     } else {
-      std::string question = "kelvaro.cfg is there and has " + PortsWords(old.comPort, old.passThroughPort) +
-                             ". Change it to " + PortsWords(radioPort, passThroughPort) +
+      std::string question = "kelvaro.cfg is there and has " +
+                             PortsWords(old.config.comPort, old.config.passThroughPort) + ". Change it to " +
+                             PortsWords(radioPort, passThroughPort) +
                              "? Its other lines stay as they are. Type yes or no.";
       int change = request.config == ConfigChoice::kChange ? 1 : 0;
       if (request.config == ConfigChoice::kAsk && asking) {
         change = dialogue.AskYesNo(question);
         if (change < 0) return 1;
       } else if (request.config == ConfigChoice::kAsk) {
-        return fail(configPath.string() + " has " + PortsWords(old.comPort, old.passThroughPort) +
+        return fail(configPath.string() + " has " + PortsWords(old.config.comPort, old.config.passThroughPort) +
                     "; --change-config changes that");
       }
       if (change == 0) {

@@ -191,16 +191,16 @@ TEST(SetupConfiguration, ReadsBackToThePortsChosenAndTheExamplesSettings) {
       PanelState s;
       std::istringstream in(ConfigurationText(radio, passThrough));
       ReadConfiguration(s, in);
-      ASSERT_EQ(s.comPort, radio) << radio << " " << passThrough;
-      ASSERT_EQ(s.passThroughPort, passThrough) << radio << " " << passThrough;
-      ASSERT_EQ(s.baudRate, example.baudRate);
-      ASSERT_EQ(s.powerSetting, example.powerSetting);
-      ASSERT_EQ(s.tunerState, example.tunerState);
-      ASSERT_EQ(s.powerOffAtExit, example.powerOffAtExit);
-      ASSERT_EQ(s.debugLog, example.debugLog);
+      ASSERT_EQ(s.config.comPort, radio) << radio << " " << passThrough;
+      ASSERT_EQ(s.config.passThroughPort, passThrough) << radio << " " << passThrough;
+      ASSERT_EQ(s.config.baudRate, example.config.baudRate);
+      ASSERT_EQ(s.config.powerSetting, example.config.powerSetting);
+      ASSERT_EQ(s.config.tunerState, example.config.tunerState);
+      ASSERT_EQ(s.config.powerOffAtExit, example.config.powerOffAtExit);
+      ASSERT_EQ(s.config.debugLog, example.config.debugLog);
       for (int band = kBand10m; band <= kBand70cm; ++band) {
-        ASSERT_EQ(s.currentShiftSign[band], example.currentShiftSign[band]);
-        ASSERT_EQ(s.currentShiftKhz[band], example.currentShiftKhz[band]);
+        ASSERT_EQ(s.config.currentShiftSign[band], example.config.currentShiftSign[band]);
+        ASSERT_EQ(s.config.currentShiftKhz[band], example.config.currentShiftKhz[band]);
       }
     }
   }
@@ -208,7 +208,7 @@ TEST(SetupConfiguration, ReadsBackToThePortsChosenAndTheExamplesSettings) {
   std::ifstream in(std::string(KELVARO_EXAMPLES_DIR) + "/kelvaro.cfg", std::ios::binary);
   std::ostringstream all;
   all << in.rdbuf();
-  EXPECT_EQ(ConfigurationText(example.comPort, example.passThroughPort), all.str());
+  EXPECT_EQ(ConfigurationText(example.config.comPort, example.config.passThroughPort), all.str());
 }
 
 TEST(SetupConfiguration, ChangingKeepsTheOperatorsOtherLines) {
@@ -217,13 +217,13 @@ TEST(SetupConfiguration, ChangingKeepsTheOperatorsOtherLines) {
   PanelState s;
   std::istringstream in(changed);
   ReadConfiguration(s, in);
-  EXPECT_EQ(s.comPort, 12);
-  EXPECT_EQ(s.passThroughPort, 7);
-  EXPECT_EQ(s.baudRate, 9600);
-  EXPECT_EQ(s.powerSetting, 100);
-  EXPECT_EQ(s.tunerState, 1);
-  EXPECT_EQ(s.powerOffAtExit, 1);
-  EXPECT_EQ(s.currentShiftKhz[kBand70cm], "5000");  // filled in from the example
+  EXPECT_EQ(s.config.comPort, 12);
+  EXPECT_EQ(s.config.passThroughPort, 7);
+  EXPECT_EQ(s.config.baudRate, 9600);
+  EXPECT_EQ(s.config.powerSetting, 100);
+  EXPECT_EQ(s.config.tunerState, 1);
+  EXPECT_EQ(s.config.powerOffAtExit, 1);
+  EXPECT_EQ(s.config.currentShiftKhz[kBand70cm], "5000");  // filled in from the example
   EXPECT_EQ(changed.substr(0, 20), "com=12\r\nspeed=9600\r\n");
 
   const std::string longer = ConfigurationText(5, 0) + "a note of my own\r\n";
@@ -241,8 +241,8 @@ TEST_F(Setup, OptionsAloneLinkTheRadioAndWriteTheConfiguration) {
   EXPECT_EQ(fs::read_symlink(folder() / "com12"), radio);
   EXPECT_EQ(fs::read_symlink(folder() / "com13"), other);  // the radio's number + 1
   PanelState s = ReadBack(folder() / "kelvaro.cfg");
-  EXPECT_EQ(s.comPort, 12);
-  EXPECT_EQ(s.passThroughPort, 13);
+  EXPECT_EQ(s.config.comPort, 12);
+  EXPECT_EQ(s.config.passThroughPort, 13);
   EXPECT_EQ(FolderNames(), (std::vector<std::string>{"com12", "com13", "kelvaro.cfg"}));
   EXPECT_EQ(err.str(), "");
   EXPECT_NE(out.str().find("kelvaro --check"), std::string::npos);
@@ -273,8 +273,8 @@ TEST_F(Setup, ScriptedDialogueAsksForEachChoiceAndTakesTheListedNumbers) {
   EXPECT_EQ(fs::read_symlink(folder() / "com7"), radio);
   EXPECT_EQ(fs::read_symlink(folder() / "com8"), second);
   PanelState s = ReadBack(folder() / "kelvaro.cfg");
-  EXPECT_EQ(s.comPort, 7);
-  EXPECT_EQ(s.passThroughPort, 8);
+  EXPECT_EQ(s.config.comPort, 7);
+  EXPECT_EQ(s.config.passThroughPort, 8);
   for (const char* question : {"Which one is the radio?", "Which COM number shall the radio have?",
                                "Type the number of its", "Which COM number shall the pass-through port have?"}) {
     EXPECT_NE(said.find(question), std::string::npos) << question;
@@ -299,7 +299,7 @@ TEST_F(Setup, WrongAnswersAreAskedAgainAndTheEndOfInputWritesNothing) {
     EXPECT_EQ(Run(Request(), c.answers), c.status) << c.answers;
     EXPECT_NE(out.str().find(c.said), std::string::npos) << c.answers << "\n" << out.str();
     if (c.status == 0) {
-      EXPECT_EQ(ReadBack(folder() / "kelvaro.cfg").comPort, 5);
+      EXPECT_EQ(ReadBack(folder() / "kelvaro.cfg").config.comPort, 5);
     } else {
       EXPECT_NE(err.str().find("nothing was written"), std::string::npos) << c.answers;
       EXPECT_FALSE(fs::exists(folder())) << c.answers;
@@ -393,8 +393,8 @@ TEST_F(Setup, RerunningKeepsTheBankFileAndAsksBeforeChangingTheConfiguration) {
   EXPECT_EQ(FileText(folder() / "kelvaro.cfg"), mine);
   EXPECT_EQ(Run(asked, "1\n4\nyes\n"), 0) << err.str();
   PanelState s = ReadBack(folder() / "kelvaro.cfg");
-  EXPECT_EQ(s.comPort, 4);
-  EXPECT_EQ(s.powerSetting, 10);  // the operator's own line stays
+  EXPECT_EQ(s.config.comPort, 4);
+  EXPECT_EQ(s.config.powerSetting, 10);  // the operator's own line stays
   EXPECT_EQ(FileText(folder() / "savmem.dat"), "the operator's channels");
   EXPECT_EQ(FolderNames(), (std::vector<std::string>{"com3", "com4", "kelvaro.cfg", "savmem.dat"}));
 
@@ -402,7 +402,7 @@ TEST_F(Setup, RerunningKeepsTheBankFileAndAsksBeforeChangingTheConfiguration) {
   r.radioPort = 9;
   r.config = ConfigChoice::kChange;
   ASSERT_EQ(Run(r, ""), 0) << err.str();
-  EXPECT_EQ(ReadBack(folder() / "kelvaro.cfg").comPort, 9);
+  EXPECT_EQ(ReadBack(folder() / "kelvaro.cfg").config.comPort, 9);
 }
 
 TEST_F(Setup, AFolderThatCannotBeWrittenIsReportedBeforeAnyQuestion) {

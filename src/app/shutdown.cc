@@ -12,11 +12,11 @@ void ShutDown(Panel& panel) {
   if (panel.window) panel.window->StopTimer();
   SaveMemoryBanks(panel);
   if (panel.window) panel.window->Close();
-  if (s.powerOffAtExit == 1) {
+  if (s.config.powerOffAtExit == 1) {
     SendCommand(panel, "PS0");
     PauseBriefly(panel);  // time for the radio to take it before the port closes
   }
-  panel.ports.ClosePort(s.comPort);
+  panel.ports.ClosePort(s.config.comPort);
   CloseDebugLog(panel);
 }
 

@@ -29,37 +29,18 @@ constexpr const char* kFunctionKeyHelp =
     "F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch F6=Speech Proc.";
 
 void SetFixedTexts(PanelState& s) {
-  s.versionText = kVersion;
-  s.titleText = "*** Kelvaro V " + s.versionText.str() + " ***";
-  s.waveFolder = "wave\\";
+  s.config.versionText = kVersion;
+  s.config.titleText = "*** Kelvaro V " + s.config.versionText.str() + " ***";
+  s.config.waveFolder = "wave\\";
 }
 
-// Gives every field its start value, keeping what the configuration file and
-// the fixed texts set before.
-void ResetState(PanelState& s) {
-  PanelState fresh;
-  fresh.versionText = s.versionText;
-  fresh.titleText = s.titleText;
-  fresh.waveFolder = s.waveFolder;
-  fresh.comPort = s.comPort;
-  fresh.baudRate = s.baudRate;
-  fresh.powerSetting = s.powerSetting;
-  fresh.powerOffAtExit = s.powerOffAtExit;
-  fresh.passThroughPort = s.passThroughPort;
-  fresh.debugLog = s.debugLog;
-  fresh.tunerState = s.tunerState;
-  fresh.dcsEnabled = s.dcsEnabled;
-  fresh.currentShiftSign = s.currentShiftSign;
-  fresh.currentShiftKhz = s.currentShiftKhz;
-  fresh.standardShiftSign = s.standardShiftSign;
-  fresh.standardShiftKhz = s.standardShiftKhz;
-  s = fresh;
-}
+// Gives every field its start value; the configuration, read before, stays.
+void ResetState(PanelState& s) { s = PanelState{std::move(s.config)}; }
 
 void FillFactoryContents(PanelState& s) {
-  for (int band = 1; band <= kBandCount; ++band) s.bandRecords[band] = kDefaultBandRecords[band];
-  for (int mode = 1; mode <= 7; ++mode) s.modeCommands[mode] = kModeCommands[mode];
-  for (auto& channel : s.memoryChannels) channel = "9";
+  for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = kDefaultBandRecords[band];
+  for (int mode = 1; mode <= 7; ++mode) s.radio.modeCommands[mode] = kModeCommands[mode];
+  for (auto& channel : s.banks.memoryChannels) channel = "9";
 }
 
 }  // namespace
@@ -67,7 +48,7 @@ void FillFactoryContents(PanelState& s) {
 void InitialisePanel(Panel& panel) {
   PanelState& s = panel.state;
   panel.screen.SetPosition(280, 10);
-  panel.screen.Print(s.titleText.str() + "  " + kCredit);
+  panel.screen.Print(s.config.titleText.str() + "  " + kCredit);
   panel.screen.SetPosition(140, 380);
   panel.screen.Print(kKeyHelp);
   panel.screen.SetPosition(140, 405);
@@ -77,20 +58,20 @@ void InitialisePanel(Panel& panel) {
   ResetState(s);
   FillFactoryContents(s);
   LoadMemoryBanks(panel);
-  OpenPortSequence(panel, s.comPort);
+  OpenPortSequence(panel, s.config.comPort);
 
-  if (s.bandIndex < 1 || s.bandIndex > kBandCount) s.bandIndex = kBand40m;
-  s.commandText = "F" + ParseBandRecord(s.bandRecords[s.bandIndex]).vfoA;
-  s.frequencyText = FrequencyTextOf(s.commandText);
+  if (s.radio.bandIndex < 1 || s.radio.bandIndex > kBandCount) s.radio.bandIndex = kBand40m;
+  s.cat.commandText = "F" + ParseBandRecord(s.banks.bandRecords[s.radio.bandIndex]).vfoA;
+  s.radio.frequencyText = FrequencyTextOf(s.cat.commandText);
 
-  s.commandText = "VS0";
+  s.cat.commandText = "VS0";
   SendCommand(panel);
 }
 
 int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConfiguration, LoopService* service) {
   PanelState& s = panel.state;
   SetFixedTexts(s);
-  if (!window.Open("*** Kelvaro v" + s.versionText.str() + " ***", 250, 100, 950, 500)) {
+  if (!window.Open("*** Kelvaro v" + s.config.versionText.str() + " ***", 250, 100, 950, 500)) {
     std::cerr << "kelvaro: the window cannot be opened (is there a display?)\n";
     return 1;
   }
@@ -115,22 +96,22 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   if (panel.processEnded) return ReportRefusedRadio(panel, std::cerr);
 
   // Other programs' traffic keeps moving while the panel speaks.
-  if (s.passThroughPort > 0 || service != nullptr) {
+  if (s.config.passThroughPort > 0 || service != nullptr) {
     panel.voice.SetWhileWaiting([&panel, service] {
       RelayWhileSpeaking(panel);
       if (service != nullptr) service->WhileSpeaking();
     });
   }
   window.StartTimer(kTimerPeriodMs);
-  s.runFlag = 1;
-  while (s.runFlag != 0) {
+  s.entry.runFlag = 1;
+  while (s.entry.runFlag != 0) {
     // Descriptors change when a port is reopened; they are asked for anew.
     // The radio's answers wake the loop only when another program waits for
     // one (the tick reads the rest at its reply phase); the other program's
     // next bytes are taken once its query is answered.
-    const bool relayFree = s.passThroughPort > 0 && panel.link.relayTicket == 0;
-    std::vector<int> inputs{AnswerAwaitedBeyondTick(panel.link) ? panel.ports.InputHandle(s.comPort) : -1,
-                            relayFree ? panel.ports.InputHandle(s.passThroughPort) : -1};
+    const bool relayFree = s.config.passThroughPort > 0 && panel.link.relayTicket == 0;
+    std::vector<int> inputs{AnswerAwaitedBeyondTick(panel.link) ? panel.ports.InputHandle(s.config.comPort) : -1,
+                            relayFree ? panel.ports.InputHandle(s.config.passThroughPort) : -1};
     if (service != nullptr) {
       const std::vector<int> more = service->Inputs();
       inputs.insert(inputs.end(), more.begin(), more.end());
@@ -138,7 +119,7 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
     window.WatchInputs(std::move(inputs));
     HandleWindowMessage(panel, window.NextMessage());
     if (panel.link.identityWanted) ReidentifyRadio(panel, std::cerr);
-    if (service != nullptr && s.runFlag != 0) service->Service();
+    if (service != nullptr && s.entry.runFlag != 0) service->Service();
   }
 
   panel.voice.SetWhileWaiting({});

@@ -115,21 +115,21 @@ TEST_F(Startup, AcceptedRadioRunsTheLoopUntilCloseThenShutsDownInOrder) {
 
 TEST_F(Startup, InitialisePanelGivesStartValuesAndTheBandsFrequency) {
   t.dir.Write("kelvaro.cfg", kConfig);
-  s.versionText = "3.5a";
-  s.comPort = 5;
-  s.baudRate = 38400;
-  s.frequencyHz = 123;  // anything left from before is reset
-  s.memoryBank = 3;
+  s.config.versionText = "3.5a";
+  s.config.comPort = 5;
+  s.config.baudRate = 38400;
+  s.radio.frequencyHz = 123;  // anything left from before is reset
+  s.banks.memoryBank = 3;
   InitialisePanel(t.panel);
-  EXPECT_EQ(s.frequencyText, "7.100000");
-  EXPECT_EQ(s.bandIndex, 4);
-  EXPECT_EQ(s.frequencyHz, 0);
-  EXPECT_EQ(s.memoryBank, 99);
-  EXPECT_EQ(s.toneCode, "999");
-  EXPECT_EQ(s.freqEntryNumber, 999);
-  EXPECT_EQ(s.modeCommands[5], "MD0B");
-  EXPECT_EQ(s.memoryChannels[42], "9");
-  EXPECT_EQ(s.bandRecords[12], "05A145000000B1450000009990");
+  EXPECT_EQ(s.radio.frequencyText, "7.100000");
+  EXPECT_EQ(s.radio.bandIndex, 4);
+  EXPECT_EQ(s.radio.frequencyHz, 0);
+  EXPECT_EQ(s.banks.memoryBank, 99);
+  EXPECT_EQ(s.radio.toneCode, "999");
+  EXPECT_EQ(s.entry.freqEntryNumber, 999);
+  EXPECT_EQ(s.radio.modeCommands[5], "MD0B");
+  EXPECT_EQ(s.banks.memoryChannels[42], "9");
+  EXPECT_EQ(s.banks.bandRecords[12], "05A145000000B1450000009990");
   EXPECT_EQ(Sent(), std::vector<std::string>{"VS0;"});
   EXPECT_EQ(t.screen.TextAt(140, 380),
             "b=Band  f=Freq  e=Entry m=Mode  w=Filter width p=Power a=af gain r=RF gain q=Quit  s=SMeter/swr");
@@ -146,16 +146,16 @@ TEST_F(Startup, StoredBandGivesTheStartFrequencyAndBandZeroMeans40m) {
   }
   for (int i = 0; i < 100; ++i) savmem += "9\r\n";
   t.dir.Write("savmem.dat", savmem);
-  s.comPort = 5;
+  s.config.comPort = 5;
   InitialisePanel(t.panel);
-  EXPECT_EQ(s.bandIndex, 6);
-  EXPECT_EQ(s.frequencyText, "14.074500");
+  EXPECT_EQ(s.radio.bandIndex, 6);
+  EXPECT_EQ(s.radio.frequencyText, "14.074500");
 
   savmem.replace(0, savmem.find("\r\n"), "KELVARO v1.0a 3.5a");  // no band stored
   t.dir.Write("savmem.dat", savmem);
   InitialisePanel(t.panel);
-  EXPECT_EQ(s.bandIndex, 4);
-  EXPECT_EQ(s.frequencyText, "7.100000");
+  EXPECT_EQ(s.radio.bandIndex, 4);
+  EXPECT_EQ(s.radio.frequencyText, "7.100000");
 }
 
 }  // namespace

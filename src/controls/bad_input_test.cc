@@ -74,39 +74,40 @@ TEST(BadInput, OnlyWellFormedCommandsAndRecords) {
     ControlPanel t;
     PanelState& s = t.panel.state;
     for (int band = 1; band <= kBandCount; ++band) {
-      if (rng() % 4 == 0) s.bandRecords[band] = Pick(rng, records);
+      if (rng() % 4 == 0) s.banks.bandRecords[band] = Pick(rng, records);
     }
-    for (int i = 0; i < 5; ++i) s.memoryChannels[rng() % kChannelCount] = Pick(rng, channels);
+    for (int i = 0; i < 5; ++i) s.banks.memoryChannels[rng() % kChannelCount] = Pick(rng, channels);
     for (int band = kBand10m; band <= kBand70cm; ++band) {
-      if (rng() % 3 == 0) s.currentShiftKhz[band] = Pick(rng, texts);
-      if (rng() % 3 == 0) s.standardShiftKhz[band] = Pick(rng, texts);
-      if (rng() % 3 == 0) s.standardShiftSign[band] = Pick(rng, texts);
+      if (rng() % 3 == 0) s.config.currentShiftKhz[band] = Pick(rng, texts);
+      if (rng() % 3 == 0) s.config.standardShiftKhz[band] = Pick(rng, texts);
+      if (rng() % 3 == 0) s.config.standardShiftSign[band] = Pick(rng, texts);
     }
-    s.lastFreqReply = Pick(rng, replies);
-    s.toneCode = Pick(rng, tones);
-    s.bandVfoText = Pick(rng, texts);
-    s.vfoBText = Pick(rng, texts);
-    int32_t* fields[] = {&s.bandIndex, &s.radioMode, &s.widthIndex,
-                         &s.powerSetting, &s.powerClass, &s.rfGain, &s.afGain, &s.monitorLevel,
-                         &s.blankerLevel, &s.reductionLevel, &s.contourHz, &s.processorLevel,
-                         &s.keyerSpeed, &s.micGain, &s.preampSetting, &s.frequencyHz, &s.freqEntryNumber,
-                         &s.bankDigitPending, &s.ssbWidth, &s.cwWidth};
+    s.cat.lastFreqReply = Pick(rng, replies);
+    s.radio.toneCode = Pick(rng, tones);
+    s.radio.bandVfoText = Pick(rng, texts);
+    s.radio.vfoBText = Pick(rng, texts);
+    int32_t* fields[] = {
+        &s.radio.bandIndex,       &s.radio.radioMode,        &s.radio.widthIndex,    &s.config.powerSetting,
+        &s.cat.powerClass,        &s.radio.rfGain,           &s.radio.afGain,        &s.radio.monitorLevel,
+        &s.radio.blankerLevel,    &s.radio.reductionLevel,   &s.radio.contourHz,     &s.radio.processorLevel,
+        &s.radio.keyerSpeed,      &s.radio.micGain,          &s.radio.preampSetting, &s.radio.frequencyHz,
+        &s.entry.freqEntryNumber, &s.entry.bankDigitPending, &s.radio.ssbWidth,      &s.radio.cwWidth};
     for (int32_t* field : fields) {
       if (rng() % 3 == 0) *field = Pick(rng, numbers);
     }
-    for (bool* flag : {&s.splitOn, &s.toneActive, &s.dcsTone, &s.freqEntryActive}) {
+    for (bool* flag : {&s.radio.splitOn, &s.entry.toneActive, &s.entry.dcsTone, &s.entry.freqEntryActive}) {
       if (rng() % 3 == 0) *flag = rng() % 2 == 0;
     }
     // The named states take any of their values.
-    if (rng() % 3 == 0) s.entryState = Pick(rng, kEntryStates);
-    if (rng() % 3 == 0) s.levelTarget = static_cast<LevelTarget>(rng() % 6);
-    if (rng() % 3 == 0) s.repeaterOn = static_cast<RepeaterState>(rng() % 3);
-    if (rng() % 3 == 0) s.channelMode = static_cast<ChannelMode>(rng() % 3);
-    s.keyCode = Pick(rng, keys);
+    if (rng() % 3 == 0) s.entry.entryState = Pick(rng, kEntryStates);
+    if (rng() % 3 == 0) s.entry.levelTarget = static_cast<LevelTarget>(rng() % 6);
+    if (rng() % 3 == 0) s.radio.repeaterOn = static_cast<RepeaterState>(rng() % 3);
+    if (rng() % 3 == 0) s.entry.channelMode = static_cast<ChannelMode>(rng() % 3);
+    s.entry.keyCode = Pick(rng, keys);
     t.ports.Receive(ControlPanel::kPort, Pick(rng, replies));
 
     std::vector<bool> hadLayout;
-    for (int band = 0; band <= kBandCount; ++band) hadLayout.push_back(IsBandRecord(s.bandRecords[band]));
+    for (int band = 0; band <= kBandCount; ++band) hadLayout.push_back(IsBandRecord(s.banks.bandRecords[band]));
     for (int step = 0; step < 3; ++step) operations[rng() % operations.size()](t.panel);
 
     for (const std::string& command : t.TakeSent()) {
@@ -114,11 +115,11 @@ TEST(BadInput, OnlyWellFormedCommandsAndRecords) {
     }
     for (int band = 1; band <= kBandCount; ++band) {
       if (hadLayout[band]) {
-        ASSERT_TRUE(IsBandRecord(s.bandRecords[band])) << "round " << round << " band " << band << ": "
-                                                       << s.bandRecords[band].str();
+        ASSERT_TRUE(IsBandRecord(s.banks.bandRecords[band]))
+            << "round " << round << " band " << band << ": " << s.banks.bandRecords[band].str();
       }
     }
-    for (const Text& channel : s.memoryChannels) {
+    for (const Text& channel : s.banks.memoryChannels) {
       ASSERT_TRUE(channel == "9" || channel.empty() || IsChannelRecord(channel) ||
                   channel == "0206A01" || channel == "0299A014250000B0142500009991")
           << "round " << round << ": " << channel.str();

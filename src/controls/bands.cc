@@ -27,52 +27,52 @@ int WrappedBand(int band) {
 
 void SelectBand(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
-    SendCommand(panel, kBandSelectCommands[s.bandIndex]);
-    if (s.bandQuiet == BandQuiet::kSpeak) SpeakBand(panel);
+  if (s.radio.bandIndex >= 1 && s.radio.bandIndex <= kBandCount) {
+    SendCommand(panel, kBandSelectCommands[s.radio.bandIndex]);
+    if (s.banks.bandQuiet == BandQuiet::kSpeak) SpeakBand(panel);
   }
-  s.bandQuiet = BandQuiet::kSpeak;
+  s.banks.bandQuiet = BandQuiet::kSpeak;
 }
 
 void RecallBand(Panel& panel) {
   PanelState& s = panel.state;
-  s.bandIndex = WrappedBand(s.bandIndex);
-  const int band = s.bandIndex;
+  s.radio.bandIndex = WrappedBand(s.radio.bandIndex);
+  const int band = s.radio.bandIndex;
   panel.screen.SetPosition(50, 45);
-  s.tickCount = 0;
-  if (s.splitOn) SendCommand(panel, "ST0");
-  if (s.toneActive) {
-    s.toneActive = false;
-    s.toneCode = "999";
+  s.tick.tickCount = 0;
+  if (s.radio.splitOn) SendCommand(panel, "ST0");
+  if (s.entry.toneActive) {
+    s.entry.toneActive = false;
+    s.radio.toneCode = "999";
     SendCommand(panel, "CT00");
   }
   SelectBand(panel);
 
   // A record without its layout would put garbage into the commands below;
   // the band starts again from its factory record instead.
-  if (!IsBandRecord(s.bandRecords[band])) s.bandRecords[band] = kDefaultBandRecords[band];
-  const BandRecord record = ParseBandRecord(s.bandRecords[band]);
+  if (!IsBandRecord(s.banks.bandRecords[band])) s.banks.bandRecords[band] = kDefaultBandRecords[band];
+  const BandRecord record = ParseBandRecord(s.banks.bandRecords[band]);
 
-  s.commandText = "F" + record.vfoA;
-  s.frequencyText = FrequencyTextOf(s.commandText);
+  s.cat.commandText = "F" + record.vfoA;
+  s.radio.frequencyText = FrequencyTextOf(s.cat.commandText);
   SendCommand(panel);
 
-  s.radioMode = record.mode - '0';
+  s.radio.radioMode = record.mode - '0';
   ApplyMode(panel);
 
   if (record.flag == '5') {
-    s.repeaterOn = RepeaterState::kOff;
+    s.radio.repeaterOn = RepeaterState::kOff;
     SendRepeaterShift(panel);
   }
 
-  s.toneCode = record.tone;
-  s.bandVfoText = record.vfoA;
-  const bool fm = s.radioMode == kFmNarrow || s.radioMode == kFmWide;
-  if (fm && s.toneCode != "999" && s.toneCode != "000") {
-    const std::string tone = s.toneCode.str();
+  s.radio.toneCode = record.tone;
+  s.radio.bandVfoText = record.vfoA;
+  const bool fm = s.radio.radioMode == kFmNarrow || s.radio.radioMode == kFmWide;
+  if (fm && s.radio.toneCode != "999" && s.radio.toneCode != "000") {
+    const std::string tone = s.radio.toneCode.str();
     const bool dcs = tone[0] > '4';
-    s.toneActive = true;
-    s.dcsTone = dcs ? 1 : 0;
+    s.entry.toneActive = true;
+    s.entry.dcsTone = dcs ? 1 : 0;
     SendCommand(panel, dcs ? DcsCodeCommand(tone) : "CN00" + tone);
     // The tone squelch mode that goes with the code: DCS or CTCSS.
     SendCommand(panel, dcs ? "CT03" : "CT01");
@@ -81,59 +81,60 @@ void RecallBand(Panel& panel) {
   }
 
   const char preamp = record.preamp;
-  s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
+  s.radio.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
   ApplyPreamp(panel);
-  s.limitQuiet = true;
+  s.banks.limitQuiet = true;
 }
 
 void StoreBandMode(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.passThroughSeen) return;
-  if (s.bandIndex < 1 || s.bandIndex > kBandCount) return;
-  if (s.radioMode < kLsb || s.radioMode > kFmWide) return;
-  Text& record = s.bandRecords[s.bandIndex];
+  if (s.cat.passThroughSeen) return;
+  if (s.radio.bandIndex < 1 || s.radio.bandIndex > kBandCount) return;
+  if (s.radio.radioMode < kLsb || s.radio.radioMode > kFmWide) return;
+  Text& record = s.banks.bandRecords[s.radio.bandIndex];
   if (!IsBandRecord(record)) return;
   BandRecord fields = ParseBandRecord(record);
-  fields.mode = static_cast<char>('0' + s.radioMode);
+  fields.mode = static_cast<char>('0' + s.radio.radioMode);
   record = FormatBandRecord(fields);
 }
 
 void BandFromEnteredMhz(Panel& panel) {
   PanelState& s = panel.state;
-  s.bandIndex = kBandGeneral;
-  if (s.toneActive) {
-    s.commandText = "CT00";
+  s.radio.bandIndex = kBandGeneral;
+  if (s.entry.toneActive) {
+    s.cat.commandText = "CT00";
     SendCommand(panel);
-    s.toneActive = false;
-    s.toneCode = "999";
+    s.entry.toneActive = false;
+    s.radio.toneCode = "999";
   }
-  s.bandIndex = BandOfMegahertz(s.freqEntryNumber);
-  if (s.bandIndex == kBandGeneral && s.splitOn) s.splitOn = false;
+  s.radio.bandIndex = BandOfMegahertz(s.entry.freqEntryNumber);
+  if (s.radio.bandIndex == kBandGeneral && s.radio.splitOn) s.radio.splitOn = false;
 }
 
 void CancelSplit(Panel& panel) {
   PanelState& s = panel.state;
-  s.splitOn = false;
-  s.commandText = "ST0";
+  s.radio.splitOn = false;
+  s.cat.commandText = "ST0";
   SendCommand(panel);
 
-  std::string_view vfo = s.bandVfoText;
+  std::string_view vfo = s.radio.bandVfoText;
   const char letter = CharAt(vfo, 1);
   const bool vfoUsable = IsVfoField(vfo, 'A') || IsVfoField(vfo, 'B');
   if (vfoUsable) {
-    s.commandText = "F" + std::string(vfo);
+    s.cat.commandText = "F" + std::string(vfo);
     SendCommand(panel);
   }
 
-  if (s.passThroughSeen || s.bandIndex < 1 || s.bandIndex > kBandCount || letter != 'A' || !vfoUsable) return;
-  if (!IsBandRecord(s.bandRecords[s.bandIndex])) return;
+  if (s.cat.passThroughSeen || s.radio.bandIndex < 1 || s.radio.bandIndex > kBandCount || letter != 'A' || !vfoUsable)
+    return;
+  if (!IsBandRecord(s.banks.bandRecords[s.radio.bandIndex])) return;
   // Split is off now: flag "0", the stored mode, the restored VFO A, and the
   // rest of the old record (VFO B, tone, preamp).
-  BandRecord fields = ParseBandRecord(s.bandRecords[s.bandIndex]);
+  BandRecord fields = ParseBandRecord(s.banks.bandRecords[s.radio.bandIndex]);
   fields.flag = '0';
   fields.vfoA = std::string(vfo);
   const std::string rewritten = FormatBandRecord(fields);
-  if (IsBandRecord(rewritten)) s.bandRecords[s.bandIndex] = rewritten;
+  if (IsBandRecord(rewritten)) s.banks.bandRecords[s.radio.bandIndex] = rewritten;
 }
 
 }  // namespace kelvaro

@@ -22,35 +22,35 @@ constexpr int64_t kMaxEntryNumber = 1999999999;
 
 
 int ChannelIndex(const PanelState& s, int slot) {
-  const int bank = std::clamp<int32_t>(s.bankDigitPending, 0, 9);
+  const int bank = std::clamp<int32_t>(s.entry.bankDigitPending, 0, 9);
   return bank * 10 + slot;
 }
 
 // The channel record of the live state: the band record as it would be kept
 // now, with the band number after the mode digit.
 std::string ChannelRecordOfLiveState(PanelState& s) {
-  const int band = s.bandIndex;
+  const int band = s.radio.bandIndex;
   const std::string bandDigits = ZeroPad(band, 2);
   ChannelRecord record;
-  if (s.repeaterOn == RepeaterState::kOn && !RepeaterShiftPart(s, band).empty()) {
+  if (s.radio.repeaterOn == RepeaterState::kOn && !RepeaterShiftPart(s, band).empty()) {
     record = ChannelOfBandRecord(ParseBandRecord(BandRecordBody(s)), bandDigits);
   } else {
-    record.flag = s.splitOn ? '1' : '0';
-    record.mode = static_cast<char>('0' + s.radioMode);
+    record.flag = s.radio.splitOn ? '1' : '0';
+    record.mode = static_cast<char>('0' + s.radio.radioMode);
     record.band = bandDigits;
     if (band == kBandGeneral) {
-      const std::string hz = ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
+      const std::string hz = ZeroPad(std::clamp<int32_t>(s.radio.frequencyHz, 0, 999999999), 9);
       record.vfoA = "A" + hz;
       record.vfoB = "B" + hz;
     } else {
-      const BandRecord stored = ParseBandRecord(s.bandRecords[band]);
+      const BandRecord stored = ParseBandRecord(s.banks.bandRecords[band]);
       std::string vfoA = stored.vfoA;
-      if (!IsVfoField(vfoA, 'A')) vfoA = "A" + ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
-      s.vfoAText = vfoA;
+      if (!IsVfoField(vfoA, 'A')) vfoA = "A" + ZeroPad(std::clamp<int32_t>(s.radio.frequencyHz, 0, 999999999), 9);
+      s.radio.vfoAText = vfoA;
       // Without split VFO B follows VFO A; with split it is the last VFO-B
       // answer, or the record's own VFO B when no usable answer came.
-      if (!s.splitOn) s.vfoBText = "B" + Right(vfoA, 9);
-      std::string vfoB = s.vfoBText.str();
+      if (!s.radio.splitOn) s.radio.vfoBText = "B" + Right(vfoA, 9);
+      std::string vfoB = s.radio.vfoBText.str();
       if (!IsVfoField(vfoB, 'B')) {
         vfoB = stored.vfoB;
         if (!IsVfoField(vfoB, 'B')) vfoB = "B" + Right(vfoA, 9);
@@ -59,8 +59,8 @@ std::string ChannelRecordOfLiveState(PanelState& s) {
       record.vfoB = vfoB;
     }
   }
-  record.tone = !s.toneActive ? std::string("999") : RecordToneCode(s.toneCode);
-  record.preamp = static_cast<char>('0' + std::clamp<int32_t>(s.preampSetting, 0, 2));
+  record.tone = !s.entry.toneActive ? std::string("999") : RecordToneCode(s.radio.toneCode);
+  record.preamp = static_cast<char>('0' + std::clamp<int32_t>(s.radio.preampSetting, 0, 2));
   return FormatChannelRecord(record);
 }
 
@@ -69,158 +69,159 @@ void StoreChannel(Panel& panel, int slot) {
   PlayPhrase(panel, Digits(slot));
   const int index = ChannelIndex(s, slot);
   std::string record;
-  if (s.bandIndex >= 1 && s.bandIndex <= kBandCount && s.radioMode >= kLsb && s.radioMode <= kFmWide) {
+  if (s.radio.bandIndex >= 1 && s.radio.bandIndex <= kBandCount && s.radio.radioMode >= kLsb &&
+      s.radio.radioMode <= kFmWide) {
     record = ChannelRecordOfLiveState(s);
   }
   if (!IsChannelRecord(record)) {
     // Nothing consistent to keep: the channel keeps what it held.
     PlayPhrase(panel, "invalid");
-    s.channelMode = ChannelMode::kNone;
+    s.entry.channelMode = ChannelMode::kNone;
     return;
   }
-  s.memoryChannels[index] = record;
+  s.banks.memoryChannels[index] = record;
   // "ok" only when the channel reached the bank file as well; it stays in
   // memory either way and is written again at the next save.
   PlayPhrase(panel, TrySaveMemoryBanks(panel) ? "ok" : "invalid");
-  s.channelMode = ChannelMode::kNone;
+  s.entry.channelMode = ChannelMode::kNone;
 }
 
 // The repeater part of a recalled channel: the band's offset and the
 // direction, as the band's repeater menu takes them.
 void RecallRepeater(Panel& panel, const ChannelRecord& record) {
   PanelState& s = panel.state;
-  const int band = s.bandIndex;
+  const int band = s.radio.bandIndex;
   const std::string sign = record.ShiftSign() == '+' ? "+" : "-";
   const std::string offset = record.ShiftKhz();
   if (RepeaterOffsetCommand(band, offset).empty()) {
     // This band has no repeater offset: repeater operation stays off.
     PlayPhrase(panel, "repeater");
     PlayPhrase(panel, "na");
-    s.repeaterOn = RepeaterState::kOff;
+    s.radio.repeaterOn = RepeaterState::kOff;
     return;
   }
-  if (s.bandRecordable) {
-    s.currentShiftSign[band] = sign;
-    s.currentShiftKhz[band] = offset;
+  if (s.banks.bandRecordable) {
+    s.config.currentShiftSign[band] = sign;
+    s.config.currentShiftKhz[band] = offset;
     SendCommand(panel, RepeaterOffsetCommand(band, offset));
   }
-  s.repeaterOn = RepeaterState::kOff;
+  s.radio.repeaterOn = RepeaterState::kOff;
   SendCommand(panel, sign == "+" ? "OS01" : "OS02");
   PlayPhrase(panel, "repeater");
   PlayPhrase(panel, "on");
-  s.repeaterOn = RepeaterState::kOn;
+  s.radio.repeaterOn = RepeaterState::kOn;
 }
 
 void RecallChannel(Panel& panel, int slot) {
   PanelState& s = panel.state;
   PlayPhrase(panel, Digits(slot));
   const int index = ChannelIndex(s, slot);
-  s.memoryBank = std::clamp<int32_t>(s.bankDigitPending, 0, 9);
-  s.memoryCursor = slot;
-  if (!IsChannelRecord(s.memoryChannels[index])) {
+  s.banks.memoryBank = std::clamp<int32_t>(s.entry.bankDigitPending, 0, 9);
+  s.banks.memoryCursor = slot;
+  if (!IsChannelRecord(s.banks.memoryChannels[index])) {
     // Empty, or not a channel record at all: nothing of it is sent.
     PlayPhrase(panel, "invalid");
-    s.channelMode = ChannelMode::kNone;
-    s.memoryBank = 99;
+    s.entry.channelMode = ChannelMode::kNone;
+    s.banks.memoryBank = 99;
     return;
   }
 
-  const ChannelRecord record = ParseChannelRecord(s.memoryChannels[index]);
-  s.tickCount = 0;
+  const ChannelRecord record = ParseChannelRecord(s.banks.memoryChannels[index]);
+  s.tick.tickCount = 0;
   const char flag = record.flag;
   const bool repeater = flag == '5';
   if (repeater) {
-    s.splitOn = false;
+    s.radio.splitOn = false;
   } else if (flag == '1') {
-    s.splitOn = true;
+    s.radio.splitOn = true;
     // Stepping with U leaves the split phrase out; everything else is said.
-    if (!s.channelRecall) PlayPhrase(panel, "split");
+    if (!s.entry.channelRecall) PlayPhrase(panel, "split");
     SendCommand(panel, "ST1");
   } else {
-    s.splitOn = false;
+    s.radio.splitOn = false;
     SendCommand(panel, "ST0");
   }
 
-  s.bandIndex = IntFromText(record.band);
+  s.radio.bandIndex = IntFromText(record.band);
   SelectBand(panel);
 
-  s.bandVfoText = record.vfoA;
+  s.radio.bandVfoText = record.vfoA;
   SendCommand(panel, "FA" + record.VfoADigits());
 
-  s.radioMode = record.mode - '0';
+  s.radio.radioMode = record.mode - '0';
   // The channel's frequency stands; the band record must not replace it.
-  s.memoryRecallActive = true;
+  s.banks.memoryRecallActive = true;
   ApplyMode(panel);
-  s.memoryRecallActive = false;
+  s.banks.memoryRecallActive = false;
 
   if (repeater) RecallRepeater(panel, record);
 
-  s.announcePending = true;
-  s.toneCode = record.tone;
-  const bool fm = s.radioMode == kFmNarrow || s.radioMode == kFmWide;
-  if (fm && s.toneCode != "999") {
-    const int value = IntFromText(s.toneCode);
-    s.toneActive = true;
-    s.dcsTone = value > 499 ? 1 : 0;
-    s.toneBusy = false;
+  s.cat.announcePending = true;
+  s.radio.toneCode = record.tone;
+  const bool fm = s.radio.radioMode == kFmNarrow || s.radio.radioMode == kFmWide;
+  if (fm && s.radio.toneCode != "999") {
+    const int value = IntFromText(s.radio.toneCode);
+    s.entry.toneActive = true;
+    s.entry.dcsTone = value > 499 ? 1 : 0;
+    s.entry.toneBusy = false;
     SendToneSquelch(panel);
-    s.toneActive = true;
+    s.entry.toneActive = true;
   } else {
-    s.toneActive = false;
-    s.toneCode = "999";
+    s.entry.toneActive = false;
+    s.radio.toneCode = "999";
     SendCommand(panel, "CT00");
   }
 
   const char preamp = record.preamp;
-  s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
+  s.radio.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
   // The preamp command of the channel's band (2 m and 70 cm have their own).
   SendCommand(panel, PreampCommand(s));
-  s.channelMode = ChannelMode::kNone;
+  s.entry.channelMode = ChannelMode::kNone;
 }
 
 }  // namespace
 
 void EnterDigit(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.keyCode < '0' || s.keyCode > '9') return;
-  if (s.entryState == EntryState::kNone && !s.freqEntryActive && s.channelMode == ChannelMode::kNone &&
-      !s.toneActive) {
+  if (s.entry.keyCode < '0' || s.entry.keyCode > '9') return;
+  if (s.entry.entryState == EntryState::kNone && !s.entry.freqEntryActive &&
+      s.entry.channelMode == ChannelMode::kNone && !s.entry.toneActive) {
     return;
   }
-  const int value = s.keyCode - '0';
+  const int value = s.entry.keyCode - '0';
   const std::string digit = Digits(value);
-  s.commandText = "";
+  s.cat.commandText = "";
 
-  if (s.bankDigitPending == -1) {
-    s.bankDigitPending = value;
+  if (s.entry.bankDigitPending == -1) {
+    s.entry.bankDigitPending = value;
     PlayPhrase(panel, digit);
     PlayPhrase(panel, "channel");
-  } else if (s.entryState == EntryState::kMenuNumber) {
-    s.menuNumber += digit;
+  } else if (s.entry.entryState == EntryState::kMenuNumber) {
+    s.entry.menuNumber += digit;
     PlayPhrase(panel, digit);
-  } else if (s.entryState == EntryState::kMenuValue) {
-    s.menuValue += digit;
+  } else if (s.entry.entryState == EntryState::kMenuValue) {
+    s.entry.menuValue += digit;
     PlayPhrase(panel, digit);
-  } else if (s.entryState == EntryState::kOffsetDigits) {
-    s.offsetEntry += digit;
+  } else if (s.entry.entryState == EntryState::kOffsetDigits) {
+    s.entry.offsetEntry += digit;
     PlayPhrase(panel, digit);
-  } else if (s.channelMode == ChannelMode::kSelect) {
+  } else if (s.entry.channelMode == ChannelMode::kSelect) {
     StoreChannel(panel, value);
-  } else if (s.channelMode == ChannelMode::kGoTo || s.channelRecall) {
+  } else if (s.entry.channelMode == ChannelMode::kGoTo || s.entry.channelRecall) {
     RecallChannel(panel, value);
-  } else if (s.entryState == EntryState::kNone && s.freqEntryActive) {
-    if (!s.freqEntryPoint) s.freqEntryIntDigits += 1;
-    const int64_t number = static_cast<int64_t>(s.freqEntryNumber) * 10 + value;
-    s.freqEntryNumber = static_cast<int32_t>(std::clamp<int64_t>(number, 0, kMaxEntryNumber));
+  } else if (s.entry.entryState == EntryState::kNone && s.entry.freqEntryActive) {
+    if (!s.entry.freqEntryPoint) s.entry.freqEntryIntDigits += 1;
+    const int64_t number = static_cast<int64_t>(s.entry.freqEntryNumber) * 10 + value;
+    s.entry.freqEntryNumber = static_cast<int32_t>(std::clamp<int64_t>(number, 0, kMaxEntryNumber));
     PlayPhrase(panel, digit);
-  } else if (s.entryState == EntryState::kBandPrompt) {
+  } else if (s.entry.entryState == EntryState::kBandPrompt) {
     StoreBandRecord(panel);
-    s.bandIndex = value == 0 ? kBand10m : value;
-    s.splitOn = false;
+    s.radio.bandIndex = value == 0 ? kBand10m : value;
+    s.radio.splitOn = false;
     RecallBand(panel);
-    s.entryState = EntryState::kNone;
-  } else if (s.toneActive) {
-    s.toneCode += digit;
+    s.entry.entryState = EntryState::kNone;
+  } else if (s.entry.toneActive) {
+    s.radio.toneCode += digit;
     PlayPhrase(panel, digit);
   }
 }

@@ -18,15 +18,15 @@ using testing::Strings;
 struct ChannelPanel : ControlPanel {
   // Presses a digit key with the entry state as the key rules leave it.
   void Digit(char key) {
-    panel.state.keyCode = key;
+    panel.state.entry.keyCode = key;
     EnterDigit(panel);
   }
   void Store(char slot) {
-    panel.state.channelMode = ChannelMode::kSelect;
+    panel.state.entry.channelMode = ChannelMode::kSelect;
     Digit(slot);
   }
   void Recall(char slot) {
-    panel.state.channelMode = ChannelMode::kGoTo;
+    panel.state.entry.channelMode = ChannelMode::kGoTo;
     Digit(slot);
   }
 };
@@ -34,23 +34,23 @@ struct ChannelPanel : ControlPanel {
 TEST(EnterDigit, AppendsToTheOpenEntry) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.entryState = EntryState::kMenuNumber;
+  s.entry.entryState = EntryState::kMenuNumber;
   t.Digit('0');
   t.Digit('1');
-  s.entryState = EntryState::kMenuValue;
+  s.entry.entryState = EntryState::kMenuValue;
   t.Digit('7');
-  s.entryState = EntryState::kOffsetDigits;
-  s.offsetEntry = "+";
+  s.entry.entryState = EntryState::kOffsetDigits;
+  s.entry.offsetEntry = "+";
   t.Digit('6');
-  s.entryState = EntryState::kNone;
-  s.toneActive = true;
-  s.toneCode = "";
+  s.entry.entryState = EntryState::kNone;
+  s.entry.toneActive = true;
+  s.radio.toneCode = "";
   t.Digit('1');
   t.Digit('2');
-  EXPECT_EQ(s.menuNumber, "01");
-  EXPECT_EQ(s.menuValue, "7");
-  EXPECT_EQ(s.offsetEntry, "+6");
-  EXPECT_EQ(s.toneCode, "12");
+  EXPECT_EQ(s.entry.menuNumber, "01");
+  EXPECT_EQ(s.entry.menuValue, "7");
+  EXPECT_EQ(s.entry.offsetEntry, "+6");
+  EXPECT_EQ(s.radio.toneCode, "12");
   EXPECT_EQ(t.TakeSpoken(), (Strings{"0", "1", "7", "6", "1", "2"}));
   EXPECT_TRUE(t.TakeSent().empty());
 }
@@ -58,34 +58,34 @@ TEST(EnterDigit, AppendsToTheOpenEntry) {
 TEST(EnterDigit, FrequencyEntryCountsWholeMegahertzDigits) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.freqEntryActive = true;
-  s.freqEntryNumber = 0;
+  s.entry.freqEntryActive = true;
+  s.entry.freqEntryNumber = 0;
   t.Digit('1');
   t.Digit('4');
-  EXPECT_EQ(s.freqEntryNumber, 14);
-  EXPECT_EQ(s.freqEntryIntDigits, 2);
-  s.freqEntryPoint = true;
+  EXPECT_EQ(s.entry.freqEntryNumber, 14);
+  EXPECT_EQ(s.entry.freqEntryIntDigits, 2);
+  s.entry.freqEntryPoint = true;
   t.Digit('2');
-  EXPECT_EQ(s.freqEntryNumber, 142);
-  EXPECT_EQ(s.freqEntryIntDigits, 2);
+  EXPECT_EQ(s.entry.freqEntryNumber, 142);
+  EXPECT_EQ(s.entry.freqEntryIntDigits, 2);
   // However many digits are typed, the number stays too long to be a
   // frequency rather than wrapping round.
   for (int i = 0; i < 12; ++i) t.Digit('9');
-  EXPECT_GE(s.freqEntryNumber, 1000000000);
+  EXPECT_GE(s.entry.freqEntryNumber, 1000000000);
 }
 
 TEST(EnterDigit, IgnoresDigitsWithNothingOpenAndOtherKeys) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
   t.Digit('5');
-  s.channelMode = ChannelMode::kSelect;
-  s.keyCode = 'A';
+  s.entry.channelMode = ChannelMode::kSelect;
+  s.entry.keyCode = 'A';
   EnterDigit(t.panel);
-  s.keyCode = 96;  // a keypad digit not yet translated
+  s.entry.keyCode = 96;  // a keypad digit not yet translated
   EnterDigit(t.panel);
   EXPECT_TRUE(t.TakeSpoken().empty());
   EXPECT_TRUE(t.TakeSent().empty());
-  EXPECT_EQ(s.memoryChannels[5], "9");
+  EXPECT_EQ(s.banks.memoryChannels[5], "9");
 }
 
 TEST(EnterDigit, BandPromptDigitsPickBands) {
@@ -97,15 +97,15 @@ TEST(EnterDigit, BandPromptDigitsPickBands) {
   for (const Case& c : cases) {
     ChannelPanel t;
     PanelState& s = t.panel.state;
-    s.entryState = EntryState::kBandPrompt;
-    s.splitOn = true;
-    s.lastFreqReply = "FA014123000";
+    s.entry.entryState = EntryState::kBandPrompt;
+    s.radio.splitOn = true;
+    s.cat.lastFreqReply = "FA014123000";
     t.Digit(c.key);
-    EXPECT_EQ(s.bandIndex, c.band);
-    EXPECT_EQ(s.entryState, EntryState::kNone);
-    EXPECT_FALSE(s.splitOn);
+    EXPECT_EQ(s.radio.bandIndex, c.band);
+    EXPECT_EQ(s.entry.entryState, EntryState::kNone);
+    EXPECT_FALSE(s.radio.splitOn);
     // The band being left was kept first.
-    EXPECT_EQ(s.bandRecords[kBand20m], "12A014200000B0141230009990");
+    EXPECT_EQ(s.banks.bandRecords[kBand20m], "12A014200000B0141230009990");
     Strings sent = t.TakeSent();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.front(), c.select);
@@ -115,11 +115,11 @@ TEST(EnterDigit, BandPromptDigitsPickBands) {
 TEST(ChannelStore, KeepsTheBandStateAndSavesTheBanks) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.preampSetting = 1;
+  s.radio.preampSetting = 1;
   t.Store('3');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"3", "ok"}));
-  EXPECT_EQ(s.memoryChannels[3], "0206A014200000B0142000009991");
-  EXPECT_EQ(s.channelMode, ChannelMode::kNone);
+  EXPECT_EQ(s.banks.memoryChannels[3], "0206A014200000B0142000009991");
+  EXPECT_EQ(s.entry.channelMode, ChannelMode::kNone);
   EXPECT_TRUE(t.TakeSent().empty());
   Strings lines = SplitCrLf(t.dir.Read("savmem.dat"));
   ASSERT_EQ(lines.size(), 115u);
@@ -129,88 +129,88 @@ TEST(ChannelStore, KeepsTheBandStateAndSavesTheBanks) {
 TEST(ChannelStore, BankThenSlot) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.channelMode = ChannelMode::kSelect;
-  s.bankDigitPending = -1;
+  s.entry.channelMode = ChannelMode::kSelect;
+  s.entry.bankDigitPending = -1;
   t.Digit('2');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "channel"}));
   t.Digit('5');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"5", "ok"}));
-  EXPECT_EQ(s.memoryChannels[25], "0206A014200000B0142000009990");
-  EXPECT_EQ(s.memoryChannels[5], "9");
+  EXPECT_EQ(s.banks.memoryChannels[25], "0206A014200000B0142000009990");
+  EXPECT_EQ(s.banks.memoryChannels[5], "9");
 }
 
 TEST(ChannelStore, GeneralCoverageKeepsTheLiveFrequencyForBothVfos) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.bandIndex = kBandGeneral;
-  s.radioMode = kAm;
-  s.frequencyHz = 9670500;
+  s.radio.bandIndex = kBandGeneral;
+  s.radio.radioMode = kAm;
+  s.radio.frequencyHz = 9670500;
   t.Store('0');
-  EXPECT_EQ(s.memoryChannels[0], "0414A009670500B0096705009990");
+  EXPECT_EQ(s.banks.memoryChannels[0], "0414A009670500B0096705009990");
 }
 
 TEST(ChannelStore, RepeaterChannelBuildsItsOwnShiftText) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.bandIndex = kBand2m;
-  s.radioMode = kFmNarrow;
-  s.lastFreqReply = "FA145600000";
-  s.repeaterOn = RepeaterState::kOn;
-  s.toneActive = true;
-  s.toneCode = "012";
+  s.radio.bandIndex = kBand2m;
+  s.radio.radioMode = kFmNarrow;
+  s.cat.lastFreqReply = "FA145600000";
+  s.radio.repeaterOn = RepeaterState::kOn;
+  s.entry.toneActive = true;
+  s.radio.toneCode = "012";
   t.Store('1');
-  EXPECT_EQ(s.memoryChannels[1], "5512A145600000B-000006000120");
+  EXPECT_EQ(s.banks.memoryChannels[1], "5512A145600000B-000006000120");
 }
 
 TEST(ChannelStore, SplitChannelKeepsTheLastVfoBAnswer) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.bandIndex = kBand40m;
-  s.radioMode = kLsb;
-  s.splitOn = true;
-  s.vfoBText = "B007010000";
+  s.radio.bandIndex = kBand40m;
+  s.radio.radioMode = kLsb;
+  s.radio.splitOn = true;
+  s.radio.vfoBText = "B007010000";
   t.Store('2');
-  EXPECT_EQ(s.memoryChannels[2], "1104A007100000B0070100009990");
-  EXPECT_EQ(s.vfoAText, "A007100000");
+  EXPECT_EQ(s.banks.memoryChannels[2], "1104A007100000B0070100009990");
+  EXPECT_EQ(s.radio.vfoAText, "A007100000");
 
-  s.vfoBText = "";  // no usable answer: the record's own VFO B
+  s.radio.vfoBText = "";  // no usable answer: the record's own VFO B
   t.Store('2');
-  EXPECT_EQ(s.memoryChannels[2], "1104A007100000B0071000009990");
+  EXPECT_EQ(s.banks.memoryChannels[2], "1104A007100000B0071000009990");
 }
 
 TEST(ChannelRecall, EmptyOrBrokenChannelsAreInvalid) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.memoryChannels[2] = "0206A0142";
+  s.banks.memoryChannels[2] = "0206A0142";
   for (char slot : {'4', '2'}) {
-    s.memoryBank = 0;
+    s.banks.memoryBank = 0;
     t.Recall(slot);
     EXPECT_EQ(t.TakeSpoken(), (Strings{std::string(1, slot), "invalid"}));
     EXPECT_TRUE(t.TakeSent().empty());
-    EXPECT_EQ(s.memoryBank, 99);
-    EXPECT_EQ(s.channelMode, ChannelMode::kNone);
+    EXPECT_EQ(s.banks.memoryBank, 99);
+    EXPECT_EQ(s.entry.channelMode, ChannelMode::kNone);
   }
 }
 
 TEST(ChannelRecall, RestoresANormalChannel) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.bandIndex = kBand40m;
-  s.bankDigitPending = 1;
-  s.memoryChannels[14] = "0206A014250000B0142500009991";
+  s.radio.bandIndex = kBand40m;
+  s.entry.bankDigitPending = 1;
+  s.banks.memoryChannels[14] = "0206A014250000B0142500009991";
   t.Recall('4');
   EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "BS005;", "FA014250000;", "MD02;", "NA00;", "CT00;", "PA01;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"4", "20", "metres"}));
-  EXPECT_EQ(s.bandIndex, kBand20m);
-  EXPECT_EQ(s.bandVfoText, "A014250000");
-  EXPECT_EQ(s.memoryBank, 1);
-  EXPECT_EQ(s.memoryCursor, 4);
-  EXPECT_TRUE(s.announcePending);
-  EXPECT_EQ(s.preampSetting, 1);
-  EXPECT_EQ(s.channelMode, ChannelMode::kNone);
+  EXPECT_EQ(s.radio.bandIndex, kBand20m);
+  EXPECT_EQ(s.radio.bandVfoText, "A014250000");
+  EXPECT_EQ(s.banks.memoryBank, 1);
+  EXPECT_EQ(s.banks.memoryCursor, 4);
+  EXPECT_TRUE(s.cat.announcePending);
+  EXPECT_EQ(s.radio.preampSetting, 1);
+  EXPECT_EQ(s.entry.channelMode, ChannelMode::kNone);
 
   // The recall is over: a later mode change restores the band again.
-  EXPECT_FALSE(s.memoryRecallActive);
+  EXPECT_FALSE(s.banks.memoryRecallActive);
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;", "FA014200000;", "SH014;"}));
 }
@@ -218,54 +218,54 @@ TEST(ChannelRecall, RestoresANormalChannel) {
 TEST(ChannelRecall, SplitChannelSwitchesSplitOn) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.memoryChannels[6] = "1104A007000000B0071000005231";
+  s.banks.memoryChannels[6] = "1104A007000000B0071000005231";
   t.Recall('6');
   Strings sent = t.TakeSent();
   ASSERT_GE(sent.size(), 2u);
   EXPECT_EQ(Strings(sent.begin(), sent.begin() + 2), (Strings{"ST1;", "BS003;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"6", "split", "40", "metres"}));
-  EXPECT_TRUE(s.splitOn);
-  EXPECT_FALSE(s.toneActive);  // LSB keeps no tone
+  EXPECT_TRUE(s.radio.splitOn);
+  EXPECT_FALSE(s.entry.toneActive);  // LSB keeps no tone
 }
 
 TEST(ChannelRecall, FmChannelRestoresItsTone) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.memoryChannels[7] = "0512A145500000B1455000000120";
+  s.banks.memoryChannels[7] = "0512A145500000B1455000000120";
   t.Answer("SQ0;", "SQ0005;");
   t.Recall('7');
   EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "BS015;", "FA145500000;", "MD0B;", "NA00;", "SQ0;",
                                    "CN00012;", "CT01;", "PA10;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"7", "2", "metres", "ctcss", "0", "1", "2"}));
-  EXPECT_TRUE(s.toneActive);
-  EXPECT_FALSE(s.dcsTone);
-  EXPECT_EQ(s.squelchLevel, 5);
+  EXPECT_TRUE(s.entry.toneActive);
+  EXPECT_FALSE(s.entry.dcsTone);
+  EXPECT_EQ(s.radio.squelchLevel, 5);
 
-  s.memoryChannels[8] = "0713A432100000B4321000007121";
+  s.banks.memoryChannels[8] = "0713A432100000B4321000007121";
   t.Recall('8');
   Strings sent = t.TakeSent();
   ASSERT_GE(sent.size(), 3u);
   EXPECT_EQ(Strings(sent.end() - 3, sent.end()), (Strings{"EX0863;", "CN01012;", "PA21;"}));
-  EXPECT_TRUE(s.dcsTone);
+  EXPECT_TRUE(s.entry.dcsTone);
 }
 
 TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.bandRecordable = true;
-  s.memoryChannels[9] = "5512A145600000B-000006250120";
+  s.banks.bandRecordable = true;
+  s.banks.memoryChannels[9] = "5512A145600000B-000006250120";
   t.Recall('9');
   EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145600000;", "MD0B;", "NA00;", "SQ0;", "EX0103180012;",
                                    "OS02;", "CN00012;", "CT01;", "PA10;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"9", "2", "metres", "repeater", "on", "ctcss",
                                      "0", "1", "2"}));
-  EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
-  EXPECT_EQ(s.currentShiftSign[kBand2m], "-");
-  EXPECT_EQ(s.currentShiftKhz[kBand2m], "0625");
+  EXPECT_EQ(s.radio.repeaterOn, RepeaterState::kOn);
+  EXPECT_EQ(s.config.currentShiftSign[kBand2m], "-");
+  EXPECT_EQ(s.config.currentShiftKhz[kBand2m], "0625");
 
   // With the band not recordable the direction alone is set.
-  s.bandRecordable = false;
-  s.repeaterOn = RepeaterState::kOff;
+  s.banks.bandRecordable = false;
+  s.radio.repeaterOn = RepeaterState::kOff;
   t.Recall('9');
   Strings sent = t.TakeSent();
   EXPECT_EQ(std::count(sent.begin(), sent.end(), "EX0103180012;"), 0);
@@ -275,8 +275,8 @@ TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
 TEST(ChannelRecall, RepeaterChannelOffTheRepeaterBands) {
   ChannelPanel t;
   PanelState& s = t.panel.state;
-  s.bandRecordable = true;
-  s.memoryChannels[1] = "5514A029600000B-000001000000";
+  s.banks.bandRecordable = true;
+  s.banks.memoryChannels[1] = "5514A029600000B-000001000000";
   t.Recall('1');
   Strings sent = t.TakeSent();
   for (const std::string& command : sent) {
@@ -285,7 +285,7 @@ TEST(ChannelRecall, RepeaterChannelOffTheRepeaterBands) {
   }
   Strings spoken = t.TakeSpoken();
   EXPECT_NE(std::find(spoken.begin(), spoken.end(), "na"), spoken.end());
-  EXPECT_EQ(s.repeaterOn, RepeaterState::kOff);
+  EXPECT_EQ(s.radio.repeaterOn, RepeaterState::kOff);
 }
 
 TEST(ChannelRecall, SteppingWithULeavesOnlyTheSplitPhraseOut) {
@@ -300,16 +300,16 @@ TEST(ChannelRecall, SteppingWithULeavesOnlyTheSplitPhraseOut) {
   for (const auto& c : kCases) {
     ChannelPanel t;
     PanelState& s = t.panel.state;
-    s.memoryChannels[3] = c.record;
-    s.channelMode = ChannelMode::kGoTo;  // as the U key leaves it
-    s.channelRecall = true;
-    s.keyCode = '3';
+    s.banks.memoryChannels[3] = c.record;
+    s.entry.channelMode = ChannelMode::kGoTo;  // as the U key leaves it
+    s.entry.channelRecall = true;
+    s.entry.keyCode = '3';
     EnterDigit(t.panel);
     Strings spoken = t.TakeSpoken();
     // The tone phrases of an FM channel follow; the head is what differs.
     ASSERT_GE(spoken.size(), c.spoken.size()) << c.record;
     EXPECT_EQ(Strings(spoken.begin(), spoken.begin() + c.spoken.size()), c.spoken) << c.record;
-    EXPECT_EQ(s.splitOn, c.record[0] == '1' ? 1 : 0) << c.record;
+    EXPECT_EQ(s.radio.splitOn, c.record[0] == '1' ? 1 : 0) << c.record;
   }
 }
 

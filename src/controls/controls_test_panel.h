@@ -17,28 +17,28 @@ struct ControlPanel : TestPanel {
 
   ControlPanel() {
     PanelState& s = panel.state;
-    s.comPort = kPort;
+    s.config.comPort = kPort;
     ports.OpenPort(kPort, 38400);
-    for (int band = 1; band <= kBandCount; ++band) s.bandRecords[band] = kDefaultBandRecords[band];
-    for (int mode = 1; mode <= 7; ++mode) s.modeCommands[mode] = kModeCommands[mode];
-    for (Text& channel : s.memoryChannels) channel = "9";
+    for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = kDefaultBandRecords[band];
+    for (int mode = 1; mode <= 7; ++mode) s.radio.modeCommands[mode] = kModeCommands[mode];
+    for (Text& channel : s.banks.memoryChannels) channel = "9";
     SetShift(kBand10m, "-", "0100");
     SetShift(kBand6m, "-", "0500");
     SetShift(kBand2m, "-", "0600");
     SetShift(kBand70cm, "+", "7600");
     // On 20 m in USB, the radio on 14.250 MHz.
-    s.bandIndex = kBand20m;
-    s.radioMode = kUsb;
-    s.frequencyHz = 14250000;
-    s.lastFreqReply = "FA014250000";
-    s.radioConnected = true;
-    s.limitQuiet = false;
+    s.radio.bandIndex = kBand20m;
+    s.radio.radioMode = kUsb;
+    s.radio.frequencyHz = 14250000;
+    s.cat.lastFreqReply = "FA014250000";
+    s.cat.radioConnected = true;
+    s.banks.limitQuiet = false;
   }
 
   void SetShift(int band, const char* sign, const char* khz) {
     PanelState& s = panel.state;
-    s.currentShiftSign[band] = s.standardShiftSign[band] = sign;
-    s.currentShiftKhz[band] = s.standardShiftKhz[band] = khz;
+    s.config.currentShiftSign[band] = s.config.standardShiftSign[band] = sign;
+    s.config.currentShiftKhz[band] = s.config.standardShiftKhz[band] = khz;
   }
 
   // The radio answers `command` (with its ";") with `reply` from now on.

@@ -16,7 +16,7 @@ namespace {
 constexpr int kMaxNineDigitHz = 999999999;
 
 void SendFrequencyCommand(Panel& panel, int32_t hz) {
-  panel.state.commandText = "FA" + ZeroPad(hz, 9);
+  panel.state.cat.commandText = "FA" + ZeroPad(hz, 9);
   SendCommand(panel);
 }
 
@@ -26,7 +26,7 @@ void ReadSquelchLevel(Panel& panel) {
   const std::optional<std::string> answer = Query(panel, "SQ0");
   if (!answer) return;
   std::string level = Mid(*answer, 4, 3);
-  if (level.size() == 3 && OnlyDigits(level)) s.squelchLevel = std::min(IntFromText(level), 255);
+  if (level.size() == 3 && OnlyDigits(level)) s.radio.squelchLevel = std::min(IntFromText(level), 255);
 }
 
 // The mode's commands; with `restoreFrequency` the band's stored frequency
@@ -35,24 +35,24 @@ void ApplyModeOf(Panel& panel, bool restoreFrequency) {
   PanelState& s = panel.state;
   SelectLargeFont(panel);
   panel.screen.SetPosition(50, 45);
-  s.limitQuiet = true;
-  if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
-  if (s.toneActive) {
-    s.commandText = "CT00";
+  s.banks.limitQuiet = true;
+  if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
+  if (s.entry.toneActive) {
+    s.cat.commandText = "CT00";
     SendCommand(panel);
-    s.toneCode = "999";
-    s.toneActive = false;
+    s.radio.toneCode = "999";
+    s.entry.toneActive = false;
   }
 
-  const int mode = s.radioMode;
+  const int mode = s.radio.radioMode;
   if (mode < kLsb || mode > kFmWide) return;  // no such mode: nothing to send
-  if (mode == kLsb || mode == kUsb) s.widthIndex = s.ssbWidth;
-  if (mode == kCw) s.widthIndex = s.cwWidth;
-  s.commandText = s.modeCommands[mode].empty() ? kModeCommands[mode] : s.modeCommands[mode].view();
+  if (mode == kLsb || mode == kUsb) s.radio.widthIndex = s.radio.ssbWidth;
+  if (mode == kCw) s.radio.widthIndex = s.radio.cwWidth;
+  s.cat.commandText = s.radio.modeCommands[mode].empty() ? kModeCommands[mode] : s.radio.modeCommands[mode].view();
   panel.screen.Print(kModeNames[mode]);
-  if (!s.passThroughSeen) SendCommand(panel);
+  if (!s.cat.passThroughSeen) SendCommand(panel);
 
-  s.commandText = mode == kCw && s.widthIndex < 11 ? "NA01" : "NA00";
+  s.cat.commandText = mode == kCw && s.radio.widthIndex < 11 ? "NA01" : "NA00";
   SendCommand(panel);
   DrawStatusLine(panel);
 
@@ -60,11 +60,11 @@ void ApplyModeOf(Panel& panel, bool restoreFrequency) {
     ReadSquelchLevel(panel);
     return;
   }
-  if (s.memoryRecallActive || !restoreFrequency) return;
-  if (s.bandIndex < 1 || s.bandIndex > kBandCount) return;
-  const std::string stored = ParseBandRecord(s.bandRecords[s.bandIndex]).VfoADigits();
+  if (s.banks.memoryRecallActive || !restoreFrequency) return;
+  if (s.radio.bandIndex < 1 || s.radio.bandIndex > kBandCount) return;
+  const std::string stored = ParseBandRecord(s.banks.bandRecords[s.radio.bandIndex]).VfoADigits();
   if (stored.size() == 9 && OnlyDigits(stored)) {
-    s.frequencyHz = IntFromText(stored);
+    s.radio.frequencyHz = IntFromText(stored);
     SendFrequencyA(panel);
   }
   if (mode < kAm) SendWidth(panel);
@@ -78,7 +78,7 @@ void ApplyMode(Panel& panel) { ApplyModeOf(panel, true); }
 void FollowMode(Panel& panel) { ApplyModeOf(panel, false); }
 
 void SendFrequencyA(Panel& panel) {
-  const int32_t hz = panel.state.frequencyHz;
+  const int32_t hz = panel.state.radio.frequencyHz;
   // Below 10 Hz there is no frequency (an empty record); above nine digits
   // none the radio could take.
   if (hz < 10 || hz > kMaxNineDigitHz) return;
@@ -87,15 +87,15 @@ void SendFrequencyA(Panel& panel) {
 
 void SnapToWholeKhz(Panel& panel) {
   PanelState& s = panel.state;
-  const int32_t r = s.frequencyHz % 1000;
-  int64_t hz = s.frequencyHz - r;
+  const int32_t r = s.radio.frequencyHz % 1000;
+  int64_t hz = s.radio.frequencyHz - r;
   if (r == 0) {
-    hz += s.radioMode == kUsb ? 1000 : -1000;
-  } else if (s.radioMode == kUsb) {
+    hz += s.radio.radioMode == kUsb ? 1000 : -1000;
+  } else if (s.radio.radioMode == kUsb) {
     hz += 1000;
   }
-  s.frequencyHz = static_cast<int32_t>(std::clamp<int64_t>(hz, 0, kMaxNineDigitHz / 1000 * 1000));
-  SendFrequencyCommand(panel, s.frequencyHz);
+  s.radio.frequencyHz = static_cast<int32_t>(std::clamp<int64_t>(hz, 0, kMaxNineDigitHz / 1000 * 1000));
+  SendFrequencyCommand(panel, s.radio.frequencyHz);
 }
 
 }  // namespace kelvaro

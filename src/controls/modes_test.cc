@@ -13,16 +13,16 @@ using testing::Strings;
 TEST(ApplyMode, CwSetsTheNarrowFilterByItsWidth) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.radioMode = kCw;
-  s.cwWidth = 10;
+  s.radio.radioMode = kCw;
+  s.radio.cwWidth = 10;
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD03;", "NA01;", "FA014200000;", "SH010;"}));
   EXPECT_EQ(t.screen.TextAt(50, 45), "CW      ");
-  EXPECT_EQ(s.bandRecords[kBand20m], "03A014200000B0142000009991");
-  EXPECT_EQ(s.frequencyHz, 14200000);
+  EXPECT_EQ(s.banks.bandRecords[kBand20m], "03A014200000B0142000009991");
+  EXPECT_EQ(s.radio.frequencyHz, 14200000);
   EXPECT_TRUE(t.TakeSpoken().empty());  // limits stay quiet here
 
-  s.cwWidth = 12;
+  s.radio.cwWidth = 12;
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD03;", "NA00;", "FA014200000;", "SH012;"}));
   EXPECT_TRUE(t.TakeSpoken().empty());
@@ -31,66 +31,66 @@ TEST(ApplyMode, CwSetsTheNarrowFilterByItsWidth) {
 TEST(ApplyMode, SidebandTakesTheSavedSidebandWidth) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.radioMode = kLsb;
-  s.ssbWidth = 21;
-  s.widthIndex = 5;
+  s.radio.radioMode = kLsb;
+  s.radio.ssbWidth = 21;
+  s.radio.widthIndex = 5;
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD01;", "NA00;", "FA014200000;", "SH021;"}));
-  EXPECT_EQ(s.widthIndex, 21);
-  EXPECT_FALSE(s.limitQuiet);
+  EXPECT_EQ(s.radio.widthIndex, 21);
+  EXPECT_FALSE(s.banks.limitQuiet);
 }
 
 TEST(ApplyMode, C4fmRestoresTheBandFrequencyWithoutWidth) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.bandIndex = kBand2m;
-  s.radioMode = kC4fm;
-  s.widthIndex = 17;
+  s.radio.bandIndex = kBand2m;
+  s.radio.radioMode = kC4fm;
+  s.radio.widthIndex = 17;
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD0H;", "NA00;", "FA145000000;"}));
   EXPECT_EQ(t.screen.TextAt(50, 45), "C4FM  ");
-  EXPECT_EQ(s.widthIndex, 17);
-  EXPECT_EQ(s.bandRecords[kBand2m], "06A145000000B1450000009990");
+  EXPECT_EQ(s.radio.widthIndex, 17);
+  EXPECT_EQ(s.banks.bandRecords[kBand2m], "06A145000000B1450000009990");
 }
 
 TEST(ApplyMode, FmReadsTheSquelchAndLeavesTheRecordAlone) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.radioMode = kFmWide;
+  s.radio.radioMode = kFmWide;
   t.ports.Receive(ControlPanel::kPort, "SQ0099;");  // stale: read and dropped first
   t.Answer("SQ0;", "SQ0031;");
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD04;", "NA00;", "SQ0;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{}));
-  EXPECT_EQ(s.squelchLevel, 31);
-  EXPECT_EQ(s.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
+  EXPECT_EQ(s.radio.squelchLevel, 31);
+  EXPECT_EQ(s.banks.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
   EXPECT_EQ(t.screen.TextAt(50, 45), "FM      ");
 
   t.answers.clear();
   t.ports.Receive(ControlPanel::kPort, "");
   ApplyMode(t.panel);  // no answer: the level stays
-  EXPECT_EQ(s.squelchLevel, 31);
+  EXPECT_EQ(s.radio.squelchLevel, 31);
 }
 
 TEST(ApplyMode, RepeaterAndToneGoOffFirst) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.bandIndex = kBand2m;
-  s.radioMode = kAm;
-  s.repeaterOn = RepeaterState::kOn;
-  s.toneActive = true;
-  s.toneCode = "012";
+  s.radio.bandIndex = kBand2m;
+  s.radio.radioMode = kAm;
+  s.radio.repeaterOn = RepeaterState::kOn;
+  s.entry.toneActive = true;
+  s.radio.toneCode = "012";
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"OS00;", "CT00;", "MD05;", "NA00;", "FA145000000;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "off"}));
-  EXPECT_FALSE(s.toneActive);
-  EXPECT_EQ(s.toneCode, "999");
+  EXPECT_FALSE(s.entry.toneActive);
+  EXPECT_EQ(s.radio.toneCode, "999");
 }
 
 TEST(ApplyMode, PassThroughKeepsTheModeCommandBack) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.passThroughSeen = true;
+  s.cat.passThroughSeen = true;
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"NA00;", "FA014200000;", "SH014;"}));
   EXPECT_EQ(t.screen.TextAt(50, 45), "USB    ");
@@ -99,25 +99,25 @@ TEST(ApplyMode, PassThroughKeepsTheModeCommandBack) {
 TEST(ApplyMode, AChannelRecallKeepsItsFrequency) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.memoryRecallActive = true;
+  s.banks.memoryRecallActive = true;
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;"}));
-  EXPECT_EQ(s.frequencyHz, 14250000);
+  EXPECT_EQ(s.radio.frequencyHz, 14250000);
 }
 
 TEST(ApplyMode, SendsNothingFromABrokenRecordOrMode) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.bandRecords[kBand20m] = "02A0142";
+  s.banks.bandRecords[kBand20m] = "02A0142";
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;", "SH014;"}));
-  EXPECT_EQ(s.frequencyHz, 14250000);
+  EXPECT_EQ(s.radio.frequencyHz, 14250000);
 
-  s.radioMode = 9;
+  s.radio.radioMode = 9;
   ApplyMode(t.panel);
   EXPECT_TRUE(t.TakeSent().empty());
-  s.radioMode = kUsb;
-  s.bandIndex = 0;
+  s.radio.radioMode = kUsb;
+  s.radio.bandIndex = 0;
   ApplyMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;"}));
 }
@@ -126,17 +126,17 @@ TEST(SendFrequencyA, NineDigitsOrNothing) {
   ControlPanel t;
   PanelState& s = t.panel.state;
   for (int32_t hz : {14250000, 950000, 10}) {
-    s.frequencyHz = hz;
+    s.radio.frequencyHz = hz;
     SendFrequencyA(t.panel);
   }
   EXPECT_EQ(t.TakeSent(), (Strings{"FA014250000;", "FA000950000;", "FA000000010;"}));
   for (int32_t hz : {0, 9, -5, 1000000000}) {
-    s.frequencyHz = hz;
+    s.radio.frequencyHz = hz;
     SendFrequencyA(t.panel);
   }
   EXPECT_TRUE(t.TakeSent().empty());
-  s.splitOn = true;
-  s.frequencyHz = 14250000;
+  s.radio.splitOn = true;
+  s.radio.frequencyHz = 14250000;
   SendFrequencyA(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"FB014250000;"});
 }
@@ -152,10 +152,10 @@ TEST(SnapToWholeKhz, UpInUsbDownOtherwise) {
   for (const Case& c : cases) {
     ControlPanel t;
     PanelState& s = t.panel.state;
-    s.radioMode = c.mode;
-    s.frequencyHz = c.from;
+    s.radio.radioMode = c.mode;
+    s.radio.frequencyHz = c.from;
     SnapToWholeKhz(t.panel);
-    EXPECT_EQ(s.frequencyHz, c.to) << c.from;
+    EXPECT_EQ(s.radio.frequencyHz, c.to) << c.from;
     EXPECT_EQ(t.TakeSent(), Strings{"FA" + ZeroPad(c.to, 9) + ";"}) << c.from;
   }
 }

@@ -9,22 +9,22 @@
 namespace kelvaro {
 
 std::string PreampCommand(const PanelState& s) {
-  const int setting = std::clamp<int32_t>(s.preampSetting, 0, 2);
-  if (s.bandIndex == kBand2m) return setting == 0 ? "PA10" : "PA11";
-  if (s.bandIndex == kBand70cm) return setting == 0 ? "PA20" : "PA21";
+  const int setting = std::clamp<int32_t>(s.radio.preampSetting, 0, 2);
+  if (s.radio.bandIndex == kBand2m) return setting == 0 ? "PA10" : "PA11";
+  if (s.radio.bandIndex == kBand70cm) return setting == 0 ? "PA20" : "PA21";
   return "PA0" + Digits(setting);
 }
 
 void ApplyPreamp(Panel& panel) {
   PanelState& s = panel.state;
-  s.preampSetting = std::clamp<int32_t>(s.preampSetting, 0, 2);
+  s.radio.preampSetting = std::clamp<int32_t>(s.radio.preampSetting, 0, 2);
   PlayPhrase(panel, "preamp");
-  s.commandText = PreampCommand(s);
+  s.cat.commandText = PreampCommand(s);
   SendCommand(panel);
-  if (s.preampSetting == 0) {
+  if (s.radio.preampSetting == 0) {
     PlayPhrase(panel, "off");
   } else {
-    PlayPhrase(panel, Digits(s.preampSetting));
+    PlayPhrase(panel, Digits(s.radio.preampSetting));
     PlayPhrase(panel, "on");
   }
   DrawStatusLine(panel);
@@ -33,17 +33,17 @@ void ApplyPreamp(Panel& panel) {
 void ToggleAttenuator(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "at");
-  if (s.bandIndex > kBand6m) {
+  if (s.radio.bandIndex > kBand6m) {
     PlayPhrase(panel, "na");
     return;
   }
-  if (!s.attenuatorOn) {
-    s.commandText = "RA01";
+  if (!s.radio.attenuatorOn) {
+    s.cat.commandText = "RA01";
     PlayPhrase(panel, "on");
-    s.attenuatorOn = true;
+    s.radio.attenuatorOn = true;
   } else {
-    s.commandText = "RA00";
-    s.attenuatorOn = false;
+    s.cat.commandText = "RA00";
+    s.radio.attenuatorOn = false;
     PlayPhrase(panel, "off");
   }
   SendCommand(panel);
@@ -53,17 +53,17 @@ void ToggleAttenuator(Panel& panel) {
 void ToggleNoiseBlanker(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "nb");
-  if (!s.blankerOn) {
-    s.blankerLevel = std::clamp<int32_t>(s.blankerLevel, 1, 10);
-    s.commandText = "NL0" + ZeroPad(s.blankerLevel, 3);
+  if (!s.radio.blankerOn) {
+    s.radio.blankerLevel = std::clamp<int32_t>(s.radio.blankerLevel, 1, 10);
+    s.cat.commandText = "NL0" + ZeroPad(s.radio.blankerLevel, 3);
     PlayPhrase(panel, "on");
-    s.blankerOn = true;
-    s.levelTarget = LevelTarget::kBlanker;
+    s.radio.blankerOn = true;
+    s.entry.levelTarget = LevelTarget::kBlanker;
   } else {
-    s.commandText = "NL0000";
+    s.cat.commandText = "NL0000";
     PlayPhrase(panel, "off");
-    s.blankerOn = false;
-    if (s.levelTarget == LevelTarget::kBlanker) s.levelTarget = LevelTarget::kNone;
+    s.radio.blankerOn = false;
+    if (s.entry.levelTarget == LevelTarget::kBlanker) s.entry.levelTarget = LevelTarget::kNone;
   }
   SendCommand(panel);
 }
@@ -71,17 +71,17 @@ void ToggleNoiseBlanker(Panel& panel) {
 void ToggleNoiseReduction(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "nr");
-  if (s.reductionOn) {
-    s.reductionOn = false;
-    s.commandText = "RL000";
+  if (s.radio.reductionOn) {
+    s.radio.reductionOn = false;
+    s.cat.commandText = "RL000";
     PlayPhrase(panel, "off");
-    s.levelTarget = LevelTarget::kNone;
+    s.entry.levelTarget = LevelTarget::kNone;
   } else {
-    s.levelTarget = LevelTarget::kReduction;
-    s.reductionLevel = std::clamp<int32_t>(s.reductionLevel, 1, 10);
-    s.commandText = "RL0" + ZeroPad(s.reductionLevel, 2);
+    s.entry.levelTarget = LevelTarget::kReduction;
+    s.radio.reductionLevel = std::clamp<int32_t>(s.radio.reductionLevel, 1, 10);
+    s.cat.commandText = "RL0" + ZeroPad(s.radio.reductionLevel, 2);
     PlayPhrase(panel, "on");
-    s.reductionOn = true;
+    s.radio.reductionOn = true;
   }
   SendCommand(panel);
   DrawStatusLine(panel);
@@ -90,25 +90,25 @@ void ToggleNoiseReduction(Panel& panel) {
 void ToggleProcessor(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "spc");
-  if (!s.processorOn) {
+  if (!s.radio.processorOn) {
     PlayPhrase(panel, "on");
-    s.commandText = "PR01";
-    s.levelTarget = LevelTarget::kProcessor;
+    s.cat.commandText = "PR01";
+    s.entry.levelTarget = LevelTarget::kProcessor;
   } else {
     PlayPhrase(panel, "off");
-    s.commandText = "PR00";
-    s.levelTarget = LevelTarget::kNone;
+    s.cat.commandText = "PR00";
+    s.entry.levelTarget = LevelTarget::kNone;
   }
   SendCommand(panel);
-  s.processorOn = !s.processorOn;
-  if (s.processorOn) ReadProcessorLevel(panel);
+  s.radio.processorOn = !s.radio.processorOn;
+  if (s.radio.processorOn) ReadProcessorLevel(panel);
 }
 
 void ReadProcessorLevel(Panel& panel) {
   PanelState& s = panel.state;
   if (auto answer = Query(panel, "PL")) {
     std::string level = Mid(*answer, 3, 3);
-    if (level.size() == 3 && OnlyDigits(level)) s.processorLevel = std::min(IntFromText(level), 100);
+    if (level.size() == 3 && OnlyDigits(level)) s.radio.processorLevel = std::min(IntFromText(level), 100);
   }
   DrawStatusLine(panel);
 }
@@ -121,7 +121,7 @@ void ToggleSwitch(Panel& panel, std::string_view name, std::string_view code, bo
   PanelState& s = panel.state;
   PlayPhrase(panel, name);
   field = !field;
-  s.commandText = std::string(code) + (field ? "1" : "0");
+  s.cat.commandText = std::string(code) + (field ? "1" : "0");
   PlayPhrase(panel, field ? "on" : "off");
   SendCommand(panel);
   DrawStatusLine(panel);
@@ -129,8 +129,8 @@ void ToggleSwitch(Panel& panel, std::string_view name, std::string_view code, bo
 
 }  // namespace
 
-void ToggleBreakIn(Panel& panel) { ToggleSwitch(panel, "bkin", "BI", panel.state.breakInOn); }
+void ToggleBreakIn(Panel& panel) { ToggleSwitch(panel, "bkin", "BI", panel.state.radio.breakInOn); }
 
-void ToggleVox(Panel& panel) { ToggleSwitch(panel, "vox", "VX", panel.state.voxOn); }
+void ToggleVox(Panel& panel) { ToggleSwitch(panel, "vox", "VX", panel.state.radio.voxOn); }
 
 }  // namespace kelvaro

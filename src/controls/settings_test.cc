@@ -23,8 +23,8 @@ TEST(ApplyPreamp, CommandByBandAndSetting) {
   for (const Case& c : cases) {
     ControlPanel t;
     PanelState& s = t.panel.state;
-    s.bandIndex = c.band;
-    s.preampSetting = c.setting;
+    s.radio.bandIndex = c.band;
+    s.radio.preampSetting = c.setting;
     ApplyPreamp(t.panel);
     EXPECT_EQ(t.TakeSent(), Strings{c.command}) << c.band << " " << c.setting;
     EXPECT_EQ(t.TakeSpoken(), c.spoken) << c.band << " " << c.setting;
@@ -42,35 +42,35 @@ TEST(ToggleAttenuator, OnOffAndNotAvailableAbove6m) {
   ToggleAttenuator(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RA00;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"at", "off"}));
-  EXPECT_FALSE(s.attenuatorOn);
+  EXPECT_FALSE(s.radio.attenuatorOn);
 
   for (int band : {kBand2m, kBand70cm, kBandGeneral}) {
-    s.bandIndex = band;
+    s.radio.bandIndex = band;
     ToggleAttenuator(t.panel);
     EXPECT_TRUE(t.TakeSent().empty());
     EXPECT_EQ(t.TakeSpoken(), (Strings{"at", "na"}));
-    EXPECT_FALSE(s.attenuatorOn);
+    EXPECT_FALSE(s.radio.attenuatorOn);
   }
 }
 
 TEST(ToggleNoiseBlanker, SendsTheLevelAndKeepsOtherLevelTargets) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.blankerLevel = 10;
+  s.radio.blankerLevel = 10;
   ToggleNoiseBlanker(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"NL0010;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"nb", "on"}));
-  EXPECT_EQ(s.levelTarget, LevelTarget::kBlanker);
-  s.levelTarget = LevelTarget::kReduction;
+  EXPECT_EQ(s.entry.levelTarget, LevelTarget::kBlanker);
+  s.entry.levelTarget = LevelTarget::kReduction;
   ToggleNoiseBlanker(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"NL0000;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"nb", "off"}));
-  EXPECT_EQ(s.levelTarget, LevelTarget::kReduction);
-  s.blankerLevel = 3;
+  EXPECT_EQ(s.entry.levelTarget, LevelTarget::kReduction);
+  s.radio.blankerLevel = 3;
   ToggleNoiseBlanker(t.panel);
   ToggleNoiseBlanker(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"NL0003;", "NL0000;"}));
-  EXPECT_EQ(s.levelTarget, LevelTarget::kNone);
+  EXPECT_EQ(s.entry.levelTarget, LevelTarget::kNone);
 }
 
 TEST(ToggleNoiseReduction, OnWithItsLevelOffClearsTheLevelTarget) {
@@ -79,13 +79,13 @@ TEST(ToggleNoiseReduction, OnWithItsLevelOffClearsTheLevelTarget) {
   ToggleNoiseReduction(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RL004;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"nr", "on"}));
-  EXPECT_EQ(s.levelTarget, LevelTarget::kReduction);
+  EXPECT_EQ(s.entry.levelTarget, LevelTarget::kReduction);
   EXPECT_EQ(t.screen.TextAt(310, 250), "nr");
-  s.levelTarget = LevelTarget::kBlanker;
+  s.entry.levelTarget = LevelTarget::kBlanker;
   ToggleNoiseReduction(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RL000;"});
-  EXPECT_EQ(s.levelTarget, LevelTarget::kNone);
-  s.reductionLevel = 10;
+  EXPECT_EQ(s.entry.levelTarget, LevelTarget::kNone);
+  s.radio.reductionLevel = 10;
   ToggleNoiseReduction(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"RL010;"});
 }
@@ -97,49 +97,49 @@ TEST(ToggleProcessor, OnReadsTheLevelBack) {
   ToggleProcessor(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"PR01;", "PL;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "on"}));
-  EXPECT_TRUE(s.processorOn);
-  EXPECT_EQ(s.processorLevel, 50);
-  EXPECT_EQ(s.levelTarget, LevelTarget::kProcessor);
+  EXPECT_TRUE(s.radio.processorOn);
+  EXPECT_EQ(s.radio.processorLevel, 50);
+  EXPECT_EQ(s.entry.levelTarget, LevelTarget::kProcessor);
   EXPECT_EQ(t.screen.TextAt(550, 250), "spc");
 
   ToggleProcessor(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"PR00;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "off"}));
-  EXPECT_FALSE(s.processorOn);
-  EXPECT_EQ(s.levelTarget, LevelTarget::kNone);
+  EXPECT_FALSE(s.radio.processorOn);
+  EXPECT_EQ(s.entry.levelTarget, LevelTarget::kNone);
 }
 
 TEST(ReadProcessorLevel, KeepsTheLevelWithoutAUsableAnswer) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.processorLevel = 30;
+  s.radio.processorLevel = 30;
   for (const char* reply : {"", "PL", "PL0x;", "?;"}) {
     t.ports.ReceiveLater(ControlPanel::kPort, reply);
     ReadProcessorLevel(t.panel);
-    EXPECT_EQ(s.processorLevel, 30) << reply;
+    EXPECT_EQ(s.radio.processorLevel, 30) << reply;
   }
   t.ports.ReceiveLater(ControlPanel::kPort, "FA014250000;PL070;");
   ReadProcessorLevel(t.panel);
-  EXPECT_EQ(s.processorLevel, 70);
+  EXPECT_EQ(s.radio.processorLevel, 70);
 }
 
 TEST(ToggleBreakInAndVox, SwitchAndShow) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.radioMode = kCw;
+  s.radio.radioMode = kCw;
   ToggleBreakIn(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"bkin", "on"}));
   EXPECT_EQ(t.screen.TextAt(620, 250), "bin ");
   ToggleBreakIn(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"bkin", "off"}));
-  EXPECT_FALSE(s.breakInOn);
-  s.radioMode = kUsb;
+  EXPECT_FALSE(s.radio.breakInOn);
+  s.radio.radioMode = kUsb;
   ToggleVox(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"vox", "on"}));
   EXPECT_EQ(t.screen.TextAt(620, 250), "vox");
   ToggleVox(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"BI1;", "BI0;", "VX1;", "VX0;"}));
-  EXPECT_FALSE(s.voxOn);
+  EXPECT_FALSE(s.radio.voxOn);
 }
 
 }  // namespace

@@ -12,82 +12,82 @@ namespace kelvaro {
 namespace {
 
 void StepFrequency(PanelState& s, int direction) {
-  const int32_t step = s.radioMode == kCw ? 500 : 1000;
-  const int64_t hz = static_cast<int64_t>(s.frequencyHz) + direction * step;
-  s.frequencyHz = static_cast<int32_t>(std::clamp<int64_t>(hz, 0, 999999999));
+  const int32_t step = s.radio.radioMode == kCw ? 500 : 1000;
+  const int64_t hz = static_cast<int64_t>(s.radio.frequencyHz) + direction * step;
+  s.radio.frequencyHz = static_cast<int32_t>(std::clamp<int64_t>(hz, 0, 999999999));
 }
 
 void StepBand(Panel& panel, int direction) {
   PanelState& s = panel.state;
-  const int kept = std::clamp<int32_t>(s.bandIndex, 0, kBandGeneral + 1);
+  const int kept = std::clamp<int32_t>(s.radio.bandIndex, 0, kBandGeneral + 1);
   StoreBandRecord(panel);
-  s.bandIndex = kept + direction;
+  s.radio.bandIndex = kept + direction;
   if (direction > 0) {
-    if (s.bandIndex == kBandGeneral) {
+    if (s.radio.bandIndex == kBandGeneral) {
       PlayPhrase(panel, "band");
       PlayPhrase(panel, "un");
     }
-    s.toneActive = false;
-    s.toneCode = "999";
+    s.entry.toneActive = false;
+    s.radio.toneCode = "999";
     // The rotation covers bands 1..13; from general coverage too it goes on
     // to 160 m.
-    if (s.bandIndex >= kBandGeneral) s.bandIndex = kBand160m;
-  } else if (s.bandIndex <= 0) {
-    s.bandIndex = kBand70cm;
+    if (s.radio.bandIndex >= kBandGeneral) s.radio.bandIndex = kBand160m;
+  } else if (s.radio.bandIndex <= 0) {
+    s.radio.bandIndex = kBand70cm;
   }
-  s.bandQuiet = BandQuiet::kQuiet;
+  s.banks.bandQuiet = BandQuiet::kQuiet;
   SelectBand(panel);
   RecallBand(panel);
 }
 
 void StepWidth(Panel& panel, int direction) {
   PanelState& s = panel.state;
-  s.limitQuiet = false;
-  s.widthIndex = std::clamp<int32_t>(s.widthIndex, 0, 99);
-  const bool sideband = s.radioMode < kCw;
-  const bool cw = s.radioMode == kCw;
+  s.banks.limitQuiet = false;
+  s.radio.widthIndex = std::clamp<int32_t>(s.radio.widthIndex, 0, 99);
+  const bool sideband = s.radio.radioMode < kCw;
+  const bool cw = s.radio.radioMode == kCw;
   if (direction > 0) {
-    if (s.widthIndex == 21 && sideband) s.widthIndex = 20;
-    if (s.widthIndex > 12 && cw) s.widthIndex = 12;
-    s.widthIndex += 1;
-    if (cw && s.widthIndex == 11) SendCommand(panel, "NA00");
+    if (s.radio.widthIndex == 21 && sideband) s.radio.widthIndex = 20;
+    if (s.radio.widthIndex > 12 && cw) s.radio.widthIndex = 12;
+    s.radio.widthIndex += 1;
+    if (cw && s.radio.widthIndex == 11) SendCommand(panel, "NA00");
   } else {
-    if (s.widthIndex == 9 && sideband) s.widthIndex = 10;
-    if (s.widthIndex < 1 && cw) s.widthIndex = 0;
-    s.widthIndex -= 1;
-    if (cw && s.widthIndex == 10) SendCommand(panel, "NA01");
+    if (s.radio.widthIndex == 9 && sideband) s.radio.widthIndex = 10;
+    if (s.radio.widthIndex < 1 && cw) s.radio.widthIndex = 0;
+    s.radio.widthIndex -= 1;
+    if (cw && s.radio.widthIndex == 10) SendCommand(panel, "NA01");
   }
   // AM and FM send their width as it stands; the step keeps it within the
   // widths the radio has, so it always fits the command.
-  if (!sideband && !cw) s.widthIndex = std::clamp<int32_t>(s.widthIndex, 1, 21);
+  if (!sideband && !cw) s.radio.widthIndex = std::clamp<int32_t>(s.radio.widthIndex, 1, 21);
   SendWidth(panel);
 }
 
 void StepPower(Panel& panel, int direction) {
   PanelState& s = panel.state;
-  int32_t& p = s.powerSetting;
+  int32_t& p = s.config.powerSetting;
   p = std::clamp<int32_t>(p, 0, 999);
   if (direction > 0) {
     p += p < 10 ? 1 : 10;
-    if (s.powerClass < 0 && p > 5) {
+    if (s.cat.powerClass < 0 && p > 5) {
       p = 6;
       PlayPhrase(panel, "max");
     }
-    if (s.powerClass == 0 && p > 9) {
+    if (s.cat.powerClass == 0 && p > 9) {
       p = 10;
       PlayPhrase(panel, "max");
     }
-    if (s.powerClass == 1 && s.bandIndex > kBand6m && p > 49) {
+    if (s.cat.powerClass == 1 && s.radio.bandIndex > kBand6m && p > 49) {
       p = 50;
       PlayPhrase(panel, "max");
     }
-    if (s.powerClass == 1 && p > 99) {
+    if (s.cat.powerClass == 1 && p > 99) {
       p = 100;
       PlayPhrase(panel, "max");
     }
   } else {
     p -= p < 11 ? 1 : 10;
-    if (s.powerClass < 1) {
+    if (s.cat.powerClass < 1) {
       if (p < 2) PlayPhrase(panel, "min");
       if (p < 1) p = 1;
     } else {
@@ -100,24 +100,24 @@ void StepPower(Panel& panel, int direction) {
 
 void StepRfGain(Panel& panel, int direction) {
   PanelState& s = panel.state;
-  s.rfGain = std::clamp<int32_t>(s.rfGain, 0, 255);
+  s.radio.rfGain = std::clamp<int32_t>(s.radio.rfGain, 0, 255);
   if (direction > 0) {
-    s.rfGain += 20;
-    if (s.rfGain > 240) s.rfGain = 255;
+    s.radio.rfGain += 20;
+    if (s.radio.rfGain > 240) s.radio.rfGain = 255;
     SendRfGain(panel);
-    if (s.rfGain == 255) PlayPhrase(panel, "max");
+    if (s.radio.rfGain == 255) PlayPhrase(panel, "max");
   } else {
-    s.rfGain -= 20;
-    if (s.rfGain < 20) s.rfGain = 0;
+    s.radio.rfGain -= 20;
+    if (s.radio.rfGain < 20) s.radio.rfGain = 0;
     SendRfGain(panel);  // speaks "min" at 0
   }
 }
 
 void StepAfGain(Panel& panel, int direction) {
   PanelState& s = panel.state;
-  s.afGain = std::clamp<int32_t>(std::clamp<int32_t>(s.afGain, 0, 250) + direction * 10, 0, 250);
-  SendCommand(panel, "AG0" + ZeroPad(s.afGain, 3));
-  if (direction > 0 && s.afGain == 250) PlayPhrase(panel, "max");
+  s.radio.afGain = std::clamp<int32_t>(std::clamp<int32_t>(s.radio.afGain, 0, 250) + direction * 10, 0, 250);
+  SendCommand(panel, "AG0" + ZeroPad(s.radio.afGain, 3));
+  if (direction > 0 && s.radio.afGain == 250) PlayPhrase(panel, "max");
 }
 
 // One level step of 1 up to 10 (noise blanker and reduction), "max" at 10 and
@@ -136,47 +136,47 @@ void StepTenLevel(Panel& panel, int32_t& level, int direction) {
 
 void StepLevel(Panel& panel, int direction) {
   PanelState& s = panel.state;
-  switch (s.levelTarget) {
+  switch (s.entry.levelTarget) {
     case LevelTarget::kMonitor:
-      s.monitorLevel = std::clamp<int32_t>(s.monitorLevel, 0, 105) + direction * 5;
-      if (direction > 0 && s.monitorLevel >= 100) {
-        s.monitorLevel = 100;
+      s.radio.monitorLevel = std::clamp<int32_t>(s.radio.monitorLevel, 0, 105) + direction * 5;
+      if (direction > 0 && s.radio.monitorLevel >= 100) {
+        s.radio.monitorLevel = 100;
         PlayPhrase(panel, "max");
       }
-      if (s.monitorLevel < 5) {
-        s.monitorLevel = 1;
+      if (s.radio.monitorLevel < 5) {
+        s.radio.monitorLevel = 1;
         PlayPhrase(panel, "min");
       }
-      s.monitorLevel = std::min<int32_t>(s.monitorLevel, 100);
-      SendCommand(panel, "ML1" + ZeroPad(s.monitorLevel, 3));
+      s.radio.monitorLevel = std::min<int32_t>(s.radio.monitorLevel, 100);
+      SendCommand(panel, "ML1" + ZeroPad(s.radio.monitorLevel, 3));
       break;
     case LevelTarget::kBlanker:
-      StepTenLevel(panel, s.blankerLevel, direction);
-      SendCommand(panel, "NL0" + ZeroPad(s.blankerLevel, 3));
+      StepTenLevel(panel, s.radio.blankerLevel, direction);
+      SendCommand(panel, "NL0" + ZeroPad(s.radio.blankerLevel, 3));
       break;
     case LevelTarget::kReduction:
-      StepTenLevel(panel, s.reductionLevel, direction);
-      SendCommand(panel, "RL0" + ZeroPad(s.reductionLevel, 2));
+      StepTenLevel(panel, s.radio.reductionLevel, direction);
+      SendCommand(panel, "RL0" + ZeroPad(s.radio.reductionLevel, 2));
       break;
     case LevelTarget::kContour:
-      s.contourHz = std::clamp<int32_t>(s.contourHz, 0, 3300) + direction * 100;
-      if (s.contourHz > 3200) s.contourHz = 3200;
-      if (s.contourHz < 100) s.contourHz = 10;
-      SendCommand(panel, "CO01" + ZeroPad(s.contourHz, 4));
-      if (direction > 0 && s.contourHz == 3200) PlayPhrase(panel, "max");
-      if (direction < 0 && s.contourHz == 10) PlayPhrase(panel, "min");
+      s.radio.contourHz = std::clamp<int32_t>(s.radio.contourHz, 0, 3300) + direction * 100;
+      if (s.radio.contourHz > 3200) s.radio.contourHz = 3200;
+      if (s.radio.contourHz < 100) s.radio.contourHz = 10;
+      SendCommand(panel, "CO01" + ZeroPad(s.radio.contourHz, 4));
+      if (direction > 0 && s.radio.contourHz == 3200) PlayPhrase(panel, "max");
+      if (direction < 0 && s.radio.contourHz == 10) PlayPhrase(panel, "min");
       break;
     case LevelTarget::kProcessor:
-      s.processorLevel = std::clamp<int32_t>(s.processorLevel, 0, 110) + direction * 10;
-      if (s.processorLevel >= 100) {
-        s.processorLevel = 100;
+      s.radio.processorLevel = std::clamp<int32_t>(s.radio.processorLevel, 0, 110) + direction * 10;
+      if (s.radio.processorLevel >= 100) {
+        s.radio.processorLevel = 100;
         if (direction > 0) PlayPhrase(panel, "max");
       }
-      if (s.processorLevel < 1) {
-        s.processorLevel = 0;
+      if (s.radio.processorLevel < 1) {
+        s.radio.processorLevel = 0;
         PlayPhrase(panel, "min");
       }
-      SendCommand(panel, "PL" + ZeroPad(s.processorLevel, 3));
+      SendCommand(panel, "PL" + ZeroPad(s.radio.processorLevel, 3));
       break;
     default:
       break;
@@ -185,29 +185,29 @@ void StepLevel(Panel& panel, int direction) {
 
 void StepKeyer(Panel& panel, int direction) {
   PanelState& s = panel.state;
-  s.keyerSpeed = std::clamp<int32_t>(std::clamp<int32_t>(s.keyerSpeed, 4, 60) + direction, 4, 60);
-  if (s.keyerSpeed == 60) PlayPhrase(panel, "max");
-  if (s.keyerSpeed == 4) PlayPhrase(panel, "min");
+  s.radio.keyerSpeed = std::clamp<int32_t>(std::clamp<int32_t>(s.radio.keyerSpeed, 4, 60) + direction, 4, 60);
+  if (s.radio.keyerSpeed == 60) PlayPhrase(panel, "max");
+  if (s.radio.keyerSpeed == 4) PlayPhrase(panel, "min");
   SendKeyerSpeed(panel);
 }
 
 void StepMicGain(Panel& panel, int direction) {
   PanelState& s = panel.state;
-  s.micGain = std::clamp<int32_t>(s.micGain, 0, 101) + direction;
-  if (s.micGain > 100) {
-    s.micGain = 100;
+  s.radio.micGain = std::clamp<int32_t>(s.radio.micGain, 0, 101) + direction;
+  if (s.radio.micGain > 100) {
+    s.radio.micGain = 100;
     PlayPhrase(panel, "max");
   }
-  if (s.micGain < 0) {
-    s.micGain = 0;
+  if (s.radio.micGain < 0) {
+    s.radio.micGain = 0;
     PlayPhrase(panel, "min");
   }
-  s.meterPeak = 0;
+  s.tick.meterPeak = 0;
   SendMicGain(panel);
 }
 
 void Step(Panel& panel, int direction) {
-  switch (panel.state.entryState) {
+  switch (panel.state.entry.entryState) {
     case EntryState::kNone: StepFrequency(panel.state, direction); break;
     case EntryState::kBandPrompt: StepBand(panel, direction); break;
     case EntryState::kWidth: StepWidth(panel, direction); break;
@@ -229,47 +229,47 @@ void StepDown(Panel& panel) { Step(panel, -1); }
 void SendPower(Panel& panel) {
   PanelState& s = panel.state;
   // The radio takes 1..100 W; the panel's value follows what is sent.
-  s.powerSetting = std::clamp<int32_t>(s.powerSetting, 1, 100);
-  SendCommand(panel, "PC" + ZeroPad(s.powerSetting, 3));
+  s.config.powerSetting = std::clamp<int32_t>(s.config.powerSetting, 1, 100);
+  SendCommand(panel, "PC" + ZeroPad(s.config.powerSetting, 3));
 }
 
 void SendRfGain(Panel& panel) {
   PanelState& s = panel.state;
-  s.rfGain = std::clamp<int32_t>(s.rfGain, 0, 255);
-  if (s.rfGain == 0) PlayPhrase(panel, "min");
-  SendCommand(panel, "RG0" + ZeroPad(s.rfGain, 3));
+  s.radio.rfGain = std::clamp<int32_t>(s.radio.rfGain, 0, 255);
+  if (s.radio.rfGain == 0) PlayPhrase(panel, "min");
+  SendCommand(panel, "RG0" + ZeroPad(s.radio.rfGain, 3));
 }
 
 void SendMicGain(Panel& panel) {
   PanelState& s = panel.state;
-  s.micGain = std::clamp<int32_t>(s.micGain, 0, 100);
-  SendCommand(panel, "MG" + ZeroPad(s.micGain, 3));
+  s.radio.micGain = std::clamp<int32_t>(s.radio.micGain, 0, 100);
+  SendCommand(panel, "MG" + ZeroPad(s.radio.micGain, 3));
 }
 
 void SendKeyerSpeed(Panel& panel) {
   PanelState& s = panel.state;
-  s.keyerSpeed = std::clamp<int32_t>(s.keyerSpeed, 4, 60);
-  SendCommand(panel, "KS0" + ZeroPad(s.keyerSpeed, 2));
+  s.radio.keyerSpeed = std::clamp<int32_t>(s.radio.keyerSpeed, 4, 60);
+  SendCommand(panel, "KS0" + ZeroPad(s.radio.keyerSpeed, 2));
 }
 
 void SendWidth(Panel& panel) {
   PanelState& s = panel.state;
-  s.commandText = "SH0";
-  if (s.radioMode < kCw) {
-    s.widthIndex = std::clamp<int32_t>(s.widthIndex, 9, 21);
-    s.ssbWidth = s.widthIndex;
-    if (s.widthIndex == 21 && !s.limitQuiet) PlayPhrase(panel, "max");
-    if (s.widthIndex == 9 && !s.limitQuiet) PlayPhrase(panel, "min");
-  } else if (s.radioMode == kCw) {
-    s.widthIndex = std::clamp<int32_t>(s.widthIndex, 1, 12);
-    s.cwWidth = s.widthIndex;
-    if (s.widthIndex > 11 && !s.limitQuiet) PlayPhrase(panel, "max");
+  s.cat.commandText = "SH0";
+  if (s.radio.radioMode < kCw) {
+    s.radio.widthIndex = std::clamp<int32_t>(s.radio.widthIndex, 9, 21);
+    s.radio.ssbWidth = s.radio.widthIndex;
+    if (s.radio.widthIndex == 21 && !s.banks.limitQuiet) PlayPhrase(panel, "max");
+    if (s.radio.widthIndex == 9 && !s.banks.limitQuiet) PlayPhrase(panel, "min");
+  } else if (s.radio.radioMode == kCw) {
+    s.radio.widthIndex = std::clamp<int32_t>(s.radio.widthIndex, 1, 12);
+    s.radio.cwWidth = s.radio.widthIndex;
+    if (s.radio.widthIndex > 11 && !s.banks.limitQuiet) PlayPhrase(panel, "max");
   }
-  if (s.widthIndex == 1 && !s.limitQuiet) PlayPhrase(panel, "min");
+  if (s.radio.widthIndex == 1 && !s.banks.limitQuiet) PlayPhrase(panel, "min");
   // AM and FM send the width as it stands; two digits is the command's width.
-  s.commandText += ZeroPad(std::clamp<int32_t>(s.widthIndex, 0, 99), 2);
+  s.cat.commandText += ZeroPad(std::clamp<int32_t>(s.radio.widthIndex, 0, 99), 2);
   SendCommand(panel);
-  s.limitQuiet = false;
+  s.banks.limitQuiet = false;
 }
 
 }  // namespace kelvaro

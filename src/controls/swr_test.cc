@@ -18,10 +18,10 @@ using Phrases = std::vector<std::string>;
 class SpeakSwrTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    s.comPort = 5;
+    s.config.comPort = 5;
     t.ports.OpenPort(5, 38400);
-    s.tunerState = 1;
-    s.txState = TxState::kTransmitting;
+    s.config.tunerState = 1;
+    s.tick.txState = TxState::kTransmitting;
   }
   // The radio answers "RM6;" with `answer`.
   void Answer(const std::string& answer) {
@@ -59,8 +59,8 @@ TEST_F(SpeakSwrTest, AnswerFoundAmongOthers) {
   t.ports.Receive(5, "FA014250000;");  // a poll answer still waiting
   Answer("RM6085000;");
   EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
-  EXPECT_EQ(s.commandText, "RM6;");
-  EXPECT_EQ(s.swrText, "085");
+  EXPECT_EQ(s.cat.commandText, "RM6;");
+  EXPECT_EQ(s.entry.swrText, "085");
 }
 
 TEST_F(SpeakSwrTest, NoReadingIsSaidAsSuchNeverAsOnePointZero) {
@@ -71,20 +71,20 @@ TEST_F(SpeakSwrTest, NoReadingIsSaidAsSuchNeverAsOnePointZero) {
     EXPECT_EQ(t.TakeSent(), (std::vector<std::string>{"RM6;"}));
   }
   // A radio port that never opened reads as silence.
-  s.comPort = 7;
+  s.config.comPort = 7;
   EXPECT_EQ(Ask(), (Phrases{"swr", "nc"}));
 }
 
 TEST_F(SpeakSwrTest, SilentWhileTunerStateZeroAndReceiving) {
   Answer("RM6085000;");
-  s.tunerState = 0;
-  s.txState = TxState::kReceiving;
+  s.config.tunerState = 0;
+  s.tick.txState = TxState::kReceiving;
   EXPECT_TRUE(Ask().empty());
   EXPECT_TRUE(t.TakeSent().empty());
-  s.txState = TxState::kTransmitting;  // transmitting
+  s.tick.txState = TxState::kTransmitting;  // transmitting
   EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
-  s.txState = TxState::kReceiving;
-  s.tunerState = 2;
+  s.tick.txState = TxState::kReceiving;
+  s.config.tunerState = 2;
   EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
 }
 

@@ -11,7 +11,7 @@ namespace {
 
 // Phrases of this file are silent while a memory channel is being recalled.
 void Say(Panel& panel, std::string_view name) {
-  if (!panel.state.channelRecall) PlayPhrase(panel, name);
+  if (!panel.state.entry.channelRecall) PlayPhrase(panel, name);
 }
 
 }  // namespace
@@ -45,14 +45,14 @@ void SendToneSquelch(Panel& panel) {
   PanelState& s = panel.state;
   // A typed tone may have fewer than three digits ("12"); the radio and the
   // band records take three. Without a tone number nothing is sent.
-  const std::string code = RecordToneCode(s.toneCode);
+  const std::string code = RecordToneCode(s.radio.toneCode);
   if (code == "999") return;
-  s.toneCode = code;
+  s.radio.toneCode = code;
 
-  if (!s.dcsTone) {
+  if (!s.entry.dcsTone) {
     Say(panel, "ctcss");
-    s.commandText = "CN00" + code;
-    if (s.toneBusy) {
+    s.cat.commandText = "CN00" + code;
+    if (s.entry.toneBusy) {
       Say(panel, "on");
     } else {
       for (char digit : code) Say(panel, std::string(1, digit));
@@ -70,29 +70,29 @@ void SendToneSquelch(Panel& panel) {
 
 void SendRepeaterShift(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.repeaterOn != RepeaterState::kOffSilently) Say(panel, "repeater");
+  if (s.radio.repeaterOn != RepeaterState::kOffSilently) Say(panel, "repeater");
 
-  if (s.repeaterOn != RepeaterState::kOff) {
-    if (s.repeaterOn == RepeaterState::kOn) Say(panel, "off");
-    s.repeaterOn = RepeaterState::kOff;
-    s.splitOn = false;
+  if (s.radio.repeaterOn != RepeaterState::kOff) {
+    if (s.radio.repeaterOn == RepeaterState::kOn) Say(panel, "off");
+    s.radio.repeaterOn = RepeaterState::kOff;
+    s.radio.splitOn = false;
     SendCommand(panel, "OS00");
     return;
   }
 
-  const int band = s.bandIndex;
+  const int band = s.radio.bandIndex;
   if (RepeaterOffsetCommand(band, "0000").empty()) {
     // No repeater offset exists for this band: nothing is switched on.
     Say(panel, "na");
     return;
   }
-  s.repeaterOn = RepeaterState::kOn;
-  s.currentShiftSign[band] = s.standardShiftSign[band] == "+" ? "+" : "-";
-  s.currentShiftKhz[band] = s.standardShiftKhz[band];
-  SendCommand(panel, RepeaterOffsetCommand(band, s.currentShiftKhz[band]));
-  SendCommand(panel, s.currentShiftSign[band] == "+" ? "OS01" : "OS02");
+  s.radio.repeaterOn = RepeaterState::kOn;
+  s.config.currentShiftSign[band] = s.config.standardShiftSign[band] == "+" ? "+" : "-";
+  s.config.currentShiftKhz[band] = s.config.standardShiftKhz[band];
+  SendCommand(panel, RepeaterOffsetCommand(band, s.config.currentShiftKhz[band]));
+  SendCommand(panel, s.config.currentShiftSign[band] == "+" ? "OS01" : "OS02");
   Say(panel, "on");
-  if (s.toneActive) SendCommand(panel, s.dcsTone ? "CT03" : "CT01");
+  if (s.entry.toneActive) SendCommand(panel, s.entry.dcsTone ? "CT03" : "CT01");
 }
 
 }  // namespace kelvaro

@@ -13,23 +13,23 @@ using testing::Strings;
 TEST(SendToneSquelch, TypedCtcssToneIsConfirmedWithOn) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.toneCode = "12";  // typed as 1, 2
-  s.toneBusy = true;
+  s.radio.toneCode = "12";  // typed as 1, 2
+  s.entry.toneBusy = true;
   SendToneSquelch(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"CN00012;", "CT01;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ctcss", "on"}));
-  EXPECT_EQ(s.toneCode, "012");
+  EXPECT_EQ(s.radio.toneCode, "012");
 }
 
 TEST(SendToneSquelch, RestoredCtcssToneSpeaksItsDigits) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.toneCode = "012";
+  s.radio.toneCode = "012";
   SendToneSquelch(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"CN00012;", "CT01;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ctcss", "0", "1", "2"}));
 
-  s.channelRecall = true;
+  s.entry.channelRecall = true;
   SendToneSquelch(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"CN00012;", "CT01;"}));
   EXPECT_TRUE(t.TakeSpoken().empty());
@@ -48,8 +48,8 @@ TEST(SendToneSquelch, DcsCodesGoToTheirBank) {
   for (const Case& c : cases) {
     ControlPanel t;
     PanelState& s = t.panel.state;
-    s.toneCode = c.code;
-    s.dcsTone = true;
+    s.radio.toneCode = c.code;
+    s.entry.dcsTone = true;
     SendToneSquelch(t.panel);
     EXPECT_EQ(t.TakeSent(), c.sent) << c.code;
     EXPECT_EQ(t.TakeSpoken(), (Strings{"dcs", "on"})) << c.code;
@@ -63,7 +63,7 @@ TEST(SendToneSquelch, DcsCodesGoToTheirBank) {
 TEST(SendToneSquelch, SendsNothingWithoutAToneNumber) {
   for (const char* code : {"", "999", "1234", "1x"}) {
     ControlPanel t;
-    t.panel.state.toneCode = code;
+    t.panel.state.radio.toneCode = code;
     SendToneSquelch(t.panel);
     EXPECT_TRUE(t.TakeSent().empty()) << code;
   }
@@ -89,35 +89,35 @@ TEST(RepeaterOffsetCommand, OneRuleForEveryBand) {
 TEST(SendRepeaterShift, SwitchesOnWithTheStandardOffset) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.bandIndex = kBand2m;
-  s.currentShiftSign[kBand2m] = "+";
-  s.currentShiftKhz[kBand2m] = "1600";
+  s.radio.bandIndex = kBand2m;
+  s.config.currentShiftSign[kBand2m] = "+";
+  s.config.currentShiftKhz[kBand2m] = "1600";
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0103180012;", "OS02;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "on"}));
-  EXPECT_EQ(s.repeaterOn, RepeaterState::kOn);
-  EXPECT_EQ(s.currentShiftSign[kBand2m], "-");
-  EXPECT_EQ(s.currentShiftKhz[kBand2m], "0600");
+  EXPECT_EQ(s.radio.repeaterOn, RepeaterState::kOn);
+  EXPECT_EQ(s.config.currentShiftSign[kBand2m], "-");
+  EXPECT_EQ(s.config.currentShiftKhz[kBand2m], "0600");
 
   // Off again: split goes with it.
-  s.splitOn = true;
+  s.radio.splitOn = true;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"OS00;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "off"}));
-  EXPECT_EQ(s.repeaterOn, RepeaterState::kOff);
-  EXPECT_FALSE(s.splitOn);
+  EXPECT_EQ(s.radio.repeaterOn, RepeaterState::kOff);
+  EXPECT_FALSE(s.radio.splitOn);
 }
 
 TEST(SendRepeaterShift, ReSendsTheToneModeWhenATonesIsSet) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.bandIndex = kBand70cm;
-  s.toneActive = true;
+  s.radio.bandIndex = kBand70cm;
+  s.entry.toneActive = true;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0103190152;", "OS01;", "CT01;"}));
-  s.repeaterOn = RepeaterState::kOff;
-  s.dcsTone = true;
-  s.bandIndex = kBand10m;
+  s.radio.repeaterOn = RepeaterState::kOff;
+  s.entry.dcsTone = true;
+  s.radio.bandIndex = kBand10m;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0103160100;", "OS02;", "CT03;"}));
 }
@@ -125,14 +125,14 @@ TEST(SendRepeaterShift, ReSendsTheToneModeWhenATonesIsSet) {
 TEST(SendRepeaterShift, QuietWaysOff) {
   ControlPanel t;
   PanelState& s = t.panel.state;
-  s.repeaterOn = RepeaterState::kOffSilently;
+  s.radio.repeaterOn = RepeaterState::kOffSilently;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"OS00;"});
   EXPECT_TRUE(t.TakeSpoken().empty());
-  EXPECT_EQ(s.repeaterOn, RepeaterState::kOff);
+  EXPECT_EQ(s.radio.repeaterOn, RepeaterState::kOff);
 
-  s.repeaterOn = RepeaterState::kOn;
-  s.channelRecall = true;
+  s.radio.repeaterOn = RepeaterState::kOn;
+  s.entry.channelRecall = true;
   SendRepeaterShift(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"OS00;"});
   EXPECT_TRUE(t.TakeSpoken().empty());
@@ -142,12 +142,12 @@ TEST(SendRepeaterShift, NotAvailableOffTheRepeaterBands) {
   for (int band : {kBand20m, kBandGeneral}) {
     ControlPanel t;
     PanelState& s = t.panel.state;
-    s.bandIndex = band;
-    s.commandText = "FA014250000;";  // the last command must not go out again
+    s.radio.bandIndex = band;
+    s.cat.commandText = "FA014250000;";  // the last command must not go out again
     SendRepeaterShift(t.panel);
     EXPECT_TRUE(t.TakeSent().empty()) << band;
     EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "na"})) << band;
-    EXPECT_EQ(s.repeaterOn, RepeaterState::kOff) << band;
+    EXPECT_EQ(s.radio.repeaterOn, RepeaterState::kOff) << band;
   }
 }
 

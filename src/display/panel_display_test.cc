@@ -37,17 +37,17 @@ TEST_F(StatusLine, AllOffIsBlanksOfFixedWidths) {
 }
 
 TEST_F(StatusLine, SettingsThatAreOnShowTheirNames) {
-  s.preampSetting = 2;
-  s.attenuatorOn = 1;
-  s.blankerOn = 1;
-  s.reductionOn = 1;
-  s.notchOn = 1;
-  s.contourOn = 1;
-  s.processorOn = 1;
-  s.radioMode = kUsb;
-  s.voxOn = 1;
-  s.monitorOn = 1;
-  s.toneCode = "088";
+  s.radio.preampSetting = 2;
+  s.radio.attenuatorOn = 1;
+  s.radio.blankerOn = 1;
+  s.radio.reductionOn = 1;
+  s.radio.notchOn = 1;
+  s.radio.contourOn = 1;
+  s.radio.processorOn = 1;
+  s.radio.radioMode = kUsb;
+  s.radio.voxOn = 1;
+  s.radio.monitorOn = 1;
+  s.radio.toneCode = "088";
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(40), "preamp2");
   EXPECT_EQ(Field(170), "att");
@@ -60,44 +60,44 @@ TEST_F(StatusLine, SettingsThatAreOnShowTheirNames) {
   EXPECT_EQ(Field(690), "mon");
   EXPECT_EQ(Field(780), "ctcss=088" + std::string(13, ' '));
 
-  s.preampSetting = 0;  // switching the preamp off erases its text
+  s.radio.preampSetting = 0;  // switching the preamp off erases its text
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(40), std::string(14, ' '));
 }
 
 TEST_F(StatusLine, ModeDecidesProcessorAndBreakInOrVox) {
-  s.processorOn = 1;
-  s.breakInOn = 1;
-  s.voxOn = 1;
-  s.radioMode = kCw;
+  s.radio.processorOn = 1;
+  s.radio.breakInOn = 1;
+  s.radio.voxOn = 1;
+  s.radio.radioMode = kCw;
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(550), std::string(7, ' '));  // "spc" only in LSB and USB
   EXPECT_EQ(Field(620), "bin ");               // CW shows break-in, ignores VOX
-  s.radioMode = kLsb;
-  s.voxOn = 0;
+  s.radio.radioMode = kLsb;
+  s.radio.voxOn = 0;
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(550), "spc");
   EXPECT_EQ(Field(620), std::string(5, ' '));  // LSB ignores break-in
-  s.radioMode = kAm;
+  s.radio.radioMode = kAm;
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(550), std::string(7, ' '));
 }
 
 TEST_F(StatusLine, ToneFieldTellsCtcssFromDcs) {
-  s.toneCode = "754";
-  s.dcsTone = 1;
+  s.radio.toneCode = "754";
+  s.entry.dcsTone = 1;
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(780), "dcs=754" + std::string(14, ' '));
-  s.dcsTone = 0;
+  s.entry.dcsTone = 0;
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(780), std::string(28, ' '));
-  s.toneCode = "000";
+  s.radio.toneCode = "000";
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(780), std::string(30, ' '));
-  s.toneCode = "499";
+  s.radio.toneCode = "499";
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(780), "ctcss=499" + std::string(13, ' '));
-  s.toneCode = "";  // a tone being typed has no characters yet
+  s.radio.toneCode = "";  // a tone being typed has no characters yet
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(780), "ctcss=" + std::string(13, ' '));
 }

@@ -31,7 +31,7 @@ void SpeakSign(Panel& panel, std::string_view entry) {
 void NoOffsetHere(Panel& panel) {
   PlayPhrase(panel, "ofs");
   PlayPhrase(panel, "na");
-  panel.state.entryState = EntryState::kNone;
+  panel.state.entry.entryState = EntryState::kNone;
 }
 
 // A frequency in Hz as the panel writes it: whole megahertz, ".", six digits
@@ -69,13 +69,13 @@ std::string PlacePoint(std::string_view digits, int band) {
 // mode; the panel's own frequency text is put back afterwards.
 void SpeakOtherFrequency(Panel& panel, const std::string& digits, const Text& kept) {
   PanelState& s = panel.state;
-  s.frequencyText = WithoutLeadingZeros(PlacePoint(digits, s.bandIndex));
-  s.txAnnounce = true;
+  s.radio.frequencyText = WithoutLeadingZeros(PlacePoint(digits, s.radio.bandIndex));
+  s.entry.txAnnounce = true;
   SpeakFrequency(panel);
-  s.txAnnounce = false;
-  s.frequencyText = kept;
+  s.entry.txAnnounce = false;
+  s.radio.frequencyText = kept;
   SpeakMode(panel);
-  s.entryState = EntryState::kNone;
+  s.entry.entryState = EntryState::kNone;
 }
 
 }  // namespace
@@ -85,53 +85,53 @@ void SpeakOtherFrequency(Panel& panel, const std::string& digits, const Text& ke
 void ToggleExtendedPrefix(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "extcm");
-  if (s.entryState == EntryState::kExtendedPrefix) {
-    s.entryState = EntryState::kNone;
+  if (s.entry.entryState == EntryState::kExtendedPrefix) {
+    s.entry.entryState = EntryState::kNone;
     PlayPhrase(panel, "off");
   } else {
-    s.entryState = EntryState::kExtendedPrefix;
+    s.entry.entryState = EntryState::kExtendedPrefix;
     PlayPhrase(panel, "on");
   }
 }
 
 void SwitchAntenna(Panel& panel) {
   PanelState& s = panel.state;
-  const bool toSecond = s.antennaSelect == 0;
-  s.commandText = toSecond ? "EX0307041" : "EX0307040";
+  const bool toSecond = s.radio.antennaSelect == 0;
+  s.cat.commandText = toSecond ? "EX0307041" : "EX0307040";
   PlayPhrase(panel, toSecond ? "ant2" : "ant1");
   SendCommand(panel);
-  s.antennaSelect = toSecond ? 1 : 0;
+  s.radio.antennaSelect = toSecond ? 1 : 0;
   // Marks the switch just made: the next key but S closes the prefix.
-  s.bandQuiet = BandQuiet::kAntennaSwitched;
+  s.banks.bandQuiet = BandQuiet::kAntennaSwitched;
 }
 
 void SwapVfos(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.repeaterOn == RepeaterState::kOn) {
-    s.entryState = EntryState::kNone;
+  if (s.radio.repeaterOn == RepeaterState::kOn) {
+    s.entry.entryState = EntryState::kNone;
     return;
   }
   PlayPhrase(panel, "swop");
-  if (!s.swapRecordLocked) s.vfoSwapped = !s.vfoSwapped;
+  if (!s.banks.swapRecordLocked) s.radio.vfoSwapped = !s.radio.vfoSwapped;
   SendCommand(panel, "SV");
-  if (!s.swapRecordLocked && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
+  if (!s.banks.swapRecordLocked && s.radio.bandIndex >= 1 && s.radio.bandIndex <= kBandCount) {
     // The band record follows the radio: its VFO A and B digits change places.
-    std::string_view old = s.bandRecords[s.bandIndex];
+    std::string_view old = s.banks.bandRecords[s.radio.bandIndex];
     const std::string swapped = Left(old, 3) + Mid(old, 14, 9) + "B" + Mid(old, 4, 9) + Mid(old, 23);
     // A record that does not hold two frequencies (a repeater shift in place
     // of VFO B) is left as it is rather than made unreadable.
-    if (IsBandRecord(swapped)) s.bandRecords[s.bandIndex] = swapped;
+    if (IsBandRecord(swapped)) s.banks.bandRecords[s.radio.bandIndex] = swapped;
   }
-  s.entryState = EntryState::kNone;
+  s.entry.entryState = EntryState::kNone;
 }
 
 void StepAgc(Panel& panel) {
   PanelState& s = panel.state;
-  s.agcIndex = s.agcIndex >= 1 && s.agcIndex < 4 ? s.agcIndex + 1 : 1;
-  SendCommand(panel, "GT0" + Digits(s.agcIndex));
+  s.radio.agcIndex = s.radio.agcIndex >= 1 && s.radio.agcIndex < 4 ? s.radio.agcIndex + 1 : 1;
+  SendCommand(panel, "GT0" + Digits(s.radio.agcIndex));
   PlayPhrase(panel, "agc");
   static constexpr std::string_view kSpeeds[] = {"fast", "mid", "slow", "auto"};
-  PlayPhrase(panel, kSpeeds[s.agcIndex - 1]);
+  PlayPhrase(panel, kSpeeds[s.radio.agcIndex - 1]);
 }
 
 // --- Repeater offset entry ---
@@ -139,40 +139,40 @@ void StepAgc(Panel& panel) {
 void StartOffsetEntry(Panel& panel) {
   PanelState& s = panel.state;
   // Bands without repeaters ignore O; the prefix stays open.
-  if (!HasRepeaterOffset(s.bandIndex)) return;
+  if (!HasRepeaterOffset(s.radio.bandIndex)) return;
   PlayPhrase(panel, "eofs");
-  s.entryState = EntryState::kOffsetSign;
-  s.offsetEntry = "";
+  s.entry.entryState = EntryState::kOffsetSign;
+  s.entry.offsetEntry = "";
 }
 
 void OffsetSign(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.keyCode == vk::kPlus) {
-    s.offsetEntry = "+";
+  if (s.entry.keyCode == vk::kPlus) {
+    s.entry.offsetEntry = "+";
     PlayPhrase(panel, "plus");
-  } else if (s.keyCode == vk::kMinus) {
-    s.offsetEntry = "-";
+  } else if (s.entry.keyCode == vk::kMinus) {
+    s.entry.offsetEntry = "-";
     PlayPhrase(panel, "minus");
   } else {
     return;
   }
-  s.entryState = EntryState::kOffsetDigits;
+  s.entry.entryState = EntryState::kOffsetDigits;
 }
 
 bool StoreTypedOffset(Panel& panel) {
   PanelState& s = panel.state;
-  const int band = s.bandIndex;
+  const int band = s.radio.bandIndex;
   if (!HasRepeaterOffset(band)) {
     NoOffsetHere(panel);
     return false;
   }
-  const std::string entry = s.offsetEntry.str();
+  const std::string entry = s.entry.offsetEntry.str();
   const std::size_t n = entry.size();  // the sign and three or four digits
   const char sign = CharAt(entry, 1);
   if (n < 4 || n > 5 || (sign != '+' && sign != '-') || !OnlyDigits(Mid(entry, 2))) {
     PlayPhrase(panel, "ofs");
     PlayPhrase(panel, "invalid");
-    s.entryState = EntryState::kNone;
+    s.entry.entryState = EntryState::kNone;
     return false;
   }
   SpeakBand(panel);
@@ -182,34 +182,34 @@ bool StoreTypedOffset(Panel& panel) {
   PlayPhrase(panel, "khz");
   std::string digits = Mid(entry, 2);
   if (digits.size() == 3) digits = "0" + digits;
-  s.offsetEntry = std::string(1, sign) + digits;
-  s.standardShiftSign[band] = std::string(1, sign);
-  s.standardShiftKhz[band] = digits;
-  s.entryState = EntryState::kNone;
+  s.entry.offsetEntry = std::string(1, sign) + digits;
+  s.config.standardShiftSign[band] = std::string(1, sign);
+  s.config.standardShiftKhz[band] = digits;
+  s.entry.entryState = EntryState::kNone;
   return true;
 }
 
 bool ReadStandardOffset(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.repeaterOn == RepeaterState::kOn) {
+  if (s.radio.repeaterOn == RepeaterState::kOn) {
     PlayPhrase(panel, "rio");
-    s.entryState = EntryState::kNone;
+    s.entry.entryState = EntryState::kNone;
     return false;
   }
-  const int band = s.bandIndex;
+  const int band = s.radio.bandIndex;
   if (!HasRepeaterOffset(band)) {
     NoOffsetHere(panel);
     return false;
   }
-  s.offsetEntry = s.standardShiftSign[band].str() + s.standardShiftKhz[band].str();
-  const std::string entry = s.offsetEntry.str();
+  s.entry.offsetEntry = s.config.standardShiftSign[band].str() + s.config.standardShiftKhz[band].str();
+  const std::string entry = s.entry.offsetEntry.str();
   SpeakBand(panel);
   PlayPhrase(panel, "std");
   SpeakSign(panel, entry);
   // One leading zero of the four digits is not spoken (0600 is "6 0 0").
   SpeakCharacters(panel, Mid(entry, CharAt(entry, 2) == '0' ? 3 : 2));
   PlayPhrase(panel, "khz");
-  s.entryState = EntryState::kNone;
+  s.entry.entryState = EntryState::kNone;
   return true;
 }
 
@@ -219,39 +219,40 @@ void FrequencyReadout(Panel& panel) {
   PanelState& s = panel.state;
   // Right after the tick counter was reset (a frequency just sent) the
   // frequency text is not yet the radio's: F waits for the next tick.
-  if (s.tickCount == 0) return;
-  const bool prefix = s.entryState == EntryState::kExtendedPrefix;
+  if (s.tick.tickCount == 0) return;
+  const bool prefix = s.entry.entryState == EntryState::kExtendedPrefix;
 
-  if (prefix && s.repeaterOn == RepeaterState::kOn) {
+  if (prefix && s.radio.repeaterOn == RepeaterState::kOn) {
     // The transmit frequency of the repeater pair. Only bands 10..13 have a
     // shift; elsewhere no shift applies and the frequency itself is spoken.
-    long long hz = s.frequencyHz;
-    const int band = s.bandIndex;
+    long long hz = s.radio.frequencyHz;
+    const int band = s.radio.bandIndex;
     if (HasRepeaterOffset(band)) {
-      const long long shift = static_cast<long long>(IntFromText(s.currentShiftKhz[band])) * 1000;
-      hz += s.currentShiftSign[band] == "-" ? -shift : shift;
+      const long long shift = static_cast<long long>(IntFromText(s.config.currentShiftKhz[band])) * 1000;
+      hz += s.config.currentShiftSign[band] == "-" ? -shift : shift;
     }
-    const Text kept = s.frequencyText;
+    const Text kept = s.radio.frequencyText;
     SpeakOtherFrequency(panel, Digits(std::max(hz, 0LL)), kept);
     return;
   }
 
-  if (prefix && s.splitOn) {
+  if (prefix && s.radio.splitOn) {
     // VFO A, as the band record keeps it.
-    const Text kept = s.frequencyText;
+    const Text kept = s.radio.frequencyText;
     std::string digits;
-    if (s.bandIndex >= 1 && s.bandIndex <= kBandCount) digits = ParseBandRecord(s.bandRecords[s.bandIndex]).VfoADigits();
+    if (s.radio.bandIndex >= 1 && s.radio.bandIndex <= kBandCount)
+      digits = ParseBandRecord(s.banks.bandRecords[s.radio.bandIndex]).VfoADigits();
     PlayPhrase(panel, "vfoa");
     SpeakOtherFrequency(panel, WithoutLeadingZeros(digits), kept);
     return;
   }
 
-  s.entryState = EntryState::kNone;
+  s.entry.entryState = EntryState::kNone;
   SpeakFrequency(panel);
   SpeakMode(panel);
-  if (s.toneActive) {
-    PlayPhrase(panel, CharAt(s.toneCode, 1) <= '4' ? "ctcss" : "dcs");
-    SpeakCharacters(panel, Left(s.toneCode, 3));
+  if (s.entry.toneActive) {
+    PlayPhrase(panel, CharAt(s.radio.toneCode, 1) <= '4' ? "ctcss" : "dcs");
+    SpeakCharacters(panel, Left(s.radio.toneCode, 3));
   }
 }
 

@@ -21,57 +21,57 @@ TEST(EntryPrefix, AntennaTwiceAndAgcRoundFromAutoKeepThePrefixOpen) {
   SwitchAntenna(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0307041;", "EX0307040;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"extcm", "on", "ant2", "ant1"}));
-  EXPECT_EQ(s.antennaSelect, 0);
-  EXPECT_EQ(s.bandQuiet, BandQuiet::kAntennaSwitched);
+  EXPECT_EQ(s.radio.antennaSelect, 0);
+  EXPECT_EQ(s.banks.bandQuiet, BandQuiet::kAntennaSwitched);
 
-  s.agcIndex = 4;
+  s.radio.agcIndex = 4;
   for (int i = 0; i < 5; ++i) StepAgc(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"GT01;", "GT02;", "GT03;", "GT04;", "GT01;"}));
   EXPECT_EQ(t.TakeSpoken(),
             (Strings{"agc", "fast", "agc", "mid", "agc", "slow", "agc", "auto", "agc", "fast"}));
   EXPECT_EQ(t.radio.state().agc, 1);
-  EXPECT_EQ(s.entryState, EntryState::kExtendedPrefix);
+  EXPECT_EQ(s.entry.entryState, EntryState::kExtendedPrefix);
   ToggleExtendedPrefix(t.panel);
-  EXPECT_EQ(s.entryState, EntryState::kNone);
+  EXPECT_EQ(s.entry.entryState, EntryState::kNone);
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
 }
 
 TEST(EntryPrefix, SwapExchangesTheRecordsVfos) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.bandRecords[kBand20m] = "12A014200000B0142500009991";
-  s.entryState = EntryState::kExtendedPrefix;
+  s.banks.bandRecords[kBand20m] = "12A014200000B0142500009991";
+  s.entry.entryState = EntryState::kExtendedPrefix;
   SwapVfos(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"SV;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"swop"}));
-  EXPECT_EQ(s.bandRecords[kBand20m], "12A014250000B0142000009991");
-  EXPECT_EQ(s.entryState, EntryState::kNone);
+  EXPECT_EQ(s.banks.bandRecords[kBand20m], "12A014250000B0142000009991");
+  EXPECT_EQ(s.entry.entryState, EntryState::kNone);
 
-  s.swapRecordLocked = true;  // the radio swaps, the record stays
+  s.banks.swapRecordLocked = true;  // the radio swaps, the record stays
   SwapVfos(t.panel);
-  EXPECT_EQ(s.bandRecords[kBand20m], "12A014250000B0142000009991");
+  EXPECT_EQ(s.banks.bandRecords[kBand20m], "12A014250000B0142000009991");
 
   // A repeater shift in place of VFO B is never moved into VFO A.
-  s.swapRecordLocked = false;
-  s.bandRecords[kBand20m] = "52A014200000B-000006009991";
+  s.banks.swapRecordLocked = false;
+  s.banks.bandRecords[kBand20m] = "52A014200000B-000006009991";
   SwapVfos(t.panel);
-  EXPECT_EQ(s.bandRecords[kBand20m], "52A014200000B-000006009991");
+  EXPECT_EQ(s.banks.bandRecords[kBand20m], "52A014200000B-000006009991");
 
   // In repeater operation the swap only closes the prefix.
   t.Clear();
-  s.repeaterOn = RepeaterState::kOn;
-  s.entryState = EntryState::kExtendedPrefix;
+  s.radio.repeaterOn = RepeaterState::kOn;
+  s.entry.entryState = EntryState::kExtendedPrefix;
   SwapVfos(t.panel);
-  EXPECT_EQ(s.entryState, EntryState::kNone);
+  EXPECT_EQ(s.entry.entryState, EntryState::kNone);
   EXPECT_TRUE(t.TakeSent().empty());
   EXPECT_TRUE(t.TakeSpoken().empty());
 }
 
 // X O, the sign key, the digits, Enter; returns what Enter returned.
 bool TypeOffset(EntryPanel& t, int signKey, std::string_view digits) {
-  t.panel.state.entryState = EntryState::kExtendedPrefix;
+  t.panel.state.entry.entryState = EntryState::kExtendedPrefix;
   StartOffsetEntry(t.panel);
-  t.panel.state.keyCode = signKey;
+  t.panel.state.entry.keyCode = signKey;
   OffsetSign(t.panel);
   t.TypeDigits(digits);
   return StoreTypedOffset(t.panel);
@@ -98,24 +98,24 @@ TEST(EntryOffset, TypedOffsetsBecomeTheBandsStandard) {
     SCOPED_TRACE(c.digits);
     EntryPanel t;
     PanelState& s = t.panel.state;
-    s.bandIndex = c.band;
-    s.standardShiftSign[c.band] = c.sign[0] == '+' ? "-" : "+";
+    s.radio.bandIndex = c.band;
+    s.config.standardShiftSign[c.band] = c.sign[0] == '+' ? "-" : "+";
     EXPECT_TRUE(TypeOffset(t, c.key, c.digits));
     EXPECT_EQ(t.TakeSpoken(), c.spoken);
-    EXPECT_EQ(s.standardShiftSign[c.band], c.sign);
-    EXPECT_EQ(s.standardShiftKhz[c.band], c.khz);
-    EXPECT_EQ(s.entryState, EntryState::kNone);
+    EXPECT_EQ(s.config.standardShiftSign[c.band], c.sign);
+    EXPECT_EQ(s.config.standardShiftKhz[c.band], c.khz);
+    EXPECT_EQ(s.entry.entryState, EntryState::kNone);
     EXPECT_TRUE(t.TakeSent().empty());
   }
   for (const char* digits : {"6", "60", "60000"}) {
     SCOPED_TRACE(digits);
     EntryPanel t;
-    t.panel.state.bandIndex = kBand2m;
+    t.panel.state.radio.bandIndex = kBand2m;
     EXPECT_FALSE(TypeOffset(t, vk::kMinus, digits));
     const Strings spoken = t.TakeSpoken();
     EXPECT_EQ(Strings(spoken.end() - 2, spoken.end()), (Strings{"ofs", "invalid"}));
-    EXPECT_EQ(t.panel.state.standardShiftKhz[kBand2m], "0600");
-    EXPECT_EQ(t.panel.state.entryState, EntryState::kNone);
+    EXPECT_EQ(t.panel.state.config.standardShiftKhz[kBand2m], "0600");
+    EXPECT_EQ(t.panel.state.entry.entryState, EntryState::kNone);
   }
 }
 
@@ -123,51 +123,51 @@ TEST(EntryOffset, OnlyRepeaterBandsHaveAnOffset) {
   for (int band : {kBand20m, kBand12m, kBandGeneral}) {
     SCOPED_TRACE(band);
     EntryPanel t;
-    t.panel.state.bandIndex = band;
-    t.panel.state.entryState = EntryState::kExtendedPrefix;
+    t.panel.state.radio.bandIndex = band;
+    t.panel.state.entry.entryState = EntryState::kExtendedPrefix;
     StartOffsetEntry(t.panel);  // ignored: the prefix stays open
-    EXPECT_EQ(t.panel.state.entryState, EntryState::kExtendedPrefix);
+    EXPECT_EQ(t.panel.state.entry.entryState, EntryState::kExtendedPrefix);
     EXPECT_TRUE(t.TakeSpoken().empty());
   }
   // An entry left open while the band changed under it keeps nothing.
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.bandIndex = kBandGeneral;
-  s.entryState = EntryState::kOffsetDigits;
-  s.offsetEntry = "+600";
+  s.radio.bandIndex = kBandGeneral;
+  s.entry.entryState = EntryState::kOffsetDigits;
+  s.entry.offsetEntry = "+600";
   EXPECT_FALSE(StoreTypedOffset(t.panel));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ofs", "na"}));
-  EXPECT_EQ(s.standardShiftKhz[kBandGeneral], "");
-  s.entryState = EntryState::kOffsetSign;
+  EXPECT_EQ(s.config.standardShiftKhz[kBandGeneral], "");
+  s.entry.entryState = EntryState::kOffsetSign;
   EXPECT_FALSE(ReadStandardOffset(t.panel));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ofs", "na"}));
-  EXPECT_EQ(s.entryState, EntryState::kNone);
+  EXPECT_EQ(s.entry.entryState, EntryState::kNone);
 }
 
 TEST(EntryOffset, EnterBeforeTheSignReadsTheStandardOffset) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.bandIndex = kBand2m;
-  s.entryState = EntryState::kOffsetSign;
+  s.radio.bandIndex = kBand2m;
+  s.entry.entryState = EntryState::kOffsetSign;
   EXPECT_TRUE(ReadStandardOffset(t.panel));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "metres", "std", "minus", "6", "0", "0", "khz"}));
-  EXPECT_EQ(s.entryState, EntryState::kNone);
-  s.bandIndex = kBand70cm;
+  EXPECT_EQ(s.entry.entryState, EntryState::kNone);
+  s.radio.bandIndex = kBand70cm;
   EXPECT_TRUE(ReadStandardOffset(t.panel));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"70", "metres", "std", "plus", "7", "6", "0", "0", "khz"}));
 
-  s.repeaterOn = RepeaterState::kOn;
-  s.entryState = EntryState::kOffsetSign;
+  s.radio.repeaterOn = RepeaterState::kOn;
+  s.entry.entryState = EntryState::kOffsetSign;
   EXPECT_FALSE(ReadStandardOffset(t.panel));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"rio"}));
-  EXPECT_EQ(s.entryState, EntryState::kNone);
+  EXPECT_EQ(s.entry.entryState, EntryState::kNone);
 }
 
 TEST(EntryReadout, FSpeaksFrequencyModeAndToneOnceATickPassed) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.frequencyText = "14.250000";
-  s.tickCount = 0;  // a frequency was just sent
+  s.radio.frequencyText = "14.250000";
+  s.tick.tickCount = 0;  // a frequency was just sent
   FrequencyReadout(t.panel);
   EXPECT_TRUE(t.TakeSpoken().empty());
   TimerTick(t.panel);
@@ -175,14 +175,14 @@ TEST(EntryReadout, FSpeaksFrequencyModeAndToneOnceATickPassed) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"1", "4", "point", "2", "5", "mhz", "usb.wav"}));
 
   t.OnBand(kBand2m, 145000000, kFmNarrow);
-  s.frequencyText = "145.000000";
-  s.toneActive = true;
-  s.toneCode = "012";
-  s.entryState = EntryState::kPower;
+  s.radio.frequencyText = "145.000000";
+  s.entry.toneActive = true;
+  s.radio.toneCode = "012";
+  s.entry.entryState = EntryState::kPower;
   FrequencyReadout(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"1", "4", "5", "mhz", "fm.wav", "nar.wav", "ctcss", "0", "1", "2"}));
-  EXPECT_EQ(s.entryState, EntryState::kNone);
-  s.toneCode = "712";
+  EXPECT_EQ(s.entry.entryState, EntryState::kNone);
+  s.radio.toneCode = "712";
   FrequencyReadout(t.panel);
   EXPECT_EQ(t.TakeSpoken().at(6), "dcs");
 }
@@ -210,36 +210,36 @@ TEST(EntryReadout, XFSpeaksTheRepeaterTransmitFrequency) {
     EntryPanel t;
     PanelState& s = t.panel.state;
     t.OnBand(c.band, c.hz, kFmNarrow);
-    s.currentShiftSign[c.band] = c.sign;
-    s.currentShiftKhz[c.band] = c.khz;
-    s.frequencyText = "1.000000";
-    s.repeaterOn = RepeaterState::kOn;
-    s.entryState = EntryState::kExtendedPrefix;
+    s.config.currentShiftSign[c.band] = c.sign;
+    s.config.currentShiftKhz[c.band] = c.khz;
+    s.radio.frequencyText = "1.000000";
+    s.radio.repeaterOn = RepeaterState::kOn;
+    s.entry.entryState = EntryState::kExtendedPrefix;
     FrequencyReadout(t.panel);
     Strings expected{"repeater", "tx"};
     expected.insert(expected.end(), c.digits.begin(), c.digits.end());
     expected.insert(expected.end(), {"fm.wav", "nar.wav"});
     EXPECT_EQ(t.TakeSpoken(), expected);
-    EXPECT_EQ(s.frequencyText, "1.000000");
-    EXPECT_FALSE(s.txAnnounce);
-    EXPECT_EQ(s.entryState, EntryState::kNone);
+    EXPECT_EQ(s.radio.frequencyText, "1.000000");
+    EXPECT_FALSE(s.entry.txAnnounce);
+    EXPECT_EQ(s.entry.entryState, EntryState::kNone);
   }
 }
 
 TEST(EntryReadout, XFInSplitSpeaksVfoA) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.splitOn = true;
-  s.bandRecords[kBand20m] = "12A014074000B0142500009991";
-  s.frequencyText = "14.250000";
-  s.entryState = EntryState::kExtendedPrefix;
+  s.radio.splitOn = true;
+  s.banks.bandRecords[kBand20m] = "12A014074000B0142500009991";
+  s.radio.frequencyText = "14.250000";
+  s.entry.entryState = EntryState::kExtendedPrefix;
   FrequencyReadout(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"vfoa", "1", "4", "point", "0", "7", "4", "mhz", "usb.wav"}));
-  EXPECT_EQ(s.frequencyText, "14.250000");
+  EXPECT_EQ(s.radio.frequencyText, "14.250000");
 
-  s.bandIndex = kBand40m;
-  s.bandRecords[kBand40m] = "11A007010000B0071000009990";
-  s.entryState = EntryState::kExtendedPrefix;
+  s.radio.bandIndex = kBand40m;
+  s.banks.bandRecords[kBand40m] = "11A007010000B0071000009990";
+  s.entry.entryState = EntryState::kExtendedPrefix;
   FrequencyReadout(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"vfoa", "7", "point", "0", "1", "mhz", "usb.wav"}));
   FrequencyReadout(t.panel);  // without the prefix: the frequency in use, VFO B

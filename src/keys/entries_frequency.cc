@@ -40,30 +40,30 @@ bool IsFm(int mode) { return mode == kFmNarrow || mode == kFmWide; }
 // digits would shift the point; the number's own digits decide. Entries with
 // more than three typed digits keep their count and stay invalid.
 void DropLeadingZeroDigits(PanelState& s) {
-  if (s.freqEntryIntDigits > 3 || s.freqEntryNumber < 1) return;
-  const int own = static_cast<int>(Digits(s.freqEntryNumber).size());
-  if (s.freqEntryIntDigits > own) s.freqEntryIntDigits = own;
+  if (s.entry.freqEntryIntDigits > 3 || s.entry.freqEntryNumber < 1) return;
+  const int own = static_cast<int>(Digits(s.entry.freqEntryNumber).size());
+  if (s.entry.freqEntryIntDigits > own) s.entry.freqEntryIntDigits = own;
 }
 
 void FrequencyEntryInvalid(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "invalid");
-  s.freqEntryIntDigits = 0;
-  s.freqEntryPoint = false;
+  s.entry.freqEntryIntDigits = 0;
+  s.entry.freqEntryPoint = false;
 }
 
 void MenuEntryInvalid(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "invalid");
-  s.entryState = EntryState::kNone;
-  s.menuReadBusy = false;
+  s.entry.entryState = EntryState::kNone;
+  s.tick.menuReadBusy = false;
 }
 
 // Reads the setting of the typed menu number and speaks its value: the
 // characters after "EX" and the six menu digits, up to the first ";".
 void ReadMenuValue(Panel& panel) {
   PanelState& s = panel.state;
-  const std::string reply = Query(panel, "EX" + s.menuNumber.str()).value_or("");
+  const std::string reply = Query(panel, "EX" + s.entry.menuNumber.str()).value_or("");
   const int end = Find(reply, ";");
   for (int p = 9; p <= end - 1; ++p) {
     const char c = CharAt(reply, p);
@@ -81,83 +81,83 @@ void ReadMenuValue(Panel& panel) {
 
 void StartFrequencyEntry(Panel& panel) {
   PanelState& s = panel.state;
-  s.freqEntryNumber = 0;
-  s.entryState = EntryState::kNone;
+  s.entry.freqEntryNumber = 0;
+  s.entry.entryState = EntryState::kNone;
   PlayPhrase(panel, "EF");
-  s.freqEntryIntDigits = 0;
-  s.freqEntryActive = true;
-  s.freqEntryPoint = false;
+  s.entry.freqEntryIntDigits = 0;
+  s.entry.freqEntryActive = true;
+  s.entry.freqEntryPoint = false;
 }
 
 void FrequencyEntryPoint(Panel& panel) {
   PanelState& s = panel.state;
   // The number so far is the whole megahertz; below 1 or from 450 up there is
   // no band for it (999 stands before any entry).
-  if (s.freqEntryNumber >= 450 || s.freqEntryNumber < 1) {
+  if (s.entry.freqEntryNumber >= 450 || s.entry.freqEntryNumber < 1) {
     PlayPhrase(panel, "invalid");
     return;
   }
-  if (!s.freqEntryPoint) DropLeadingZeroDigits(s);
+  if (!s.entry.freqEntryPoint) DropLeadingZeroDigits(s);
   StoreBandRecord(panel);  // the band being left keeps its settings
-  s.freqEntryPoint = true;
+  s.entry.freqEntryPoint = true;
   BandFromEnteredMhz(panel);
-  s.savedBand = s.bandIndex;
+  s.entry.savedBand = s.radio.bandIndex;
   PlayPhrase(panel, "point");
 }
 
 void SendTypedFrequency(Panel& panel) {
   PanelState& s = panel.state;
-  if (!s.freqEntryActive) return;
-  s.tickCount = 0;
-  s.freqEntryActive = false;
+  if (!s.entry.freqEntryActive) return;
+  s.tick.tickCount = 0;
+  s.entry.freqEntryActive = false;
   // Nothing typed (E then Enter), or only zeros: there is no frequency to
   // send and no band to move to.
-  if (s.freqEntryNumber < 1) {
+  if (s.entry.freqEntryNumber < 1) {
     FrequencyEntryInvalid(panel);
     return;
   }
 
-  if (!s.freqEntryPoint) {
+  if (!s.entry.freqEntryPoint) {
     DropLeadingZeroDigits(s);
     StoreBandRecord(panel);
     BandFromEnteredMhz(panel);  // the whole number is taken as megahertz
-    s.savedBand = s.bandIndex;
+    s.entry.savedBand = s.radio.bandIndex;
   }
-  s.bandIndex = s.savedBand;
+  s.radio.bandIndex = s.entry.savedBand;
   SelectBand(panel);
 
-  if (IsBand(s.bandIndex)) {
-    if (IsBandRecord(s.bandRecords[s.bandIndex])) {
-      const BandRecord record = ParseBandRecord(s.bandRecords[s.bandIndex]);
-      s.radioMode = record.mode - '0';
+  if (IsBand(s.radio.bandIndex)) {
+    if (IsBandRecord(s.banks.bandRecords[s.radio.bandIndex])) {
+      const BandRecord record = ParseBandRecord(s.banks.bandRecords[s.radio.bandIndex]);
+      s.radio.radioMode = record.mode - '0';
       // The record's flag: "1" split; "0" normal and "5" repeater are not.
-      s.splitOn = record.flag == '1';
+      s.radio.splitOn = record.flag == '1';
     }
     ApplyMode(panel);
   }
   // No FM below 25 MHz: the radio goes to AM there.
-  if (s.freqEntryNumber < 25 && IsFm(s.radioMode)) {
-    s.radioMode = kAm;
+  if (s.entry.freqEntryNumber < 25 && IsFm(s.radio.radioMode)) {
+    s.radio.radioMode = kAm;
     ApplyMode(panel);
   }
 
-  std::string digits = Digits(s.freqEntryNumber);
-  if (s.freqEntryIntDigits == 1) digits = "00" + digits;
-  if (s.freqEntryIntDigits == 2) digits = "0" + digits;
-  s.freqEntryPoint = false;
+  std::string digits = Digits(s.entry.freqEntryNumber);
+  if (s.entry.freqEntryIntDigits == 1) digits = "00" + digits;
+  if (s.entry.freqEntryIntDigits == 2) digits = "0" + digits;
+  s.entry.freqEntryPoint = false;
   std::string command = "FA" + digits;
-  if (command.size() > kFrequencyCommandLength || s.freqEntryIntDigits > 3) {
+  if (command.size() > kFrequencyCommandLength || s.entry.freqEntryIntDigits > 3) {
     PlayPhrase(panel, "invalid");
-    s.freqEntryIntDigits = 0;
+    s.entry.freqEntryIntDigits = 0;
     return;
   }
   command.append(kFrequencyCommandLength - command.size(), '0');
   SendCommand(panel, command);
 
-  s.bandIndex = s.savedBand;
-  if (IsBand(s.bandIndex)) {
-    const char preamp = ParseBandRecord(s.bandRecords[s.bandIndex]).preamp;
-    s.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
+  s.radio.bandIndex = s.entry.savedBand;
+  if (IsBand(s.radio.bandIndex)) {
+    const char preamp = ParseBandRecord(s.banks.bandRecords[s.radio.bandIndex]).preamp;
+    s.radio.preampSetting = preamp == '1' ? 1 : preamp == '2' ? 2 : 0;
     ApplyPreamp(panel);
   }
   PlayPhrase(panel, "ok");
@@ -167,70 +167,70 @@ void SendTypedFrequency(Panel& panel) {
 
 void ToggleTone(Panel& panel) {
   PanelState& s = panel.state;
-  if (!IsFm(s.radioMode)) {
+  if (!IsFm(s.radio.radioMode)) {
     PlayPhrase(panel, "wrong");
     PlayPhrase(panel, "mode");
     return;
   }
-  s.freqEntryActive = false;
-  s.entryState = EntryState::kNone;
-  if (s.toneActive) {
+  s.entry.freqEntryActive = false;
+  s.entry.entryState = EntryState::kNone;
+  if (s.entry.toneActive) {
     SendCommand(panel, "CT00");
-    s.toneActive = false;
-    PlayPhrase(panel, CharAt(s.toneCode, 1) > '4' && s.dcsTone ? "dcs" : "ctcss");
+    s.entry.toneActive = false;
+    PlayPhrase(panel, CharAt(s.radio.toneCode, 1) > '4' && s.entry.dcsTone ? "dcs" : "ctcss");
     PlayPhrase(panel, "off");
-    s.toneCode = "999";
+    s.radio.toneCode = "999";
     return;
   }
-  PlayPhrase(panel, s.dcsEnabled ? "ecd" : "ec");
-  s.toneActive = true;
-  s.toneCode = "";
+  PlayPhrase(panel, s.config.dcsEnabled ? "ecd" : "ec");
+  s.entry.toneActive = true;
+  s.radio.toneCode = "";
 }
 
 void SendTypedTone(Panel& panel) {
   PanelState& s = panel.state;
-  s.dcsTone = false;
-  const std::string typed = s.toneCode.str();
+  s.entry.dcsTone = false;
+  const std::string typed = s.radio.toneCode.str();
   const int n = IntFromText(typed);
   // Valid: 0..49 (CTCSS), 500..503 and 700..803 (DCS), at most three digits.
   // Enter with nothing typed is no tone at all.
   bool invalid = !OnlyDigits(typed) || typed.size() > 3 || n > 803 || (n >= 504 && n <= 699) ||
                  (n >= 50 && n <= 499);
   if (!invalid) {
-    s.toneBusy = true;
-    if (n >= 500 && !s.dcsEnabled) invalid = true;
+    s.entry.toneBusy = true;
+    if (n >= 500 && !s.config.dcsEnabled) invalid = true;
   }
   if (invalid) {
     PlayPhrase(panel, "invalid");
-    s.toneActive = false;
-    s.toneCode = "999";
+    s.entry.toneActive = false;
+    s.radio.toneCode = "999";
     DrawStatusLine(panel);
     return;
   }
-  if (n >= 500) s.dcsTone = true;
+  if (n >= 500) s.entry.dcsTone = true;
   SendToneSquelch(panel);
-  s.toneBusy = false;
+  s.entry.toneBusy = false;
 }
 
 // --- D: C4FM and FM ---
 
 void SwitchDigitalFm(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.radioMode < kFmNarrow) return;
-  if (IsFm(s.radioMode)) {
-    s.savedTone = s.toneCode;
-    s.radioMode = kC4fm;
+  if (s.radio.radioMode < kFmNarrow) return;
+  if (IsFm(s.radio.radioMode)) {
+    s.entry.savedTone = s.radio.toneCode;
+    s.radio.radioMode = kC4fm;
     ApplyMode(panel);
-  } else if (s.radioMode == kC4fm) {
-    s.radioMode = s.fmWide ? kFmWide : kFmNarrow;
+  } else if (s.radio.radioMode == kC4fm) {
+    s.radio.radioMode = s.radio.fmWide ? kFmWide : kFmNarrow;
     ApplyMode(panel);
     // The tone kept when FM was left comes back, as a three-digit code
     // (a tone left half-typed, "12", goes out as 012; a code that is no tone
     // number, such as a half-typed "98", is not sent at all).
-    const std::string tone = RecordToneCode(s.savedTone);
-    if (s.savedTone != "999" && !s.savedTone.empty() && IsToneNumber(tone)) {
-      s.toneCode = tone;
-      s.toneActive = true;
+    const std::string tone = RecordToneCode(s.entry.savedTone);
+    if (s.entry.savedTone != "999" && !s.entry.savedTone.empty() && IsToneNumber(tone)) {
+      s.radio.toneCode = tone;
+      s.entry.toneActive = true;
       if (tone[0] > '4') {
         // A DCS code goes back as a DCS code, not as a CTCSS tone number.
         SendCommand(panel, DcsCodeCommand(tone));
@@ -248,42 +248,42 @@ void SwitchDigitalFm(Panel& panel) {
 
 void StartMenuEntry(Panel& panel) {
   PanelState& s = panel.state;
-  s.entryState = EntryState::kMenuNumber;
-  s.menuNumber = "";
+  s.entry.entryState = EntryState::kMenuNumber;
+  s.entry.menuNumber = "";
   PlayPhrase(panel, "mn");
 }
 
 void EndMenuNumber(Panel& panel) {
   PanelState& s = panel.state;
-  s.entryState = EntryState::kMenuValue;
-  if (s.menuNumber.size() == kMenuNumberLength && OnlyDigits(s.menuNumber)) {
+  s.entry.entryState = EntryState::kMenuValue;
+  if (s.entry.menuNumber.size() == kMenuNumberLength && OnlyDigits(s.entry.menuNumber)) {
     PlayPhrase(panel, "mp");
-    s.menuValue = "";
+    s.entry.menuValue = "";
     return;
   }
   PlayPhrase(panel, "invalid");
-  s.entryState = EntryState::kNone;
+  s.entry.entryState = EntryState::kNone;
 }
 
 void SendMenuValue(Panel& panel) {
   PanelState& s = panel.state;
-  s.menuReadBusy = true;  // the timer tick keeps off the port meanwhile
-  if (s.menuNumber.size() != kMenuNumberLength || !OnlyDigits(s.menuNumber)) {
+  s.tick.menuReadBusy = true;  // the timer tick keeps off the port meanwhile
+  if (s.entry.menuNumber.size() != kMenuNumberLength || !OnlyDigits(s.entry.menuNumber)) {
     MenuEntryInvalid(panel);
     return;
   }
-  if (!s.menuValue.empty()) {
-    if (!OnlyDigits(s.menuValue) || s.menuValue.size() > kMaxMenuValueLength) {
+  if (!s.entry.menuValue.empty()) {
+    if (!OnlyDigits(s.entry.menuValue) || s.entry.menuValue.size() > kMaxMenuValueLength) {
       MenuEntryInvalid(panel);
       return;
     }
-    SendCommand(panel, "EX" + s.menuNumber.str() + s.menuValue.str());
+    SendCommand(panel, "EX" + s.entry.menuNumber.str() + s.entry.menuValue.str());
     PlayPhrase(panel, "ok");
   } else {
     ReadMenuValue(panel);
   }
-  s.entryState = EntryState::kNone;
-  s.menuReadBusy = false;
+  s.entry.entryState = EntryState::kNone;
+  s.tick.menuReadBusy = false;
 }
 
 }  // namespace kelvaro

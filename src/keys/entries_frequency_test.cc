@@ -50,9 +50,9 @@ TEST(EntryFrequency, TypedFrequenciesReachTheRadio) {
     // The typed frequency is the last one sent, after the band's own.
     EXPECT_EQ(LastFrequency(t.TakeSent()), c.command);
     EXPECT_EQ(t.radio.state().vfoHz[0], std::stoll(std::string(c.command).substr(2, 9)));
-    EXPECT_EQ(t.panel.state.bandIndex, c.band);
-    EXPECT_FALSE(t.panel.state.freqEntryActive);
-    EXPECT_EQ(t.panel.state.tickCount, 0);
+    EXPECT_EQ(t.panel.state.radio.bandIndex, c.band);
+    EXPECT_FALSE(t.panel.state.entry.freqEntryActive);
+    EXPECT_EQ(t.panel.state.tick.tickCount, 0);
     const Strings spoken = t.TakeSpoken();
     EXPECT_EQ(spoken.front(), "EF");
     EXPECT_EQ(spoken.back(), "ok");
@@ -83,9 +83,9 @@ TEST(EntryFrequency, EntriesThatMakeNoFrequencyAreInvalid) {
     TypeFrequency(t, c.keys);
     EXPECT_EQ(t.TakeSpoken().back(), "invalid");
     EXPECT_EQ(LastFrequency(t.TakeSent()), c.lastFrequency);
-    EXPECT_EQ(t.panel.state.bandIndex, c.band);
-    EXPECT_EQ(t.panel.state.freqEntryIntDigits, 0);
-    EXPECT_FALSE(t.panel.state.freqEntryActive);
+    EXPECT_EQ(t.panel.state.radio.bandIndex, c.band);
+    EXPECT_EQ(t.panel.state.entry.freqEntryIntDigits, 0);
+    EXPECT_FALSE(t.panel.state.entry.freqEntryActive);
   }
 }
 
@@ -96,23 +96,23 @@ TEST(EntryFrequency, PointWithoutAnEntryIsInvalidAndEnterThenDoesNothing) {
   SendTypedFrequency(t.panel);
   EXPECT_TRUE(t.TakeSent().empty());
   EXPECT_TRUE(t.TakeSpoken().empty());
-  EXPECT_EQ(t.panel.state.bandIndex, kBand20m);
+  EXPECT_EQ(t.panel.state.radio.bandIndex, kBand20m);
 }
 
 TEST(EntryFrequency, BandRecordDecidesModeAndSplit) {
   EntryPanel t;
   t.OnBand(kBand40m, 7100000, kUsb);
-  t.panel.state.bandRecords[kBand20m] = "05A014200000B0142000009990";
+  t.panel.state.banks.bandRecords[kBand20m] = "05A014200000B0142000009990";
   TypeFrequency(t, "14");
-  EXPECT_EQ(t.panel.state.radioMode, kAm);  // no FM below 25 MHz
+  EXPECT_EQ(t.panel.state.radio.radioMode, kAm);  // no FM below 25 MHz
   EXPECT_EQ(t.radio.state().mode[0], '5');
 
   // The flag of a repeater record is no split.
   EntryPanel u;
-  u.panel.state.splitOn = true;
-  u.panel.state.bandRecords[kBand2m] = "55A145000000B-000006009990";
+  u.panel.state.radio.splitOn = true;
+  u.panel.state.banks.bandRecords[kBand2m] = "55A145000000B-000006009990";
   TypeFrequency(u, "145.5");
-  EXPECT_FALSE(u.panel.state.splitOn);
+  EXPECT_FALSE(u.panel.state.radio.splitOn);
   EXPECT_EQ(LastFrequency(u.TakeSent()), "FA145500000;");
   EXPECT_EQ(u.radio.state().vfoHz[0], 145500000);
 }
@@ -122,24 +122,24 @@ TEST(EntryTone, TypedCtcssToneIsSentAndIOffClearsIt) {
   PanelState& s = t.panel.state;
   ToggleTone(t.panel);  // USB
   EXPECT_EQ(t.TakeSpoken(), (Strings{"wrong", "mode"}));
-  EXPECT_FALSE(s.toneActive);
+  EXPECT_FALSE(s.entry.toneActive);
 
   t.OnBand(kBand2m, 145000000, kFmNarrow);
-  s.freqEntryActive = true;
+  s.entry.freqEntryActive = true;
   ToggleTone(t.panel);
-  EXPECT_FALSE(s.freqEntryActive);
+  EXPECT_FALSE(s.entry.freqEntryActive);
   t.TypeDigits("12");
   SendTypedTone(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ec", "1", "2", "ctcss", "on"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"CN00012;", "CT01;"}));
   EXPECT_EQ(t.radio.state().ctcss, 12);
-  EXPECT_EQ(s.toneCode, "012");
+  EXPECT_EQ(s.radio.toneCode, "012");
 
   ToggleTone(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ctcss", "off"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"CT00;"}));
-  EXPECT_EQ(s.toneCode, "999");
-  EXPECT_FALSE(s.toneActive);
+  EXPECT_EQ(s.radio.toneCode, "999");
+  EXPECT_FALSE(s.entry.toneActive);
 }
 
 TEST(EntryTone, InvalidTonesClearTheToneAndDcsNeedsDcsEnabled) {
@@ -152,19 +152,19 @@ TEST(EntryTone, InvalidTonesClearTheToneAndDcsNeedsDcsEnabled) {
     SCOPED_TRACE(c.digits);
     EntryPanel t;
     t.OnBand(kBand2m, 145000000, kFmWide);
-    t.panel.state.dcsEnabled = c.dcsEnabled;
+    t.panel.state.config.dcsEnabled = c.dcsEnabled;
     ToggleTone(t.panel);
     t.TypeDigits(c.digits);
     t.TakeSpoken();
     SendTypedTone(t.panel);
     EXPECT_EQ(t.TakeSpoken(), (Strings{"invalid"}));
     EXPECT_TRUE(t.TakeSent().empty());
-    EXPECT_FALSE(t.panel.state.toneActive);
-    EXPECT_EQ(t.panel.state.toneCode, "999");
+    EXPECT_FALSE(t.panel.state.entry.toneActive);
+    EXPECT_EQ(t.panel.state.radio.toneCode, "999");
   }
   EntryPanel t;
   t.OnBand(kBand2m, 145000000, kFmNarrow);
-  t.panel.state.dcsEnabled = true;
+  t.panel.state.config.dcsEnabled = true;
   ToggleTone(t.panel);
   t.TypeDigits("712");
   SendTypedTone(t.panel);
@@ -186,13 +186,13 @@ TEST(EntryDigitalFm, DFromFmAndBackRestoresTheTone) {
   t.TypeDigits("12");
   SendTypedTone(t.panel);
   SwitchDigitalFm(t.panel);
-  EXPECT_EQ(s.radioMode, kC4fm);
+  EXPECT_EQ(s.radio.radioMode, kC4fm);
   EXPECT_EQ(t.TakeSpoken().back(), "c4fm.wav");
   EXPECT_EQ(t.radio.state().toneMode, 0);  // the mode change took the tone off
   t.Clear();
   SwitchDigitalFm(t.panel);
-  EXPECT_EQ(s.radioMode, kFmNarrow);
-  EXPECT_TRUE(s.toneActive);
+  EXPECT_EQ(s.radio.radioMode, kFmNarrow);
+  EXPECT_TRUE(s.entry.toneActive);
   const Strings sent = t.TakeSent();
   EXPECT_EQ(Strings(sent.end() - 2, sent.end()), (Strings{"CN00012;", "CT01;"}));
   const Strings spoken = t.TakeSpoken();
@@ -200,7 +200,7 @@ TEST(EntryDigitalFm, DFromFmAndBackRestoresTheTone) {
   EXPECT_EQ(t.radio.state().toneMode, 1);
 
   // A kept DCS code goes back as a DCS code.
-  s.toneCode = "712";
+  s.radio.toneCode = "712";
   SwitchDigitalFm(t.panel);
   t.Clear();
   SwitchDigitalFm(t.panel);
@@ -219,8 +219,8 @@ TEST(EntryMenu, NumberValueAndReadBack) {
   EXPECT_EQ(t.TakeSpoken(),
             (Strings{"mn", "0", "1", "0", "3", "1", "6", "mp", "0", "1", "0", "0"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"EX010316;"}));
-  EXPECT_EQ(s.entryState, EntryState::kNone);
-  EXPECT_FALSE(s.menuReadBusy);
+  EXPECT_EQ(s.entry.entryState, EntryState::kNone);
+  EXPECT_FALSE(s.tick.menuReadBusy);
 
   StartMenuEntry(t.panel);
   t.TypeDigits("030705");
@@ -237,12 +237,12 @@ TEST(EntryMenu, NumberValueAndReadBack) {
     t.TakeSpoken();
     EndMenuNumber(t.panel);
     EXPECT_EQ(t.TakeSpoken(), (Strings{"invalid"}));
-    EXPECT_EQ(s.entryState, EntryState::kNone);
+    EXPECT_EQ(s.entry.entryState, EntryState::kNone);
   }
   // The value step never sends a number that is not six digits.
-  s.entryState = EntryState::kMenuValue;
-  s.menuNumber = "0103";
-  s.menuValue = "12";
+  s.entry.entryState = EntryState::kMenuValue;
+  s.entry.menuNumber = "0103";
+  s.entry.menuValue = "12";
   SendMenuValue(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"invalid"}));
   EXPECT_TRUE(t.TakeSent().empty());
@@ -261,8 +261,8 @@ TEST(EntryMenu, ReadBackSpeaksPointAndStopsAtTheFirstTerminator) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.reply);
     EntryPanel t;
-    t.panel.state.menuNumber = "040101";
-    t.panel.state.entryState = EntryState::kMenuValue;
+    t.panel.state.entry.menuNumber = "040101";
+    t.panel.state.entry.entryState = EntryState::kMenuValue;
     t.Answer("EX040101;", c.reply);
     SendMenuValue(t.panel);
     EXPECT_EQ(t.TakeSpoken(), c.spoken);

@@ -63,7 +63,7 @@ void RandomStep(EntryPanel& t, std::mt19937& rng) {
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
   // Digits are typed most: they make the long and odd entries.
   if (pick(5) < 2) {
-    s.keyCode = '0' + pick(10);
+    s.entry.keyCode = '0' + pick(10);
     EnterDigit(t.panel);
     return;
   }
@@ -85,7 +85,7 @@ void RandomStep(EntryPanel& t, std::mt19937& rng) {
     case 14: StepAgc(t.panel); break;
     case 15: StartOffsetEntry(t.panel); break;
     case 16:
-      s.keyCode = pick(2) == 0 ? vk::kPlus : vk::kMinus;
+      s.entry.keyCode = pick(2) == 0 ? vk::kPlus : vk::kMinus;
       OffsetSign(t.panel);
       break;
     case 17: StoreTypedOffset(t.panel); break;
@@ -104,9 +104,9 @@ void RandomStep(EntryPanel& t, std::mt19937& rng) {
       break;
     default:
       // The state the other keys leave behind: any mode, any entry state.
-      s.radioMode = 1 + pick(7);
-      s.entryState = kEntryStates[pick(std::size(kEntryStates))];
-      s.repeaterOn = pick(2) == 0 ? RepeaterState::kOff : RepeaterState::kOn;
+      s.radio.radioMode = 1 + pick(7);
+      s.entry.entryState = kEntryStates[pick(std::size(kEntryStates))];
+      s.radio.repeaterOn = pick(2) == 0 ? RepeaterState::kOff : RepeaterState::kOn;
       break;
   }
 }
@@ -119,7 +119,7 @@ TEST(EntryBadInput, RandomStepsSendOnlyWellFormedCommands) {
     options.seed = seed;
     EntryPanel t(options);
     PanelState& s = t.panel.state;
-    s.dcsEnabled = seed % 2;
+    s.config.dcsEnabled = seed % 2;
     std::mt19937 rng(seed);
     for (int step = 0; step < 5000; ++step) {
       RandomStep(t, rng);
@@ -127,19 +127,19 @@ TEST(EntryBadInput, RandomStepsSendOnlyWellFormedCommands) {
         ASSERT_EQ(Malformed(command), "") << command << " at step " << step;
       }
       t.TakeSpoken();
-      ASSERT_GE(s.micGain, 0);
-      ASSERT_LE(s.micGain, 100);
-      ASSERT_GE(s.keyerSpeed, 4);
-      ASSERT_LE(s.keyerSpeed, 60);
-      ASSERT_TRUE(s.antennaSelect == 0 || s.antennaSelect == 1);
-      ASSERT_GE(s.tunerState, 0);
-      ASSERT_LE(s.tunerState, 3);
-      ASSERT_GE(s.radioMode, kLsb);
-      ASSERT_LE(s.radioMode, kFmWide);
+      ASSERT_GE(s.radio.micGain, 0);
+      ASSERT_LE(s.radio.micGain, 100);
+      ASSERT_GE(s.radio.keyerSpeed, 4);
+      ASSERT_LE(s.radio.keyerSpeed, 60);
+      ASSERT_TRUE(s.radio.antennaSelect == 0 || s.radio.antennaSelect == 1);
+      ASSERT_GE(s.config.tunerState, 0);
+      ASSERT_LE(s.config.tunerState, 3);
+      ASSERT_GE(s.radio.radioMode, kLsb);
+      ASSERT_LE(s.radio.radioMode, kFmWide);
       for (int band = kBand10m; band <= kBand70cm; ++band) {
-        ASSERT_TRUE(s.standardShiftSign[band] == "+" || s.standardShiftSign[band] == "-");
-        ASSERT_EQ(s.standardShiftKhz[band].size(), 4u);
-        ASSERT_TRUE(AllDigitsText(s.standardShiftKhz[band]));
+        ASSERT_TRUE(s.config.standardShiftSign[band] == "+" || s.config.standardShiftSign[band] == "-");
+        ASSERT_EQ(s.config.standardShiftKhz[band].size(), 4u);
+        ASSERT_TRUE(AllDigitsText(s.config.standardShiftKhz[band]));
       }
     }
   }

@@ -21,13 +21,13 @@ struct TypingPanel : EntryPanel {
   // Started and synchronised with the radio: 40 m, LSB, 7.1 MHz.
   TypingPanel() {
     PanelState& s = panel.state;
-    s.baudRate = 38400;
-    s.powerSetting = 50;
-    s.dcsEnabled = true;
-    s.tunerState = 1;
+    s.config.baudRate = 38400;
+    s.config.powerSetting = 50;
+    s.config.dcsEnabled = true;
+    s.config.tunerState = 1;
     InitialisePanel(panel);
     IdentifyRadio(panel);
-    s.runFlag = true;
+    s.entry.runFlag = true;
     Ticks(6);
     Clear();
   }
@@ -78,7 +78,7 @@ TEST(EntrySequence, PrefixAntennaThenAfGainAndOffsetEntry) {
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0307041;", "EX0307040;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"extcm", "on", "ant2", "ant1"}));
   t.Key('A');  // the key after the antenna switch closes the prefix: A is the AF gain
-  EXPECT_EQ(t.panel.state.entryState, EntryState::kAfGain);
+  EXPECT_EQ(t.panel.state.entry.entryState, EntryState::kAfGain);
   t.Clear();
 
   t.Type("B");
@@ -90,15 +90,15 @@ TEST(EntrySequence, PrefixAntennaThenAfGainAndOffsetEntry) {
   t.Clear();
   t.Key(vk::kEnter);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "metres", "ofs", "plus", "6", "0", "0", "khz"}));
-  EXPECT_EQ(t.panel.state.standardShiftSign[kBand2m], "+");
-  EXPECT_EQ(t.panel.state.standardShiftKhz[kBand2m], "0600");
+  EXPECT_EQ(t.panel.state.config.standardShiftSign[kBand2m], "+");
+  EXPECT_EQ(t.panel.state.config.standardShiftKhz[kBand2m], "0600");
   t.Type("XO");
   t.Key(vk::kMinus);
   t.Type("6");
   t.Clear();
   t.Key(vk::kEnter);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ofs", "invalid"}));
-  EXPECT_EQ(t.panel.state.standardShiftKhz[kBand2m], "0600");
+  EXPECT_EQ(t.panel.state.config.standardShiftKhz[kBand2m], "0600");
 }
 
 TEST(EntrySequence, CarrierTuneLocksOtherKeys) {
@@ -115,7 +115,7 @@ TEST(EntrySequence, CarrierTuneLocksOtherKeys) {
   EXPECT_EQ(t.TakeSent().front(), "TX0;");
   EXPECT_EQ(t.radio.state().powerWatts, 50);
   EXPECT_EQ(t.radio.state().mode[0], '1');
-  EXPECT_FALSE(t.panel.state.tuneActive);
+  EXPECT_FALSE(t.panel.state.tick.tuneActive);
 
   for (int i = 0; i < 3; ++i) t.Key(vk::kF12);
   EXPECT_EQ(t.TakeSent(), (Strings{"AC101;", "AC101;", "AC100;"}));
@@ -127,22 +127,22 @@ TEST(EntrySequence, KeyerAndMicGainEntries) {
   t.Ticks(6);
   t.Clear();
   t.Key('K');
-  EXPECT_EQ(t.panel.state.radioMode, kCw);
+  EXPECT_EQ(t.panel.state.radio.radioMode, kCw);
   EXPECT_EQ(Tail(t.TakeSent(), 2), (Strings{"KS;", "BI0;"}));
   t.Key('F');  // any other key leaves the entry silently and goes on
-  EXPECT_EQ(t.panel.state.radioMode, kUsb);
+  EXPECT_EQ(t.panel.state.radio.radioMode, kUsb);
   EXPECT_EQ(t.TakeSpoken().back(), "usb.wav");
 
   t.Key(vk::kF11);
   t.Key(vk::kUp);
   t.Key(vk::kUp);
-  EXPECT_EQ(t.panel.state.micGain, 52);
+  EXPECT_EQ(t.panel.state.radio.micGain, 52);
   t.Clear();
   t.Key('M');
   const Strings spoken = t.TakeSpoken();
   EXPECT_EQ(Strings(spoken.begin(), spoken.begin() + 5), (Strings{"micgain", "lev", "5", "2", "off"}));
   EXPECT_EQ(spoken.back(), "cw.wav");
-  EXPECT_EQ(t.panel.state.micGainWatch, MicGainWatch::kOff);
+  EXPECT_EQ(t.panel.state.tick.micGainWatch, MicGainWatch::kOff);
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
 }
 

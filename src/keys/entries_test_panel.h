@@ -21,33 +21,33 @@ struct EntryPanel : ControlPanel {
       if (answer.find("?;") != std::string::npos) refused.push_back(std::string(bytes));
       return answer;
     });
-    panel.state.tickCount = 5;
-    panel.state.powerSetting = 50;
-    panel.state.powerClass = 1;
-    panel.state.agcIndex = 2;
+    panel.state.tick.tickCount = 5;
+    panel.state.config.powerSetting = 50;
+    panel.state.cat.powerClass = 1;
+    panel.state.radio.agcIndex = 2;
   }
 
   // A digit key as the key rules hand it on: keyCode, then EnterDigit.
   void TypeDigits(std::string_view keys) {
     for (char c : keys) {
-      panel.state.keyCode = c;
+      panel.state.entry.keyCode = c;
       EnterDigit(panel);
     }
   }
   // The panel follows the radio's VFO A, as the reply interpretation does.
   void FollowRadio() {
     const auto hz = radio.state().vfoHz[0];
-    panel.state.lastFreqReply = "FA" + ZeroPad(hz, 9);
-    panel.state.frequencyHz = static_cast<int32_t>(hz);
+    panel.state.cat.lastFreqReply = "FA" + ZeroPad(hz, 9);
+    panel.state.radio.frequencyHz = static_cast<int32_t>(hz);
   }
   // Puts panel and radio on a band record's frequency and mode.
   void OnBand(int band, int32_t hz, int mode) {
     PanelState& s = panel.state;
-    s.bandIndex = band;
-    s.radioMode = mode;
-    s.frequencyHz = hz;
-    s.lastFreqReply = "FA" + ZeroPad(hz, 9);
-    radio.Feed("FA" + ZeroPad(hz, 9) + ";" + std::string(s.modeCommands[mode].view()) + ";");
+    s.radio.bandIndex = band;
+    s.radio.radioMode = mode;
+    s.radio.frequencyHz = hz;
+    s.cat.lastFreqReply = "FA" + ZeroPad(hz, 9);
+    radio.Feed("FA" + ZeroPad(hz, 9) + ";" + std::string(s.radio.modeCommands[mode].view()) + ";");
     Clear();
   }
 

@@ -35,8 +35,8 @@ int QueryThreeDigits(Panel& panel, std::string_view code, int low, int high) {
 // Back to the mode the keyer entry left, with break-in as it was.
 void RestoreFromKeyerEntry(Panel& panel) {
   PanelState& s = panel.state;
-  s.entryState = EntryState::kNone;
-  if (s.savedMode >= kLsb && s.savedMode <= kFmWide) s.radioMode = s.savedMode;
+  s.entry.entryState = EntryState::kNone;
+  if (s.entry.savedMode >= kLsb && s.entry.savedMode <= kFmWide) s.radio.radioMode = s.entry.savedMode;
   ApplyMode(panel);
 }
 
@@ -45,15 +45,15 @@ void RestoreFromKeyerEntry(Panel& panel) {
 void StopTune(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "off");
-  if (s.tunerState >= 1) {
+  if (s.config.tunerState >= 1) {
     SendCommand(panel, "TX0");
-    if (s.tunerState == 3) s.tunerState = 0;
+    if (s.config.tunerState == 3) s.config.tunerState = 0;
     // Time for the carrier to end before power and mode change back.
     for (int i = 0; i < kCarrierEndPauses; ++i) PauseBriefly(panel);
     SendPower(panel);
     ApplyMode(panel);
   }
-  s.tuneActive = false;
+  s.tick.tuneActive = false;
 }
 
 }  // namespace
@@ -62,8 +62,8 @@ void StopTune(Panel& panel) {
 
 void ToggleTransmit(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.txState != TxState::kReceiving) {
-    s.txState = TxState::kReceiving;
+  if (s.tick.txState != TxState::kReceiving) {
+    s.tick.txState = TxState::kReceiving;
     SendCommand(panel, "TX0");
     PlayPhrase(panel, "tx");
     PlayPhrase(panel, "off");
@@ -71,9 +71,9 @@ void ToggleTransmit(Panel& panel) {
   }
   PlayPhrase(panel, "tx");
   PlayPhrase(panel, "on");
-  s.txState = TxState::kTransmitting;
-  s.txHoldoff = 2;
-  s.tunerArmed = false;
+  s.tick.txState = TxState::kTransmitting;
+  s.tick.txHoldoff = 2;
+  s.tick.tunerArmed = false;
   SendCommand(panel, "TX1");
 }
 
@@ -82,28 +82,28 @@ void ToggleTransmit(Panel& panel) {
 void ToggleTune(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "tune");
-  if (s.tuneActive) {
+  if (s.tick.tuneActive) {
     StopTune(panel);
     return;
   }
 
   PlayPhrase(panel, "on");
-  s.tuneActive = true;
-  if (s.tunerState == 0 || s.tunerState == 2) {
-    if (s.frequencyHz > kTunerTopHz) {
+  s.tick.tuneActive = true;
+  if (s.config.tunerState == 0 || s.config.tunerState == 2) {
+    if (s.radio.frequencyHz > kTunerTopHz) {
       PlayPhrase(panel, "atu");
       PlayPhrase(panel, "na");
-      s.tunerState = 3;  // a carrier only, this time
+      s.config.tunerState = 3;  // a carrier only, this time
     } else {
-      if (!s.tunerArmed) {
+      if (!s.tick.tunerArmed) {
         SendCommand(panel, "AC101");
-        s.tunerArmed = true;
+        s.tick.tunerArmed = true;
       }
       SendCommand(panel, "AC103");  // the tuner run starts
-      s.tickCount = 0;
+      s.tick.tickCount = 0;
       for (int i = 0; i < kTunerBeeps; ++i) PlayPhrase(panel, "beep");
       PlayPhrase(panel, "ok");
-      if (s.tunerState == 0) {
+      if (s.config.tunerState == 0) {
         // The tuner run alone: no carrier follows.
         PlayPhrase(panel, "tune");
         StopTune(panel);
@@ -122,28 +122,28 @@ void ToggleTune(Panel& panel) {
 
 void CycleTunerMode(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.powerClass < 1) {
+  if (s.cat.powerClass < 1) {
     // Only the 100 W amplifier has the tuner.
     PlayPhrase(panel, "tuner");
     PlayPhrase(panel, "na");
-    s.tunerState = 1;
+    s.config.tunerState = 1;
     return;
   }
-  s.tunerArmed = false;
+  s.tick.tunerArmed = false;
   PlayPhrase(panel, "tuner");
-  if (s.tunerState == 1) {
+  if (s.config.tunerState == 1) {
     SendCommand(panel, "AC101");
     PlayPhrase(panel, "on");
-    s.tunerState = 0;
-  } else if (s.tunerState == 0) {
+    s.config.tunerState = 0;
+  } else if (s.config.tunerState == 0) {
     SendCommand(panel, "AC101");
     PlayPhrase(panel, "both");
-    s.tunerState = 2;
+    s.config.tunerState = 2;
   } else {
     // "both", no tuner on this band, or a value of no meaning: tuner off.
     SendCommand(panel, "AC100");
     PlayPhrase(panel, "off");
-    s.tunerState = 1;
+    s.config.tunerState = 1;
   }
 }
 
@@ -152,29 +152,29 @@ void CycleTunerMode(Panel& panel) {
 void StartMicGainWatch(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "micgain");
-  s.entryState = EntryState::kMicGain;
-  s.tickCount = 0;
+  s.entry.entryState = EntryState::kMicGain;
+  s.tick.tickCount = 0;
   PlayPhrase(panel, "lev");
   // Without a proper answer the gain the panel last knew stands.
   const int gain = QueryThreeDigits(panel, "MG", 0, 100);
-  if (gain >= 0) s.micGain = gain;
-  s.meterPeak = s.micGain;
-  s.micGainWatch = MicGainWatch::kReportingGain;  // no "alc" before the gain
+  if (gain >= 0) s.radio.micGain = gain;
+  s.tick.meterPeak = s.radio.micGain;
+  s.tick.micGainWatch = MicGainWatch::kReportingGain;  // no "alc" before the gain
   SpeakMeterPeak(panel);
   PauseBriefly(panel);
-  s.meterPeak = 0;
-  s.micGainWatch = MicGainWatch::kStarted;
+  s.tick.meterPeak = 0;
+  s.tick.micGainWatch = MicGainWatch::kStarted;
 }
 
 void EndMicGainWatch(Panel& panel) {
   PanelState& s = panel.state;
-  s.micGainWatch = MicGainWatch::kReportingGain;
+  s.tick.micGainWatch = MicGainWatch::kReportingGain;
   PlayPhrase(panel, "micgain");
   PlayPhrase(panel, "lev");
-  s.meterPeak = s.micGain;
+  s.tick.meterPeak = s.radio.micGain;
   SpeakMeterPeak(panel);
-  s.micGainWatch = MicGainWatch::kOff;
-  s.meterPeak = 0;
+  s.tick.micGainWatch = MicGainWatch::kOff;
+  s.tick.meterPeak = 0;
   PlayPhrase(panel, "off");
 }
 
@@ -183,21 +183,21 @@ void EndMicGainWatch(Panel& panel) {
 bool ToggleKeyerEntry(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "ks");
-  if (s.entryState == EntryState::kKeyerSpeed) {
+  if (s.entry.entryState == EntryState::kKeyerSpeed) {
     RestoreFromKeyerEntry(panel);
     PlayPhrase(panel, "off");
     SpeakKeyerSpeed(panel);
-    if (s.breakInOn) SendCommand(panel, "BI1");
+    if (s.radio.breakInOn) SendCommand(panel, "BI1");
     return false;
   }
 
-  s.savedMode = s.radioMode;
-  s.radioMode = kCw;
+  s.entry.savedMode = s.radio.radioMode;
+  s.radio.radioMode = kCw;
   ApplyMode(panel);
-  s.entryState = EntryState::kKeyerSpeed;
+  s.entry.entryState = EntryState::kKeyerSpeed;
   // Without a proper answer the speed the panel last knew stands.
   const int speed = QueryThreeDigits(panel, "KS", 4, 60);
-  if (speed >= 0) s.keyerSpeed = speed;
+  if (speed >= 0) s.radio.keyerSpeed = speed;
   PlayPhrase(panel, "on");
   SendCommand(panel, "BI0");  // no break-in while the speed is being set
   SpeakKeyerSpeed(panel);
@@ -207,7 +207,7 @@ bool ToggleKeyerEntry(Panel& panel) {
 void LeaveKeyerEntry(Panel& panel) {
   PanelState& s = panel.state;
   RestoreFromKeyerEntry(panel);
-  if (s.breakInOn) SendCommand(panel, "BI1");
+  if (s.radio.breakInOn) SendCommand(panel, "BI1");
 }
 
 }  // namespace kelvaro

@@ -23,15 +23,15 @@ const Strings kSixBeeps(6, "beep");
 TEST(EntryTransmit, SpaceTwiceGoesOnAndOffTheAir) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.tunerArmed = true;
+  s.tick.tunerArmed = true;
   ToggleTransmit(t.panel);
   EXPECT_NE(t.radio.state().tx, 0);
-  EXPECT_EQ(s.txState, TxState::kTransmitting);
-  EXPECT_EQ(s.txHoldoff, 2);
-  EXPECT_FALSE(s.tunerArmed);
+  EXPECT_EQ(s.tick.txState, TxState::kTransmitting);
+  EXPECT_EQ(s.tick.txHoldoff, 2);
+  EXPECT_FALSE(s.tick.tunerArmed);
   ToggleTransmit(t.panel);
   EXPECT_EQ(t.radio.state().tx, 0);
-  EXPECT_EQ(s.txState, TxState::kReceiving);
+  EXPECT_EQ(s.tick.txState, TxState::kReceiving);
   EXPECT_EQ(t.TakeSent(), (Strings{"TX1;", "TX0;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tx", "on", "tx", "off"}));
 }
@@ -39,18 +39,18 @@ TEST(EntryTransmit, SpaceTwiceGoesOnAndOffTheAir) {
 TEST(EntryTune, TunerOffSendsACarrierUntilTheNextT) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.tunerState = 1;
+  s.config.tunerState = 1;
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"PC005;", "MD05;", "FA014250000;", "TX1;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tune", "on"}));
-  EXPECT_TRUE(s.tuneActive);
+  EXPECT_TRUE(s.tick.tuneActive);
   EXPECT_EQ(t.radio.state().powerWatts, 5);
 
   ToggleTune(t.panel);
   const Strings sent = t.TakeSent();
   EXPECT_EQ(Strings(sent.begin(), sent.begin() + 3), (Strings{"TX0;", "PC050;", "MD02;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tune", "off"}));
-  EXPECT_FALSE(s.tuneActive);
+  EXPECT_FALSE(s.tick.tuneActive);
   EXPECT_EQ(t.radio.state().tx, 0);
   EXPECT_EQ(t.radio.state().powerWatts, 50);
   EXPECT_EQ(t.radio.state().mode[0], '2');
@@ -60,92 +60,92 @@ TEST(EntryTune, TunerOffSendsACarrierUntilTheNextT) {
 TEST(EntryTune, TunerOnRunsTheTunerAloneAndBothAddsTheCarrier) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.tunerState = 0;
+  s.config.tunerState = 0;
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"AC101;", "AC103;"}));
   EXPECT_EQ(t.TakeSpoken(), Join({{"tune", "on"}, kSixBeeps, {"ok", "tune", "off"}}));
-  EXPECT_FALSE(s.tuneActive);
-  EXPECT_EQ(s.tickCount, 0);
+  EXPECT_FALSE(s.tick.tuneActive);
+  EXPECT_EQ(s.tick.tickCount, 0);
   EXPECT_TRUE(t.radio.Tuning());
 
-  s.tunerState = 2;  // armed once: only the run starts, then the carrier
+  s.config.tunerState = 2;  // armed once: only the run starts, then the carrier
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"AC103;", "PC005;", "MD05;", "FA014250000;", "TX1;"}));
   EXPECT_EQ(t.TakeSpoken(), Join({{"tune", "on"}, kSixBeeps, {"ok"}}));
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent().front(), "TX0;");
-  EXPECT_EQ(s.tunerState, 2);
-  EXPECT_FALSE(s.tuneActive);
+  EXPECT_EQ(s.config.tunerState, 2);
+  EXPECT_FALSE(s.tick.tuneActive);
 }
 
 TEST(EntryTune, AboveSeventyThreeMegahertzTheTuneIsACarrierOnly) {
   EntryPanel t;
   PanelState& s = t.panel.state;
   t.OnBand(kBand2m, 145000000, kFmNarrow);
-  s.tunerState = 0;
+  s.config.tunerState = 0;
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tune", "on", "atu", "na"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"PC005;", "MD05;", "FA145000000;", "TX1;"}));
-  EXPECT_EQ(s.tunerState, 3);
+  EXPECT_EQ(s.config.tunerState, 3);
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent().front(), "TX0;");
-  EXPECT_EQ(s.tunerState, 0);  // the tuner mode comes back as on
+  EXPECT_EQ(s.config.tunerState, 0);  // the tuner mode comes back as on
 }
 
 TEST(EntryTunerMode, F12CyclesOffOnBothOffWithTheHundredWattClassOnly) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.tunerState = 1;
-  s.tunerArmed = true;
+  s.config.tunerState = 1;
+  s.tick.tunerArmed = true;
   for (int i = 0; i < 3; ++i) CycleTunerMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"AC101;", "AC101;", "AC100;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tuner", "on", "tuner", "both", "tuner", "off"}));
-  EXPECT_EQ(s.tunerState, 1);
-  EXPECT_FALSE(s.tunerArmed);
+  EXPECT_EQ(s.config.tunerState, 1);
+  EXPECT_FALSE(s.tick.tunerArmed);
 
-  s.powerClass = 0;
-  s.tunerState = 0;
+  s.cat.powerClass = 0;
+  s.config.tunerState = 0;
   CycleTunerMode(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tuner", "na"}));
   EXPECT_TRUE(t.TakeSent().empty());
-  EXPECT_EQ(s.tunerState, 1);
+  EXPECT_EQ(s.config.tunerState, 1);
 }
 
 TEST(EntryMicGain, F11ReadsAndSpeaksTheGainThenWatches) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.meterPeak = 90;
+  s.tick.meterPeak = 90;
   StartMicGainWatch(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"MG;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"micgain", "lev", "5", "0"}));
-  EXPECT_EQ(s.micGain, 50);
-  EXPECT_EQ(s.entryState, EntryState::kMicGain);
-  EXPECT_EQ(s.micGainWatch, MicGainWatch::kStarted);
-  EXPECT_EQ(s.meterPeak, 0);
+  EXPECT_EQ(s.radio.micGain, 50);
+  EXPECT_EQ(s.entry.entryState, EntryState::kMicGain);
+  EXPECT_EQ(s.tick.micGainWatch, MicGainWatch::kStarted);
+  EXPECT_EQ(s.tick.meterPeak, 0);
 
-  s.micGain = 62;  // two steps up meanwhile
-  s.meterPeak = 44;
+  s.radio.micGain = 62;  // two steps up meanwhile
+  s.tick.meterPeak = 44;
   EndMicGainWatch(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"micgain", "lev", "6", "2", "off"}));
-  EXPECT_EQ(s.micGainWatch, MicGainWatch::kOff);
-  EXPECT_EQ(s.meterPeak, 0);
-  EXPECT_EQ(s.entryState, EntryState::kMicGain);
+  EXPECT_EQ(s.tick.micGainWatch, MicGainWatch::kOff);
+  EXPECT_EQ(s.tick.meterPeak, 0);
+  EXPECT_EQ(s.entry.entryState, EntryState::kMicGain);
 }
 
 TEST(EntryMicGain, WithoutAProperAnswerTheLastGainStands) {
   for (const char* reply : {"", "MG5;", "MG05x;", "MG150;", "FA014250000;"}) {
     SCOPED_TRACE(reply);
     EntryPanel t;
-    t.panel.state.micGain = 37;
+    t.panel.state.radio.micGain = 37;
     t.Answer("MG;", reply);
     StartMicGainWatch(t.panel);
-    EXPECT_EQ(t.panel.state.micGain, 37);
+    EXPECT_EQ(t.panel.state.radio.micGain, 37);
     EXPECT_EQ(t.TakeSpoken(), (Strings{"micgain", "lev", "3", "7"}));
   }
   EntryPanel t;
   t.Answer("MG;", "FA014250000;MG007;");
   StartMicGainWatch(t.panel);
-  EXPECT_EQ(t.panel.state.micGain, 7);
+  EXPECT_EQ(t.panel.state.radio.micGain, 7);
 }
 
 TEST(EntryKeyer, KInUsbSwitchesToCwAndBack) {
@@ -153,10 +153,10 @@ TEST(EntryKeyer, KInUsbSwitchesToCwAndBack) {
     SCOPED_TRACE(breakIn);
     EntryPanel t;
     PanelState& s = t.panel.state;
-    s.breakInOn = breakIn;
+    s.radio.breakInOn = breakIn;
     EXPECT_TRUE(ToggleKeyerEntry(t.panel));
-    EXPECT_EQ(s.entryState, EntryState::kKeyerSpeed);
-    EXPECT_EQ(s.keyerSpeed, 20);  // as the radio reports it
+    EXPECT_EQ(s.entry.entryState, EntryState::kKeyerSpeed);
+    EXPECT_EQ(s.radio.keyerSpeed, 20);  // as the radio reports it
     Strings sent = t.TakeSent();
     EXPECT_EQ(sent.front(), "MD03;");
     EXPECT_EQ(Strings(sent.end() - 2, sent.end()), (Strings{"KS;", "BI0;"}));
@@ -164,8 +164,8 @@ TEST(EntryKeyer, KInUsbSwitchesToCwAndBack) {
     EXPECT_EQ(t.radio.state().mode[0], '3');
 
     EXPECT_FALSE(ToggleKeyerEntry(t.panel));
-    EXPECT_EQ(s.radioMode, kUsb);
-    EXPECT_EQ(s.entryState, EntryState::kNone);
+    EXPECT_EQ(s.radio.radioMode, kUsb);
+    EXPECT_EQ(s.entry.entryState, EntryState::kNone);
     sent = t.TakeSent();
     EXPECT_EQ(sent.front(), "MD02;");
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "BI1;"), breakIn);
@@ -175,8 +175,8 @@ TEST(EntryKeyer, KInUsbSwitchesToCwAndBack) {
     ToggleKeyerEntry(t.panel);
     t.Clear();
     LeaveKeyerEntry(t.panel);
-    EXPECT_EQ(s.radioMode, kUsb);
-    EXPECT_EQ(s.entryState, EntryState::kNone);
+    EXPECT_EQ(s.radio.radioMode, kUsb);
+    EXPECT_EQ(s.entry.entryState, EntryState::kNone);
     sent = t.TakeSent();
     EXPECT_EQ(sent.front(), "MD02;");
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "BI1;"), breakIn);
@@ -189,10 +189,10 @@ TEST(EntryKeyer, WithoutAProperAnswerTheLastSpeedStands) {
   for (const char* reply : {"", "KS02;", "KS0a0;", "KS099;"}) {
     SCOPED_TRACE(reply);
     EntryPanel t;
-    t.panel.state.keyerSpeed = 18;
+    t.panel.state.radio.keyerSpeed = 18;
     t.Answer("KS;", reply);
     ToggleKeyerEntry(t.panel);
-    EXPECT_EQ(t.panel.state.keyerSpeed, 18);
+    EXPECT_EQ(t.panel.state.radio.keyerSpeed, 18);
     EXPECT_EQ(t.TakeSpoken(), (Strings{"ks", "on", "1", "8", "wpm"}));
   }
 }

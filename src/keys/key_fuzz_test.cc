@@ -85,10 +85,10 @@ struct FuzzPanel : ControlPanel {
   explicit FuzzPanel(std::uint64_t seed) : radio(ftx1sim::Options{.seed = seed}) {
     ports.SetResponder(kPort, [this](std::string_view bytes) { return Answer(bytes); });
     PanelState& s = panel.state;
-    s.baudRate = 38400;
-    s.powerSetting = 50;
-    s.dcsEnabled = true;
-    s.tunerState = 1;
+    s.config.baudRate = 38400;
+    s.config.powerSetting = 50;
+    s.config.dcsEnabled = true;
+    s.config.tunerState = 1;
   }
 
   std::string Answer(std::string_view bytes) {
@@ -100,7 +100,7 @@ struct FuzzPanel : ControlPanel {
       // The radio may refuse a frequency outside its coverage, and a menu the
       // operator typed; anything else it refuses is the panel's fault.
       const bool frequency = Matches(command, "F[AB]#########;");
-      const bool typedMenu = panel.state.menuReadBusy && command.rfind("EX", 0) == 0;
+      const bool typedMenu = panel.state.tick.menuReadBusy && command.rfind("EX", 0) == 0;
       if (!frequency && !typedMenu) Fault("refused " + command);
     }
     return answer;
@@ -109,7 +109,7 @@ struct FuzzPanel : ControlPanel {
   void Start() {
     InitialisePanel(panel);
     IdentifyRadio(panel);
-    panel.state.runFlag = true;
+    panel.state.entry.runFlag = true;
   }
 
   void Tick() {
@@ -124,17 +124,19 @@ struct FuzzPanel : ControlPanel {
   // The state the rules rely on stays within its ranges and record layouts.
   void CheckState() {
     const PanelState& s = panel.state;
-    if (s.memoryBank != 99 && (s.memoryBank < 0 || s.memoryBank > 9)) Fault("memoryBank");
-    if (s.memoryCursor < 0 || s.memoryCursor > 9) Fault("memoryCursor");
-    if (s.squelchLevel < 0 || s.squelchLevel > 255) Fault("squelchLevel");
-    if (s.frequencyHz < 0 || s.frequencyHz > 999999999) Fault("frequencyHz");
-    if (s.bandIndex < 1 || s.bandIndex > kBandCount) Fault("bandIndex " + std::to_string(s.bandIndex));
-    if (s.radioMode < kLsb || s.radioMode > kFmWide) Fault("radioMode " + std::to_string(s.radioMode));
-    if (s.preampSetting < 0 || s.preampSetting > 2) Fault("preampSetting");
+    if (s.banks.memoryBank != 99 && (s.banks.memoryBank < 0 || s.banks.memoryBank > 9)) Fault("memoryBank");
+    if (s.banks.memoryCursor < 0 || s.banks.memoryCursor > 9) Fault("memoryCursor");
+    if (s.radio.squelchLevel < 0 || s.radio.squelchLevel > 255) Fault("squelchLevel");
+    if (s.radio.frequencyHz < 0 || s.radio.frequencyHz > 999999999) Fault("frequencyHz");
+    if (s.radio.bandIndex < 1 || s.radio.bandIndex > kBandCount)
+      Fault("bandIndex " + std::to_string(s.radio.bandIndex));
+    if (s.radio.radioMode < kLsb || s.radio.radioMode > kFmWide)
+      Fault("radioMode " + std::to_string(s.radio.radioMode));
+    if (s.radio.preampSetting < 0 || s.radio.preampSetting > 2) Fault("preampSetting");
     for (int band = 1; band <= kBandCount; ++band) {
-      if (!IsBandRecord(s.bandRecords[band])) Fault("band record " + s.bandRecords[band].str());
+      if (!IsBandRecord(s.banks.bandRecords[band])) Fault("band record " + s.banks.bandRecords[band].str());
     }
-    for (const Text& channel : s.memoryChannels) {
+    for (const Text& channel : s.banks.memoryChannels) {
       if (!IsEmptyChannel(channel) && !IsChannelRecord(channel)) Fault("channel " + channel.str());
     }
     for (const std::string& phrase : TakeSpoken()) {
@@ -280,7 +282,7 @@ TEST(KeyFuzz, RandomKeysSendOnlyWellFormedCommands) {
         if (rng() % 10 != 0) HandleWindowMessage(t.panel, {kMsgKeyUp, key});
         for (int ticks = static_cast<int>(rng() % 4); ticks > 0; --ticks) t.Tick();
         t.CheckState();
-        if (!t.panel.state.runFlag) t.Start();  // Q ended it: start again
+        if (!t.panel.state.entry.runFlag) t.Start();  // Q ended it: start again
       }
     }
     codes.insert(t.codes.begin(), t.codes.end());

@@ -31,7 +31,7 @@ constexpr int32_t kNoBank = 99;
 // bandIndex that asks RecallBand for general coverage.
 constexpr int32_t kGeneralCoverageRequest = 15;
 
-bool Key(const PanelState& s, int code) { return s.keyCode == code; }
+bool Key(const PanelState& s, int code) { return s.entry.keyCode == code; }
 bool IsMainDigit(int code) { return code >= '0' && code <= '9'; }
 bool IsFm(int32_t mode) { return mode == kFmNarrow || mode == kFmWide; }
 bool IsSideband(int32_t mode) { return mode == kLsb || mode == kUsb; }
@@ -39,7 +39,8 @@ bool IsSideband(int32_t mode) { return mode == kLsb || mode == kUsb; }
 // Moves frequencyHz by `delta`, held within the nine digits a frequency
 // command carries (never below 0).
 void ShiftFrequency(PanelState& s, int64_t delta) {
-  s.frequencyHz = static_cast<int32_t>(std::clamp<int64_t>(int64_t{s.frequencyHz} + delta, 0, kMaxNineDigitHz));
+  s.radio.frequencyHz =
+      static_cast<int32_t>(std::clamp<int64_t>(int64_t{s.radio.frequencyHz} + delta, 0, kMaxNineDigitHz));
 }
 
 // ---------------------------------------------------------------------------
@@ -47,7 +48,7 @@ void ShiftFrequency(PanelState& s, int64_t delta) {
 
 Flow TuneLock(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!s.tuneActive || Key(s, 'S') || Key(s, 'T')) return Flow::kContinue;
+  if (!s.tick.tuneActive || Key(s, 'S') || Key(s, 'T')) return Flow::kContinue;
   PlayPhrase(panel, "ton");
   return Flow::kStop;
 }
@@ -56,8 +57,8 @@ Flow TuneLock(Panel& panel) {
 // digits (which may still be typing a tone) clears it.
 Flow ClearStaleToneFlag(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.toneActive && s.toneCode == "999" && !Key(s, vk::kEnter) && !IsMainDigit(s.keyCode)) {
-    s.toneActive = false;
+  if (s.entry.toneActive && s.radio.toneCode == "999" && !Key(s, vk::kEnter) && !IsMainDigit(s.entry.keyCode)) {
+    s.entry.toneActive = false;
   }
   return Flow::kContinue;
 }
@@ -66,24 +67,24 @@ Flow Quit(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'Q')) return Flow::kContinue;
   PlayPhrase(panel, "quit");
-  if (!s.radioConnected) {
-    s.runFlag = false;
+  if (!s.cat.radioConnected) {
+    s.entry.runFlag = false;
     return Flow::kStop;
   }
   // The reply handling ends the program once the radio has answered.
   SendCommand(panel, "TX0");
-  s.quitPending = 1;
+  s.entry.quitPending = 1;
   return Flow::kStop;
 }
 
 Flow RadioNotConnected(Panel& panel) {
-  if (panel.state.radioConnected) return Flow::kContinue;
+  if (panel.state.cat.radioConnected) return Flow::kContinue;
   PlayPhrase(panel, "nc");
   return Flow::kStop;
 }
 
 Flow NoFrequencyYet(Panel& panel) {
-  if (panel.state.frequencyHz != 0) return Flow::kContinue;
+  if (panel.state.radio.frequencyHz != 0) return Flow::kContinue;
   PlayPhrase(panel, "nc");
   return Flow::kStop;
 }
@@ -99,7 +100,7 @@ Flow ExtendedPrefixKey(Panel& panel) {
 
 Flow AntennaAfterPrefix(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'C') || s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
+  if (!Key(s, 'C') || s.entry.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   SwitchAntenna(panel);
   return Flow::kStop;
 }
@@ -108,16 +109,16 @@ Flow AntennaAfterPrefix(Panel& panel) {
 // its ordinary meaning.
 Flow CloseAfterAntennaSwitch(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.bandQuiet == BandQuiet::kAntennaSwitched && !Key(s, 'S')) {
-    s.bandQuiet = BandQuiet::kSpeak;
-    s.entryState = EntryState::kNone;
+  if (s.banks.bandQuiet == BandQuiet::kAntennaSwitched && !Key(s, 'S')) {
+    s.banks.bandQuiet = BandQuiet::kSpeak;
+    s.entry.entryState = EntryState::kNone;
   }
   return Flow::kContinue;
 }
 
 Flow SwapAfterPrefix(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'S') || s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
+  if (!Key(s, 'S') || s.entry.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   SwapVfos(panel);
   return Flow::kStop;
 }
@@ -127,15 +128,15 @@ Flow SwapAfterPrefix(Panel& panel) {
 Flow SKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'S')) return Flow::kContinue;
-  if (s.entryState == EntryState::kBandPrompt) {
+  if (s.entry.entryState == EntryState::kBandPrompt) {
     StoreBandRecord(panel);
-    s.bandIndex = kBand70cm;
-    s.bandQuiet = BandQuiet::kQuiet;
+    s.radio.bandIndex = kBand70cm;
+    s.banks.bandQuiet = BandQuiet::kQuiet;
     SelectBand(panel);
     RecallBand(panel);
     return Flow::kStop;
   }
-  if (s.txState == TxState::kReceiving && !s.tuneActive) {
+  if (s.tick.txState == TxState::kReceiving && !s.tick.tuneActive) {
     SpeakSMeter(panel);
   } else {
     SpeakSwr(panel);
@@ -145,26 +146,26 @@ Flow SKey(Panel& panel) {
 
 Flow AgcAfterPrefix(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'A') || s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
+  if (!Key(s, 'A') || s.entry.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   StepAgc(panel);
   return Flow::kStop;
 }
 
 Flow EnterBeforeOffsetSign(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.entryState != EntryState::kOffsetSign) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entry.entryState != EntryState::kOffsetSign) return Flow::kContinue;
   return ReadStandardOffset(panel) ? Flow::kContinue : Flow::kStop;
 }
 
 Flow EnterAfterOffsetDigits(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.entryState != EntryState::kOffsetDigits) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entry.entryState != EntryState::kOffsetDigits) return Flow::kContinue;
   return StoreTypedOffset(panel) ? Flow::kContinue : Flow::kStop;
 }
 
 Flow OffsetAfterPrefix(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'O') || s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
+  if (!Key(s, 'O') || s.entry.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   StartOffsetEntry(panel);
   return Flow::kStop;
 }
@@ -173,9 +174,9 @@ Flow OffsetAfterPrefix(Panel& panel) {
 // on to their own rules, which read the prefix.
 Flow CancelPrefix(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
+  if (s.entry.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   if (Key(s, 'M') || Key(s, 'F') || Key(s, 'S') || Key(s, 'X')) return Flow::kContinue;
-  s.entryState = EntryState::kNone;
+  s.entry.entryState = EntryState::kNone;
   return Flow::kStop;
 }
 
@@ -186,15 +187,15 @@ Flow MonitorKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, vk::kF9)) return Flow::kContinue;
   PlayPhrase(panel, "mon");
-  if (s.monitorOn) {
-    s.monitorOn = false;
-    s.commandText = "ML00";
+  if (s.radio.monitorOn) {
+    s.radio.monitorOn = false;
+    s.cat.commandText = "ML00";
     PlayPhrase(panel, "off");
-    s.levelTarget = LevelTarget::kNone;
+    s.entry.levelTarget = LevelTarget::kNone;
   } else {
-    s.monitorOn = true;
-    s.commandText = "ML01";
-    s.levelTarget = LevelTarget::kMonitor;
+    s.radio.monitorOn = true;
+    s.cat.commandText = "ML01";
+    s.entry.levelTarget = LevelTarget::kMonitor;
     PlayPhrase(panel, "on");
   }
   SendCommand(panel);
@@ -211,7 +212,7 @@ Flow IgnoredModifierKeys(Panel& panel) {
 
 Flow EndMicGainWatchByKey(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!WatchesPeaks(s.micGainWatch) || Key(s, vk::kUp) || Key(s, vk::kDown)) return Flow::kContinue;
+  if (!WatchesPeaks(s.tick.micGainWatch) || Key(s, vk::kUp) || Key(s, vk::kDown)) return Flow::kContinue;
   EndMicGainWatch(panel);
   return Key(s, vk::kF11) ? Flow::kStop : Flow::kContinue;
 }
@@ -219,14 +220,14 @@ Flow EndMicGainWatchByKey(Panel& panel) {
 // From here on the keypad digits and point count as the main keyboard's.
 Flow TranslateKeypad(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.keyCode >= vk::kKeypad0 && s.keyCode <= vk::kKeypad9) s.keyCode -= vk::kKeypad0 - '0';
-  if (s.keyCode == vk::kKeypadPoint) s.keyCode = vk::kPoint;
+  if (s.entry.keyCode >= vk::kKeypad0 && s.entry.keyCode <= vk::kKeypad9) s.entry.keyCode -= vk::kKeypad0 - '0';
+  if (s.entry.keyCode == vk::kKeypadPoint) s.entry.keyCode = vk::kPoint;
   return Flow::kContinue;
 }
 
 Flow LeaveKeyerEntryByKey(Panel& panel) {
   const PanelState& s = panel.state;
-  if (s.entryState != EntryState::kKeyerSpeed || Key(s, 'K') || Key(s, vk::kUp) || Key(s, vk::kDown)) {
+  if (s.entry.entryState != EntryState::kKeyerSpeed || Key(s, 'K') || Key(s, vk::kUp) || Key(s, vk::kDown)) {
     return Flow::kContinue;
   }
   LeaveKeyerEntry(panel);
@@ -240,28 +241,28 @@ Flow LeaveKeyerEntryByKey(Panel& panel) {
 // and the stepping pick the band).
 Flow BandPromptLetter(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.entryState != EntryState::kBandPrompt) return Flow::kContinue;
+  if (s.entry.entryState != EntryState::kBandPrompt) return Flow::kContinue;
   if (Key(s, 'X')) {  // taken by the prefix key first, so this never runs
     StoreBandRecord(panel);
-    s.toneCode = "999";
-    s.bandIndex = kBand6m;
+    s.radio.toneCode = "999";
+    s.radio.bandIndex = kBand6m;
     RecallBand(panel);
-    s.entryState = EntryState::kNone;
+    s.entry.entryState = EntryState::kNone;
     return Flow::kStop;
   }
   if (Key(s, 'T')) {
     StoreBandRecord(panel);
-    s.bandIndex = kBand2m;
-    s.toneCode = "999";
+    s.radio.bandIndex = kBand2m;
+    s.radio.toneCode = "999";
     RecallBand(panel);
-    s.entryState = EntryState::kNone;
+    s.entry.entryState = EntryState::kNone;
     return Flow::kStop;
   }
   if (Key(s, 'U')) {
     StoreBandRecord(panel);
-    s.entryState = EntryState::kNone;
-    s.toneCode = "999";
-    s.bandIndex = kGeneralCoverageRequest;
+    s.entry.entryState = EntryState::kNone;
+    s.radio.toneCode = "999";
+    s.radio.bandIndex = kGeneralCoverageRequest;
     PlayPhrase(panel, "band");
     RecallBand(panel);
     return Flow::kStop;
@@ -273,30 +274,30 @@ Flow BandPromptLetter(Panel& panel) {
 Flow NextStoredChannel(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'U')) return Flow::kContinue;
-  if (s.memoryBank < 0 || s.memoryBank > 9) {  // 99: no bank selected
+  if (s.banks.memoryBank < 0 || s.banks.memoryBank > 9) {  // 99: no bank selected
     PlayPhrase(panel, "ncs");
     return Flow::kStop;
   }
   // Each slot is tried once at most, so a bank with nothing stored ends the
   // search where it began.
-  int32_t slot = ((s.memoryCursor % 10) + 10) % 10;
+  int32_t slot = ((s.banks.memoryCursor % 10) + 10) % 10;
   bool found = false;
   for (int tried = 0; tried < 10 && !found; ++tried) {
     slot = (slot + 1) % 10;
-    found = !IsEmptyChannel(s.memoryChannels[s.memoryBank * 10 + slot]);
+    found = !IsEmptyChannel(s.banks.memoryChannels[s.banks.memoryBank * 10 + slot]);
   }
-  s.memoryCursor = slot;
+  s.banks.memoryCursor = slot;
   if (!found) {
     // As an empty channel recall: nothing is sent, and the bank is left.
     PlayPhrase(panel, "invalid");
-    s.channelMode = ChannelMode::kNone;
-    s.memoryBank = kNoBank;
+    s.entry.channelMode = ChannelMode::kNone;
+    s.banks.memoryBank = kNoBank;
     return Flow::kStop;
   }
-  s.keyCode = '0' + slot;
+  s.entry.keyCode = '0' + slot;
   PlayPhrase(panel, "channel");
-  s.channelMode = ChannelMode::kGoTo;
-  s.channelRecall = true;
+  s.entry.channelMode = ChannelMode::kGoTo;
+  s.entry.channelRecall = true;
   EnterDigit(panel);
   return Flow::kStop;
 }
@@ -304,20 +305,20 @@ Flow NextStoredChannel(Panel& panel) {
 // Every key from here on but S and F leaves the memory bank.
 Flow LeaveMemoryBank(Panel& panel) {
   PanelState& s = panel.state;
-  s.channelRecall = false;
-  if (!Key(s, 'S') && !Key(s, 'F')) s.memoryBank = kNoBank;
+  s.entry.channelRecall = false;
+  if (!Key(s, 'S') && !Key(s, 'F')) s.banks.memoryBank = kNoBank;
   return Flow::kContinue;
 }
 
 Flow BKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'B')) return Flow::kContinue;
-  if (s.channelMode != ChannelMode::kNone) {
+  if (s.entry.channelMode != ChannelMode::kNone) {
     PlayPhrase(panel, "bank");
-    s.bankDigitPending = -1;
+    s.entry.bankDigitPending = -1;
     return Flow::kStop;
   }
-  s.entryState = EntryState::kBandPrompt;
+  s.entry.entryState = EntryState::kBandPrompt;
   PlayPhrase(panel, "band");
   SpeakBand(panel);
   return Flow::kStop;
@@ -325,9 +326,9 @@ Flow BKey(Panel& panel) {
 
 Flow LeaveChannelMode(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.channelMode != ChannelMode::kNone && !IsMainDigit(s.keyCode)) {
-    s.channelMode = ChannelMode::kNone;
-    s.bankDigitPending = 0;
+  if (s.entry.channelMode != ChannelMode::kNone && !IsMainDigit(s.entry.keyCode)) {
+    s.entry.channelMode = ChannelMode::kNone;
+    s.entry.bankDigitPending = 0;
   }
   return Flow::kContinue;
 }
@@ -346,8 +347,8 @@ Flow SpaceKey(Panel& panel) {
 Flow LevelKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'L')) return Flow::kContinue;
-  if (s.levelTarget != LevelTarget::kNone) s.entryState = EntryState::kLevel;
-  switch (s.levelTarget) {
+  if (s.entry.levelTarget != LevelTarget::kNone) s.entry.entryState = EntryState::kLevel;
+  switch (s.entry.levelTarget) {
     case LevelTarget::kNone: break;
     case LevelTarget::kMonitor: PlayPhrase(panel, "mon"); break;
     case LevelTarget::kBlanker: PlayPhrase(panel, "nb"); break;
@@ -385,21 +386,21 @@ Flow HelpKey(Panel& panel) {
 // N opens the menu entry, except while a tone is typed or on.
 Flow MenuKey(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, 'N') || s.toneActive) return Flow::kContinue;
+  if (!Key(s, 'N') || s.entry.toneActive) return Flow::kContinue;
   StartMenuEntry(panel);
   return Flow::kStop;
 }
 
 Flow EnterAfterMenuNumber(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.entryState != EntryState::kMenuNumber) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entry.entryState != EntryState::kMenuNumber) return Flow::kContinue;
   EndMenuNumber(panel);
   return Flow::kStop;
 }
 
 Flow EnterAfterMenuValue(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.entryState != EntryState::kMenuValue) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entry.entryState != EntryState::kMenuValue) return Flow::kContinue;
   SendMenuValue(panel);
   return Flow::kStop;
 }
@@ -407,7 +408,7 @@ Flow EnterAfterMenuValue(Panel& panel) {
 // The phrases of the tone code whenever it is not "999": a tone being typed
 // is read back as typed so far ("ctcss" alone before its first digit).
 void SpeakToneOfReport(Panel& panel) {
-  const std::string tone = panel.state.toneCode.str();
+  const std::string tone = panel.state.radio.toneCode.str();
   if (tone == "999") return;
   PlayPhrase(panel, !tone.empty() && tone[0] > '3' ? "dcs" : "ctcss");
   for (char c : tone) PlayPhrase(panel, std::string(1, c));
@@ -422,24 +423,24 @@ Flow OptionsReport(Panel& panel) {
     PlayPhrase(panel, "on");
   };
   PlayPhrase(panel, "options");
-  if (s.preampSetting >= 1) {
+  if (s.radio.preampSetting >= 1) {
     PlayPhrase(panel, "preamp");
-    on(s.preampSetting == 1 ? "1" : "2");
+    on(s.radio.preampSetting == 1 ? "1" : "2");
   }
-  if (s.attenuatorOn) on("at");
-  if (s.blankerOn) on("nb");
-  if (s.reductionOn) on("nr");
-  if (s.notchOn) on("notch");
-  if (s.contourOn) on("co");
-  if (s.processorOn && IsSideband(s.radioMode)) on("spc");
-  if (s.breakInOn && s.radioMode == kCw) on("bkin");
-  if (s.voxOn) on("vox");
-  if (s.monitorOn) on("mon");
+  if (s.radio.attenuatorOn) on("at");
+  if (s.radio.blankerOn) on("nb");
+  if (s.radio.reductionOn) on("nr");
+  if (s.radio.notchOn) on("notch");
+  if (s.radio.contourOn) on("co");
+  if (s.radio.processorOn && IsSideband(s.radio.radioMode)) on("spc");
+  if (s.radio.breakInOn && s.radio.radioMode == kCw) on("bkin");
+  if (s.radio.voxOn) on("vox");
+  if (s.radio.monitorOn) on("mon");
   SpeakToneOfReport(panel);
-  PlayPhrase(panel, s.antennaSelect == 1 ? "ant2" : "ant1");
+  PlayPhrase(panel, s.radio.antennaSelect == 1 ? "ant2" : "ant1");
   PlayPhrase(panel, "tuner");
   PlayPhrase(panel, "is");
-  switch (s.tunerState) {
+  switch (s.config.tunerState) {
     case 0: PlayPhrase(panel, "on"); break;
     case 1: PlayPhrase(panel, "off"); break;
     case 2: PlayPhrase(panel, "both"); break;
@@ -451,7 +452,7 @@ Flow OptionsReport(Panel& panel) {
 Flow SelectChannelKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'C')) return Flow::kContinue;
-  s.channelMode = ChannelMode::kSelect;
+  s.entry.channelMode = ChannelMode::kSelect;
   PlayPhrase(panel, "sch");
   return Flow::kStop;
 }
@@ -459,7 +460,7 @@ Flow SelectChannelKey(Panel& panel) {
 Flow GoToChannelKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'G')) return Flow::kContinue;
-  s.channelMode = ChannelMode::kGoTo;
+  s.entry.channelMode = ChannelMode::kGoTo;
   PlayPhrase(panel, "gch");
   return Flow::kStop;
 }
@@ -467,7 +468,7 @@ Flow GoToChannelKey(Panel& panel) {
 Flow AfGainKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'A')) return Flow::kContinue;
-  s.entryState = EntryState::kAfGain;
+  s.entry.entryState = EntryState::kAfGain;
   PlayPhrase(panel, "af");
   return Flow::kStop;
 }
@@ -486,7 +487,7 @@ Flow PointKey(Panel& panel) {
 
 Flow EnterAfterTone(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || !s.toneActive || s.freqEntryActive) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || !s.entry.toneActive || s.entry.freqEntryActive) return Flow::kContinue;
   SendTypedTone(panel);
   return Flow::kStop;
 }
@@ -495,7 +496,7 @@ Flow EnterAfterTone(Panel& panel) {
 // ends the key.
 Flow EnterAfterFrequency(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!Key(s, vk::kEnter) || s.freqEntryNumber == 999) return Flow::kContinue;
+  if (!Key(s, vk::kEnter) || s.entry.freqEntryNumber == 999) return Flow::kContinue;
   SendTypedFrequency(panel);
   return Flow::kStop;
 }
@@ -504,31 +505,31 @@ Flow EnterAfterFrequency(Panel& panel) {
 // frequency sent, or, when that is not a frequency command, of the frequency
 // the panel holds.
 std::string SplitVfoText(const PanelState& s) {
-  const std::string last = s.lastFrequencyCommand.str();
+  const std::string last = s.cat.lastFrequencyCommand.str();
   const std::string code = Left(last, 2);
   const std::string digits = Mid(last, 3, 9);
   const bool usable = (code == "FA" || code == "FB") && digits.size() == 9 && OnlyDigits(digits) &&
                       (last.size() == 11 || (last.size() == 12 && last[11] == ';'));
   if (usable) return Mid(last, 2, 10);
-  return "A" + ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, kMaxNineDigitHz), 9);
+  return "A" + ZeroPad(std::clamp<int32_t>(s.radio.frequencyHz, 0, kMaxNineDigitHz), 9);
 }
 
 // V: split on and off; in FM on 10 m and up, repeater operation instead.
 Flow SplitKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'V')) return Flow::kContinue;
-  if (s.bandIndex == kBandGeneral) {
+  if (s.radio.bandIndex == kBandGeneral) {
     PlayPhrase(panel, "split");
     PlayPhrase(panel, "invalid");
     return Flow::kStop;
   }
-  s.entryState = EntryState::kNone;
-  if (s.bandIndex >= kBand10m && s.radioMode >= kFmNarrow && s.radioMode <= kFmWide) {
+  s.entry.entryState = EntryState::kNone;
+  if (s.radio.bandIndex >= kBand10m && s.radio.radioMode >= kFmNarrow && s.radio.radioMode <= kFmWide) {
     SendRepeaterShift(panel);
     return Flow::kStop;
   }
-  s.splitOn = !s.splitOn;
-  if (!s.splitOn) {
+  s.radio.splitOn = !s.radio.splitOn;
+  if (!s.radio.splitOn) {
     CancelSplit(panel);
     PlayPhrase(panel, "split");
     PlayPhrase(panel, "off");
@@ -537,9 +538,9 @@ Flow SplitKey(Panel& panel) {
   PlayPhrase(panel, "split");
   const std::string vfo = SplitVfoText(s);
   SendCommand(panel, "ST1");
-  if (!s.passThroughSeen && s.bandIndex >= 1 && s.bandIndex <= kBandCount) {
+  if (!s.cat.passThroughSeen && s.radio.bandIndex >= 1 && s.radio.bandIndex <= kBandCount) {
     // VFO B of the band's record starts where VFO A is; tone and preamp stay.
-    Text& record = s.bandRecords[s.bandIndex];
+    Text& record = s.banks.bandRecords[s.radio.bandIndex];
     BandRecord fields = ParseBandRecord(record);
     fields.vfoB = "B" + Right(vfo, 9);
     const std::string rewritten = FormatBandRecord(fields);
@@ -556,7 +557,7 @@ Flow ZeroInKey(Panel& panel) {
   if (!Key(s, 'Z')) return Flow::kContinue;
   PlayPhrase(panel, "0");
   PlayPhrase(panel, "ok");
-  if (s.radioMode != kCw) {
+  if (s.radio.radioMode != kCw) {
     SnapToWholeKhz(panel);
   } else {
     SendCommand(panel, "ZI");
@@ -571,9 +572,9 @@ Flow ZeroInKey(Panel& panel) {
 Flow PreampKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, vk::kF1)) return Flow::kContinue;
-  s.preampSetting += 1;
-  const int32_t past = s.bandIndex >= kBand2m ? 2 : 3;
-  if (s.preampSetting >= past || s.preampSetting < 0) s.preampSetting = 0;
+  s.radio.preampSetting += 1;
+  const int32_t past = s.radio.bandIndex >= kBand2m ? 2 : 3;
+  if (s.radio.preampSetting >= past || s.radio.preampSetting < 0) s.radio.preampSetting = 0;
   ApplyPreamp(panel);
   return Flow::kContinue;
 }
@@ -594,7 +595,7 @@ Flow NoiseReductionKey(Panel& panel) {
 }
 
 Flow DigitKey(Panel& panel) {
-  if (!IsMainDigit(panel.state.keyCode)) return Flow::kContinue;
+  if (!IsMainDigit(panel.state.entry.keyCode)) return Flow::kContinue;
   EnterDigit(panel);
   return Flow::kStop;
 }
@@ -603,14 +604,14 @@ Flow NotchKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, vk::kF5)) return Flow::kContinue;
   PlayPhrase(panel, "notch");
-  if (s.notchOn) {
-    s.commandText = "BC00";
+  if (s.radio.notchOn) {
+    s.cat.commandText = "BC00";
     PlayPhrase(panel, "off");
   } else {
-    s.commandText = "BC01";
+    s.cat.commandText = "BC01";
     PlayPhrase(panel, "on");
   }
-  s.notchOn = !s.notchOn;
+  s.radio.notchOn = !s.radio.notchOn;
   SendCommand(panel);
   return Flow::kContinue;
 }
@@ -618,22 +619,22 @@ Flow NotchKey(Panel& panel) {
 Flow ContourKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, vk::kF6)) return Flow::kContinue;
-  if (s.radioMode == kCw) {
+  if (s.radio.radioMode == kCw) {
     PlayPhrase(panel, "na");
     return Flow::kStop;
   }
-  s.levelTarget = LevelTarget::kContour;
+  s.entry.levelTarget = LevelTarget::kContour;
   PlayPhrase(panel, "co");
-  if (s.contourOn) {
-    s.contourOn = false;
-    s.commandText = "CO00000";
+  if (s.radio.contourOn) {
+    s.radio.contourOn = false;
+    s.cat.commandText = "CO00000";
     PlayPhrase(panel, "off");
-    s.levelTarget = LevelTarget::kNone;
+    s.entry.levelTarget = LevelTarget::kNone;
   } else {
-    s.contourOn = true;
-    s.commandText = "CO00001";
+    s.radio.contourOn = true;
+    s.cat.commandText = "CO00001";
     PlayPhrase(panel, "on");
-    s.levelTarget = LevelTarget::kContour;
+    s.entry.levelTarget = LevelTarget::kContour;
   }
   SendCommand(panel);
   return Flow::kStop;
@@ -642,7 +643,7 @@ Flow ContourKey(Panel& panel) {
 Flow ProcessorKey(Panel& panel) {
   const PanelState& s = panel.state;
   if (!Key(s, vk::kF7)) return Flow::kContinue;
-  if (IsSideband(s.radioMode)) {
+  if (IsSideband(s.radio.radioMode)) {
     ToggleProcessor(panel);
   } else {
     PlayPhrase(panel, "na");
@@ -654,7 +655,7 @@ Flow ProcessorKey(Panel& panel) {
 Flow BreakInOrVoxKey(Panel& panel) {
   const PanelState& s = panel.state;
   if (!Key(s, vk::kF8)) return Flow::kContinue;
-  if (s.radioMode == kCw) {
+  if (s.radio.radioMode == kCw) {
     ToggleBreakIn(panel);
   } else {
     ToggleVox(panel);
@@ -679,15 +680,15 @@ Flow FrequencyReadoutKey(Panel& panel) {
 Flow PowerKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'P')) return Flow::kContinue;
-  if (s.entryState != EntryState::kPower) {
+  if (s.entry.entryState != EntryState::kPower) {
     if (const std::optional<std::string> answer = Query(panel, "PC")) {
       // After the code and the radio's class digit: the watts, three digits.
       const std::string watts = Mid(*answer, 4, 3);
-      if (watts.size() == 3 && OnlyDigits(watts)) s.powerSetting = IntFromText(watts);
+      if (watts.size() == 3 && OnlyDigits(watts)) s.config.powerSetting = IntFromText(watts);
     }
   }
   PlayPhrase(panel, "Power");
-  s.entryState = EntryState::kPower;
+  s.entry.entryState = EntryState::kPower;
   SpeakPower(panel);
   return Flow::kStop;
 }
@@ -702,7 +703,7 @@ Flow RfGainKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'R')) return Flow::kContinue;
   PlayPhrase(panel, "rf");
-  s.entryState = EntryState::kRfGain;
+  s.entry.entryState = EntryState::kRfGain;
   return Flow::kContinue;
 }
 
@@ -716,8 +717,8 @@ Flow TuneKey(Panel& panel) {
 Flow WidthKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'W')) return Flow::kContinue;
-  if (s.radioMode == kAm || s.radioMode == kFmNarrow || s.radioMode == kFmWide) return Flow::kStop;
-  s.entryState = EntryState::kWidth;
+  if (s.radio.radioMode == kAm || s.radio.radioMode == kFmNarrow || s.radio.radioMode == kFmWide) return Flow::kStop;
+  s.entry.entryState = EntryState::kWidth;
   SpeakWidth(panel);
   return Flow::kStop;
 }
@@ -725,12 +726,12 @@ Flow WidthKey(Panel& panel) {
 // The mode after radioMode in the M key's cycle: LSB, USB, CW, AM, and FM
 // (narrow or wide by fmWide) from 27 MHz up on 10 m and the bands above.
 int32_t NextMode(const PanelState& s) {
-  int32_t mode = s.radioMode + 1;
-  if (s.fmWide && mode == 8) mode = kLsb;
-  if (!s.fmWide && mode >= kC4fm) mode = kLsb;
-  if (mode == kFmNarrow && (s.bandIndex < kBand10m || s.frequencyHz < 27000000)) mode = kLsb;
-  if (mode == kFmNarrow && s.fmWide) mode = kFmWide;
-  if (mode == kFmWide && !s.fmWide) mode = kFmNarrow;
+  int32_t mode = s.radio.radioMode + 1;
+  if (s.radio.fmWide && mode == 8) mode = kLsb;
+  if (!s.radio.fmWide && mode >= kC4fm) mode = kLsb;
+  if (mode == kFmNarrow && (s.radio.bandIndex < kBand10m || s.radio.frequencyHz < 27000000)) mode = kLsb;
+  if (mode == kFmNarrow && s.radio.fmWide) mode = kFmWide;
+  if (mode == kFmWide && !s.radio.fmWide) mode = kFmNarrow;
   if (mode < kLsb || mode > kFmWide) mode = kLsb;  // from a mode outside the set
   return mode;
 }
@@ -739,20 +740,20 @@ int32_t NextMode(const PanelState& s) {
 Flow ModeKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'M')) return Flow::kContinue;
-  if (s.entryState == EntryState::kExtendedPrefix) {
-    if (s.radioMode == kFmNarrow) {
-      s.radioMode = kFmWide;
-      s.fmWide = true;
-    } else if (s.radioMode == kFmWide) {
-      s.radioMode = kFmNarrow;
-      s.fmWide = false;
+  if (s.entry.entryState == EntryState::kExtendedPrefix) {
+    if (s.radio.radioMode == kFmNarrow) {
+      s.radio.radioMode = kFmWide;
+      s.radio.fmWide = true;
+    } else if (s.radio.radioMode == kFmWide) {
+      s.radio.radioMode = kFmNarrow;
+      s.radio.fmWide = false;
     }
     ApplyMode(panel);
     SpeakMode(panel);
-    s.entryState = EntryState::kNone;
+    s.entry.entryState = EntryState::kNone;
     return Flow::kStop;
   }
-  s.radioMode = NextMode(s);
+  s.radio.radioMode = NextMode(s);
   ApplyMode(panel);
   SpeakMode(panel);
   return Flow::kStop;
@@ -767,7 +768,7 @@ Flow ArrowUpDown(Panel& panel) {
 
 Flow OffsetSignKey(Panel& panel) {
   const PanelState& s = panel.state;
-  if (!(Key(s, vk::kPlus) || Key(s, vk::kMinus)) || s.entryState != EntryState::kOffsetSign) {
+  if (!(Key(s, vk::kPlus) || Key(s, vk::kMinus)) || s.entry.entryState != EntryState::kOffsetSign) {
     return Flow::kContinue;
   }
   OffsetSign(panel);
@@ -780,13 +781,13 @@ Flow OffsetSignKey(Panel& panel) {
 // FM squelch one step up: 10 from a level of 20, else 1; 255 at most.
 void SquelchUp(Panel& panel) {
   PanelState& s = panel.state;
-  int32_t level = std::clamp<int32_t>(s.squelchLevel, 0, 255);
+  int32_t level = std::clamp<int32_t>(s.radio.squelchLevel, 0, 255);
   level += level >= 20 ? 10 : 1;
   if (level >= 256) {
     level = 255;
     PlayPhrase(panel, "max");
   }
-  s.squelchLevel = level;
+  s.radio.squelchLevel = level;
   SendCommand(panel, "SQ0" + ZeroPad(level, 3));
 }
 
@@ -794,70 +795,70 @@ void SquelchUp(Panel& panel) {
 // steps to 230, as 240 does.
 void SquelchDown(Panel& panel) {
   PanelState& s = panel.state;
-  int32_t level = std::clamp<int32_t>(s.squelchLevel, 0, 255);
+  int32_t level = std::clamp<int32_t>(s.radio.squelchLevel, 0, 255);
   if (level == 245) level = 240;
   level -= level >= 30 ? 10 : 1;
   if (level < 1) {
     level = 0;
     PlayPhrase(panel, "0");
   }
-  s.squelchLevel = level;
+  s.radio.squelchLevel = level;
   SendCommand(panel, "SQ0" + ZeroPad(level, 3));
 }
 
 // The channel raster of the VHF/UHF bands in AM and FM: 12.5 kHz.
-bool OnVhfChannelBand(const PanelState& s) { return s.bandIndex >= kBand2m && s.bandIndex != kBandGeneral; }
+bool OnVhfChannelBand(const PanelState& s) { return s.radio.bandIndex >= kBand2m && s.radio.bandIndex != kBandGeneral; }
 
 // Keys that reach the end of the chain with no entry pending (or in the
 // width entry): the frequency keys move frequencyHz, Left/Right move the
 // squelch in FM, and every such key sends the frequency.
 Flow ClosingFrequencyStep(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.entryState != EntryState::kNone && s.entryState != EntryState::kWidth) return Flow::kStop;
-  switch (s.keyCode) {
+  if (s.entry.entryState != EntryState::kNone && s.entry.entryState != EntryState::kWidth) return Flow::kStop;
+  switch (s.entry.keyCode) {
     case vk::kPlus:
       ShiftFrequency(s, 1000000);
-      if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
+      if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
       break;
     case vk::kMinus:
       ShiftFrequency(s, -1000000);
-      if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
+      if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
       break;
     case vk::kPageUp:
-      if (s.radioMode >= kAm && OnVhfChannelBand(s)) {
+      if (s.radio.radioMode >= kAm && OnVhfChannelBand(s)) {
         ShiftFrequency(s, 12500);
-        if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
+        if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
       } else {
         ShiftFrequency(s, 10000);
       }
       break;
     case vk::kPageDown:
-      if (s.radioMode == kFmNarrow && OnVhfChannelBand(s)) {
+      if (s.radio.radioMode == kFmNarrow && OnVhfChannelBand(s)) {
         ShiftFrequency(s, -12500);
-        if (s.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
+        if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
       } else {
         ShiftFrequency(s, -10000);
       }
       break;
     case vk::kRight:
-      if (IsFm(s.radioMode)) {
+      if (IsFm(s.radio.radioMode)) {
         SquelchUp(panel);
         return Flow::kStop;
       }
-      ShiftFrequency(s, s.radioMode == kCw ? 10 : 100);
+      ShiftFrequency(s, s.radio.radioMode == kCw ? 10 : 100);
       break;
     case vk::kLeft:
-      if (IsFm(s.radioMode)) {
+      if (IsFm(s.radio.radioMode)) {
         SquelchDown(panel);
         return Flow::kStop;
       }
-      ShiftFrequency(s, s.radioMode == kCw ? -10 : -100);
+      ShiftFrequency(s, s.radio.radioMode == kCw ? -10 : -100);
       break;
     default:
       break;
   }
   ShiftFrequency(s, 0);  // held to nine digits and no sign, whatever set it
-  SendCommand(panel, "FA" + ZeroPad(s.frequencyHz, 9));
+  SendCommand(panel, "FA" + ZeroPad(s.radio.frequencyHz, 9));
   return Flow::kStop;
 }
 

@@ -28,17 +28,17 @@ struct KeyPanel : ControlPanel {
       return answer;
     });
     PanelState& s = panel.state;
-    s.baudRate = 38400;
-    s.powerSetting = 50;
-    s.dcsEnabled = true;
-    s.tunerState = 1;
+    s.config.baudRate = 38400;
+    s.config.powerSetting = 50;
+    s.config.dcsEnabled = true;
+    s.config.tunerState = 1;
   }
   // Start-up up to the first frequency answer, or only up to the
   // identification when `sync` is false.
   void Start(bool sync = true) {
     InitialisePanel(panel);
     IdentifyRadio(panel);
-    panel.state.runFlag = true;
+    panel.state.entry.runFlag = true;
     if (sync) Ticks(6);
     Clear();
   }
@@ -85,7 +85,7 @@ TEST(KeyGates, QuitBeforeTheRadioAnsweredEndsAtOnce) {
   t.Key('Q');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"quit"}));
   EXPECT_TRUE(t.TakeSent().empty());
-  EXPECT_FALSE(t.s().runFlag);
+  EXPECT_FALSE(t.s().entry.runFlag);
 }
 
 TEST(KeyGates, QuitAfterConnectionEndsOnceTheRadioAnswered) {
@@ -94,14 +94,14 @@ TEST(KeyGates, QuitAfterConnectionEndsOnceTheRadioAnswered) {
   t.Key('Q');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"quit"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"TX0;"}));
-  EXPECT_EQ(t.s().quitPending, 1);
-  EXPECT_TRUE(t.s().runFlag);
+  EXPECT_EQ(t.s().entry.quitPending, 1);
+  EXPECT_TRUE(t.s().entry.runFlag);
   int ticks = 0;
-  while (t.s().runFlag && ticks < 20) {
+  while (t.s().entry.runFlag && ticks < 20) {
     t.Ticks(1);
     ++ticks;
   }
-  EXPECT_FALSE(t.s().runFlag);
+  EXPECT_FALSE(t.s().entry.runFlag);
   EXPECT_FALSE(t.dir.Read("savmem.dat").empty());
 }
 
@@ -109,19 +109,19 @@ TEST(KeyGates, NoKeyButQuitActsBeforeTheFirstFrequencyAnswer) {
   KeyPanel t;
   t.Start(false);
   t.Ticks(2);  // the first answer connects
-  ASSERT_EQ(t.s().radioConnected, 1);
-  t.s().frequencyHz = 0;  // as before any frequency is known
+  ASSERT_EQ(t.s().cat.radioConnected, 1);
+  t.s().radio.frequencyHz = 0;  // as before any frequency is known
   t.Clear();
   for (int key : std::initializer_list<int>{'F', 'B', vk::kUp, vk::kF1, 'X', 200}) t.Key(key);
   EXPECT_EQ(t.TakeSpoken(), Strings(6, "nc"));
   EXPECT_TRUE(t.TakeSent().empty());
-  EXPECT_EQ(t.s().entryState, EntryState::kNone);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kNone);
 }
 
 TEST(KeyGates, TuneLockLetsOnlySAndTThrough) {
   KeyPanel t;
   t.Start();
-  t.s().tuneActive = true;
+  t.s().tick.tuneActive = true;
   t.Type("MQ");
   t.Key(vk::kF1);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ton", "ton", "ton"}));
@@ -135,27 +135,27 @@ TEST(KeyGates, StaleToneFlagIsClearedByAnyKeyButEnterAndMainDigits) {
   KeyPanel t;
   t.Start();
   for (int key : std::initializer_list<int>{'5', vk::kKeypad0 + 5, 'J'}) {
-    t.s().toneActive = true;
-    t.s().toneCode = "999";
+    t.s().entry.toneActive = true;
+    t.s().radio.toneCode = "999";
     t.Key(key);
     // A keypad digit is not yet a digit when the flag is looked at.
-    EXPECT_EQ(t.s().toneActive, key == '5' ? 1 : 0) << key;
+    EXPECT_EQ(t.s().entry.toneActive, key == '5' ? 1 : 0) << key;
   }
 }
 
 TEST(KeyPrefix, KeysWithoutMeaningAfterXCloseItSilently) {
   KeyPanel t;
   t.Start();
-  t.s().entryState = EntryState::kExtendedPrefix;
+  t.s().entry.entryState = EntryState::kExtendedPrefix;
   t.Key('J');
-  EXPECT_EQ(t.s().entryState, EntryState::kNone);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kNone);
   EXPECT_TRUE(t.TakeSent().empty());
   EXPECT_TRUE(t.TakeSpoken().empty());
   // Just after an antenna switch a key closes the prefix and keeps its meaning.
-  t.s().entryState = EntryState::kExtendedPrefix;
-  t.s().bandQuiet = BandQuiet::kAntennaSwitched;
+  t.s().entry.entryState = EntryState::kExtendedPrefix;
+  t.s().banks.bandQuiet = BandQuiet::kAntennaSwitched;
   t.Key('J');
-  EXPECT_EQ(t.s().bandQuiet, BandQuiet::kSpeak);
+  EXPECT_EQ(t.s().banks.bandQuiet, BandQuiet::kSpeak);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA007100000;"}));
 }
 
@@ -167,11 +167,11 @@ TEST(KeyPrefix, AntennaTwiceThenSwapAndAgc) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"extcm", "on", "ant2", "ant1"}));
   t.Type("S");
   EXPECT_EQ(t.TakeSent(), (Strings{"SV;"}));
-  EXPECT_EQ(t.s().entryState, EntryState::kNone);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kNone);
   t.Type("XCA");  // A after the switch closes the prefix: the AF gain
   t.Clear();
-  EXPECT_EQ(t.s().entryState, EntryState::kAfGain);
-  t.s().agcIndex = 4;
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kAfGain);
+  t.s().radio.agcIndex = 4;
   t.Type("XAA");
   EXPECT_EQ(t.TakeSent(), (Strings{"GT01;", "GT02;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"extcm", "on", "agc", "fast", "agc", "mid"}));
@@ -186,8 +186,8 @@ TEST(KeyPrefix, OffsetEntryOnTwoMetres) {
   t.Type("600\r");
   EXPECT_EQ(t.TakeSpoken(), (Strings{"extcm", "on", "eofs", "plus", "6", "0", "0", "2", "metres", "ofs",
                                      "plus", "6", "0", "0", "khz"}));
-  EXPECT_EQ(t.s().standardShiftSign[kBand2m], "+");
-  EXPECT_EQ(t.s().standardShiftKhz[kBand2m], "0600");
+  EXPECT_EQ(t.s().config.standardShiftSign[kBand2m], "+");
+  EXPECT_EQ(t.s().config.standardShiftKhz[kBand2m], "0600");
   // After the offset Enter the key goes on and, with no entry left, re-sends.
   EXPECT_EQ(t.TakeSent(), (Strings{"FA145000000;"}));
   t.Type("XO\r");
@@ -198,7 +198,7 @@ TEST(KeyPrefix, OffsetEntryOnTwoMetres) {
   t.Key(vk::kMinus);
   t.Type("6\r");
   EXPECT_EQ(t.TakeSpoken(), (Strings{"extcm", "on", "eofs", "minus", "6", "ofs", "invalid"}));
-  EXPECT_EQ(t.s().entryState, EntryState::kNone);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kNone);
   EXPECT_TRUE(t.TakeSent().empty());
 }
 
@@ -208,11 +208,11 @@ TEST(KeySettings, MonitorNotchAndFrontEndKeysGoOnToReSendTheFrequency) {
   t.Key(vk::kF9);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"mon", "on"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"ML01;", "FA007100000;"}));
-  EXPECT_EQ(t.s().levelTarget, LevelTarget::kMonitor);
+  EXPECT_EQ(t.s().entry.levelTarget, LevelTarget::kMonitor);
   t.Key(vk::kF9);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"mon", "off"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"ML00;", "FA007100000;"}));
-  EXPECT_EQ(t.s().levelTarget, LevelTarget::kNone);
+  EXPECT_EQ(t.s().entry.levelTarget, LevelTarget::kNone);
   t.Key(vk::kF5);
   t.Key(vk::kF5);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"notch", "on", "notch", "off"}));
@@ -224,7 +224,7 @@ TEST(KeySettings, MonitorNotchAndFrontEndKeysGoOnToReSendTheFrequency) {
                                    "FA007100000;"}));
   t.Key(vk::kF8);  // VOX outside CW
   EXPECT_EQ(t.TakeSent().back(), "FA007100000;");
-  EXPECT_TRUE(t.s().voxOn);
+  EXPECT_TRUE(t.s().radio.voxOn);
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
 }
 
@@ -247,10 +247,10 @@ TEST(KeySettings, ContourProcessorAndBreakInDependOnTheMode) {
   t.Key(vk::kF6);  // LSB: contour on, and it stops
   EXPECT_EQ(t.TakeSpoken(), (Strings{"co", "on"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"CO00001;"}));
-  EXPECT_EQ(t.s().levelTarget, LevelTarget::kContour);
+  EXPECT_EQ(t.s().entry.levelTarget, LevelTarget::kContour);
   t.Key(vk::kF6);
   EXPECT_EQ(t.TakeSent(), (Strings{"CO00000;"}));
-  EXPECT_EQ(t.s().levelTarget, LevelTarget::kNone);
+  EXPECT_EQ(t.s().entry.levelTarget, LevelTarget::kNone);
   t.Key(vk::kF7);
   EXPECT_EQ(t.TakeSent(), (Strings{"PR01;", "PL;"}));
   t.Key('M');
@@ -261,7 +261,7 @@ TEST(KeySettings, ContourProcessorAndBreakInDependOnTheMode) {
   EXPECT_EQ(t.TakeSpoken(), (Strings{"na", "na"}));
   EXPECT_TRUE(t.TakeSent().empty());
   t.Key(vk::kF8);  // break-in in CW
-  EXPECT_TRUE(t.s().breakInOn);
+  EXPECT_TRUE(t.s().radio.breakInOn);
   EXPECT_EQ(t.TakeSent().back(), "FA007100000;");
 }
 
@@ -270,12 +270,12 @@ TEST(KeySettings, LevelKeyNamesTheLevelTheArrowsWillAdjust) {
   t.Start();
   t.Key('L');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"lev"}));
-  EXPECT_EQ(t.s().entryState, EntryState::kNone);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kNone);
   t.Key(vk::kF3);
   t.Clear();
   t.Key('L');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"nb", "lev"}));
-  EXPECT_EQ(t.s().entryState, EntryState::kLevel);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kLevel);
   t.Key(vk::kUp);  // the blanker level; no frequency in this entry
   EXPECT_EQ(t.TakeSent(), (Strings{"NL0006;"}));
 }
@@ -284,24 +284,25 @@ TEST(KeySettings, OptionsReportNamesWhatIsOn) {
   KeyPanel t;
   t.Start();
   PanelState& s = t.s();
-  s.preampSetting = 2;
-  s.attenuatorOn = s.blankerOn = s.reductionOn = s.notchOn = s.contourOn = true;
-  s.processorOn = s.breakInOn = s.voxOn = s.monitorOn = true;
-  s.toneCode = "088";
-  s.antennaSelect = 1;
-  s.tunerState = 2;
+  s.radio.preampSetting = 2;
+  s.radio.attenuatorOn = s.radio.blankerOn = s.radio.reductionOn = s.radio.notchOn = s.radio.contourOn = true;
+  s.radio.processorOn = s.radio.breakInOn = s.radio.voxOn = s.radio.monitorOn = true;
+  s.radio.toneCode = "088";
+  s.radio.antennaSelect = 1;
+  s.config.tunerState = 2;
   t.Key('O');
   EXPECT_EQ(t.TakeSpoken(),
             (Strings{"options", "preamp", "2", "on", "at", "on", "nb", "on", "nr", "on", "notch", "on", "co",
                      "on", "spc", "on", "vox", "on", "mon", "on", "ctcss", "0", "8", "8", "ant2", "tuner", "is",
                      "both"}));
   EXPECT_TRUE(t.TakeSent().empty());
-  s.preampSetting = s.attenuatorOn = s.blankerOn = s.reductionOn = s.notchOn = s.contourOn = false;
-  s.processorOn = s.voxOn = s.monitorOn = false;
-  s.antennaSelect = 0;
-  s.radioMode = kCw;
-  s.toneCode = "754";
-  s.tunerState = 3;
+  s.radio.preampSetting = s.radio.attenuatorOn = s.radio.blankerOn = s.radio.reductionOn = s.radio.notchOn =
+      s.radio.contourOn = false;
+  s.radio.processorOn = s.radio.voxOn = s.radio.monitorOn = false;
+  s.radio.antennaSelect = 0;
+  s.radio.radioMode = kCw;
+  s.radio.toneCode = "754";
+  s.config.tunerState = 3;
   t.Key('O');
   EXPECT_EQ(t.TakeSpoken(),
             (Strings{"options", "bkin", "on", "dcs", "7", "5", "4", "ant1", "tuner", "is"}));
@@ -316,8 +317,8 @@ TEST(KeySettings, OptionsReportNamesWhatIsOn) {
       {"1234", {"ctcss", "1", "2", "3", "4"}},
   };
   for (const auto& c : kTyped) {
-    s.toneCode = c.typed;
-    s.tunerState = 0;
+    s.radio.toneCode = c.typed;
+    s.config.tunerState = 0;
     t.Key('O');
     Strings expected{"options", "bkin", "on"};
     expected.insert(expected.end(), c.tone.begin(), c.tone.end());
@@ -341,18 +342,18 @@ TEST(KeyBands, BandPromptLettersAndDigits) {
   t.Start();
   t.Key('B');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"band", "40", "metres"}));
-  EXPECT_EQ(t.s().entryState, EntryState::kBandPrompt);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kBandPrompt);
   t.Key(vk::kKeypad0 + 2);  // the keypad 2: 80 m
-  EXPECT_EQ(t.s().bandIndex, kBand80m);
+  EXPECT_EQ(t.s().radio.bandIndex, kBand80m);
   EXPECT_EQ(t.TakeSent().front(), "BS001;");
-  EXPECT_EQ(t.s().entryState, EntryState::kNone);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kNone);
   t.GoToBand('T');
-  EXPECT_EQ(t.s().bandIndex, kBand2m);
-  EXPECT_EQ(t.s().radioMode, kFmNarrow);
+  EXPECT_EQ(t.s().radio.bandIndex, kBand2m);
+  EXPECT_EQ(t.s().radio.radioMode, kFmNarrow);
   t.Key('B');
   t.Key('U');
-  EXPECT_EQ(t.s().bandIndex, kBandGeneral);
-  EXPECT_EQ(t.s().entryState, EntryState::kNone);
+  EXPECT_EQ(t.s().radio.bandIndex, kBandGeneral);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kNone);
   Strings spoken = t.TakeSpoken();
   ASSERT_GE(spoken.size(), 5u);
   EXPECT_EQ(Strings(spoken.begin(), spoken.begin() + 5), (Strings{"band", "2", "metres", "band", "un"}));
@@ -364,14 +365,14 @@ TEST(KeyBands, BandPromptLettersAndDigits) {
   Strings sent = t.TakeSent();
   ASSERT_GE(sent.size(), 2u);
   EXPECT_EQ(Strings(sent.begin(), sent.begin() + 2), (Strings{"BS016;", "BS016;"}));
-  EXPECT_EQ(t.s().bandIndex, kBand70cm);
+  EXPECT_EQ(t.s().radio.bandIndex, kBand70cm);
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
 }
 
 TEST(KeyBands, SKeyReadsTheSMeterOnReceive) {
   KeyPanel t;
   t.Start();
-  t.s().sMeterValue = 0;
+  t.s().tick.sMeterValue = 0;
   t.Key('S');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"s.wav", "0.wav"}));
   EXPECT_EQ(t.screen.TextAt(750, 45), "S0  ");
@@ -380,8 +381,8 @@ TEST(KeyBands, SKeyReadsTheSMeterOnReceive) {
 
 // Channels 3 and 7 of bank 2 on 20 m, the others empty.
 void StoreTwoChannels(PanelState& s) {
-  s.memoryChannels[23] = "0206A014074000B0140740009990";
-  s.memoryChannels[27] = "0206A014230000B0142300009991";
+  s.banks.memoryChannels[23] = "0206A014074000B0140740009990";
+  s.banks.memoryChannels[27] = "0206A014230000B0142300009991";
 }
 
 TEST(KeyChannels, UStepsThroughTheStoredChannelsOfTheBank) {
@@ -391,23 +392,23 @@ TEST(KeyChannels, UStepsThroughTheStoredChannelsOfTheBank) {
   t.Key('U');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ncs"}));
   t.Type("GB23");
-  EXPECT_EQ(t.s().memoryBank, 2);
-  EXPECT_EQ(t.s().memoryCursor, 3);
+  EXPECT_EQ(t.s().banks.memoryBank, 2);
+  EXPECT_EQ(t.s().banks.memoryCursor, 3);
   t.Ticks(6);
   t.Clear();
   t.Key('U');
-  EXPECT_EQ(t.s().memoryCursor, 7);
+  EXPECT_EQ(t.s().banks.memoryCursor, 7);
   EXPECT_EQ(t.TakeSpoken().front(), "channel");
   Strings sent = t.TakeSent();
   ASSERT_GE(sent.size(), 3u);
   EXPECT_EQ(Strings(sent.begin(), sent.begin() + 3), (Strings{"ST0;", "BS005;", "FA014230000;"}));
   t.Key('S');  // S and F keep the bank
-  EXPECT_EQ(t.s().memoryBank, 2);
+  EXPECT_EQ(t.s().banks.memoryBank, 2);
   t.Key('U');
-  EXPECT_EQ(t.s().memoryCursor, 3);
+  EXPECT_EQ(t.s().banks.memoryCursor, 3);
   t.Clear();
   t.Key('J');  // any other key leaves it, and re-sends the frequency
-  EXPECT_EQ(t.s().memoryBank, 99);
+  EXPECT_EQ(t.s().banks.memoryBank, 99);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA014074000;"}));
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
 }
@@ -415,14 +416,14 @@ TEST(KeyChannels, UStepsThroughTheStoredChannelsOfTheBank) {
 TEST(KeyChannels, UInABankWithNothingStoredEndsTheSearch) {
   KeyPanel t;
   t.Start();
-  t.s().memoryBank = 4;
-  t.s().memoryCursor = 6;
+  t.s().banks.memoryBank = 4;
+  t.s().banks.memoryCursor = 6;
   t.Key('U');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"invalid"}));
   EXPECT_TRUE(t.TakeSent().empty());
-  EXPECT_EQ(t.s().memoryBank, 99);
-  EXPECT_EQ(t.s().channelMode, ChannelMode::kNone);
-  EXPECT_EQ(t.s().memoryCursor, 6);
+  EXPECT_EQ(t.s().banks.memoryBank, 99);
+  EXPECT_EQ(t.s().entry.channelMode, ChannelMode::kNone);
+  EXPECT_EQ(t.s().banks.memoryCursor, 6);
 }
 
 TEST(KeyChannels, StoreWithBankAndLeaveTheChannelMode) {
@@ -430,12 +431,12 @@ TEST(KeyChannels, StoreWithBankAndLeaveTheChannelMode) {
   t.Start();
   t.Type("CB25");
   EXPECT_EQ(t.TakeSpoken(), (Strings{"sch", "bank", "2", "channel", "5", "ok"}));
-  EXPECT_EQ(t.s().memoryChannels[25], "0104A007100000B0071000009990");
+  EXPECT_EQ(t.s().banks.memoryChannels[25], "0104A007100000B0071000009990");
   t.Key('G');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"gch"}));
-  EXPECT_EQ(t.s().channelMode, ChannelMode::kGoTo);
+  EXPECT_EQ(t.s().entry.channelMode, ChannelMode::kGoTo);
   t.Key('J');
-  EXPECT_EQ(t.s().channelMode, ChannelMode::kNone);
+  EXPECT_EQ(t.s().entry.channelMode, ChannelMode::kNone);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA007100000;"}));
 }
 
@@ -461,7 +462,7 @@ TEST(KeyTransmit, CarrierTuneLocksTheKeysUntilTheSecondT) {
   Strings spoken = t.TakeSpoken();
   ASSERT_GE(spoken.size(), 5u);
   EXPECT_EQ(Strings(spoken.begin(), spoken.begin() + 5), (Strings{"tune", "on", "ton", "tune", "off"}));
-  EXPECT_FALSE(t.s().tuneActive);
+  EXPECT_FALSE(t.s().tick.tuneActive);
 }
 
 TEST(KeyEntries, AfRfPowerAndWidthStatesTakeTheArrows) {
@@ -473,24 +474,24 @@ TEST(KeyEntries, AfRfPowerAndWidthStatesTakeTheArrows) {
   EXPECT_EQ(t.TakeSent().size(), 1u);  // the AF gain only, no frequency
   t.Key('R');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"rf"}));
-  EXPECT_EQ(t.s().entryState, EntryState::kRfGain);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kRfGain);
   EXPECT_TRUE(t.TakeSent().empty());
   t.Key('P');
   EXPECT_EQ(t.TakeSent(), (Strings{"PC;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"Power", "5", "0", "watts"}));
-  t.s().powerSetting = 20;
+  t.s().config.powerSetting = 20;
   t.Key('P');  // already in the power entry: no new reading
   EXPECT_TRUE(t.TakeSent().empty());
   EXPECT_EQ(t.TakeSpoken(), (Strings{"Power", "2", "0", "watts"}));
   t.Key('W');
-  EXPECT_EQ(t.s().entryState, EntryState::kWidth);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kWidth);
   EXPECT_EQ(t.TakeSpoken().front(), "bw");
   t.Key(vk::kUp);  // the width, then the frequency again
   EXPECT_EQ(t.TakeSent(), (Strings{"SH015;", "FA007100000;"}));
-  t.s().radioMode = kAm;
-  t.s().entryState = EntryState::kNone;
+  t.s().radio.radioMode = kAm;
+  t.s().entry.entryState = EntryState::kNone;
   t.Key('W');
-  EXPECT_EQ(t.s().entryState, EntryState::kNone);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kNone);
   EXPECT_TRUE(t.TakeSpoken().empty());
 }
 
@@ -509,7 +510,7 @@ TEST(KeyEntries, FrequencyEntryWithPointAndToneEntry) {
   EXPECT_EQ(t.TakeSent(), (Strings{"BS005;", "MD02;", "NA00;", "FA014200000;", "SH014;", "FA014200000;",
                                    "PA01;"}));
   EXPECT_EQ(t.TakeSpoken().back(), "ok");
-  EXPECT_EQ(t.s().bandIndex, kBand20m);
+  EXPECT_EQ(t.s().radio.bandIndex, kBand20m);
   t.Key('F');  // right after the entry's Enter F waits for a tick
   t.Key('\r');  // the entry is closed: Enter only ends the key
   EXPECT_TRUE(t.TakeSpoken().empty());
@@ -523,23 +524,23 @@ TEST(KeyEntries, FrequencyEntryWithPointAndToneEntry) {
   t.Type("I12\r");
   EXPECT_EQ(t.TakeSent(), (Strings{"CN00012;", "CT01;"}));
   t.Key('N');  // the menu key waits while a tone is on
-  EXPECT_EQ(t.s().entryState, EntryState::kNone);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kNone);
 }
 
 TEST(KeyEntries, MenuReadAndDigitalFm) {
   KeyPanel t;
   t.Start();
   t.Type("N010316\r");
-  EXPECT_EQ(t.s().entryState, EntryState::kMenuValue);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kMenuValue);
   t.Clear();
   t.Key('\r');
   EXPECT_EQ(t.TakeSent(), (Strings{"EX010316;"}));
-  EXPECT_EQ(t.s().entryState, EntryState::kNone);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kNone);
   t.Key('D');  // below FM: nothing
   EXPECT_TRUE(t.TakeSent().empty());
   t.GoToBand('T');
   t.Key('D');
-  EXPECT_EQ(t.s().radioMode, kC4fm);
+  EXPECT_EQ(t.s().radio.radioMode, kC4fm);
   EXPECT_EQ(t.TakeSpoken().back(), "c4fm.wav");
 }
 
@@ -547,31 +548,31 @@ TEST(KeyEntries, KeyerEntrySwitchesToCwAndBack) {
   KeyPanel t;
   t.Start();
   t.Key('K');
-  EXPECT_EQ(t.s().radioMode, kCw);
-  EXPECT_EQ(t.s().entryState, EntryState::kKeyerSpeed);
+  EXPECT_EQ(t.s().radio.radioMode, kCw);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kKeyerSpeed);
   EXPECT_EQ(t.TakeSent().back(), "BI0;");
   t.Key('J');  // any other key leaves the entry and has its own meaning
-  EXPECT_EQ(t.s().radioMode, kLsb);
+  EXPECT_EQ(t.s().radio.radioMode, kLsb);
   EXPECT_EQ(t.TakeSent().back(), "FA007100000;");
 }
 
 TEST(KeyEntries, TunerModeAndMicGainWatch) {
   KeyPanel t;
   t.Start();
-  t.s().powerClass = 1;
+  t.s().cat.powerClass = 1;
   t.Key(vk::kF12);
   t.Key(vk::kF12);
   t.Key(vk::kF12);
   EXPECT_EQ(t.TakeSent(), (Strings{"AC101;", "AC101;", "AC100;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tuner", "on", "tuner", "both", "tuner", "off"}));
   t.Key(vk::kF11);
-  EXPECT_EQ(t.s().micGainWatch, MicGainWatch::kStarted);
-  EXPECT_EQ(t.s().entryState, EntryState::kMicGain);
+  EXPECT_EQ(t.s().tick.micGainWatch, MicGainWatch::kStarted);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kMicGain);
   t.Clear();
   t.Key(vk::kUp);
   EXPECT_EQ(t.TakeSent(), (Strings{"MG051;"}));
   t.Key(vk::kF11);  // ends the watch and nothing more
-  EXPECT_EQ(t.s().micGainWatch, MicGainWatch::kOff);
+  EXPECT_EQ(t.s().tick.micGainWatch, MicGainWatch::kOff);
   EXPECT_EQ(t.TakeSpoken().back(), "off");
   EXPECT_TRUE(t.TakeSent().empty());
 }
@@ -580,20 +581,20 @@ TEST(KeySplit, SplitCopiesVfoAToVfoBAndBack) {
   KeyPanel t;
   t.Start();
   t.GoToBand('6');
-  t.s().bandRecords[kBand20m] = "02A014200000B0140000009991";
+  t.s().banks.bandRecords[kBand20m] = "02A014200000B0140000009991";
   t.Key('V');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"split"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"ST1;", "FB014200000;"}));
-  EXPECT_EQ(t.s().bandRecords[kBand20m], "02A014200000B0142000009991");
+  EXPECT_EQ(t.s().banks.bandRecords[kBand20m], "02A014200000B0142000009991");
   t.Ticks(6);  // the panel now follows VFO B
   t.Clear();
   t.Key('V');
   EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "FA014200000;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"split", "off"}));
-  EXPECT_FALSE(t.s().splitOn);
+  EXPECT_FALSE(t.s().radio.splitOn);
   // A last frequency command that is none: VFO B starts at the frequency held.
-  t.s().lastFrequencyCommand = "FA12;";
-  t.s().frequencyHz = 14123000;
+  t.s().cat.lastFrequencyCommand = "FA12;";
+  t.s().radio.frequencyHz = 14123000;
   t.Key('V');
   EXPECT_EQ(t.TakeSent(), (Strings{"ST1;", "FB014123000;"}));
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
@@ -606,7 +607,7 @@ TEST(KeySplit, RepeaterInFmAndNoSplitOnGeneralCoverage) {
   t.Key('V');
   EXPECT_EQ(t.TakeSent(), (Strings{"EX0103180012;", "OS02;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "on"}));
-  EXPECT_EQ(t.s().repeaterOn, RepeaterState::kOn);
+  EXPECT_EQ(t.s().radio.repeaterOn, RepeaterState::kOn);
   t.Key(vk::kPlus);  // a megahertz up ends repeater operation
   EXPECT_EQ(t.TakeSpoken(), (Strings{"repeater", "off"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"OS00;", "FA146000000;"}));
@@ -625,7 +626,7 @@ TEST(KeyModes, MKeyCyclesTheModesOfTheBand) {
     std::string seen;
     for (int i = 0; i < presses; ++i) {
       t.Key('M');
-      seen += static_cast<char>('0' + t.s().radioMode);
+      seen += static_cast<char>('0' + t.s().radio.radioMode);
     }
     return seen;
   };
@@ -635,13 +636,13 @@ TEST(KeyModes, MKeyCyclesTheModesOfTheBand) {
   t.GoToBand('T');
   t.Key('X');
   t.Key('M');  // after X: FM narrow becomes wide
-  EXPECT_EQ(t.s().radioMode, kFmWide);
-  EXPECT_TRUE(t.s().fmWide);
-  EXPECT_EQ(t.s().entryState, EntryState::kNone);
+  EXPECT_EQ(t.s().radio.radioMode, kFmWide);
+  EXPECT_TRUE(t.s().radio.fmWide);
+  EXPECT_EQ(t.s().entry.entryState, EntryState::kNone);
   EXPECT_EQ(modes(5), "12347");
   t.Key('B');
   t.Key('U');  // general coverage at 9.67 MHz: below 27 MHz no FM
-  t.s().radioMode = kAm;
+  t.s().radio.radioMode = kAm;
   EXPECT_EQ(modes(1), "1");
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
 }
@@ -649,11 +650,11 @@ TEST(KeyModes, MKeyCyclesTheModesOfTheBand) {
 TEST(KeyModes, ZeroInSnapsToAWholeKilohertzOrAsksTheRadioInCw) {
   KeyPanel t;
   t.Start();
-  t.s().frequencyHz = 7100450;
+  t.s().radio.frequencyHz = 7100450;
   t.Key('Z');
   EXPECT_EQ(t.TakeSpoken(), (Strings{"0", "ok"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"FA007100000;"}));  // down in LSB
-  t.s().radioMode = kCw;
+  t.s().radio.radioMode = kCw;
   t.Key('Z');
   EXPECT_EQ(t.TakeSent(), (Strings{"ZI;"}));
 }
@@ -668,27 +669,27 @@ TEST(KeyClosingStep, FrequencyKeysMoveTheFrequency) {
       {255, "FA007099000;"},           {-7, "FA007099000;"},          {1000, "FA007099000;"},
   };
   for (const auto& [key, sent] : steps) {
-    t.s().memoryBank = 3;
+    t.s().banks.memoryBank = 3;
     t.Key(key);
     EXPECT_EQ(t.TakeSent(), (Strings{sent})) << key;
-    EXPECT_EQ(t.s().memoryBank, 99) << key;
+    EXPECT_EQ(t.s().banks.memoryBank, 99) << key;
   }
-  t.s().radioMode = kCw;
+  t.s().radio.radioMode = kCw;
   t.Key(vk::kRight);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA007099010;"}));
   EXPECT_TRUE(t.TakeSpoken().empty());
   // Nothing below 0 Hz, and never a sign in the command.
-  t.s().frequencyHz = 400000;
+  t.s().radio.frequencyHz = 400000;
   t.Key(vk::kMinus);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA000000000;"}));
-  EXPECT_EQ(t.s().frequencyHz, 0);
+  EXPECT_EQ(t.s().radio.frequencyHz, 0);
   t.Key('J');  // until the radio answers again the panel has no frequency
   EXPECT_EQ(t.TakeSpoken(), (Strings{"nc"}));
-  t.s().frequencyHz = 999999000;
+  t.s().radio.frequencyHz = 999999000;
   t.Key(vk::kPlus);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA999999999;"}));
   // Keys in an entry other than the width do not reach the frequency.
-  t.s().entryState = EntryState::kRfGain;
+  t.s().entry.entryState = EntryState::kRfGain;
   t.Key('J');
   EXPECT_TRUE(t.TakeSent().empty());
 }
@@ -697,11 +698,11 @@ TEST(KeyClosingStep, VhfChannelStepsAndFmSquelch) {
   KeyPanel t;
   t.Start();
   t.GoToBand('T');
-  t.s().radioMode = kAm;
+  t.s().radio.radioMode = kAm;
   t.Key(vk::kPageUp);
   t.Key(vk::kPageDown);  // in AM Page Down keeps 10 kHz steps
   EXPECT_EQ(t.TakeSent(), (Strings{"FA145012500;", "FA145002500;"}));
-  t.s().radioMode = kFmNarrow;
+  t.s().radio.radioMode = kFmNarrow;
   t.Key(vk::kPageDown);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA144990000;"}));
   struct Squelch {
@@ -714,9 +715,9 @@ TEST(KeyClosingStep, VhfChannelStepsAndFmSquelch) {
       {29, vk::kLeft, 28, {}},         {1, vk::kLeft, 0, {"0"}},        {0, vk::kLeft, 0, {"0"}},
   };
   for (const Squelch& q : squelch) {
-    t.s().squelchLevel = q.from;
+    t.s().radio.squelchLevel = q.from;
     t.Key(q.key);
-    EXPECT_EQ(t.s().squelchLevel, q.to) << q.from;
+    EXPECT_EQ(t.s().radio.squelchLevel, q.to) << q.from;
     EXPECT_EQ(t.TakeSent(), (Strings{"SQ0" + ZeroPad(q.to, 3) + ";"})) << q.from;
     EXPECT_EQ(t.TakeSpoken(), q.spoken) << q.from;
   }
@@ -726,11 +727,11 @@ TEST(KeyClosingStep, VhfChannelStepsAndFmSquelch) {
 TEST(KeyIgnored, ModifierKeysDoNothingAtAll) {
   KeyPanel t;
   t.Start();
-  t.s().memoryBank = 5;
+  t.s().banks.memoryBank = 5;
   for (int key : {vk::kShift, vk::kCtrl, vk::kInsert, vk::kLeftWindows}) t.Key(key);
   EXPECT_TRUE(t.TakeSent().empty());
   EXPECT_TRUE(t.TakeSpoken().empty());
-  EXPECT_EQ(t.s().memoryBank, 5);
+  EXPECT_EQ(t.s().banks.memoryBank, 5);
 }
 
 }  // namespace

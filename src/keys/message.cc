@@ -11,11 +11,11 @@ namespace {
 
 void HandleKeyDown(Panel& panel, int code) {
   PanelState& s = panel.state;
-  if (s.keyHeld) return;  // auto-repeat, or a second key before the key-up
-  s.keyCode = code;
-  s.keyHeld = true;
-  s.passThroughSeen = false;
-  if (s.debugLog == 1) WriteLogLine(panel, KeyLogLine(code));
+  if (s.entry.keyHeld) return;  // auto-repeat, or a second key before the key-up
+  s.entry.keyCode = code;
+  s.entry.keyHeld = true;
+  s.cat.passThroughSeen = false;
+  if (s.config.debugLog == 1) WriteLogLine(panel, KeyLogLine(code));
   RunKeyRules(panel);
 }
 
@@ -24,7 +24,7 @@ void HandleKeyDown(Panel& panel, int code) {
 void HandleWindowMessage(Panel& panel, const WindowMessage& message) {
   switch (message.code) {
     case kMsgClose:
-      panel.state.runFlag = false;
+      panel.state.entry.runFlag = false;
       return;
     case kMsgTimer:
       TimerTick(panel);
@@ -33,7 +33,7 @@ void HandleWindowMessage(Panel& panel, const WindowMessage& message) {
       HandleKeyDown(panel, message.param);
       break;
     case kMsgKeyUp:
-      panel.state.keyHeld = false;
+      panel.state.entry.keyHeld = false;
       return;
     case kMsgInput:
       ReceiveAnswers(panel);
@@ -43,7 +43,7 @@ void HandleWindowMessage(Panel& panel, const WindowMessage& message) {
   }
   // The other program's commands go to the radio as soon as they are whole
   // and its answers back as soon as they are in, not only on the poll.
-  if (panel.state.passThroughPort > 0 && !panel.state.menuReadBusy) RelayPassThrough(panel);
+  if (panel.state.config.passThroughPort > 0 && !panel.state.tick.menuReadBusy) RelayPassThrough(panel);
 }
 
 }  // namespace kelvaro

@@ -16,14 +16,14 @@ namespace {
 // waits in the port.
 void GatherBytes(Panel& panel) {
   PanelState& s = panel.state;
-  if (Find(s.passThroughBuffer, ";") > 0) return;
-  if (panel.ports.BytesWaiting(s.passThroughPort) < 1) return;
-  const int room = static_cast<int>(Text::kMax - s.passThroughBuffer.size());
-  s.passThroughChunk = panel.ports.ReadPort(s.passThroughPort, std::min(255, room));
-  s.passThroughBuffer += s.passThroughChunk.view();
-  if (Find(s.passThroughBuffer, ";") < 1 && s.passThroughBuffer.size() >= Text::kMax) {
+  if (Find(s.cat.passThroughBuffer, ";") > 0) return;
+  if (panel.ports.BytesWaiting(s.config.passThroughPort) < 1) return;
+  const int room = static_cast<int>(Text::kMax - s.cat.passThroughBuffer.size());
+  s.cat.passThroughChunk = panel.ports.ReadPort(s.config.passThroughPort, std::min(255, room));
+  s.cat.passThroughBuffer += s.cat.passThroughChunk.view();
+  if (Find(s.cat.passThroughBuffer, ";") < 1 && s.cat.passThroughBuffer.size() >= Text::kMax) {
     // No command can end in a full buffer: start again with what comes next.
-    s.passThroughBuffer.clear();
+    s.cat.passThroughBuffer.clear();
   }
 }
 
@@ -35,9 +35,9 @@ void FollowModeSet(Panel& panel, std::string_view sent) {
   if (Left(sent, 3) != "MD0" || CharAt(sent, 4) == ';') return;
   int32_t mode = PanelModeOfRadioCode(CharAt(sent, 4));
   if (mode == 0) return;
-  s.radioMode = mode;
-  if (mode == kFmWide) s.fmWide = true;
-  if (mode == kFmNarrow) s.fmWide = false;
+  s.radio.radioMode = mode;
+  if (mode == kFmWide) s.radio.fmWide = true;
+  if (mode == kFmNarrow) s.radio.fmWide = false;
   FollowMode(panel);
 }
 
@@ -45,7 +45,7 @@ namespace {
 
 // A frequency answer the other program asked for: the panel takes it.
 void FollowFrequencyAnswer(Panel& panel, const std::string& answer) {
-  panel.state.replyText = answer;
+  panel.state.cat.replyText = answer;
   InterpretReply(panel);
 }
 
@@ -86,8 +86,8 @@ void RelayTraffic(Panel& panel, bool follow) {
       // A query the radio did not answer in time gets nothing back, as the
       // other program would see from the radio itself.
       if (answer.text.empty()) continue;
-      if (s.debugLog == 1) WriteLogLine(panel, "***VTX1=" + answer.text);
-      panel.ports.WritePort(s.passThroughPort, answer.text);
+      if (s.config.debugLog == 1) WriteLogLine(panel, "***VTX1=" + answer.text);
+      panel.ports.WritePort(s.config.passThroughPort, answer.text);
       if (answer.text.size() > 5 && answer.text.compare(0, 2, "FA") == 0) {
         if (follow) {
           FollowFrequencyAnswer(panel, answer.text);
@@ -99,22 +99,22 @@ void RelayTraffic(Panel& panel, bool follow) {
     if (link.relayTicket != 0) break;  // one query of theirs in flight at a time
 
     GatherBytes(panel);
-    int end = Find(s.passThroughBuffer, ";");
+    int end = Find(s.cat.passThroughBuffer, ";");
     if (end < 1) break;
-    s.passThroughSeen = true;
-    if (s.debugLog == 1) WriteLogLine(panel, "***VRX1=" + s.passThroughBuffer.str());
-    const std::string command = Left(s.passThroughBuffer, end - 1);
-    s.passThroughBuffer = Mid(s.passThroughBuffer, end + 1);  // the next commands wait
+    s.cat.passThroughSeen = true;
+    if (s.config.debugLog == 1) WriteLogLine(panel, "***VRX1=" + s.cat.passThroughBuffer.str());
+    const std::string command = Left(s.cat.passThroughBuffer, end - 1);
+    s.cat.passThroughBuffer = Mid(s.cat.passThroughBuffer, end + 1);  // the next commands wait
     const bool query = IsQueryCommand(command);
     const std::uint32_t ticket = SendFor(panel, command, Asker::kRelay, query);
     if (query) link.relayTicket = ticket;
     if (follow) {
-      FollowModeSet(panel, s.commandText.view());
-    } else if (Left(s.commandText, 3) == "MD0" && CharAt(s.commandText, 4) != ';') {
-      link.followMode = s.commandText.str();
+      FollowModeSet(panel, s.cat.commandText.view());
+    } else if (Left(s.cat.commandText, 3) == "MD0" && CharAt(s.cat.commandText, 4) != ';') {
+      link.followMode = s.cat.commandText.str();
     }
   }
-  s.passThroughChunk.clear();
+  s.cat.passThroughChunk.clear();
 }
 
 }  // namespace
@@ -137,7 +137,7 @@ void RelayPassThrough(Panel& panel) {
 
 void RelayWhileSpeaking(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.passThroughPort <= 0 || s.menuReadBusy) return;
+  if (s.config.passThroughPort <= 0 || s.tick.menuReadBusy) return;
   const KeepExchangeTexts kept(s);
   RelayTraffic(panel, false);
 }

@@ -17,7 +17,7 @@ constexpr int kPeer = 7;
 struct Relay : ControlPanel {
   Relay() {
     ports.SetResponder(kPort, [this](std::string_view bytes) { return radio.Feed(bytes); });
-    panel.state.passThroughPort = kPeer;
+    panel.state.config.passThroughPort = kPeer;
     ports.OpenPort(kPeer, 38400);
   }
   void Peer(std::string_view bytes) { ports.Receive(kPeer, bytes); }
@@ -38,8 +38,8 @@ TEST(PassThrough, CommandSplitAcrossReadsIsRelayedOnce) {
   RelayPassThrough(t.panel);
   EXPECT_EQ(t.TakeSent(), Strings{"FA;"});
   EXPECT_EQ(t.ToPeer(), "FA007100000;");
-  EXPECT_TRUE(t.panel.state.passThroughSeen);
-  EXPECT_EQ(t.panel.state.frequencyHz, 7100000);  // the panel follows the answer
+  EXPECT_TRUE(t.panel.state.cat.passThroughSeen);
+  EXPECT_EQ(t.panel.state.radio.frequencyHz, 7100000);  // the panel follows the answer
   RelayPassThrough(t.panel);
   EXPECT_TRUE(t.TakeSent().empty());
 }
@@ -79,7 +79,7 @@ TEST(PassThrough, ModeSetsMoveThePanelToTheSameMode) {
   PanelState& s = t.panel.state;
   t.Peer("MD03;");
   RelayPassThrough(t.panel);
-  EXPECT_EQ(s.radioMode, kCw);
+  EXPECT_EQ(s.radio.radioMode, kCw);
   Strings sent = t.TakeSent();
   EXPECT_EQ(sent.front(), "MD03;");  // relayed once: ApplyMode does not send it again
   EXPECT_EQ(std::count(sent.begin(), sent.end(), "MD03;"), 1);
@@ -87,10 +87,10 @@ TEST(PassThrough, ModeSetsMoveThePanelToTheSameMode) {
   EXPECT_EQ(t.screen.TextAt(50, 45), "CW      ");
   t.Peer("MD05;");  // AM on the radio is the panel's mode 4
   RelayPassThrough(t.panel);
-  EXPECT_EQ(s.radioMode, kAm);
+  EXPECT_EQ(s.radio.radioMode, kAm);
   t.Peer("MD0C;");  // a mode the panel does not have: relayed, panel unchanged
   RelayPassThrough(t.panel);
-  EXPECT_EQ(s.radioMode, kAm);
+  EXPECT_EQ(s.radio.radioMode, kAm);
   EXPECT_EQ(t.TakeSent().back(), "MD0C;");
 }
 
@@ -99,7 +99,7 @@ TEST(PassThrough, BytesWithoutTerminatorCannotBlockThePort) {
   for (int i = 0; i < 10; ++i) {
     t.Peer(std::string(200, 'x'));
     RelayPassThrough(t.panel);
-    EXPECT_LE(t.panel.state.passThroughBuffer.size(), 254u);
+    EXPECT_LE(t.panel.state.cat.passThroughBuffer.size(), 254u);
   }
   EXPECT_TRUE(t.TakeSent().empty());
   // The junk still waiting is read and dropped a buffer at a time; what is
@@ -138,7 +138,7 @@ TEST(PassThrough, TheOtherProgramGetsOnlyTheAnswersToItsOwnCommands) {
   t.Peer("FA;");
   RelayPassThrough(t.panel);
   EXPECT_EQ(t.ToPeer(), "FA014074000;");
-  EXPECT_EQ(s.frequencyHz, 14074000);  // the panel follows the frequency they asked for
+  EXPECT_EQ(s.radio.frequencyHz, 14074000);  // the panel follows the frequency they asked for
   ASSERT_EQ(t.panel.link.forTick.size(), 2u);
   EXPECT_EQ(t.panel.link.forTick[0].text, "SM0040;");
   // A set command the radio refuses: they hear the refusal, as from the radio.
@@ -152,17 +152,17 @@ TEST(PassThrough, TheOtherProgramGetsOnlyTheAnswersToItsOwnCommands) {
 TEST(PassThrough, WhileThePanelSpeaksTrafficMovesAndThePanelFollowsAfterwards) {
   Relay t;
   PanelState& s = t.panel.state;
-  s.radioMode = kCw;
-  s.commandText = "AG0123";  // a speaking operation's own command stays as it was
+  s.radio.radioMode = kCw;
+  s.cat.commandText = "AG0123";  // a speaking operation's own command stays as it was
   t.Peer("FA007074000;FA;MD02;");
   RelayWhileSpeaking(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA007074000;", "FA;", "MD02;"}));
   EXPECT_EQ(t.ToPeer(), "FA007074000;");
-  EXPECT_EQ(s.commandText, "AG0123");
-  EXPECT_EQ(s.radioMode, kCw);  // nothing followed yet
+  EXPECT_EQ(s.cat.commandText, "AG0123");
+  EXPECT_EQ(s.radio.radioMode, kCw);  // nothing followed yet
   RelayPassThrough(t.panel);
-  EXPECT_EQ(s.frequencyHz, 7074000);
-  EXPECT_EQ(s.radioMode, kUsb);
+  EXPECT_EQ(s.radio.frequencyHz, 7074000);
+  EXPECT_EQ(s.radio.radioMode, kUsb);
   // Following their mode does not send the band's stored frequency back.
   for (const std::string& sent : t.TakeSent()) EXPECT_NE(sent.substr(0, 3), "FA0") << sent;
 }

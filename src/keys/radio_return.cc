@@ -8,11 +8,11 @@ namespace {
 void MarkGone(Panel& panel) {
   PanelState& s = panel.state;
   panel.link.presence = RadioPresence::kGone;
-  s.radioConnected = false;
+  s.cat.radioConnected = false;
   // A quit that waits for the radio's answers would wait for ever.
-  if (s.quitPending > 0) {
-    s.quitPending = 0;
-    s.runFlag = false;
+  if (s.entry.quitPending > 0) {
+    s.entry.quitPending = 0;
+    s.entry.runFlag = false;
   }
 }
 
@@ -21,7 +21,7 @@ void MarkGone(Panel& panel) {
 bool WatchRadioPresence(Panel& panel, bool heard) {
   PanelState& s = panel.state;
   RadioLink& link = panel.link;
-  const std::uint32_t opens = panel.ports.OpenCount(s.comPort);
+  const std::uint32_t opens = panel.ports.OpenCount(s.config.comPort);
   const bool reopened = link.portOpens != 0 && opens != link.portOpens;
   link.portOpens = opens;
   link.quietReplyPhases = heard ? 0 : std::min(link.quietReplyPhases + 1, kQuietPhasesUntilGone);

@@ -15,7 +15,7 @@ void AnnounceConnection(Panel& panel) {
   SpeakMode(panel);
   ApplyPreamp(panel);
   PlayPhrase(panel, "connected");
-  panel.state.radioConnected = true;
+  panel.state.cat.radioConnected = true;
 }
 
 // "014250000" becomes " 14.250000", "000475000" "   .475000": the megahertz
@@ -30,18 +30,18 @@ std::string PanelFrequency(std::string_view digits) {
 void ShowFrequency(Panel& panel) {
   const PanelState& s = panel.state;
   panel.screen.SetPosition(80, 150);
-  if (s.splitOn && s.repeaterOn == RepeaterState::kOff) panel.screen.Print("B   ");
-  panel.screen.Print(s.repeaterOn == RepeaterState::kOn ? "R   " : "    ");
-  if (!s.splitOn) panel.screen.Print("    ");
+  if (s.radio.splitOn && s.radio.repeaterOn == RepeaterState::kOff) panel.screen.Print("B   ");
+  panel.screen.Print(s.radio.repeaterOn == RepeaterState::kOn ? "R   " : "    ");
+  if (!s.radio.splitOn) panel.screen.Print("    ");
   panel.screen.SetPosition(285, 150);
-  panel.screen.Print(s.replyText.str() + std::string(13, ' '));
+  panel.screen.Print(s.cat.replyText.str() + std::string(13, ' '));
 }
 
 void SpeakPreampState(Panel& panel) {
   const PanelState& s = panel.state;
   PlayPhrase(panel, "preamp");
-  if (s.preampSetting > 0) {
-    PlayPhrase(panel, s.preampSetting == 1 ? "1" : "2");
+  if (s.radio.preampSetting > 0) {
+    PlayPhrase(panel, s.radio.preampSetting == 1 ? "1" : "2");
     PlayPhrase(panel, "on");
   } else {
     PlayPhrase(panel, "off");
@@ -60,40 +60,40 @@ bool IsFrequencyAnswer(std::string_view text) {
 
 void InterpretReply(Panel& panel) {
   PanelState& s = panel.state;
-  if (!s.radioConnected) {
+  if (!s.cat.radioConnected) {
     AnnounceConnection(panel);
     return;
   }
-  if (!IsFrequencyAnswer(s.replyText)) return;
+  if (!IsFrequencyAnswer(s.cat.replyText)) return;
 
-  s.radioConnected = true;
-  s.lastFreqReply = Left(s.replyText, 11);
-  if (Left(s.lastFreqReply, 2) == "FA") s.vfoAText = "A" + Mid(s.lastFreqReply, 3, 9);
-  if (Left(s.lastFreqReply, 2) == "FB") s.vfoBText = "B" + Mid(s.lastFreqReply, 3, 9);
+  s.cat.radioConnected = true;
+  s.cat.lastFreqReply = Left(s.cat.replyText, 11);
+  if (Left(s.cat.lastFreqReply, 2) == "FA") s.radio.vfoAText = "A" + Mid(s.cat.lastFreqReply, 3, 9);
+  if (Left(s.cat.lastFreqReply, 2) == "FB") s.radio.vfoBText = "B" + Mid(s.cat.lastFreqReply, 3, 9);
   StoreBandRecord(panel);
 
-  s.replyText = Mid(s.lastFreqReply, 3, 9);
-  s.frequencyHz = IntFromText(s.replyText);
-  s.replyText = PanelFrequency(s.replyText);
+  s.cat.replyText = Mid(s.cat.lastFreqReply, 3, 9);
+  s.radio.frequencyHz = IntFromText(s.cat.replyText);
+  s.cat.replyText = PanelFrequency(s.cat.replyText);
   ShowFrequency(panel);
 
-  s.frequencyText = s.replyText;
-  s.pollPending = false;
-  s.replyText.clear();
+  s.radio.frequencyText = s.cat.replyText;
+  s.tick.pollPending = false;
+  s.cat.replyText.clear();
   DrawStatusLine(panel);
 
-  if (s.quitPending > 0) ++s.quitPending;
-  if (s.quitPending > 2) {
+  if (s.entry.quitPending > 0) ++s.entry.quitPending;
+  if (s.entry.quitPending > 2) {
     SaveMemoryBanks(panel);
-    s.quitPending = 0;
-    s.runFlag = false;
+    s.entry.quitPending = 0;
+    s.entry.runFlag = false;
     return;
   }
-  if (s.announcePending) {
-    s.announcePending = false;
+  if (s.cat.announcePending) {
+    s.cat.announcePending = false;
     SpeakFrequency(panel);
     SpeakMode(panel);
-    if (!s.channelRecall) SpeakPreampState(panel);
+    if (!s.entry.channelRecall) SpeakPreampState(panel);
   }
 }
 

@@ -26,44 +26,44 @@ struct Ticking : ControlPanel {
 TEST(TimerTick, PollsFrequencyAndMeterInTurnAndReadsBetween) {
   Ticking t;
   PanelState& s = t.panel.state;
-  s.radioConnected = false;
+  s.cat.radioConnected = false;
   t.Tick();
   EXPECT_EQ(t.TakeSent(), Strings{"FA;"});
   t.Tick();  // the reply phase: the first answer announces the connection
   EXPECT_EQ(t.TakeSent(), Strings{"PA00;"});  // with the preamp applied
-  EXPECT_TRUE(s.radioConnected);
+  EXPECT_TRUE(s.cat.radioConnected);
   EXPECT_EQ(t.TakeSpoken().back(), "connected");
   t.radio.Control("signal 120");
   t.Tick();
   EXPECT_EQ(t.TakeSent(), Strings{"SM0;"});
   t.Tick();  // the S-meter is shown, not spoken
-  EXPECT_EQ(s.sMeterValue, 120);
+  EXPECT_EQ(s.tick.sMeterValue, 120);
   EXPECT_EQ(t.screen.TextAt(750, 45), "S8  ");
   EXPECT_TRUE(t.TakeSpoken().empty());
-  EXPECT_EQ(s.waveFolder, "wave\\");
+  EXPECT_EQ(s.config.waveFolder, "wave\\");
   t.radio.Control("dial +1000");
   t.Tick(2);  // the dial turned on the radio reaches the panel
-  EXPECT_EQ(s.frequencyHz, 14251000);
-  EXPECT_EQ(s.frequencyText, " 14.251000");
+  EXPECT_EQ(s.radio.frequencyHz, 14251000);
+  EXPECT_EQ(s.radio.frequencyText, " 14.251000");
 }
 
 TEST(TimerTick, FrequencyAnswerOvertakenByAKeyIsNotTaken) {
   Ticking t;
   PanelState& s = t.panel.state;
   t.Tick(2);
-  ASSERT_EQ(s.frequencyHz, 14250000);
+  ASSERT_EQ(s.radio.frequencyHz, 14250000);
   t.Tick(2);  // the meter poll and its reading
   t.Tick();   // "FA;" is answered with 14.250 MHz ...
-  s.commandText = "BS003";  // ... but a band key goes out before it is read
+  s.cat.commandText = "BS003";  // ... but a band key goes out before it is read
   SendCommand(t.panel);
-  s.commandText = "FA007100000";
+  s.cat.commandText = "FA007100000";
   SendCommand(t.panel);
-  const std::string record = s.bandRecords[kBand20m].str();
+  const std::string record = s.banks.bandRecords[kBand20m].str();
   t.Tick();
-  EXPECT_EQ(s.frequencyHz, 14250000);  // the stale answer changed nothing
-  EXPECT_EQ(s.bandRecords[kBand20m], record);
+  EXPECT_EQ(s.radio.frequencyHz, 14250000);  // the stale answer changed nothing
+  EXPECT_EQ(s.banks.bandRecords[kBand20m], record);
   t.Tick(4);  // the next frequency poll brings the new frequency
-  EXPECT_EQ(s.frequencyHz, 7100000);
+  EXPECT_EQ(s.radio.frequencyHz, 7100000);
 }
 
 TEST(TimerTick, TickCountWrapsAfterTwenty) {
@@ -72,68 +72,68 @@ TEST(TimerTick, TickCountWrapsAfterTwenty) {
   std::vector<int> counts;
   for (int i = 0; i < 22; ++i) {
     t.Tick();
-    counts.push_back(s.tickCount);
+    counts.push_back(s.tick.tickCount);
   }
   EXPECT_EQ(counts[0], 1);
   EXPECT_EQ(counts[19], 20);
   EXPECT_EQ(counts[20], 0);
   EXPECT_EQ(counts[21], 1);
-  s.menuReadBusy = true;  // quiet while a menu value is exchanged
+  s.tick.menuReadBusy = true;  // quiet while a menu value is exchanged
   t.TakeSent();
   t.Tick(4);
   EXPECT_TRUE(t.TakeSent().empty());
-  EXPECT_EQ(s.tickCount, 1);
+  EXPECT_EQ(s.tick.tickCount, 1);
 }
 
 TEST(TimerTick, TransmittingLeavesTheMeterSlotEmptyAndHoldsThePeak) {
   Ticking t;
   PanelState& s = t.panel.state;
-  s.txState = TxState::kTransmitting;
-  s.txHoldoff = 2;
+  s.tick.txState = TxState::kTransmitting;
+  s.tick.txHoldoff = 2;
   t.Tick(8);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA;", "FA;"}));
   // Readings that arrive (from an SWR query) are held at their peak once the
   // hold-off has passed.
   for (const char* reading : {"RM6040000;", "RM6030000;", "RM6090000;", "RM6050000;"}) {
     t.ports.Receive(5, reading);
-    s.pollPending = true;
+    s.tick.pollPending = true;
     t.Tick();
   }
-  EXPECT_EQ(s.txHoldoff, 0);
-  EXPECT_EQ(s.txMeterText, "090");
+  EXPECT_EQ(s.tick.txHoldoff, 0);
+  EXPECT_EQ(s.tick.txMeterText, "090");
   EXPECT_TRUE(t.TakeSpoken().empty());  // no SWR report while transmitting
 }
 
 TEST(TimerTick, MicGainWatchPollsTheMicMeterAndReportsPeaks) {
   Ticking t;
   PanelState& s = t.panel.state;
-  s.micGainWatch = MicGainWatch::kStarted;
-  s.txState = TxState::kTransmitting;
+  s.tick.micGainWatch = MicGainWatch::kStarted;
+  s.tick.txState = TxState::kTransmitting;
   t.radio.Control("ptt on");
   t.Tick(3);
   EXPECT_EQ(t.TakeSent(), (Strings{"FA;", "RM4;"}));
   t.Tick(9);
-  EXPECT_GT(s.meterPeak, 0);
+  EXPECT_GT(s.tick.meterPeak, 0);
   t.Tick(10);
   Strings spoken = t.TakeSpoken();
   ASSERT_FALSE(spoken.empty());
   EXPECT_EQ(spoken.front(), "alc");
-  EXPECT_EQ(s.micGainWatch, MicGainWatch::kWatching);
+  EXPECT_EQ(s.tick.micGainWatch, MicGainWatch::kWatching);
 }
 
 TEST(TimerTick, GarbledAndOverlongRepliesAreHarmless) {
   Ticking t;
   PanelState& s = t.panel.state;
   t.Tick(2);
-  const int32_t hz = s.frequencyHz;
+  const int32_t hz = s.radio.frequencyHz;
   for (const std::string& junk : {std::string("SM"), std::string("SMxyz;"), std::string(600, 'F'),
                                   std::string("FA12;FA014250000;"), std::string("RM6"), std::string("\0\xff;", 3)}) {
     t.ports.Receive(5, junk);
-    s.pollPending = true;
+    s.tick.pollPending = true;
     t.Tick();
-    EXPECT_EQ(s.frequencyHz, hz);
+    EXPECT_EQ(s.radio.frequencyHz, hz);
   }
-  EXPECT_LE(s.replyText.size(), 255u);
+  EXPECT_LE(s.cat.replyText.size(), 255u);
 }
 
 }  // namespace

@@ -140,24 +140,24 @@ std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool 
   PanelState& s = panel.state;
   // What is already waiting came before this command and is no answer to it.
   ReceiveAnswers(panel);
-  s.commandText = command;
+  s.cat.commandText = command;
   // Network clients name their VFO themselves; their commands go out as given.
-  if (asker != Asker::kNetwork && s.splitOn == 1 && Left(s.commandText, 2) == "FA") {
-    s.commandText = "FB" + Mid(s.commandText, 3);
+  if (asker != Asker::kNetwork && s.radio.splitOn == 1 && Left(s.cat.commandText, 2) == "FA") {
+    s.cat.commandText = "FB" + Mid(s.cat.commandText, 3);
   }
-  s.commandText += ";";
-  std::string_view sent = s.commandText;
+  s.cat.commandText += ";";
+  std::string_view sent = s.cat.commandText;
   if ((Left(sent, 2) == "FA" || Left(sent, 2) == "FB") && sent.size() > 5) {
-    s.lastFrequencyCommand = sent;
+    s.cat.lastFrequencyCommand = sent;
     // The radio is now where this command put it: a band record stored before
     // its next answer arrives belongs to this frequency, not the one before.
-    if (sent.size() == 12 && OnlyDigits(sent.substr(2, 9))) s.lastFreqReply = Left(sent, 11);
+    if (sent.size() == 12 && OnlyDigits(sent.substr(2, 9))) s.cat.lastFreqReply = Left(sent, 11);
   }
-  panel.ports.WritePort(s.comPort, sent);
-  s.commandsSent = static_cast<int32_t>(static_cast<uint32_t>(s.commandsSent) + 1u);
+  panel.ports.WritePort(s.config.comPort, sent);
+  s.cat.commandsSent = static_cast<int32_t>(static_cast<uint32_t>(s.cat.commandsSent) + 1u);
   RadioLink& link = panel.link;
   if (!query) link.otherCommandsSent = static_cast<int32_t>(static_cast<uint32_t>(link.otherCommandsSent) + 1u);
-  if (s.debugLog == 1) WriteLogLine(panel, "TX=" + s.commandText.str());
+  if (s.config.debugLog == 1) WriteLogLine(panel, "TX=" + s.cat.commandText.str());
 
   WaitingCommand waiting;
   waiting.ticket = link.nextTicket++;
@@ -186,17 +186,17 @@ void SendCommand(Panel& panel, std::string_view command) {
   SendFor(panel, text, Asker::kNobody, false);
 }
 
-void SendCommand(Panel& panel) { SendCommand(panel, panel.state.commandText.view()); }
+void SendCommand(Panel& panel) { SendCommand(panel, panel.state.cat.commandText.view()); }
 
 void ReceiveAnswers(Panel& panel) {
   PanelState& s = panel.state;
-  for (int i = 0; i < kMostReads && panel.ports.BytesWaiting(s.comPort) > 0; ++i) {
-    const std::string bytes = panel.ports.ReadPort(s.comPort, static_cast<int>(kLongestAnswer));
+  for (int i = 0; i < kMostReads && panel.ports.BytesWaiting(s.config.comPort) > 0; ++i) {
+    const std::string bytes = panel.ports.ReadPort(s.config.comPort, static_cast<int>(kLongestAnswer));
     if (bytes.empty()) break;
     // A serial line brings an answer a few characters at a time: the log
     // shows each answer once it is whole.
     for (const std::string& answer : TakeRadioBytes(panel.link, bytes)) {
-      if (s.debugLog == 1) WriteLogLine(panel, "RX=" + answer);
+      if (s.config.debugLog == 1) WriteLogLine(panel, "RX=" + answer);
     }
   }
   EndOverdueWaits(panel.link, panel.clock.Steady());
@@ -219,7 +219,7 @@ std::optional<std::string> Query(Panel& panel, std::string_view command) {
                                 [ticket](const WaitingCommand& w) { return w.ticket == ticket; });
     if (waiting == link.waiting.end()) return std::nullopt;
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(waiting->deadline - panel.clock.Steady());
-    if (left.count() <= 0 || !panel.ports.WaitForInput(panel.state.comPort, left)) {
+    if (left.count() <= 0 || !panel.ports.WaitForInput(panel.state.config.comPort, left)) {
       // Nothing more came in time; a last look at what did.
       ReceiveAnswers(panel);
       answer = std::find_if(link.forKey.begin(), link.forKey.end(), mine);
@@ -242,9 +242,9 @@ void PauseBriefly(Panel& panel) { panel.clock.Sleep(AnswerWait(panel)); }
 void OpenPortSequence(Panel& panel, int port) {
   const PanelState& s = panel.state;
   panel.ports.ClosePort(port);
-  panel.ports.OpenPort(port, s.baudRate);
+  panel.ports.OpenPort(port, s.config.baudRate);
   panel.ports.SetReadTimeouts(port, -1);
-  panel.ports.SetLineFormat(port, s.portDataBits, s.portParity, s.portStopBits);
+  panel.ports.SetLineFormat(port, s.cat.portDataBits, s.cat.portParity, s.cat.portStopBits);
 }
 
 }  // namespace kelvaro

@@ -63,11 +63,10 @@ void PauseBriefly(Panel& panel);
 // not change what that operation works on.
 class KeepExchangeTexts {
  public:
-  explicit KeepExchangeTexts(PanelState& s)
-      : s_(s), command_(s.commandText.str()), reply_(s.replyText.str()) {}
+  explicit KeepExchangeTexts(PanelState& s) : s_(s), command_(s.cat.commandText.str()), reply_(s.cat.replyText.str()) {}
   ~KeepExchangeTexts() {
-    s_.commandText = command_;
-    s_.replyText = reply_;
+    s_.cat.commandText = command_;
+    s_.cat.replyText = reply_;
   }
   KeepExchangeTexts(const KeepExchangeTexts&) = delete;
   KeepExchangeTexts& operator=(const KeepExchangeTexts&) = delete;

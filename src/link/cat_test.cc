@@ -17,8 +17,8 @@ using testing::TestPanel;
 class CatExchange : public ::testing::Test {
  protected:
   void SetUp() override {
-    s.comPort = 5;
-    s.baudRate = 38400;
+    s.config.comPort = 5;
+    s.config.baudRate = 38400;
     t.ports.OpenPort(5, 38400);
   }
   TestPanel t;
@@ -26,23 +26,23 @@ class CatExchange : public ::testing::Test {
 };
 
 TEST_F(CatExchange, SendCommandAppendsTerminatorAndRemembersFrequencySets) {
-  s.commandText = "FA014250000";
+  s.cat.commandText = "FA014250000";
   SendCommand(t.panel);
-  EXPECT_EQ(s.commandText, "FA014250000;");
-  EXPECT_EQ(s.lastFrequencyCommand, "FA014250000;");
-  s.commandText = "FA";  // the bare query is not remembered
+  EXPECT_EQ(s.cat.commandText, "FA014250000;");
+  EXPECT_EQ(s.cat.lastFrequencyCommand, "FA014250000;");
+  s.cat.commandText = "FA";  // the bare query is not remembered
   SendCommand(t.panel);
-  EXPECT_EQ(s.lastFrequencyCommand, "FA014250000;");
+  EXPECT_EQ(s.cat.lastFrequencyCommand, "FA014250000;");
   EXPECT_EQ(t.ports.port(5).written, "FA014250000;FA;");
 }
 
 TEST_F(CatExchange, SplitSendsFrequencyCommandsToVfoB) {
-  s.splitOn = true;
-  s.commandText = "FA014250000";
+  s.radio.splitOn = true;
+  s.cat.commandText = "FA014250000";
   SendCommand(t.panel);
-  EXPECT_EQ(s.commandText, "FB014250000;");
-  EXPECT_EQ(s.lastFrequencyCommand, "FB014250000;");
-  s.commandText = "MD02";  // other commands are untouched
+  EXPECT_EQ(s.cat.commandText, "FB014250000;");
+  EXPECT_EQ(s.cat.lastFrequencyCommand, "FB014250000;");
+  s.cat.commandText = "MD02";  // other commands are untouched
   SendCommand(t.panel);
   EXPECT_EQ(t.ports.port(5).written, "FB014250000;MD02;");
 }
@@ -145,10 +145,10 @@ TEST_F(CatExchange, QueryReturnsItsOwnAnswerAsSoonAsItIsIn) {
 }
 
 TEST_F(CatExchange, ClosedOrInvalidPortsAreASilentRadio) {
-  s.comPort = 300;
+  s.config.comPort = 300;
   t.ports.Receive(300, "ID0840;");
   EXPECT_EQ(Query(t.panel, "ID"), std::nullopt);
-  s.comPort = 7;  // never opened
+  s.config.comPort = 7;  // never opened
   t.ports.Receive(7, "ID0840;");
   EXPECT_EQ(Query(t.panel, "ID"), std::nullopt);
 }
@@ -164,8 +164,8 @@ TEST_F(CatExchange, PauseWaitsTheLengthOfTheDelayRecordingWithoutPlayingIt) {
 }
 
 TEST_F(CatExchange, DebugLogTracesTrafficButNotEmptyReads) {
-  s.debugLog = 1;
-  s.versionText = "3.5a";
+  s.config.debugLog = 1;
+  s.config.versionText = "3.5a";
   t.panel.debugFile.open(t.panel.File("debug.dat"), std::ios::binary);
   SendCommand(t.panel, "FA");
   ReceiveAnswers(t.panel);  // nothing waiting: no line

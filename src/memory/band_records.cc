@@ -17,18 +17,18 @@ bool HasRepeaterMenu(int band) { return band >= kBand10m && band <= kBand70cm; }
 // The frequency of the last frequency answer as nine digits, or "" when that
 // answer does not end in nine digits (none has come yet, or it was garbled).
 std::string ReplyFrequencyDigits(const PanelState& s) {
-  std::string digits = Right(s.lastFreqReply, 9);
+  std::string digits = Right(s.cat.lastFreqReply, 9);
   return IsNineDigits(digits) ? digits : std::string();
 }
 
 char ModeDigit(const PanelState& s, std::string_view record) {
-  if (s.radioMode >= kLsb && s.radioMode <= kFmWide) return static_cast<char>('0' + s.radioMode);
+  if (s.radio.radioMode >= kLsb && s.radio.radioMode <= kFmWide) return static_cast<char>('0' + s.radio.radioMode);
   const char stored = ParseBandRecord(record).mode;
   return stored >= '1' && stored <= '7' ? stored : '2';
 }
 
 char PreampDigit(const PanelState& s) {
-  return static_cast<char>('0' + std::clamp<int32_t>(s.preampSetting, 0, 2));
+  return static_cast<char>('0' + std::clamp<int32_t>(s.radio.preampSetting, 0, 2));
 }
 
 // The offset in kHz as the four digits a record and the radio's menu take.
@@ -70,17 +70,17 @@ std::string RecordToneCode(std::string_view toneCode) {
 
 std::string RepeaterShiftPart(const PanelState& s, int band) {
   if (!HasRepeaterMenu(band)) return {};
-  std::string sign = s.currentShiftSign[band] == "+" ? "+" : "-";
-  return sign + "0000" + FourDigitOffset(s.currentShiftKhz[band]);
+  std::string sign = s.config.currentShiftSign[band] == "+" ? "+" : "-";
+  return sign + "0000" + FourDigitOffset(s.config.currentShiftKhz[band]);
 }
 
 std::string BandRecordBody(const PanelState& s) {
-  const int band = s.bandIndex;
+  const int band = s.radio.bandIndex;
   if (!IsBandNumber(band)) return {};
-  std::string_view record = s.bandRecords[band];
+  std::string_view record = s.banks.bandRecords[band];
   // The radio's frequency; before the first answer the panel's own value.
   std::string live = ReplyFrequencyDigits(s);
-  if (live.empty()) live = ZeroPad(std::clamp<int32_t>(s.frequencyHz, 0, 999999999), 9);
+  if (live.empty()) live = ZeroPad(std::clamp<int32_t>(s.radio.frequencyHz, 0, 999999999), 9);
   // Digits kept from the stored record. A record written in repeater
   // operation holds the shift where VFO B would be; the live frequency then
   // stands in, so the record keeps its layout.
@@ -90,12 +90,12 @@ std::string BandRecordBody(const PanelState& s) {
   std::string keptB = stored.VfoBDigits();
   if (!IsNineDigits(keptB)) keptB = live;
 
-  const bool repeater = s.repeaterOn == RepeaterState::kOn && HasRepeaterMenu(band);
+  const bool repeater = s.radio.repeaterOn == RepeaterState::kOn && HasRepeaterMenu(band);
   BandRecord body;
-  body.flag = repeater ? '5' : (s.splitOn ? '1' : '0');
+  body.flag = repeater ? '5' : (s.radio.splitOn ? '1' : '0');
   body.mode = ModeDigit(s, record);
-  body.vfoA = "A" + (s.splitOn ? keptA : live);
-  body.vfoB = "B" + (s.splitOn ? live : keptB);
+  body.vfoA = "A" + (s.radio.splitOn ? keptA : live);
+  body.vfoB = "B" + (s.radio.splitOn ? live : keptB);
   if (repeater) body.vfoB = "B" + RepeaterShiftPart(s, band);
   // The body stops before tone and preamp.
   body.preamp = '\0';
@@ -104,33 +104,33 @@ std::string BandRecordBody(const PanelState& s) {
 
 void BandFromFrequency(Panel& panel) {
   PanelState& s = panel.state;
-  s.bandRecordable = true;
+  s.banks.bandRecordable = true;
   std::string digits = ReplyFrequencyDigits(s);
   if (digits.empty()) {
     // No usable frequency: the band stays as it is and nothing may be kept.
-    s.bandRecordable = false;
+    s.banks.bandRecordable = false;
     return;
   }
-  s.bandIndex = BandOfMegahertz(IntFromText(digits) / 1000000);
-  if (s.bandIndex < kBand10m && s.radioMode > kAm) s.bandRecordable = false;
-  if (s.bandIndex < kBand2m && s.radioMode == kC4fm) s.bandRecordable = false;
+  s.radio.bandIndex = BandOfMegahertz(IntFromText(digits) / 1000000);
+  if (s.radio.bandIndex < kBand10m && s.radio.radioMode > kAm) s.banks.bandRecordable = false;
+  if (s.radio.bandIndex < kBand2m && s.radio.radioMode == kC4fm) s.banks.bandRecordable = false;
 }
 
 void StoreBandRecord(Panel& panel) {
   PanelState& s = panel.state;
   BandFromFrequency(panel);
-  if (!s.bandRecordable || !IsBandNumber(s.bandIndex)) return;
-  if (!s.passThroughSeen) {
-    s.bandRecords[s.bandIndex] = BandRecordBody(s) + RecordToneCode(s.toneCode) + PreampDigit(s);
+  if (!s.banks.bandRecordable || !IsBandNumber(s.radio.bandIndex)) return;
+  if (!s.cat.passThroughSeen) {
+    s.banks.bandRecords[s.radio.bandIndex] = BandRecordBody(s) + RecordToneCode(s.radio.toneCode) + PreampDigit(s);
   }
 }
 
 std::string AppendRepeaterShift(const PanelState& s, std::string_view body) {
   // Only bands 10..13 have a shift of their own; elsewhere the body keeps its
   // VFO-B digits rather than losing them.
-  if (!HasRepeaterMenu(s.bandIndex)) return std::string(body);
+  if (!HasRepeaterMenu(s.radio.bandIndex)) return std::string(body);
   BandRecord fields = ParseBandRecord(body);
-  fields.vfoB = "B" + RepeaterShiftPart(s, s.bandIndex);
+  fields.vfoB = "B" + RepeaterShiftPart(s, s.radio.bandIndex);
   return FormatBandRecord(fields);
 }
 

@@ -44,19 +44,19 @@ bool IsAcceptedTag(std::string_view line) {
 // the character "0" + bandIndex (":" to ">" for 10..14) and "0"/"1" for noise
 // reduction.
 std::string TagLine(const PanelState& s) {
-  std::string line = std::string(kTag) + " " + s.versionText.str();
-  if (s.bandIndex > 0 && s.bandIndex < 15) {
+  std::string line = std::string(kTag) + " " + s.config.versionText.str();
+  if (s.radio.bandIndex > 0 && s.radio.bandIndex < 15) {
     line += ' ';
-    line += static_cast<char>('0' + s.bandIndex);
-    line += s.reductionOn ? '1' : '0';
+    line += static_cast<char>('0' + s.radio.bandIndex);
+    line += s.radio.reductionOn ? '1' : '0';
   }
   return line;
 }
 
 std::string BankFileText(const PanelState& s) {
   std::string text = TagLine(s) + "\r\n";
-  for (int band = 1; band <= kBandCount; ++band) text += s.bandRecords[band].str() + "\r\n";
-  for (const Text& channel : s.memoryChannels) text += channel.str() + "\r\n";
+  for (int band = 1; band <= kBandCount; ++band) text += s.banks.bandRecords[band].str() + "\r\n";
+  for (const Text& channel : s.banks.memoryChannels) text += channel.str() + "\r\n";
   return text;
 }
 
@@ -64,9 +64,9 @@ std::string BankFileText(const PanelState& s) {
 // "1".."=" (bands 1..14), or none at all, gives band 0: unknown, which the
 // start-up takes as 40 m.
 void TakeTagLine(std::string_view line, PanelState& s) {
-  s.reductionOn = CharAt(line, 21) == '1' ? 1 : 0;
+  s.radio.reductionOn = CharAt(line, 21) == '1' ? 1 : 0;
   int band = static_cast<unsigned char>(CharAt(line, 20)) - '0';
-  s.bandIndex = (band < 1 || band > kBandCount) ? 0 : band;
+  s.radio.bandIndex = (band < 1 || band > kBandCount) ? 0 : band;
 }
 
 // Reads the 14 band records and the 100 channels that follow the tag line.
@@ -82,7 +82,7 @@ bool TakeRecords(std::streambuf* in, PanelState& s) {
   for (; band <= kBandCount; ++band) {
     if (!ReadLine(in, line)) break;
     if (IsBandRecord(line)) {
-      s.bandRecords[band] = line;
+      s.banks.bandRecords[band] = line;
     } else {
       irregular = true;
     }
@@ -93,15 +93,15 @@ bool TakeRecords(std::streambuf* in, PanelState& s) {
   for (; channel < kChannelCount && band > kBandCount; ++channel) {
     if (!ReadLine(in, line)) break;
     if (IsChannelRecord(line)) {
-      s.memoryChannels[channel] = line;
+      s.banks.memoryChannels[channel] = line;
     } else {
-      s.memoryChannels[channel] = kEmptyChannel;
+      s.banks.memoryChannels[channel] = kEmptyChannel;
       if (line != kEmptyChannel) irregular = true;
     }
   }
   if (channel < kChannelCount) {
     irregular = true;
-    for (; channel < kChannelCount; ++channel) s.memoryChannels[channel] = kEmptyChannel;
+    for (; channel < kChannelCount; ++channel) s.banks.memoryChannels[channel] = kEmptyChannel;
   }
   if (HasMoreContent(in)) irregular = true;
   return irregular;

@@ -19,11 +19,11 @@ using testing::TestPanel;
 
 // The state the start-up gives before the bank file is loaded.
 void SetStartValues(PanelState& s) {
-  s.versionText = "3.5a";
-  s.bandIndex = 4;
-  s.reductionOn = false;
-  for (int band = 1; band <= kBandCount; ++band) s.bandRecords[band] = kDefaultBandRecords[band];
-  for (Text& channel : s.memoryChannels) channel = "9";
+  s.config.versionText = "3.5a";
+  s.radio.bandIndex = 4;
+  s.radio.reductionOn = false;
+  for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = kDefaultBandRecords[band];
+  for (Text& channel : s.banks.memoryChannels) channel = "9";
 }
 
 struct BankPanel : TestPanel {
@@ -112,7 +112,7 @@ TEST(MemoryBankFile, FirstStartCreatesTheFileAndReport) {
   EXPECT_FALSE(t.Exists("memory.dat"));
   EXPECT_FALSE(t.Exists("savmem.tmp"));
   EXPECT_FALSE(t.Exists("savmem.bad"));
-  EXPECT_EQ(t.panel.state.bandIndex, 4);
+  EXPECT_EQ(t.panel.state.radio.bandIndex, 4);
 }
 
 TEST(MemoryBankFile, OlderTagIsReadAndRewrittenWithTheCurrentTag) {
@@ -126,11 +126,11 @@ TEST(MemoryBankFile, OlderTagIsReadAndRewrittenWithTheCurrentTag) {
   t.dir.Write("savmem.dat", file);
   LoadMemoryBanks(t.panel);
   const PanelState& s = t.panel.state;
-  EXPECT_EQ(s.bandIndex, 6);
-  EXPECT_TRUE(s.reductionOn);
-  EXPECT_EQ(s.bandRecords[12], bands[11]);
-  EXPECT_EQ(s.memoryChannels[5], kUsb14250);
-  EXPECT_EQ(s.memoryChannels[99], kRepeater2m);
+  EXPECT_EQ(s.radio.bandIndex, 6);
+  EXPECT_TRUE(s.radio.reductionOn);
+  EXPECT_EQ(s.banks.bandRecords[12], bands[11]);
+  EXPECT_EQ(s.banks.memoryChannels[5], kUsb14250);
+  EXPECT_EQ(s.banks.memoryChannels[99], kRepeater2m);
   EXPECT_EQ(t.dir.Read("savmem.dat"), file);  // loading alone changes nothing
   EXPECT_FALSE(t.Exists("savmem.bad"));
 
@@ -146,15 +146,15 @@ TEST(MemoryBankFile, BandAndNoiseReductionCharactersRoundTrip) {
                         Case{0, 1, "KELVARO v1.0a 3.5a", 0, 0},
                         Case{15, 1, "KELVARO v1.0a 3.5a", 0, 0}}) {
     BankPanel t;
-    t.panel.state.bandIndex = c.band;
-    t.panel.state.reductionOn = c.nr;
+    t.panel.state.radio.bandIndex = c.band;
+    t.panel.state.radio.reductionOn = c.nr;
     SaveMemoryBanks(t.panel);
     EXPECT_EQ(t.Lines("savmem.dat")[0], c.tag);
     BankPanel back;
     back.dir.Write("savmem.dat", t.dir.Read("savmem.dat"));
     LoadMemoryBanks(back.panel);
-    EXPECT_EQ(back.panel.state.bandIndex, c.bandBack) << c.tag;
-    EXPECT_EQ(back.panel.state.reductionOn, c.nrBack) << c.tag;
+    EXPECT_EQ(back.panel.state.radio.bandIndex, c.bandBack) << c.tag;
+    EXPECT_EQ(back.panel.state.radio.reductionOn, c.nrBack) << c.tag;
   }
 }
 
@@ -169,8 +169,8 @@ TEST(MemoryBankFile, BandCharactersOutsideTheBandsGiveBandZero) {
     BankPanel t;
     t.dir.Write("savmem.dat", BankFile(c.tag, DefaultBands(), EmptyChannels()));
     LoadMemoryBanks(t.panel);
-    EXPECT_EQ(t.panel.state.bandIndex, c.band) << c.tag;
-    EXPECT_EQ(t.panel.state.reductionOn, c.nr) << c.tag;
+    EXPECT_EQ(t.panel.state.radio.bandIndex, c.band) << c.tag;
+    EXPECT_EQ(t.panel.state.radio.reductionOn, c.nr) << c.tag;
     EXPECT_EQ(t.dir.Read("savmem.dat").substr(0, c.tag.size()), c.tag);  // accepted, kept
   }
 }
@@ -178,21 +178,22 @@ TEST(MemoryBankFile, BandCharactersOutsideTheBandsGiveBandZero) {
 TEST(MemoryBankFile, ChannelsAndBandRecordsRoundTrip) {
   BankPanel t;
   PanelState& s = t.panel.state;
-  s.memoryChannels[0] = kUsb14250;
-  s.memoryChannels[3] = kRepeater2m;
-  s.memoryChannels[47] = kSplit7;
-  s.memoryChannels[98] = kC4fmTone0;
-  s.bandRecords[6] = "12A014250000B0143000006701";
-  s.bandIndex = 13;
+  s.banks.memoryChannels[0] = kUsb14250;
+  s.banks.memoryChannels[3] = kRepeater2m;
+  s.banks.memoryChannels[47] = kSplit7;
+  s.banks.memoryChannels[98] = kC4fmTone0;
+  s.banks.bandRecords[6] = "12A014250000B0143000006701";
+  s.radio.bandIndex = 13;
   SaveMemoryBanks(t.panel);
   const std::string first = t.dir.Read("savmem.dat");
 
   BankPanel back;
   back.dir.Write("savmem.dat", first);
   LoadMemoryBanks(back.panel);
-  for (int i = 0; i < kChannelCount; ++i) EXPECT_EQ(back.panel.state.memoryChannels[i], s.memoryChannels[i]);
-  for (int b = 1; b <= kBandCount; ++b) EXPECT_EQ(back.panel.state.bandRecords[b], s.bandRecords[b]);
-  EXPECT_EQ(back.panel.state.bandIndex, 13);
+  for (int i = 0; i < kChannelCount; ++i)
+    EXPECT_EQ(back.panel.state.banks.memoryChannels[i], s.banks.memoryChannels[i]);
+  for (int b = 1; b <= kBandCount; ++b) EXPECT_EQ(back.panel.state.banks.bandRecords[b], s.banks.bandRecords[b]);
+  EXPECT_EQ(back.panel.state.radio.bandIndex, 13);
   SaveMemoryBanks(back.panel);
   EXPECT_EQ(back.dir.Read("savmem.dat"), first);
   EXPECT_FALSE(back.Exists("savmem.bad"));
@@ -208,8 +209,8 @@ TEST(MemoryBankFile, UnacceptedTagIsSetAsideBeforeTheDefaultsReplaceIt) {
   LoadMemoryBanks(t.panel);
   EXPECT_EQ(t.dir.Read("savmem.bad"), foreign);
   EXPECT_EQ(t.dir.Read("savmem.dat"), BankFile("KELVARO v1.0a 3.5a 40", DefaultBands(), EmptyChannels()));
-  EXPECT_EQ(t.panel.state.memoryChannels[1], "9");
-  EXPECT_EQ(t.panel.state.bandIndex, 4);
+  EXPECT_EQ(t.panel.state.banks.memoryChannels[1], "9");
+  EXPECT_EQ(t.panel.state.radio.bandIndex, 4);
 
   BankPanel empty;  // an empty file has no accepted tag either
   empty.dir.Write("savmem.dat", "");
@@ -236,10 +237,10 @@ TEST(MemoryBankFile, MalformedLinesKeepDefaultsAndTheFileIsCopied) {
   const PanelState& s = t.panel.state;
   for (int band = 1; band <= kBandCount; ++band) {
     bool malformed = band == 3 || band == 5 || band == 7;
-    EXPECT_EQ(s.bandRecords[band], malformed ? std::string(kDefaultBandRecords[band]) : bands[band - 1]);
+    EXPECT_EQ(s.banks.bandRecords[band], malformed ? std::string(kDefaultBandRecords[band]) : bands[band - 1]);
   }
-  EXPECT_EQ(s.memoryChannels[0], kUsb14250);
-  for (int i : {7, 8, 9}) EXPECT_EQ(s.memoryChannels[i], "9");
+  EXPECT_EQ(s.banks.memoryChannels[0], kUsb14250);
+  for (int i : {7, 8, 9}) EXPECT_EQ(s.banks.memoryChannels[i], "9");
   EXPECT_EQ(t.dir.Read("savmem.bad"), file);  // everything still there
   EXPECT_EQ(t.dir.Read("savmem.dat"), file);  // rewritten only at the next save
 }
@@ -251,10 +252,11 @@ TEST(MemoryBankFile, ShortFileLeavesTheRestAtDefaultsAndEmpty) {
   t.dir.Write("savmem.dat", BankFile("KELVARO v1.0a 3.5a 21", {bands.begin(), bands.begin() + 5}, {}));
   LoadMemoryBanks(t.panel);
   for (int band = 1; band <= kBandCount; ++band) {
-    EXPECT_EQ(t.panel.state.bandRecords[band], band <= 5 ? bands[band - 1] : std::string(kDefaultBandRecords[band]));
+    EXPECT_EQ(t.panel.state.banks.bandRecords[band],
+              band <= 5 ? bands[band - 1] : std::string(kDefaultBandRecords[band]));
   }
-  for (const Text& channel : t.panel.state.memoryChannels) EXPECT_EQ(channel, "9");
-  EXPECT_EQ(t.panel.state.bandIndex, 2);
+  for (const Text& channel : t.panel.state.banks.memoryChannels) EXPECT_EQ(channel, "9");
+  EXPECT_EQ(t.panel.state.radio.bandIndex, 2);
   EXPECT_TRUE(t.Exists("savmem.bad"));
 
   // Cut inside the channels: those read are kept.
@@ -263,10 +265,10 @@ TEST(MemoryBankFile, ShortFileLeavesTheRestAtDefaultsAndEmpty) {
   cut.dir.Write("savmem.dat", BankFile("KELVARO v1.0a 3.5a 21", DefaultBands(), channels).substr(0, 600));
   LoadMemoryBanks(cut.panel);
   int kept = 0;
-  for (const Text& channel : cut.panel.state.memoryChannels) kept += channel == kUsb14250;
+  for (const Text& channel : cut.panel.state.banks.memoryChannels) kept += channel == kUsb14250;
   EXPECT_GT(kept, 0);
   EXPECT_LT(kept, 10);
-  for (const Text& channel : cut.panel.state.memoryChannels) {
+  for (const Text& channel : cut.panel.state.banks.memoryChannels) {
     EXPECT_TRUE(channel == "9" || IsChannelRecord(channel)) << channel.str();
   }
 }
@@ -278,8 +280,8 @@ TEST(MemoryBankFile, LfAndCrLineEndsReadAsWell) {
     BankPanel t;
     t.dir.Write("savmem.dat", BankFile("KELVARO v1.0a 3.5a 91", DefaultBands(), channels, end));
     LoadMemoryBanks(t.panel);
-    EXPECT_EQ(t.panel.state.bandIndex, 9);
-    EXPECT_EQ(t.panel.state.memoryChannels[42], kSplit7);
+    EXPECT_EQ(t.panel.state.radio.bandIndex, 9);
+    EXPECT_EQ(t.panel.state.banks.memoryChannels[42], kSplit7);
     EXPECT_FALSE(t.Exists("savmem.bad"));
   }
 }
@@ -287,11 +289,11 @@ TEST(MemoryBankFile, LfAndCrLineEndsReadAsWell) {
 TEST(MemoryBankFile, LoadingEndsWhenTheFileCanBeNeitherReadNorWritten) {
   BankPanel folder;  // "savmem.dat" is a folder
   fs::create_directory(folder.dir.path() / "savmem.dat");
-  folder.panel.state.memoryChannels[2] = kUsb14250;  // proves nothing was loaded over it
+  folder.panel.state.banks.memoryChannels[2] = kUsb14250;  // proves nothing was loaded over it
   LoadMemoryBanks(folder.panel);
   EXPECT_TRUE(fs::is_directory(folder.dir.path() / "savmem.dat"));
-  EXPECT_EQ(folder.panel.state.memoryChannels[2], kUsb14250);
-  EXPECT_EQ(folder.panel.state.bandRecords[4], kDefaultBandRecords[4]);
+  EXPECT_EQ(folder.panel.state.banks.memoryChannels[2], kUsb14250);
+  EXPECT_EQ(folder.panel.state.banks.bandRecords[4], kDefaultBandRecords[4]);
   EXPECT_FALSE(folder.Exists("savmem.tmp"));
   EXPECT_FALSE(TrySaveMemoryBanks(folder.panel));
 
@@ -300,7 +302,7 @@ TEST(MemoryBankFile, LoadingEndsWhenTheFileCanBeNeitherReadNorWritten) {
   LoadMemoryBanks(dangling.panel);
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dangling.dir.path() / "savmem.dat")));
   EXPECT_FALSE(fs::exists(dangling.dir.path() / "gone"));
-  EXPECT_EQ(dangling.panel.state.bandIndex, 4);
+  EXPECT_EQ(dangling.panel.state.radio.bandIndex, 4);
 }
 
 TEST(MemoryBankFile, SavingThroughALinkReplacesItsTarget) {
@@ -310,7 +312,7 @@ TEST(MemoryBankFile, SavingThroughALinkReplacesItsTarget) {
   LoadMemoryBanks(t.panel);  // the target is created through the link
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(t.dir.path() / "savmem.dat")));
   EXPECT_EQ(SplitCrLf(t.dir.Read("data/banks.dat")).size(), 115u);
-  t.panel.state.memoryChannels[10] = kSplit7;
+  t.panel.state.banks.memoryChannels[10] = kSplit7;
   EXPECT_TRUE(TrySaveMemoryBanks(t.panel));
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(t.dir.path() / "savmem.dat")));
   EXPECT_EQ(SplitCrLf(t.dir.Read("data/banks.dat"))[25], kSplit7);
@@ -324,8 +326,8 @@ TEST(MemoryBankFile, LeftoverTemporaryFileOfAnInterruptedSaveIsHarmless) {
   t.dir.Write("savmem.dat", file);
   t.dir.Write("savmem.tmp", file.substr(0, 300));  // the save that never finished
   LoadMemoryBanks(t.panel);
-  EXPECT_EQ(t.panel.state.memoryChannels[12], kRepeater2m);
-  EXPECT_EQ(t.panel.state.bandIndex, 12);
+  EXPECT_EQ(t.panel.state.banks.memoryChannels[12], kRepeater2m);
+  EXPECT_EQ(t.panel.state.radio.bandIndex, 12);
   SaveMemoryBanks(t.panel);
   EXPECT_EQ(t.dir.Read("savmem.dat"), file);
   EXPECT_FALSE(t.Exists("savmem.tmp"));
@@ -359,11 +361,11 @@ TEST(MemoryBankFuzz, AnyFileLoadsOnlyWellFormedRecords) {
     t.dir.Write("savmem.dat", bytes);
     LoadMemoryBanks(t.panel);
     const PanelState& s = t.panel.state;
-    ASSERT_GE(s.bandIndex, 0);
-    ASSERT_LE(s.bandIndex, kBandCount);
-    for (int b = 1; b <= kBandCount; ++b) ASSERT_TRUE(IsBandRecord(s.bandRecords[b])) << round;
+    ASSERT_GE(s.radio.bandIndex, 0);
+    ASSERT_LE(s.radio.bandIndex, kBandCount);
+    for (int b = 1; b <= kBandCount; ++b) ASSERT_TRUE(IsBandRecord(s.banks.bandRecords[b])) << round;
     int stored = 0;
-    for (const Text& c : s.memoryChannels) {
+    for (const Text& c : s.banks.memoryChannels) {
       ASSERT_TRUE(c == "9" || IsChannelRecord(c)) << round;
       stored += c != "9";
     }
@@ -381,7 +383,7 @@ TEST(MemoryBankFuzz, AnyFileLoadsOnlyWellFormedRecords) {
 
 std::string ReportOf(const std::vector<std::pair<int, std::string>>& stored) {
   BankPanel t;
-  for (const auto& [index, record] : stored) t.panel.state.memoryChannels[index] = record;
+  for (const auto& [index, record] : stored) t.panel.state.banks.memoryChannels[index] = record;
   WriteMemoryReport(t.panel);
   return t.dir.Read("memory.txt");
 }
@@ -420,10 +422,10 @@ TEST(MemoryReport, OnlyBanksWithStoredChannelsAppear) {
 
 TEST(MemoryReport, EverySaveRewritesTheReport) {
   BankPanel t;
-  t.panel.state.memoryChannels[55] = kSplit7;
+  t.panel.state.banks.memoryChannels[55] = kSplit7;
   SaveMemoryBanks(t.panel);
   EXPECT_EQ(SplitCrLf(t.dir.Read("memory.txt"))[3], "Bank5");
-  t.panel.state.memoryChannels[55] = "9";
+  t.panel.state.banks.memoryChannels[55] = "9";
   SaveMemoryBanks(t.panel);
   EXPECT_EQ(t.dir.Read("memory.txt"), "Memory Bank Information\r\n  \r\nEmpty\r\n");
   EXPECT_FALSE(t.Exists("memory.tmp"));

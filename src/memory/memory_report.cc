@@ -59,7 +59,7 @@ void WriteMemoryReport(Panel& panel) {
     for (int slot = 0; slot < 10; ++slot) {
       // Only channels with their full layout are listed: a record that does
       // not have it is not a usable channel.
-      std::string_view record = s.memoryChannels[bank * 10 + slot].view();
+      std::string_view record = s.banks.memoryChannels[bank * 10 + slot].view();
       if (!IsChannelRecord(record)) continue;
       if (!bankShown) {
         text += "  \r\nBank" + Digits(bank) + "\r\n";

@@ -8,7 +8,7 @@ namespace {
 constexpr std::string_view kWaveFolder = "wave\\";
 
 void NoteSpoken(Panel& panel, std::string_view name) {
-  if (panel.speechLog && panel.state.waveFolder == kWaveFolder) {
+  if (panel.speechLog && panel.state.config.waveFolder == kWaveFolder) {
     *panel.speechLog << name << '\n';
     panel.speechLog->flush();
   }

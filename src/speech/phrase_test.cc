@@ -33,7 +33,7 @@ TEST(PhraseFiles, NamesResolveInTheChosenFolderAndTheLogKeepsThemAsPassed) {
   };
   for (const Case& c : cases) {
     TestPanel t;
-    t.panel.state.waveFolder = c.waveFolder;
+    t.panel.state.config.waveFolder = c.waveFolder;
     if (c.chosen) t.panel.phraseFolder = installed;
     PlayPhrase(t.panel, c.name);
     ASSERT_EQ(t.voice.played.size(), 1u);

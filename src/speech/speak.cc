@@ -7,8 +7,8 @@ namespace kelvaro {
 
 void SpeakMode(Panel& panel) {
   const PanelState& s = panel.state;
-  if (s.channelRecall) return;
-  switch (s.radioMode) {
+  if (s.entry.channelRecall) return;
+  switch (s.radio.radioMode) {
     case kLsb:
       PlayPhrase(panel, "lsb.wav");
       break;
@@ -40,7 +40,7 @@ void SpeakBand(Panel& panel) {
   // The band's name in metres; "70" names the 70 cm band.
   static constexpr const char* kBandNames[kBandCount] = {
       "160", "80", "60", "40", "30", "20", "17", "15", "12", "10", "6", "2", "70", "un"};
-  const int band = panel.state.bandIndex;
+  const int band = panel.state.radio.bandIndex;
   if (band >= 1 && band <= kBandCount) PlayPhrase(panel, kBandNames[band - 1]);
   // General coverage has no unit; every lower value (even an unset 0) gets one.
   if (band < kBandGeneral) PlayPhrase(panel, "metres");

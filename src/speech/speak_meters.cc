@@ -47,7 +47,7 @@ void SMeter(Panel& panel, bool aloud) {
   };
   panel.screen.SetPosition(750, 45);
   say("s.wav");
-  const int unit = SUnitOf(s.sMeterValue);
+  const int unit = SUnitOf(s.tick.sMeterValue);
   if (unit >= 9) {
     say("9.wav");
     panel.screen.Print("S9");
@@ -80,12 +80,12 @@ void SpeakSwrRatio(Panel& panel, int reading) {
 
 void SpeakMeterPeak(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.micGainWatch == MicGainWatch::kStarted) {
+  if (s.tick.micGainWatch == MicGainWatch::kStarted) {
     PlayPhrase(panel, "alc");
-    s.micGainWatch = MicGainWatch::kWatching;
+    s.tick.micGainWatch = MicGainWatch::kWatching;
   }
-  SpeakNumber(panel, s.meterPeak);
-  s.tickCount = 0;
+  SpeakNumber(panel, s.tick.meterPeak);
+  s.tick.tickCount = 0;
 }
 
 }  // namespace kelvaro

@@ -24,7 +24,7 @@ TEST(SpeakSMeter, ScaleBoundsSpokenAndPrinted) {
                {109, "8", "S8  "}, {122, "8", "S8  "}, {-3, "0", "S0  "}};
   for (const auto& c : cases) {
     TestPanel t;
-    t.panel.state.sMeterValue = c.reading;
+    t.panel.state.tick.sMeterValue = c.reading;
     SpeakSMeter(t.panel);
     EXPECT_EQ(t.TakeSpoken(), (Phrases{"s.wav", std::string(c.digit) + ".wav"})) << c.reading;
     ASSERT_EQ(t.screen.draws.size(), 1u) << c.reading;
@@ -35,7 +35,7 @@ TEST(SpeakSMeter, ScaleBoundsSpokenAndPrinted) {
 TEST(SpeakSMeter, NineAndAboveNine) {
   for (int reading : {123, 156, 157, 255, 1000}) {
     TestPanel t;
-    t.panel.state.sMeterValue = reading;
+    t.panel.state.tick.sMeterValue = reading;
     SpeakSMeter(t.panel);
     const bool above = reading > 156;
     const Phrases expected = above ? Phrases{"s.wav", "9.wav", "plus.wav"} : Phrases{"s.wav", "9.wav"};
@@ -53,7 +53,7 @@ TEST(SpeakSMeter, ShowingPrintsWhatSpeakingPrintsAndPlaysNothing) {
   // The meter poll shows the reading: nothing is played or logged.
   for (int reading : {0, 100, 156, 157}) {
     TestPanel spoken, shown;
-    spoken.panel.state.sMeterValue = shown.panel.state.sMeterValue = reading;
+    spoken.panel.state.tick.sMeterValue = shown.panel.state.tick.sMeterValue = reading;
     SpeakSMeter(spoken.panel);
     ShowSMeter(shown.panel);
     EXPECT_TRUE(shown.voice.played.empty()) << reading;
@@ -68,35 +68,35 @@ TEST(SpeakSMeter, ShowingPrintsWhatSpeakingPrintsAndPlaysNothing) {
 TEST(SpeakMeterPeak, AlcOpensOnlyTheFirstReportOfAWatch) {
   TestPanel t;
   PanelState& s = t.panel.state;
-  s.meterPeak = 105;
-  s.micGainWatch = MicGainWatch::kStarted;
-  s.tickCount = 17;
+  s.tick.meterPeak = 105;
+  s.tick.micGainWatch = MicGainWatch::kStarted;
+  s.tick.tickCount = 17;
   SpeakMeterPeak(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Phrases{"alc", "1", "0", "5"}));
-  EXPECT_EQ(s.micGainWatch, MicGainWatch::kWatching);
-  EXPECT_EQ(s.tickCount, 0);
+  EXPECT_EQ(s.tick.micGainWatch, MicGainWatch::kWatching);
+  EXPECT_EQ(s.tick.tickCount, 0);
 
-  s.meterPeak = 0;
-  s.tickCount = 9;
+  s.tick.meterPeak = 0;
+  s.tick.tickCount = 9;
   SpeakMeterPeak(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Phrases{"0"}));
-  EXPECT_EQ(s.micGainWatch, MicGainWatch::kWatching);
-  EXPECT_EQ(s.tickCount, 0);
+  EXPECT_EQ(s.tick.micGainWatch, MicGainWatch::kWatching);
+  EXPECT_EQ(s.tick.tickCount, 0);
 
-  s.micGainWatch = MicGainWatch::kOff;
-  s.meterPeak = 7;
+  s.tick.micGainWatch = MicGainWatch::kOff;
+  s.tick.meterPeak = 7;
   SpeakMeterPeak(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Phrases{"7"}));
-  EXPECT_EQ(s.micGainWatch, MicGainWatch::kOff);
+  EXPECT_EQ(s.tick.micGainWatch, MicGainWatch::kOff);
 }
 
 TEST(SpeakMeterPeak, OutOfRangeSpeaksDigitsOnly) {
   TestPanel t;
   PanelState& s = t.panel.state;
-  s.meterPeak = -42;
+  s.tick.meterPeak = -42;
   SpeakMeterPeak(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Phrases{"4", "2"}));
-  s.meterPeak = 1000;
+  s.tick.meterPeak = 1000;
   SpeakMeterPeak(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Phrases{"1", "0", "0", "0"}));
 }
@@ -107,16 +107,16 @@ TEST(SpeakModeBand, ModePhrases) {
   const Phrases expected[] = {{},          {"lsb.wav"},  {"usb.wav"}, {"cw.wav"}, {"am.wav"},
                               {"fm.wav", "nar.wav"},   {"c4fm.wav"}, {"fm.wav"},  {}};
   for (int mode = 0; mode <= 8; ++mode) {
-    s.radioMode = mode;
+    s.radio.radioMode = mode;
     SpeakMode(t.panel);
     EXPECT_EQ(t.TakeSpoken(), expected[mode]) << "mode " << mode;
   }
-  s.radioMode = -1;
+  s.radio.radioMode = -1;
   SpeakMode(t.panel);
   EXPECT_TRUE(t.TakeSpoken().empty());
-  s.channelRecall = true;
+  s.entry.channelRecall = true;
   for (int mode = 1; mode <= 7; ++mode) {
-    s.radioMode = mode;
+    s.radio.radioMode = mode;
     SpeakMode(t.panel);
   }
   EXPECT_TRUE(t.TakeSpoken().empty());
@@ -127,19 +127,19 @@ TEST(SpeakModeBand, BandPhrases) {
   PanelState& s = t.panel.state;
   const char* names[] = {"160", "80", "60", "40", "30", "20", "17", "15", "12", "10", "6", "2", "70"};
   for (int band = 1; band <= 13; ++band) {
-    s.bandIndex = band;
+    s.radio.bandIndex = band;
     SpeakBand(t.panel);
     EXPECT_EQ(t.TakeSpoken(), (Phrases{names[band - 1], "metres"})) << "band " << band;
   }
-  s.bandIndex = 14;
+  s.radio.bandIndex = 14;
   SpeakBand(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Phrases{"un"}));
   for (int band : {0, -1}) {
-    s.bandIndex = band;
+    s.radio.bandIndex = band;
     SpeakBand(t.panel);
     EXPECT_EQ(t.TakeSpoken(), (Phrases{"metres"})) << "band " << band;
   }
-  s.bandIndex = 15;
+  s.radio.bandIndex = 15;
   SpeakBand(t.panel);
   EXPECT_TRUE(t.TakeSpoken().empty());
 }

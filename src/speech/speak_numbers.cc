@@ -32,10 +32,10 @@ void SpeakNumber(Panel& panel, long long n) {
 
 void SpeakFrequency(Panel& panel) {
   const PanelState& s = panel.state;
-  if (s.channelRecall) return;
+  if (s.entry.channelRecall) return;
   // A copy of its own: the phrases below hold the thread, and nothing they do
   // may change what is being read out half-way.
-  const std::string text = s.frequencyText.str();
+  const std::string text = s.radio.frequencyText.str();
   // No radio has answered yet (a text of blanks carries no frequency either).
   if (std::none_of(text.begin(), text.end(), IsDigit)) {
     PlayPhrase(panel, "nc");
@@ -43,9 +43,9 @@ void SpeakFrequency(Panel& panel) {
   }
   const int dot = Find(text, ".");
 
-  if (!s.splitOn && s.repeaterOn == RepeaterState::kOn) PlayPhrase(panel, "repeater");
-  if (s.txAnnounce && s.repeaterOn == RepeaterState::kOn) PlayPhrase(panel, "tx");
-  if (s.splitOn && s.repeaterOn == RepeaterState::kOff && !s.txAnnounce) PlayPhrase(panel, "vfob");
+  if (!s.radio.splitOn && s.radio.repeaterOn == RepeaterState::kOn) PlayPhrase(panel, "repeater");
+  if (s.entry.txAnnounce && s.radio.repeaterOn == RepeaterState::kOn) PlayPhrase(panel, "tx");
+  if (s.radio.splitOn && s.radio.repeaterOn == RepeaterState::kOff && !s.entry.txAnnounce) PlayPhrase(panel, "vfob");
 
   if (dot == 0) {
     // No fraction at all: the whole text is the megahertz part.
@@ -71,9 +71,9 @@ void SpeakFrequency(Panel& panel) {
 
 void SpeakWidth(Panel& panel) {
   const PanelState& s = panel.state;
-  const int index = s.widthIndex;
+  const int index = s.radio.widthIndex;
   PlayPhrase(panel, "bw");
-  if (s.radioMode < kCw) {
+  if (s.radio.radioMode < kCw) {
     // LSB and USB: 1.8 to 3.1 kHz.
     if (index < 11) {
       PlayPhrase(panel, "1.wav");
@@ -122,12 +122,12 @@ void SpeakWidth(Panel& panel) {
 }
 
 void SpeakPower(Panel& panel) {
-  SpeakNumber(panel, panel.state.powerSetting);
+  SpeakNumber(panel, panel.state.config.powerSetting);
   PlayPhrase(panel, "watts");
 }
 
 void SpeakKeyerSpeed(Panel& panel) {
-  SpeakNumber(panel, panel.state.keyerSpeed);
+  SpeakNumber(panel, panel.state.radio.keyerSpeed);
   PlayPhrase(panel, "wpm");
 }
 

@@ -44,7 +44,7 @@ Phrases Unknown(const Phrases& spoken) {
 class SpeakFrequencyTest : public ::testing::Test {
  protected:
   Phrases Speak(const std::string& text) {
-    s.frequencyText = text;
+    s.radio.frequencyText = text;
     SpeakFrequency(t.panel);
     return t.TakeSpoken();
   }
@@ -74,29 +74,29 @@ TEST_F(SpeakFrequencyTest, SpeaksMegahertzDigitsAndTheFractionUpToItsLastNonZero
 }
 
 TEST_F(SpeakFrequencyTest, PrefixSaysWhichFrequencyIsMeant) {
-  s.repeaterOn = RepeaterState::kOn;
+  s.radio.repeaterOn = RepeaterState::kOn;
   EXPECT_EQ(Speak("430.000000"), (Phrases{"repeater", "4", "3", "0", "mhz"}));
-  s.txAnnounce = true;
+  s.entry.txAnnounce = true;
   EXPECT_EQ(Speak("435.000000"), (Phrases{"repeater", "tx", "4", "3", "5", "mhz"}));
-  s.splitOn = true;  // split and repeater both on: only "tx"
+  s.radio.splitOn = true;  // split and repeater both on: only "tx"
   EXPECT_EQ(Speak("435.000000"), (Phrases{"tx", "4", "3", "5", "mhz"}));
-  s.txAnnounce = false;
+  s.entry.txAnnounce = false;
   EXPECT_EQ(Speak("435.000000"), (Phrases{"4", "3", "5", "mhz"}));
-  s.repeaterOn = RepeaterState::kOff;
+  s.radio.repeaterOn = RepeaterState::kOff;
   EXPECT_EQ(Speak(" 14.250000"), (Phrases{"vfob", "1", "4", "point", "2", "5", "mhz"}));
-  s.txAnnounce = true;  // VFO A read out in split operation
+  s.entry.txAnnounce = true;  // VFO A read out in split operation
   EXPECT_EQ(Speak("14.200000"), (Phrases{"1", "4", "point", "2", "mhz"}));
-  s.splitOn = false;
-  s.repeaterOn = RepeaterState::kOffSilently;  // being switched off: no prefix
-  s.txAnnounce = false;
+  s.radio.splitOn = false;
+  s.radio.repeaterOn = RepeaterState::kOffSilently;  // being switched off: no prefix
+  s.entry.txAnnounce = false;
   EXPECT_EQ(Speak("  7.100000"), (Phrases{"7", "point", "1", "mhz"}));
 }
 
 TEST_F(SpeakFrequencyTest, NoFrequencyYetSaysNcAndChannelSteppingIsSilent) {
-  s.repeaterOn = RepeaterState::kOn;
+  s.radio.repeaterOn = RepeaterState::kOn;
   EXPECT_EQ(Speak(""), (Phrases{"nc"}));
   EXPECT_EQ(Speak("   "), (Phrases{"nc"}));
-  s.channelRecall = true;
+  s.entry.channelRecall = true;
   EXPECT_TRUE(Speak("").empty());
   EXPECT_TRUE(Speak("145.500000").empty());
   EXPECT_TRUE(t.TakeSent().empty());
@@ -122,7 +122,7 @@ TEST_F(SpeakFrequencyTest, OddTextsSpeakOnlyDigitsAndWords) {
 TEST(SpeakWidth, SideBandWidthsInKilohertz) {
   TestPanel t;
   PanelState& s = t.panel.state;
-  s.radioMode = kUsb;
+  s.radio.radioMode = kUsb;
   const Phrases expected[] = {
       {"bw", "1.wav", "point", "8.wav", "khz"}, {"bw", "1.wav", "point", "9.wav", "khz"},
       {"bw", "2.wav", "point", "1", "khz"},     {"bw", "2.wav", "point", "2", "khz"},
@@ -132,8 +132,8 @@ TEST(SpeakWidth, SideBandWidthsInKilohertz) {
       {"bw", "2.wav", "point", "9", "khz"},     {"bw", "3.wav", "point", "0.wav", "khz"},
       {"bw", "3.wav", "point", "1.wav", "khz"}};
   for (int index = 9; index <= 21; ++index) {
-    s.widthIndex = index;
-    s.radioMode = index % 2 ? kLsb : kUsb;
+    s.radio.widthIndex = index;
+    s.radio.radioMode = index % 2 ? kLsb : kUsb;
     SpeakWidth(t.panel);
     EXPECT_EQ(t.TakeSpoken(), expected[index - 9]) << "index " << index;
   }
@@ -143,23 +143,23 @@ TEST(SpeakWidth, SideBandWidthsInKilohertz) {
 TEST(SpeakWidth, CwWidthsInHertz) {
   TestPanel t;
   PanelState& s = t.panel.state;
-  s.radioMode = kCw;
+  s.radio.radioMode = kCw;
   const Phrases expected[] = {
       {"bw", "5", "0", "hz"},      {"bw", "1", "0", "0", "hz"},      {"bw", "1", "5", "0", "hz"},
       {"bw", "2", "0", "0", "hz"}, {"bw", "2", "5", "0", "hz"},      {"bw", "3", "0", "0", "hz"},
       {"bw", "3", "5", "0", "hz"}, {"bw", "4", "0", "0", "hz"},      {"bw", "4", "5", "0", "hz"},
       {"bw", "5", "0", "0", "hz"}, {"bw", "8", "0", "0", "hz"},      {"bw", "1", "2", "0", "0", "hz"}};
   for (int index = 1; index <= 12; ++index) {
-    s.widthIndex = index;
+    s.radio.widthIndex = index;
     SpeakWidth(t.panel);
     EXPECT_EQ(t.TakeSpoken(), expected[index - 1]) << "index " << index;
   }
   // The other modes are read on the same scale.
-  s.radioMode = kAm;
-  s.widthIndex = 20;
+  s.radio.radioMode = kAm;
+  s.radio.widthIndex = 20;
   SpeakWidth(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Phrases{"bw", "10", "0", "0", "hz"}));
-  s.widthIndex = 23;
+  s.radio.widthIndex = 23;
   SpeakWidth(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Phrases{"bw", "1", "1", "5", "0", "hz"}));
 }
@@ -169,8 +169,8 @@ TEST(SpeakWidth, IndexesOutOfRangeNameOnlyRecordings) {
   PanelState& s = t.panel.state;
   for (int mode = -1; mode <= 8; ++mode) {
     for (int index : {-1000, -21, -1, 0, 1, 8, 22, 23, 30, 99, 1000, 2147483647, -2147483647 - 1}) {
-      s.radioMode = mode;
-      s.widthIndex = index;
+      s.radio.radioMode = mode;
+      s.radio.widthIndex = index;
       SpeakWidth(t.panel);
       const Phrases spoken = t.TakeSpoken();
       ASSERT_GE(spoken.size(), 3u);
@@ -194,13 +194,13 @@ TEST(SpeakNumbers, PowerAndKeyerSpeedDigitByDigit) {
                {1234, {"1", "2", "3", "4"}},
                {-2147483647 - 1, {"2", "1", "4", "7", "4", "8", "3", "6", "4", "8"}}};
   for (const auto& c : cases) {
-    s.powerSetting = c.value;
+    s.config.powerSetting = c.value;
     SpeakPower(t.panel);
     Phrases expected = c.digits;
     expected.push_back("watts");
     EXPECT_EQ(t.TakeSpoken(), expected) << "power " << c.value;
 
-    s.keyerSpeed = c.value;
+    s.radio.keyerSpeed = c.value;
     SpeakKeyerSpeed(t.panel);
     expected.back() = "wpm";
     EXPECT_EQ(t.TakeSpoken(), expected) << "keyer speed " << c.value;

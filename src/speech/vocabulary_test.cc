@@ -226,7 +226,7 @@ TEST(Vocabulary, EveryNameWrittenInTheSourcesHasARecording) {
 TEST(Vocabulary, TheScanFindsNamesInCallsChoicesAndWrappers) {
   const std::string code = R"code(
     void Say(Panel& panel, std::string_view name) {
-      if (!panel.state.channelRecall) PlayPhrase(panel, name);
+      if (!panel.state.entry.channelRecall) PlayPhrase(panel, name);
     }
     void Other(Panel& p) {
       PlayPhrase(p, "mhz");

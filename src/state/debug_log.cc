@@ -6,7 +6,7 @@ namespace kelvaro {
 
 void OpenDebugLog(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.debugLog != 1) return;
+  if (s.config.debugLog != 1) return;
   panel.debugFile.open(panel.File("debug.dat"), std::ios::binary | std::ios::trunc);
   if (!panel.debugFile.is_open()) return;
   LocalDateTime t = panel.clock.Now();
@@ -14,10 +14,10 @@ void OpenDebugLog(Panel& panel) {
   char time[32];
   std::snprintf(date, sizeof date, "%02d-%02d-%04d", t.day, t.month, t.year);
   std::snprintf(time, sizeof time, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-  s.logLine = "KELVARO " + s.versionText.str() + "  " + date + "   " + time;
-  WriteLogLine(panel, s.logLine);
-  s.logLine = "Comport=" + NumberToText(s.comPort) + "  Speed=" + NumberToText(s.baudRate) + " Baud";
-  WriteLogLine(panel, s.logLine);
+  s.cat.logLine = "KELVARO " + s.config.versionText.str() + "  " + date + "   " + time;
+  WriteLogLine(panel, s.cat.logLine);
+  s.cat.logLine = "Comport=" + NumberToText(s.config.comPort) + "  Speed=" + NumberToText(s.config.baudRate) + " Baud";
+  WriteLogLine(panel, s.cat.logLine);
 }
 
 void WriteLogLine(Panel& panel, std::string_view text) {

@@ -12,10 +12,10 @@ using testing::TestPanel;
 
 TEST(DebugLog, HeaderLinesHaveTheirExactForm) {
   TestPanel t;
-  t.panel.state.debugLog = 1;
-  t.panel.state.versionText = "3.5a";
-  t.panel.state.comPort = 5;
-  t.panel.state.baudRate = 38400;
+  t.panel.state.config.debugLog = 1;
+  t.panel.state.config.versionText = "3.5a";
+  t.panel.state.config.comPort = 5;
+  t.panel.state.config.baudRate = 38400;
   t.clock.now = LocalDateTime{2026, 12, 6, 3, 42, 37};
   OpenDebugLog(t.panel);
   WriteLogLine(t.panel, std::string(300, 'x'));  // cut to 254 characters
@@ -29,7 +29,7 @@ TEST(DebugLog, HeaderLinesHaveTheirExactForm) {
 
 TEST(DebugLog, NothingIsCreatedWhenLoggingIsOff) {
   TestPanel t;
-  t.panel.state.debugLog = 0;
+  t.panel.state.config.debugLog = 0;
   OpenDebugLog(t.panel);
   WriteLogLine(t.panel, "TX=FA;");
   EXPECT_FALSE(std::filesystem::exists(t.panel.File("debug.dat")));
@@ -37,7 +37,7 @@ TEST(DebugLog, NothingIsCreatedWhenLoggingIsOff) {
 
 TEST(DebugLog, AFileThatCannotBeCreatedLeavesLoggingSilentlyOff) {
   TestPanel t;
-  t.panel.state.debugLog = 1;
+  t.panel.state.config.debugLog = 1;
   std::filesystem::create_directory(t.panel.File("debug.dat"));
   OpenDebugLog(t.panel);
   WriteLogLine(t.panel, "TX=FA;");  // must not throw or crash

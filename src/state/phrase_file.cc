@@ -12,8 +12,8 @@ constexpr std::string_view kWaveFolder = "wave\\";
 std::filesystem::path PhraseFile(const Panel& panel, std::string_view name) {
   // "wave\" is the chosen phrase folder when one was given; any other folder
   // text is taken relative to the working folder.
-  const bool chosen = panel.state.waveFolder == kWaveFolder && !panel.phraseFolder.empty();
-  std::string relative = (chosen ? std::string() : panel.state.waveFolder.str()) + std::string(name);
+  const bool chosen = panel.state.config.waveFolder == kWaveFolder && !panel.phraseFolder.empty();
+  std::string relative = (chosen ? std::string() : panel.state.config.waveFolder.str()) + std::string(name);
   for (char& c : relative) {
     if (c == '\\') c = '/';
   }

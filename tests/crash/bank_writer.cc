@@ -42,40 +42,42 @@ std::string ChannelRecord(long long round, int channel) {
 std::string BandRecord(long long round, int band) { return "01A" + Nine(round) + "B" + Nine(band) + "9990"; }
 
 void Store(PanelState& s, long long round) {
-  for (int k = 0; k < kelvaro::kChannelCount; ++k) s.memoryChannels[static_cast<std::size_t>(k)] = ChannelRecord(round, k);
-  for (int b = 1; b <= kelvaro::kBandCount; ++b) s.bandRecords[static_cast<std::size_t>(b)] = BandRecord(round, b);
-  s.bandIndex = static_cast<int32_t>(1 + round % kelvaro::kBandCount);
-  s.reductionOn = static_cast<int32_t>(round % 2);
+  for (int k = 0; k < kelvaro::kChannelCount; ++k)
+    s.banks.memoryChannels[static_cast<std::size_t>(k)] = ChannelRecord(round, k);
+  for (int b = 1; b <= kelvaro::kBandCount; ++b)
+    s.banks.bandRecords[static_cast<std::size_t>(b)] = BandRecord(round, b);
+  s.radio.bandIndex = static_cast<int32_t>(1 + round % kelvaro::kBandCount);
+  s.radio.reductionOn = static_cast<int32_t>(round % 2);
 }
 
 // The round the loaded banks hold: 0 for the untouched defaults, -1 with a
 // reason when they are neither the defaults nor one whole round.
 long long RoundOf(const PanelState& s, std::string* why) {
   bool allEmpty = true;
-  for (const auto& channel : s.memoryChannels) allEmpty = allEmpty && channel == "9";
+  for (const auto& channel : s.banks.memoryChannels) allEmpty = allEmpty && channel == "9";
   if (allEmpty) return 0;
-  const std::string first = s.memoryChannels[0].str();
+  const std::string first = s.banks.memoryChannels[0].str();
   if (first.size() != 28) {
     *why = "channel 0 holds '" + first + "'";
     return -1;
   }
   const long long round = std::atoll(first.substr(5, 9).c_str());
   for (int k = 0; k < kelvaro::kChannelCount; ++k) {
-    if (s.memoryChannels[static_cast<std::size_t>(k)] != ChannelRecord(round, k)) {
-      *why = "channel " + std::to_string(k) + " holds '" + s.memoryChannels[static_cast<std::size_t>(k)].str() +
+    if (s.banks.memoryChannels[static_cast<std::size_t>(k)] != ChannelRecord(round, k)) {
+      *why = "channel " + std::to_string(k) + " holds '" + s.banks.memoryChannels[static_cast<std::size_t>(k)].str() +
              "' beside round " + std::to_string(round);
       return -1;
     }
   }
   for (int b = 1; b <= kelvaro::kBandCount; ++b) {
-    if (s.bandRecords[static_cast<std::size_t>(b)] != BandRecord(round, b)) {
-      *why = "band record " + std::to_string(b) + " holds '" + s.bandRecords[static_cast<std::size_t>(b)].str() +
+    if (s.banks.bandRecords[static_cast<std::size_t>(b)] != BandRecord(round, b)) {
+      *why = "band record " + std::to_string(b) + " holds '" + s.banks.bandRecords[static_cast<std::size_t>(b)].str() +
              "' beside round " + std::to_string(round);
       return -1;
     }
   }
-  if (s.bandIndex != 1 + round % kelvaro::kBandCount || s.reductionOn != round % 2) {
-    *why = "band " + std::to_string(s.bandIndex) + " and noise reduction " + std::to_string(s.reductionOn) +
+  if (s.radio.bandIndex != 1 + round % kelvaro::kBandCount || s.radio.reductionOn != round % 2) {
+    *why = "band " + std::to_string(s.radio.bandIndex) + " and noise reduction " + std::to_string(s.radio.reductionOn) +
            " do not belong to round " + std::to_string(round);
     return -1;
   }
@@ -89,7 +91,7 @@ struct Start {
   kelvaro::FakeClock clock;
   Panel panel;
   explicit Start(const char* folder) : panel(ports, voice, screen, clock, folder) {
-    panel.state.versionText = kelvaro::kVersion;
+    panel.state.config.versionText = kelvaro::kVersion;
     kelvaro::InitialisePanel(panel);
   }
 };
