@@ -9,6 +9,7 @@
 #include "app/shutdown.h"
 #include "controls/tables.h"
 #include "display/frequency_text.h"
+#include "display/panel_display.h"
 #include "keys/message.h"
 #include "keys/passthrough.h"
 #include "link/cat.h"
@@ -22,12 +23,6 @@ namespace kelvaro {
 namespace {
 
 constexpr int kTimerPeriodMs = 50;
-constexpr const char* kCredit = "Talking front panel for the FTX-1";
-constexpr const char* kKeyHelp =
-    "b=Band  f=Freq  e=Entry m=Mode  w=Filter width p=Power a=af gain r=RF gain q=Quit  s=SMeter/swr";
-constexpr const char* kFunctionKeyHelp =
-    "F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch F6=Speech Proc.";
-
 void SetFixedTexts(PanelState& s) {
   s.config.versionText = kVersion;
   s.config.titleText = "*** Kelvaro V " + s.config.versionText.str() + " ***";
@@ -47,12 +42,7 @@ void FillFactoryContents(PanelState& s) {
 
 void InitialisePanel(Panel& panel) {
   PanelState& s = panel.state;
-  panel.screen.SetPosition(280, 10);
-  panel.screen.Print(s.config.titleText.str() + "  " + kCredit);
-  panel.screen.SetPosition(140, 380);
-  panel.screen.Print(kKeyHelp);
-  panel.screen.SetPosition(140, 405);
-  panel.screen.Print(kFunctionKeyHelp);
+  DrawTitleAndHelp(panel);
 
   OpenDebugLog(panel);
   ResetState(s);

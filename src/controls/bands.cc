@@ -38,7 +38,6 @@ void RecallBand(Panel& panel) {
   PanelState& s = panel.state;
   s.radio.bandIndex = WrappedBand(s.radio.bandIndex);
   const int band = s.radio.bandIndex;
-  panel.screen.SetPosition(50, 45);
   s.tick.tickCount = 0;
   if (s.radio.splitOn) SendCommand(panel, "ST0");
   if (s.entry.toneActive) {

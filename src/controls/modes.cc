@@ -34,7 +34,6 @@ void ReadSquelchLevel(Panel& panel) {
 void ApplyModeOf(Panel& panel, bool restoreFrequency) {
   PanelState& s = panel.state;
   SelectLargeFont(panel);
-  panel.screen.SetPosition(50, 45);
   s.banks.limitQuiet = true;
   if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
   if (s.entry.toneActive) {
@@ -49,7 +48,7 @@ void ApplyModeOf(Panel& panel, bool restoreFrequency) {
   if (mode == kLsb || mode == kUsb) s.radio.widthIndex = s.radio.ssbWidth;
   if (mode == kCw) s.radio.widthIndex = s.radio.cwWidth;
   s.cat.commandText = s.radio.modeCommands[mode].empty() ? kModeCommands[mode] : s.radio.modeCommands[mode].view();
-  panel.screen.Print(kModeNames[mode]);
+  DrawModeName(panel, kModeNames[mode]);
   if (!s.cat.passThroughSeen) SendCommand(panel);
 
   s.cat.commandText = mode == kCw && s.radio.widthIndex < 11 ? "NA01" : "NA00";

@@ -2,10 +2,17 @@
 
 #include <string>
 
+#include "state/meter_scale.h"
+
 namespace kelvaro {
 namespace {
 
 constexpr int kStatusY = 250;
+constexpr const char* kCredit = "Talking front panel for the FTX-1";
+constexpr const char* kKeyHelp =
+    "b=Band  f=Freq  e=Entry m=Mode  w=Filter width p=Power a=af gain r=RF gain q=Quit  s=SMeter/swr";
+constexpr const char* kFunctionKeyHelp =
+    "F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch F6=Speech Proc.";
 
 std::string Blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
 
@@ -54,6 +61,42 @@ void DrawStatusLine(Panel& panel) {
   }
   PrintAt(panel, 780, ToneField(s));
   SelectLargeFont(panel);
+}
+
+void DrawTitleAndHelp(Panel& panel) {
+  panel.screen.SetPosition(280, 10);
+  panel.screen.Print(panel.state.config.titleText.str() + "  " + kCredit);
+  panel.screen.SetPosition(140, 380);
+  panel.screen.Print(kKeyHelp);
+  panel.screen.SetPosition(140, 405);
+  panel.screen.Print(kFunctionKeyHelp);
+}
+
+void DrawModeName(Panel& panel, std::string_view name) {
+  panel.screen.SetPosition(50, 45);
+  panel.screen.Print(name);
+}
+
+void DrawSMeter(Panel& panel) {
+  panel.screen.SetPosition(750, 45);
+  const int unit = SUnitOf(panel.state.tick.sMeterValue);
+  if (unit < 9) {
+    panel.screen.Print("S" + std::string(1, static_cast<char>('0' + unit)) + "  ");
+    return;
+  }
+  // "+" or two blanks continue the line after "S9".
+  panel.screen.Print("S9");
+  panel.screen.Print(unit > 9 ? "+" : "  ");
+}
+
+void DrawFrequency(Panel& panel) {
+  const PanelState& s = panel.state;
+  panel.screen.SetPosition(80, 150);
+  if (s.radio.splitOn && s.radio.repeaterOn == RepeaterState::kOff) panel.screen.Print("B   ");
+  panel.screen.Print(s.radio.repeaterOn == RepeaterState::kOn ? "R   " : "    ");
+  if (!s.radio.splitOn) panel.screen.Print("    ");
+  panel.screen.SetPosition(285, 150);
+  panel.screen.Print(s.cat.replyText.str() + std::string(13, ' '));
 }
 
 }  // namespace kelvaro

@@ -12,6 +12,7 @@
 #include "controls/stepping.h"
 #include "controls/swr.h"
 #include "controls/tones.h"
+#include "display/panel_display.h"
 #include "keys/entries.h"
 #include "link/cat.h"
 #include "memory/band_records.h"
@@ -137,6 +138,7 @@ Flow SKey(Panel& panel) {
     return Flow::kStop;
   }
   if (s.tick.txState == TxState::kReceiving && !s.tick.tuneActive) {
+    DrawSMeter(panel);
     SpeakSMeter(panel);
   } else {
     SpeakSwr(panel);

@@ -27,16 +27,6 @@ std::string PanelFrequency(std::string_view digits) {
   return std::string(n, ' ') + text.substr(n);
 }
 
-void ShowFrequency(Panel& panel) {
-  const PanelState& s = panel.state;
-  panel.screen.SetPosition(80, 150);
-  if (s.radio.splitOn && s.radio.repeaterOn == RepeaterState::kOff) panel.screen.Print("B   ");
-  panel.screen.Print(s.radio.repeaterOn == RepeaterState::kOn ? "R   " : "    ");
-  if (!s.radio.splitOn) panel.screen.Print("    ");
-  panel.screen.SetPosition(285, 150);
-  panel.screen.Print(s.cat.replyText.str() + std::string(13, ' '));
-}
-
 void SpeakPreampState(Panel& panel) {
   const PanelState& s = panel.state;
   PlayPhrase(panel, "preamp");
@@ -75,7 +65,7 @@ void InterpretReply(Panel& panel) {
   s.cat.replyText = Mid(s.cat.lastFreqReply, 3, 9);
   s.radio.frequencyHz = IntFromText(s.cat.replyText);
   s.cat.replyText = PanelFrequency(s.cat.replyText);
-  ShowFrequency(panel);
+  DrawFrequency(panel);
 
   s.radio.frequencyText = s.cat.replyText;
   s.tick.pollPending = false;

@@ -1,6 +1,7 @@
 #include "keys/timer_tick.h"
 
 #include "controls/swr.h"
+#include "display/panel_display.h"
 #include "keys/passthrough.h"
 #include "keys/radio_return.h"
 #include "keys/reply.h"
@@ -43,7 +44,7 @@ void HandleAnswer(Panel& panel, const RoutedAnswer& answer) {
   if (Left(s.cat.replyText, 2) == "SM") {
     // Shown on the panel on every poll, but spoken only on request.
     s.tick.sMeterValue = IntFromText(Mid(s.cat.replyText, 4, 3));
-    ShowSMeter(panel);
+    DrawSMeter(panel);
   }
   int p = Find(s.cat.replyText, "RM6");
   if (p > 0) {

@@ -16,10 +16,8 @@ void SpeakWidth(Panel& panel);
 void SpeakPower(Panel& panel);
 // keyerSpeed and "wpm".
 void SpeakKeyerSpeed(Panel& panel);
-// The S-meter in S-units, spoken and printed at (750, 45).
+// The S-meter reading in S-units: "s", the unit, "plus" above S9.
 void SpeakSMeter(Panel& panel);
-// The same printed only: the meter poll shows every reading, silently.
-void ShowSMeter(Panel& panel);
 // The standing-wave ratio of a raw SWR meter reading (0..255): the whole
 // number, "point", the tenth and "21".
 void SpeakSwrRatio(Panel& panel, int reading);

@@ -4,23 +4,10 @@
 #include "speech/phrase.h"
 #include "speech/speak.h"
 #include "speech/spoken_digits.h"
+#include "state/meter_scale.h"
 
 namespace kelvaro {
 namespace {
-
-// The S-unit of a raw S-meter reading (0..255); 10 stands for "above S9".
-int SUnitOf(int reading) {
-  struct Step {
-    int upTo;
-    int unit;
-  };
-  static constexpr Step kScale[] = {{10, 0},  {20, 1},  {40, 2},  {54, 3},  {68, 4},
-                                    {82, 5},  {96, 6},  {108, 7}, {122, 8}, {156, 9}};
-  for (const Step& step : kScale) {
-    if (reading <= step.upTo) return step.unit;
-  }
-  return 10;
-}
 
 // The ratio a point b to one of a raw SWR reading (0..255): `whole` is the
 // phrase for a ("gt5" off the scale), `tenth` the digit b.
@@ -39,36 +26,19 @@ SwrRatio SwrRatioOf(int r) {
   return {"gt5", 0};
 }
 
-// The S-meter at (750, 45) and, when `aloud`, the phrases that say it.
-void SMeter(Panel& panel, bool aloud) {
-  const PanelState& s = panel.state;
-  auto say = [&panel, aloud](std::string_view phrase) {
-    if (aloud) PlayPhrase(panel, phrase);
-  };
-  panel.screen.SetPosition(750, 45);
-  say("s.wav");
-  const int unit = SUnitOf(s.tick.sMeterValue);
-  if (unit >= 9) {
-    say("9.wav");
-    panel.screen.Print("S9");
-    if (unit > 9) {
-      say("plus.wav");
-      panel.screen.Print("+");
-    } else {
-      panel.screen.Print("  ");
-    }
-    return;
-  }
-  const char digit = static_cast<char>('0' + unit);
-  say(std::string(1, digit) + ".wav");
-  panel.screen.Print("S" + std::string(1, digit) + "  ");
-}
-
 }  // namespace
 
-void SpeakSMeter(Panel& panel) { SMeter(panel, true); }
-
-void ShowSMeter(Panel& panel) { SMeter(panel, false); }
+void SpeakSMeter(Panel& panel) {
+  PlayPhrase(panel, "s.wav");
+  const int unit = SUnitOf(panel.state.tick.sMeterValue);
+  if (unit < 9) {
+    const std::string digit = std::string(1, static_cast<char>('0' + unit)) + ".wav";
+    PlayPhrase(panel, digit);
+    return;
+  }
+  PlayPhrase(panel, "9.wav");
+  if (unit > 9) PlayPhrase(panel, "plus.wav");
+}
 
 void SpeakSwrRatio(Panel& panel, int reading) {
   const SwrRatio ratio = SwrRatioOf(reading);

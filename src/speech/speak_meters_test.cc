@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "display/panel_display.h"
 #include "speech/speak.h"
 #include "test_support.h"
 
@@ -12,55 +13,52 @@ namespace {
 using testing::TestPanel;
 using Phrases = std::vector<std::string>;
 
-TEST(SpeakSMeter, ScaleBoundsSpokenAndPrinted) {
+// Spoken and drawn from the same scale, each without the other's output.
+TEST(SMeter, ScaleSpokenAndDrawn) {
   const struct {
     int reading;
-    const char* digit;
-    const char* printed;
-  } cases[] = {{0, "0", "S0  "},   {10, "0", "S0  "},  {11, "1", "S1  "},  {20, "1", "S1  "},
-               {21, "2", "S2  "},  {40, "2", "S2  "},  {41, "3", "S3  "},  {54, "3", "S3  "},
-               {55, "4", "S4  "},  {68, "4", "S4  "},  {69, "5", "S5  "},  {82, "5", "S5  "},
-               {83, "6", "S6  "},  {96, "6", "S6  "},  {97, "7", "S7  "},  {108, "7", "S7  "},
-               {109, "8", "S8  "}, {122, "8", "S8  "}, {-3, "0", "S0  "}};
+    Phrases spoken;
+    std::vector<std::string> drawn;
+  } cases[] = {{0, {"s.wav", "0.wav"}, {"S0  "}},
+               {10, {"s.wav", "0.wav"}, {"S0  "}},
+               {11, {"s.wav", "1.wav"}, {"S1  "}},
+               {20, {"s.wav", "1.wav"}, {"S1  "}},
+               {21, {"s.wav", "2.wav"}, {"S2  "}},
+               {40, {"s.wav", "2.wav"}, {"S2  "}},
+               {41, {"s.wav", "3.wav"}, {"S3  "}},
+               {54, {"s.wav", "3.wav"}, {"S3  "}},
+               {55, {"s.wav", "4.wav"}, {"S4  "}},
+               {68, {"s.wav", "4.wav"}, {"S4  "}},
+               {69, {"s.wav", "5.wav"}, {"S5  "}},
+               {82, {"s.wav", "5.wav"}, {"S5  "}},
+               {83, {"s.wav", "6.wav"}, {"S6  "}},
+               {96, {"s.wav", "6.wav"}, {"S6  "}},
+               {97, {"s.wav", "7.wav"}, {"S7  "}},
+               {108, {"s.wav", "7.wav"}, {"S7  "}},
+               {109, {"s.wav", "8.wav"}, {"S8  "}},
+               {122, {"s.wav", "8.wav"}, {"S8  "}},
+               {-3, {"s.wav", "0.wav"}, {"S0  "}},
+               {123, {"s.wav", "9.wav"}, {"S9", "  "}},
+               {156, {"s.wav", "9.wav"}, {"S9", "  "}},
+               {157, {"s.wav", "9.wav", "plus.wav"}, {"S9", "+"}},
+               {255, {"s.wav", "9.wav", "plus.wav"}, {"S9", "+"}},
+               {1000, {"s.wav", "9.wav", "plus.wav"}, {"S9", "+"}}};
   for (const auto& c : cases) {
     TestPanel t;
     t.panel.state.tick.sMeterValue = c.reading;
     SpeakSMeter(t.panel);
-    EXPECT_EQ(t.TakeSpoken(), (Phrases{"s.wav", std::string(c.digit) + ".wav"})) << c.reading;
-    ASSERT_EQ(t.screen.draws.size(), 1u) << c.reading;
-    EXPECT_EQ(t.screen.TextAt(750, 45), c.printed) << c.reading;
-  }
-}
-
-TEST(SpeakSMeter, NineAndAboveNine) {
-  for (int reading : {123, 156, 157, 255, 1000}) {
-    TestPanel t;
-    t.panel.state.tick.sMeterValue = reading;
-    SpeakSMeter(t.panel);
-    const bool above = reading > 156;
-    const Phrases expected = above ? Phrases{"s.wav", "9.wav", "plus.wav"} : Phrases{"s.wav", "9.wav"};
-    EXPECT_EQ(t.TakeSpoken(), expected) << reading;
-    // "S9" at the field, then "+" or two blanks continuing on the same line.
-    ASSERT_EQ(t.screen.draws.size(), 2u) << reading;
-    EXPECT_EQ(t.screen.TextAt(750, 45), "S9");
-    EXPECT_EQ(t.screen.draws[1].text, above ? "+" : "  ") << reading;
-    EXPECT_EQ(t.screen.draws[1].y, 45);
-    EXPECT_GT(t.screen.draws[1].x, 750);
-  }
-}
-
-TEST(SpeakSMeter, ShowingPrintsWhatSpeakingPrintsAndPlaysNothing) {
-  // The meter poll shows the reading: nothing is played or logged.
-  for (int reading : {0, 100, 156, 157}) {
-    TestPanel spoken, shown;
-    spoken.panel.state.tick.sMeterValue = shown.panel.state.tick.sMeterValue = reading;
-    SpeakSMeter(spoken.panel);
-    ShowSMeter(shown.panel);
-    EXPECT_TRUE(shown.voice.played.empty()) << reading;
-    ASSERT_EQ(shown.screen.draws.size(), spoken.screen.draws.size()) << reading;
-    for (std::size_t i = 0; i < shown.screen.draws.size(); ++i) {
-      EXPECT_EQ(shown.screen.draws[i].text, spoken.screen.draws[i].text) << reading;
-      EXPECT_EQ(shown.screen.draws[i].x, spoken.screen.draws[i].x) << reading;
+    EXPECT_EQ(t.TakeSpoken(), c.spoken) << c.reading;
+    EXPECT_TRUE(t.screen.draws.empty()) << c.reading;
+    const std::size_t played = t.voice.played.size();
+    DrawSMeter(t.panel);
+    EXPECT_EQ(t.voice.played.size(), played) << c.reading;
+    ASSERT_EQ(t.screen.draws.size(), c.drawn.size()) << c.reading;
+    EXPECT_EQ(t.screen.TextAt(750, 45), c.drawn[0]) << c.reading;
+    if (c.drawn.size() == 2) {
+      // "+" or two blanks continue on the same line after "S9".
+      EXPECT_EQ(t.screen.draws[1].text, c.drawn[1]) << c.reading;
+      EXPECT_EQ(t.screen.draws[1].y, 45);
+      EXPECT_GT(t.screen.draws[1].x, 750);
     }
   }
 }
