@@ -154,7 +154,7 @@ void CheckValues(const PanelState& s, const std::vector<std::string>& lines) {
     FUZZ_CHECK(n > -limit / 10 && n < limit,
                std::string(field.name) + " " + values[f] + " does not fit in " + std::to_string(field.width) + " characters");
   }
-  FUZZ_CHECK(s.config.dcsEnabled == 1, "DCS is off after reading the configuration");
+  FUZZ_CHECK(s.config.dcsEnabled, "DCS is off after reading the configuration");
   for (int band = kBand10m; band <= kBand70cm; ++band) {
     const std::string& sign = s.config.currentShiftSign[band].str();
     const std::string& khz = s.config.currentShiftKhz[band].str();

@@ -73,7 +73,7 @@ struct Session {
       // operator typed; anything else it refuses was built wrong.
       const std::string command(bytes);
       const bool frequency = (command.rfind("FA", 0) == 0 || command.rfind("FB", 0) == 0) && command.size() == 12;
-      const bool typedMenu = t.panel.state.tick.menuReadBusy == 1 && command.rfind("EX", 0) == 0;
+      const bool typedMenu = t.panel.state.tick.menuReadBusy && command.rfind("EX", 0) == 0;
       FUZZ_CHECK(frequency || typedMenu, "the radio refused \"" + command + "\"");
     }
     return answer;
@@ -150,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   session.Check();
 
   const std::vector<int>& keys = Keys();
-  for (int n = 0; n < kMaxOperations && !in.empty() && s.entry.runFlag != 0 && session.ticks < kMaxTicks; ++n) {
+  for (int n = 0; n < kMaxOperations && !in.empty() && s.entry.runFlag && session.ticks < kMaxTicks; ++n) {
     const uint8_t op = in.Byte();
     if (op < 0xC0) {
       session.Press(keys[op % keys.size()]);

@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   }
 
   std::string peerStream;
-  while (!in.empty() && s.entry.runFlag != 0) {
+  while (!in.empty() && s.entry.runFlag) {
     const uint8_t control = in.Byte();
     const std::string_view chunk = in.Bytes(kChunkLengths[control & 0x1F]);
     t.ports.Receive(kPeerPort, chunk);
@@ -129,11 +129,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   auto pending = [&] {
     return t.ports.BytesWaiting(kPeerPort) > 0 || s.cat.passThroughBuffer.view().find(';') != std::string_view::npos;
   };
-  while (pending() && ticks < limit && s.entry.runFlag != 0) {
+  while (pending() && ticks < limit && s.entry.runFlag) {
     tick();
     ++ticks;
   }
-  FUZZ_CHECK(!pending() || s.entry.runFlag == 0,
+  FUZZ_CHECK(!pending() || !s.entry.runFlag,
              "the relay did not work through the peer's bytes: " + std::to_string(t.ports.BytesWaiting(kPeerPort)) +
                  " waiting, buffer \"" + s.cat.passThroughBuffer.str() + "\"");
 

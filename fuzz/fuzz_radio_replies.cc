@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   CheckCommands(t, &seen);
   CheckRecords(s);
   if (accepted) {
-    for (int tick = 0; tick < kTicks && s.entry.runFlag != 0; ++tick) {
+    for (int tick = 0; tick < kTicks && s.entry.runFlag; ++tick) {
       HandleWindowMessage(t.panel, {kMsgTimer, 0});
       CheckFrequencyText(s);
       CheckCommands(t, &seen);

@@ -186,7 +186,7 @@ bool StartPanel(FuzzPanel& t, const std::string& configuration) {
   InitialisePanel(t.panel);
   IdentifyRadio(t.panel);
   if (t.panel.processEnded) return false;
-  t.panel.state.entry.runFlag = 1;
+  t.panel.state.entry.runFlag = true;
   return true;
 }
 

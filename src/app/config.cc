@@ -83,7 +83,7 @@ void ReadConfiguration(PanelState& s, std::istream& in) {
   // Line 6: switch the radio off when the program ends.
   ReadLine(buffer, line);
   s.config.powerOffAtExit = IntFromText(Mid(line, 8, 1));
-  s.config.dcsEnabled = 1;
+  s.config.dcsEnabled = true;
 
   // Lines 7 to 10: repeater shift of 10 m, 6 m, 2 m and 70 cm.
   ReadLine(buffer, line);

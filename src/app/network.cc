@@ -28,7 +28,7 @@ void NetworkLink::Follow(std::string_view command) {
     PlayPhrase(panel_, "on");
     s.tick.txState = TxState::kTransmitting;
     s.tick.txHoldoff = 2;
-    s.tick.tunerArmed = 0;
+    s.tick.tunerArmed = false;
   } else if (command == "TX0" && s.tick.txState != TxState::kReceiving) {
     s.tick.txState = TxState::kReceiving;
     PlayPhrase(panel_, "tx");

@@ -36,7 +36,7 @@ struct Network : ControlPanel {
 TEST(NetworkLink, ClientsGoThroughTheLinkAndThePanelFollows) {
   Network t;
   PanelState& s = t.panel.state;
-  s.radio.splitOn = 1;  // a client's "FA" is not turned into "FB"
+  s.radio.splitOn = true;  // a client's "FA" is not turned into "FB"
   EXPECT_EQ(t.Ask("F 7074000\nf\n"), "RPRT 0\n7074000\n");
   EXPECT_EQ(t.radio.state().vfoHz[0], 7074000);
   t.TakeSent();

@@ -93,8 +93,8 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
     });
   }
   window.StartTimer(kTimerPeriodMs);
-  s.entry.runFlag = 1;
-  while (s.entry.runFlag != 0) {
+  s.entry.runFlag = true;
+  while (s.entry.runFlag) {
     // Descriptors change when a port is reopened; they are asked for anew.
     // The radio's answers wake the loop only when another program waits for
     // one (the tick reads the rest at its reply phase); the other program's
@@ -109,7 +109,7 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
     window.WatchInputs(std::move(inputs));
     HandleWindowMessage(panel, window.NextMessage());
     if (panel.link.identityWanted) ReidentifyRadio(panel, std::cerr);
-    if (service != nullptr && s.entry.runFlag != 0) service->Service();
+    if (service != nullptr && s.entry.runFlag) service->Service();
   }
 
   panel.voice.SetWhileWaiting({});

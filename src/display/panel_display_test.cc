@@ -38,15 +38,15 @@ TEST_F(StatusLine, AllOffIsBlanksOfFixedWidths) {
 
 TEST_F(StatusLine, SettingsThatAreOnShowTheirNames) {
   s.radio.preampSetting = 2;
-  s.radio.attenuatorOn = 1;
-  s.radio.blankerOn = 1;
-  s.radio.reductionOn = 1;
-  s.radio.notchOn = 1;
-  s.radio.contourOn = 1;
-  s.radio.processorOn = 1;
+  s.radio.attenuatorOn = true;
+  s.radio.blankerOn = true;
+  s.radio.reductionOn = true;
+  s.radio.notchOn = true;
+  s.radio.contourOn = true;
+  s.radio.processorOn = true;
   s.radio.radioMode = kUsb;
-  s.radio.voxOn = 1;
-  s.radio.monitorOn = 1;
+  s.radio.voxOn = true;
+  s.radio.monitorOn = true;
   s.radio.toneCode = "088";
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(40), "preamp2");
@@ -66,15 +66,15 @@ TEST_F(StatusLine, SettingsThatAreOnShowTheirNames) {
 }
 
 TEST_F(StatusLine, ModeDecidesProcessorAndBreakInOrVox) {
-  s.radio.processorOn = 1;
-  s.radio.breakInOn = 1;
-  s.radio.voxOn = 1;
+  s.radio.processorOn = true;
+  s.radio.breakInOn = true;
+  s.radio.voxOn = true;
   s.radio.radioMode = kCw;
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(550), std::string(7, ' '));  // "spc" only in LSB and USB
   EXPECT_EQ(Field(620), "bin ");               // CW shows break-in, ignores VOX
   s.radio.radioMode = kLsb;
-  s.radio.voxOn = 0;
+  s.radio.voxOn = false;
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(550), "spc");
   EXPECT_EQ(Field(620), std::string(5, ' '));  // LSB ignores break-in
@@ -85,10 +85,10 @@ TEST_F(StatusLine, ModeDecidesProcessorAndBreakInOrVox) {
 
 TEST_F(StatusLine, ToneFieldTellsCtcssFromDcs) {
   s.radio.toneCode = "754";
-  s.entry.dcsTone = 1;
+  s.entry.dcsTone = true;
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(780), "dcs=754" + std::string(14, ' '));
-  s.entry.dcsTone = 0;
+  s.entry.dcsTone = false;
   DrawStatusLine(t.panel);
   EXPECT_EQ(Field(780), std::string(28, ' '));
   s.radio.toneCode = "000";

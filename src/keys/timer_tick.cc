@@ -16,15 +16,15 @@ void SendPhase(Panel& panel) {
   PanelState& s = panel.state;
   if (s.config.passThroughPort > 0) RelayPassThrough(panel);
   std::string poll = "FA";
-  if (s.tick.pollAlternate == 1) {
-    poll = (s.tick.tuneActive == 1 || s.tick.txState != TxState::kReceiving) ? "RM6" : "SM0";
+  if (s.tick.pollAlternate) {
+    poll = (s.tick.tuneActive || s.tick.txState != TxState::kReceiving) ? "RM6" : "SM0";
     // During the mic-gain watch the meter slot reads the mic meter, whose
     // peaks the reply phase reports.
     if (WatchesPeaks(s.tick.micGainWatch)) poll = "RM4";
   }
-  s.tick.pollAlternate = 1 - s.tick.pollAlternate;
+  s.tick.pollAlternate = !s.tick.pollAlternate;
   if (poll != "RM6") SendFor(panel, poll, Asker::kPoll, true);
-  s.tick.pollPending = 1;
+  s.tick.pollPending = true;
 }
 
 // The three characters after a code found at position p, as a number.
@@ -69,7 +69,7 @@ void HandleAnswer(Panel& panel, const RoutedAnswer& answer) {
 // Handles what arrived for the tick since the last reply phase: the poll's
 // answers and those nobody asked for, in the order they came.
 void ReplyPhase(Panel& panel) {
-  panel.state.tick.pollPending = 0;
+  panel.state.tick.pollPending = false;
   ReceiveAnswers(panel);
   const bool heard = panel.link.heard;
   panel.link.heard = false;
@@ -85,9 +85,9 @@ void ReplyPhase(Panel& panel) {
 
 void TimerTick(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.tick.menuReadBusy == 1) return;
+  if (s.tick.menuReadBusy) return;
   if (++s.tick.tickCount > 20) s.tick.tickCount = 0;
-  if (s.tick.pollPending == 1) {
+  if (s.tick.pollPending) {
     ReplyPhase(panel);
   } else {
     SendPhase(panel);

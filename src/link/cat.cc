@@ -142,7 +142,7 @@ std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool 
   ReceiveAnswers(panel);
   s.cat.commandText = command;
   // Network clients name their VFO themselves; their commands go out as given.
-  if (asker != Asker::kNetwork && s.radio.splitOn == 1 && Left(s.cat.commandText, 2) == "FA") {
+  if (asker != Asker::kNetwork && s.radio.splitOn && Left(s.cat.commandText, 2) == "FA") {
     s.cat.commandText = "FB" + Mid(s.cat.commandText, 3);
   }
   s.cat.commandText += ";";
