@@ -83,9 +83,10 @@ const Field kFields[] = {
        return s.config.powerSetting >= 0 && s.config.powerSetting <= 999 ? "power=" + Padded(s.config.powerSetting, 3)
                                                                          : "";
      }},
-    {"tuner", 4, 1, "0", [](const PanelState& s) { return std::to_string(s.config.tunerState); },
+    {"tuner", 4, 1, "0", [](const PanelState& s) { return std::to_string(static_cast<int>(s.config.tunerState)); },
      [](const PanelState& s) {
-       return s.config.tunerState >= 0 && s.config.tunerState <= 9 ? "tun=" + Padded(s.config.tunerState, 1) : "";
+       const int tuner = static_cast<int>(s.config.tunerState);
+       return tuner >= 0 && tuner <= 9 ? "tun=" + Padded(tuner, 1) : "";
      }},
     {"power off at exit", 5, 1, "0", [](const PanelState& s) { return std::to_string(s.config.powerOffAtExit); },
      [](const PanelState& s) {

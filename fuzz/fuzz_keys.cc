@@ -110,7 +110,7 @@ struct Session {
     within(s.radio.radioMode, kLsb, kFmWide, "radioMode");
     within(s.radio.preampSetting, 0, 2, "preampSetting");
     within(s.radio.antennaSelect, 0, 1, "antennaSelect");
-    within(s.config.tunerState, 0, 3, "tunerState");
+    within(static_cast<int32_t>(s.config.tunerState), 0, 3, "tunerState");
     if (clean) {
       within(s.radio.squelchLevel, 0, 255, "squelchLevel");
       within(s.radio.keyerSpeed, 4, 60, "keyerSpeed");

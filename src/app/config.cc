@@ -78,7 +78,7 @@ void ReadConfiguration(PanelState& s, std::istream& in) {
 
   // Line 5: antenna tuner preference.
   ReadLine(buffer, line);
-  s.config.tunerState = IntFromText(Mid(line, 5, 1));
+  s.config.tunerState = static_cast<TunerUse>(IntFromText(Mid(line, 5, 1)));
 
   // Line 6: switch the radio off when the program ends.
   ReadLine(buffer, line);

@@ -52,7 +52,7 @@ TEST(ConfigFile, ReadsEveryLineOfACompleteFile) {
   EXPECT_EQ(s.config.comPort, 5);
   EXPECT_EQ(s.config.baudRate, 38400);
   EXPECT_EQ(s.config.powerSetting, 50);
-  EXPECT_EQ(s.config.tunerState, 2);
+  EXPECT_EQ(s.config.tunerState, TunerUse::kBoth);
   EXPECT_EQ(s.config.powerOffAtExit, 1);
   EXPECT_EQ(s.config.dcsEnabled, 1);
   EXPECT_EQ(s.config.passThroughPort, 12);
@@ -81,7 +81,7 @@ TEST(ConfigFile, LengthRulesOfPortPowerAndPassThroughLines) {
   EXPECT_EQ(Read(WithLine(11, "PassThr12")).config.passThroughPort, 12);
   EXPECT_EQ(Read(WithLine(11, "PassThr 12")).config.passThroughPort, 2);
   EXPECT_EQ(Read(WithLine(2, "Speed:   4800 baud")).config.baudRate, 4800);
-  EXPECT_EQ(Read(WithLine(5, "Tun:1 (off)")).config.tunerState, 1);
+  EXPECT_EQ(Read(WithLine(5, "Tun:1 (off)")).config.tunerState, TunerUse::kOff);
   EXPECT_EQ(Read(WithLine(6, "PowOff:0")).config.powerOffAtExit, 0);
   EXPECT_EQ(Read(WithLine(12, "Debug:0")).config.debugLog, 0);
 }

@@ -127,7 +127,7 @@ void SetUpRadio(Panel& panel) {
   if (s.cat.powerClass < 1) {
     SendCommand(panel, "AC000");
   } else {
-    SendCommand(panel, s.config.tunerState == 0 || s.config.tunerState == 2 ? "AC101" : "AC100");
+    SendCommand(panel, s.config.tunerState == TunerUse::kOn || s.config.tunerState == TunerUse::kBoth ? "AC101" : "AC100");
   }
 
   answer = Query(panel, "VX").value_or("");

@@ -221,7 +221,7 @@ TEST(SetupConfiguration, ChangingKeepsTheOperatorsOtherLines) {
   EXPECT_EQ(s.config.passThroughPort, 7);
   EXPECT_EQ(s.config.baudRate, 9600);
   EXPECT_EQ(s.config.powerSetting, 100);
-  EXPECT_EQ(s.config.tunerState, 1);
+  EXPECT_EQ(s.config.tunerState, TunerUse::kOff);
   EXPECT_EQ(s.config.powerOffAtExit, 1);
   EXPECT_EQ(s.config.currentShiftKhz[kBand70cm], "5000");  // filled in from the example
   EXPECT_EQ(changed.substr(0, 20), "com=12\r\nspeed=9600\r\n");

@@ -11,7 +11,7 @@ namespace kelvaro {
 
 void SpeakSwr(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.config.tunerState == 0 && s.tick.txState == TxState::kReceiving) return;
+  if (s.config.tunerState == TunerUse::kOn && s.tick.txState == TxState::kReceiving) return;
   PlayPhrase(panel, "swr");
   // The answer is "RM6" and three digits of reading. Without it there is no
   // ratio to give: a made-up 1.0 would tell the operator that it is safe to

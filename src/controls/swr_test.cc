@@ -20,7 +20,7 @@ class SpeakSwrTest : public ::testing::Test {
   void SetUp() override {
     s.config.comPort = 5;
     t.ports.OpenPort(5, 38400);
-    s.config.tunerState = 1;
+    s.config.tunerState = TunerUse::kOff;
     s.tick.txState = TxState::kTransmitting;
   }
   // The radio answers "RM6;" with `answer`.
@@ -77,14 +77,14 @@ TEST_F(SpeakSwrTest, NoReadingIsSaidAsSuchNeverAsOnePointZero) {
 
 TEST_F(SpeakSwrTest, SilentWhileTunerStateZeroAndReceiving) {
   Answer("RM6085000;");
-  s.config.tunerState = 0;
+  s.config.tunerState = TunerUse::kOn;
   s.tick.txState = TxState::kReceiving;
   EXPECT_TRUE(Ask().empty());
   EXPECT_TRUE(t.TakeSent().empty());
   s.tick.txState = TxState::kTransmitting;  // transmitting
   EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
   s.tick.txState = TxState::kReceiving;
-  s.config.tunerState = 2;
+  s.config.tunerState = TunerUse::kBoth;
   EXPECT_EQ(Ask(), (Phrases{"swr", "1", "point", "5", "21"}));
 }
 

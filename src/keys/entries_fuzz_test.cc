@@ -132,8 +132,8 @@ TEST(EntryBadInput, RandomStepsSendOnlyWellFormedCommands) {
       ASSERT_GE(s.radio.keyerSpeed, 4);
       ASSERT_LE(s.radio.keyerSpeed, 60);
       ASSERT_TRUE(s.radio.antennaSelect == 0 || s.radio.antennaSelect == 1);
-      ASSERT_GE(s.config.tunerState, 0);
-      ASSERT_LE(s.config.tunerState, 3);
+      ASSERT_GE(static_cast<int>(s.config.tunerState), 0);
+      ASSERT_LE(static_cast<int>(s.config.tunerState), 3);
       ASSERT_GE(s.radio.radioMode, kLsb);
       ASSERT_LE(s.radio.radioMode, kFmWide);
       for (int band = kBand10m; band <= kBand70cm; ++band) {

@@ -24,7 +24,7 @@ struct TypingPanel : EntryPanel {
     s.config.baudRate = 38400;
     s.config.powerSetting = 50;
     s.config.dcsEnabled = true;
-    s.config.tunerState = 1;
+    s.config.tunerState = TunerUse::kOff;
     InitialisePanel(panel);
     IdentifyRadio(panel);
     s.entry.runFlag = true;

@@ -45,9 +45,9 @@ void RestoreFromKeyerEntry(Panel& panel) {
 void StopTune(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "off");
-  if (s.config.tunerState >= 1) {
+  if (s.config.tunerState != TunerUse::kOn) {
     SendCommand(panel, "TX0");
-    if (s.config.tunerState == 3) s.config.tunerState = 0;
+    if (s.config.tunerState == TunerUse::kNone) s.config.tunerState = TunerUse::kOn;
     // Time for the carrier to end before power and mode change back.
     for (int i = 0; i < kCarrierEndPauses; ++i) PauseBriefly(panel);
     SendPower(panel);
@@ -89,11 +89,11 @@ void ToggleTune(Panel& panel) {
 
   PlayPhrase(panel, "on");
   s.tick.tuneActive = true;
-  if (s.config.tunerState == 0 || s.config.tunerState == 2) {
+  if (s.config.tunerState == TunerUse::kOn || s.config.tunerState == TunerUse::kBoth) {
     if (s.radio.frequencyHz > kTunerTopHz) {
       PlayPhrase(panel, "atu");
       PlayPhrase(panel, "na");
-      s.config.tunerState = 3;  // a carrier only, this time
+      s.config.tunerState = TunerUse::kNone;  // a carrier only, this time
     } else {
       if (!s.tick.tunerArmed) {
         SendCommand(panel, "AC101");
@@ -103,7 +103,7 @@ void ToggleTune(Panel& panel) {
       s.tick.tickCount = 0;
       for (int i = 0; i < kTunerBeeps; ++i) PlayPhrase(panel, "beep");
       PlayPhrase(panel, "ok");
-      if (s.config.tunerState == 0) {
+      if (s.config.tunerState == TunerUse::kOn) {
         // The tuner run alone: no carrier follows.
         PlayPhrase(panel, "tune");
         StopTune(panel);
@@ -126,24 +126,24 @@ void CycleTunerMode(Panel& panel) {
     // Only the 100 W amplifier has the tuner.
     PlayPhrase(panel, "tuner");
     PlayPhrase(panel, "na");
-    s.config.tunerState = 1;
+    s.config.tunerState = TunerUse::kOff;
     return;
   }
   s.tick.tunerArmed = false;
   PlayPhrase(panel, "tuner");
-  if (s.config.tunerState == 1) {
+  if (s.config.tunerState == TunerUse::kOff) {
     SendCommand(panel, "AC101");
     PlayPhrase(panel, "on");
-    s.config.tunerState = 0;
-  } else if (s.config.tunerState == 0) {
+    s.config.tunerState = TunerUse::kOn;
+  } else if (s.config.tunerState == TunerUse::kOn) {
     SendCommand(panel, "AC101");
     PlayPhrase(panel, "both");
-    s.config.tunerState = 2;
+    s.config.tunerState = TunerUse::kBoth;
   } else {
     // "both", no tuner on this band, or a value of no meaning: tuner off.
     SendCommand(panel, "AC100");
     PlayPhrase(panel, "off");
-    s.config.tunerState = 1;
+    s.config.tunerState = TunerUse::kOff;
   }
 }
 

@@ -39,7 +39,7 @@ TEST(EntryTransmit, SpaceTwiceGoesOnAndOffTheAir) {
 TEST(EntryTune, TunerOffSendsACarrierUntilTheNextT) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.config.tunerState = 1;
+  s.config.tunerState = TunerUse::kOff;
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"PC005;", "MD05;", "FA014250000;", "TX1;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tune", "on"}));
@@ -60,7 +60,7 @@ TEST(EntryTune, TunerOffSendsACarrierUntilTheNextT) {
 TEST(EntryTune, TunerOnRunsTheTunerAloneAndBothAddsTheCarrier) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.config.tunerState = 0;
+  s.config.tunerState = TunerUse::kOn;
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"AC101;", "AC103;"}));
   EXPECT_EQ(t.TakeSpoken(), Join({{"tune", "on"}, kSixBeeps, {"ok", "tune", "off"}}));
@@ -68,13 +68,13 @@ TEST(EntryTune, TunerOnRunsTheTunerAloneAndBothAddsTheCarrier) {
   EXPECT_EQ(s.tick.tickCount, 0);
   EXPECT_TRUE(t.radio.Tuning());
 
-  s.config.tunerState = 2;  // armed once: only the run starts, then the carrier
+  s.config.tunerState = TunerUse::kBoth;  // armed once: only the run starts, then the carrier
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"AC103;", "PC005;", "MD05;", "FA014250000;", "TX1;"}));
   EXPECT_EQ(t.TakeSpoken(), Join({{"tune", "on"}, kSixBeeps, {"ok"}}));
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent().front(), "TX0;");
-  EXPECT_EQ(s.config.tunerState, 2);
+  EXPECT_EQ(s.config.tunerState, TunerUse::kBoth);
   EXPECT_FALSE(s.tick.tuneActive);
 }
 
@@ -82,33 +82,33 @@ TEST(EntryTune, AboveSeventyThreeMegahertzTheTuneIsACarrierOnly) {
   EntryPanel t;
   PanelState& s = t.panel.state;
   t.OnBand(kBand2m, 145000000, kFmNarrow);
-  s.config.tunerState = 0;
+  s.config.tunerState = TunerUse::kOn;
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tune", "on", "atu", "na"}));
   EXPECT_EQ(t.TakeSent(), (Strings{"PC005;", "MD05;", "FA145000000;", "TX1;"}));
-  EXPECT_EQ(s.config.tunerState, 3);
+  EXPECT_EQ(s.config.tunerState, TunerUse::kNone);
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent().front(), "TX0;");
-  EXPECT_EQ(s.config.tunerState, 0);  // the tuner mode comes back as on
+  EXPECT_EQ(s.config.tunerState, TunerUse::kOn);  // the tuner mode comes back as on
 }
 
 TEST(EntryTunerMode, F12CyclesOffOnBothOffWithTheHundredWattClassOnly) {
   EntryPanel t;
   PanelState& s = t.panel.state;
-  s.config.tunerState = 1;
+  s.config.tunerState = TunerUse::kOff;
   s.tick.tunerArmed = true;
   for (int i = 0; i < 3; ++i) CycleTunerMode(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"AC101;", "AC101;", "AC100;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tuner", "on", "tuner", "both", "tuner", "off"}));
-  EXPECT_EQ(s.config.tunerState, 1);
+  EXPECT_EQ(s.config.tunerState, TunerUse::kOff);
   EXPECT_FALSE(s.tick.tunerArmed);
 
   s.cat.powerClass = 0;
-  s.config.tunerState = 0;
+  s.config.tunerState = TunerUse::kOn;
   CycleTunerMode(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tuner", "na"}));
   EXPECT_TRUE(t.TakeSent().empty());
-  EXPECT_EQ(s.config.tunerState, 1);
+  EXPECT_EQ(s.config.tunerState, TunerUse::kOff);
 }
 
 TEST(EntryMicGain, F11ReadsAndSpeaksTheGainThenWatches) {

@@ -88,7 +88,7 @@ struct FuzzPanel : ControlPanel {
     s.config.baudRate = 38400;
     s.config.powerSetting = 50;
     s.config.dcsEnabled = true;
-    s.config.tunerState = 1;
+    s.config.tunerState = TunerUse::kOff;
   }
 
   std::string Answer(std::string_view bytes) {

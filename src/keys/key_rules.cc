@@ -443,9 +443,9 @@ Flow OptionsReport(Panel& panel) {
   PlayPhrase(panel, "tuner");
   PlayPhrase(panel, "is");
   switch (s.config.tunerState) {
-    case 0: PlayPhrase(panel, "on"); break;
-    case 1: PlayPhrase(panel, "off"); break;
-    case 2: PlayPhrase(panel, "both"); break;
+    case TunerUse::kOn: PlayPhrase(panel, "on"); break;
+    case TunerUse::kOff: PlayPhrase(panel, "off"); break;
+    case TunerUse::kBoth: PlayPhrase(panel, "both"); break;
     default: break;
   }
   return Flow::kStop;

@@ -31,7 +31,7 @@ struct KeyPanel : ControlPanel {
     s.config.baudRate = 38400;
     s.config.powerSetting = 50;
     s.config.dcsEnabled = true;
-    s.config.tunerState = 1;
+    s.config.tunerState = TunerUse::kOff;
   }
   // Start-up up to the first frequency answer, or only up to the
   // identification when `sync` is false.
@@ -289,7 +289,7 @@ TEST(KeySettings, OptionsReportNamesWhatIsOn) {
   s.radio.processorOn = s.radio.breakInOn = s.radio.voxOn = s.radio.monitorOn = true;
   s.radio.toneCode = "088";
   s.radio.antennaSelect = 1;
-  s.config.tunerState = 2;
+  s.config.tunerState = TunerUse::kBoth;
   t.Key('O');
   EXPECT_EQ(t.TakeSpoken(),
             (Strings{"options", "preamp", "2", "on", "at", "on", "nb", "on", "nr", "on", "notch", "on", "co",
@@ -302,7 +302,7 @@ TEST(KeySettings, OptionsReportNamesWhatIsOn) {
   s.radio.antennaSelect = 0;
   s.radio.radioMode = kCw;
   s.radio.toneCode = "754";
-  s.config.tunerState = 3;
+  s.config.tunerState = TunerUse::kNone;
   t.Key('O');
   EXPECT_EQ(t.TakeSpoken(),
             (Strings{"options", "bkin", "on", "dcs", "7", "5", "4", "ant1", "tuner", "is"}));
@@ -318,7 +318,7 @@ TEST(KeySettings, OptionsReportNamesWhatIsOn) {
   };
   for (const auto& c : kTyped) {
     s.radio.toneCode = c.typed;
-    s.config.tunerState = 0;
+    s.config.tunerState = TunerUse::kOn;
     t.Key('O');
     Strings expected{"options", "bkin", "on"};
     expected.insert(expected.end(), c.tone.begin(), c.tone.end());

@@ -34,6 +34,15 @@ constexpr EntryState kEntryStates[] = {
     EntryState::kMicGain,    EntryState::kExtendedPrefix,
 };
 
+// How the antenna tuner is used, as the configuration file's digit says
+// (a digit of no meaning is kept as it is and counts as none of these).
+enum class TunerUse : int32_t {
+  kOn = 0,    // a tune runs the tuner alone
+  kOff = 1,   // no tuner: a tune sends a carrier
+  kBoth = 2,  // the tuner runs, then a carrier follows
+  kNone = 3,  // no tuner on this band: a carrier only, this time
+};
+
 // The level that L and Up/Down adjust in `EntryState::kLevel`.
 enum class LevelTarget : int32_t {
   kNone = 0,

@@ -38,7 +38,7 @@ struct Configuration {
   int32_t powerOffAtExit = 0;
   int32_t passThroughPort = 0;
   int32_t debugLog = 0;
-  int32_t tunerState = 0;  // 0 on, 1 off, 2 both, 3 none on this band
+  TunerUse tunerState = TunerUse::kOn;
   bool dcsEnabled = false;
   std::array<Text, kBandCount + 1> standardShiftSign;  // used for bands 10..13
   std::array<Text, kBandCount + 1> standardShiftKhz;   // four digits
