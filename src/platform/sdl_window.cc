@@ -1,7 +1,6 @@
 #include "platform/sdl_window.h"
 
 #include <algorithm>
-#include <poll.h>
 #include <SDL_syswm.h>
 
 #include <cmath>
@@ -21,6 +20,10 @@ constexpr float kUnknownDpi = 96.0f;
 // Texts remembered as standing on the panel; the panel has about twenty
 // fields, so the oldest beyond this are forgotten (and simply redrawn).
 constexpr std::size_t kMostPlaced = 64;
+// Rendered texts kept for reuse: only short ones (a field's value, not a line
+// of help), and few, so the cache stays a few tens of kilobytes.
+constexpr std::size_t kMostRendered = 16;
+constexpr long kLargestKeptPixels = 4096;
 
 const SDL_Color kText{0, 0, 0, 255};
 const SDL_Color kBackground{255, 255, 255, 255};
@@ -114,6 +117,7 @@ std::string PanelTextToUtf8(std::string_view bytes) {
 SdlWindow::SdlWindow() : request_{std::string(kFallbackFamilies), kDefaultPoints, kDefaultWeight} {}
 
 SdlWindow::~SdlWindow() {
+  ForgetRendered();
   ReleaseFonts();
   if (canvas_ != nullptr) SDL_FreeSurface(canvas_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
@@ -187,6 +191,8 @@ bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int heig
   }
   SDL_SetSurfaceBlendMode(canvas_, SDL_BLENDMODE_NONE);
   placed_.clear();
+  ForgetRendered();  // rendered for the earlier image's format
+  display_ = AskDisplayHandle();
   SDL_FillRect(canvas_, nullptr, SDL_MapRGB(canvas_->format, kBackground.r, kBackground.g, kBackground.b));
   Present(nullptr);
   return true;
@@ -239,7 +245,7 @@ bool SdlWindow::Translate(const SDL_Event& event, WindowMessage* message) {
   }
 }
 
-int SdlWindow::DisplayHandle() const {
+int SdlWindow::AskDisplayHandle() const {
 #if defined(SDL_VIDEO_DRIVER_X11)
   if (window_ == nullptr) return -1;
   SDL_SysWMinfo info;
@@ -291,7 +297,8 @@ WindowMessage SdlWindow::NextMessage() {
       const auto untilTick = std::chrono::ceil<std::chrono::milliseconds>(nextTick_ - SteadyClock::now()).count();
       timeout = static_cast<int>(std::clamp<long long>(untilTick, 0, kLongestSleepMs));
     }
-    std::vector<pollfd> fds;
+    std::vector<pollfd>& fds = waitFor_;
+    fds.clear();
     if (display >= 0) {
       fds.push_back({display, POLLIN, 0});
     } else {
@@ -341,6 +348,7 @@ void SdlWindow::Close() {
   if (window_ == nullptr) return;
   SDL_DestroyWindow(window_);
   window_ = nullptr;
+  display_ = -1;
 }
 
 void SdlWindow::SetPosition(int x, int y) {
@@ -360,7 +368,8 @@ void SdlWindow::Print(std::string_view text) {
   if (same != placed_.end()) {
     width = same->w;
   } else {
-    SDL_Surface* image = TTF_RenderUTF8_Shaded(font, utf8.c_str(), kText, kBackground);
+    bool kept = false;
+    SDL_Surface* image = Render(font, utf8, &kept);
     if (image == nullptr) return;
     width = image->w;
     const SDL_Rect area{x_, y_, image->w, image->h};
@@ -373,20 +382,49 @@ void SdlWindow::Print(std::string_view text) {
     if (placed_.size() >= kMostPlaced) placed_.erase(placed_.begin());
     placed_.push_back(Placed{x_, y_, font, std::move(utf8), image->w, image->h});
     const SDL_Rect changed = CopyChanged(image, area);
-    SDL_FreeSurface(image);
+    if (!kept) SDL_FreeSurface(image);
     if (changed.w > 0 && changed.h > 0) Present(&changed);
   }
   // Far off to the right is as good as the end of the world; no overflow.
   x_ = static_cast<int>(std::min<long long>(static_cast<long long>(x_) + width, std::numeric_limits<int>::max() / 2));
 }
 
+SDL_Surface* SdlWindow::Render(TTF_Font* font, const std::string& utf8, bool* kept) {
+  *kept = false;
+  auto known = std::find_if(rendered_.begin(), rendered_.end(),
+                            [&](const Rendered& r) { return r.font == font && r.text == utf8; });
+  if (known != rendered_.end()) {
+    std::rotate(known, known + 1, rendered_.end());
+    *kept = true;
+    return rendered_.back().image;
+  }
+  SDL_Surface* shaded = TTF_RenderUTF8_Shaded(font, utf8.c_str(), kText, kBackground);
+  if (shaded == nullptr) return nullptr;
+  SDL_Surface* image = SDL_ConvertSurface(shaded, canvas_->format, 0);
+  if (image == nullptr) return shaded;  // no memory: drawn whole, not kept
+  SDL_FreeSurface(shaded);
+  if (static_cast<long>(image->w) * image->h <= kLargestKeptPixels) {
+    if (rendered_.size() >= kMostRendered) {
+      SDL_FreeSurface(rendered_.front().image);
+      rendered_.erase(rendered_.begin());
+    }
+    rendered_.push_back(Rendered{font, utf8, image});
+    *kept = true;
+  }
+  return image;
+}
+
+void SdlWindow::ForgetRendered() {
+  for (Rendered& r : rendered_) SDL_FreeSurface(r.image);
+  rendered_.clear();
+}
+
 SDL_Rect SdlWindow::CopyChanged(SDL_Surface* image, const SDL_Rect& area) {
   const SDL_Rect bounds{0, 0, canvas_->w, canvas_->h};
   SDL_Rect clip;
   if (SDL_IntersectRect(&area, &bounds, &clip) != SDL_TRUE) return SDL_Rect{0, 0, 0, 0};
-  SDL_Surface* converted = SDL_ConvertSurface(image, canvas_->format, 0);
-  if (converted == nullptr) {
-    // No memory for the comparison: draw it all.
+  if (image->format->format != canvas_->format->format) {
+    // Not converted (no memory for it): drawn whole.
     SDL_Rect target = area;
     SDL_BlitSurface(image, nullptr, canvas_, &target);
     return target;
@@ -396,8 +434,8 @@ SDL_Rect SdlWindow::CopyChanged(SDL_Surface* image, const SDL_Rect& area) {
   // differing pixel is copied.
   int left = clip.x + clip.w, right = clip.x - 1, top = -1, bottom = -1;
   for (int y = clip.y; y < clip.y + clip.h; ++y) {
-    const auto* from = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(converted->pixels) +
-                                                       static_cast<std::size_t>(y - area.y) * converted->pitch) +
+    const auto* from = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(image->pixels) +
+                                                       static_cast<std::size_t>(y - area.y) * image->pitch) +
                        (clip.x - area.x);
     auto* to = reinterpret_cast<Uint32*>(static_cast<Uint8*>(canvas_->pixels) +
                                          static_cast<std::size_t>(y) * canvas_->pitch) +
@@ -413,7 +451,6 @@ SDL_Rect SdlWindow::CopyChanged(SDL_Surface* image, const SDL_Rect& area) {
     if (top < 0) top = y;
     bottom = y;
   }
-  SDL_FreeSurface(converted);
   if (top < 0) return SDL_Rect{0, 0, 0, 0};
   return SDL_Rect{left, top, right - left + 1, bottom - top + 1};
 }

@@ -9,7 +9,8 @@
 // same text. A print that repeats the text still standing at its place (same
 // position, same font, not drawn over since) costs nothing; any other print
 // changes only the pixels that differ and sends only their bounding box to
-// the display.
+// the display. Short texts are kept rendered, so a field that flips between
+// a few values (the S-meter) is not rendered anew each time.
 //
 // Messages: key-down and key-up carry the Windows virtual-key code (see
 // sdl_keys.h). Key repeats are dropped. A key that has no virtual-key code is
@@ -28,6 +29,7 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
+#include <poll.h>
 
 #include <chrono>
 #include <cstdint>
@@ -101,9 +103,22 @@ class SdlWindow : public Window, public Screen {
     int w = 0, h = 0;
   };
 
+  // A short text rendered in the panel image's pixel format.
+  struct Rendered {
+    TTF_Font* font = nullptr;
+    std::string text;  // UTF-8
+    SDL_Surface* image = nullptr;
+  };
+
   TTF_Font* CurrentFont();
-  // Copies the pixels of a rendered text at `area` that differ from the panel
-  // image into it; returns the bounding box of those pixels (empty when none).
+  // The text rendered in the font, in the panel image's pixel format; owned
+  // by the cache of short texts when `kept` comes back true, else by the
+  // caller. Null when it cannot be rendered.
+  SDL_Surface* Render(TTF_Font* font, const std::string& utf8, bool* kept);
+  void ForgetRendered();
+  // Copies the pixels of a rendered text (in the panel image's format) at
+  // `area` that differ from the panel image into it; returns the bounding box
+  // of those pixels (empty when none).
   SDL_Rect CopyChanged(SDL_Surface* image, const SDL_Rect& area);
   TTF_Font* OpenFont(const FontFile& file, int pixels);
   // Copies a part of the panel image (all of it when null) to the window.
@@ -117,6 +132,7 @@ class SdlWindow : public Window, public Screen {
   float dpi_ = 96.0f;
   int x_ = 0, y_ = 0;
   std::vector<Placed> placed_;
+  std::vector<Rendered> rendered_;  // the most recently used last
   std::uint64_t pixelsSent_ = 0;
 
   FontconfigFonts fonts_;
@@ -127,10 +143,14 @@ class SdlWindow : public Window, public Screen {
 
   // Turns one SDL event into a message; false when it is none.
   bool Translate(const SDL_Event& event, WindowMessage* message);
-  // The X connection's descriptor, -1 when the video driver is not X11.
-  int DisplayHandle() const;
+  // The X connection's descriptor, -1 when the video driver is not X11 or
+  // no window is open; asked of SDL once per window.
+  int DisplayHandle() const { return display_; }
+  int AskDisplayHandle() const;
 
   using SteadyClock = std::chrono::steady_clock;
+  int display_ = -1;
+  std::vector<pollfd> waitFor_;  // kept between waits: no allocation a wait
   int periodMs_ = 0;  // 0: the timer is stopped
   SteadyClock::time_point nextTick_{};
   std::vector<int> inputs_;
