@@ -21,9 +21,10 @@ constexpr float kUnknownDpi = 96.0f;
 // fields, so the oldest beyond this are forgotten (and simply redrawn).
 constexpr std::size_t kMostPlaced = 64;
 // Rendered texts kept for reuse: only short ones (a field's value, not a line
-// of help), and few, so the cache stays a few tens of kilobytes.
+// of help), and few, so the cache stays within 256 KB.
 constexpr std::size_t kMostRendered = 16;
-constexpr long kLargestKeptPixels = 4096;
+constexpr long kMostKeptPixels = 65536;
+constexpr long kLargestKeptPixels = kMostKeptPixels / 4;
 
 const SDL_Color kText{0, 0, 0, 255};
 const SDL_Color kBackground{255, 255, 255, 255};
@@ -263,6 +264,9 @@ WindowMessage SdlWindow::NextMessage() {
   // SDL's queue this often; signals and events pushed by other threads do not
   // wake poll() either, so no sleep is longer than this.
   constexpr int kLongestSleepMs = 250;
+  // The X connection is read at least this often even when poll() saw
+  // nothing on it: a signal that came between two waits is only seen there.
+  constexpr int kLongestUnreadMs = 1000;
   constexpr int kUnwatchedSleepMs = 10;
   // After input, the ports are looked at again this much later: the time a
   // short answer takes on the line.
@@ -280,8 +284,8 @@ WindowMessage SdlWindow::NextMessage() {
     // came, so it is read only when it has something, when drawing may have
     // left events in Xlib's own queue (drawing waits for the server's
     // answer, and takes in whatever events came meanwhile), after a signal,
-    // and at the longest sleep's pace.
-    if (pumpDue_ || display < 0 || now - lastPump_ >= std::chrono::milliseconds(kLongestSleepMs)) {
+    // and now and then.
+    if (pumpDue_ || display < 0 || now - lastPump_ >= std::chrono::milliseconds(kLongestUnreadMs)) {
       pumpDue_ = false;
       lastPump_ = now;
       SDL_PumpEvents();
@@ -294,7 +298,7 @@ WindowMessage SdlWindow::NextMessage() {
 
     int timeout = kLongestSleepMs;
     if (periodMs_ > 0) {
-      const auto untilTick = std::chrono::ceil<std::chrono::milliseconds>(nextTick_ - SteadyClock::now()).count();
+      const auto untilTick = std::chrono::ceil<std::chrono::milliseconds>(nextTick_ - now).count();
       timeout = static_cast<int>(std::clamp<long long>(untilTick, 0, kLongestSleepMs));
     }
     std::vector<pollfd>& fds = waitFor_;
@@ -360,14 +364,16 @@ void SdlWindow::Print(std::string_view text) {
   if (canvas_ == nullptr || text.empty()) return;
   TTF_Font* font = CurrentFont();
   if (font == nullptr) return;
-  std::string utf8 = PanelTextToUtf8(text);
   int width = 0;
+  // Compared as given: most prints repeat what stands there, and need no
+  // conversion then.
   const auto same = std::find_if(placed_.begin(), placed_.end(), [&](const Placed& p) {
-    return p.x == x_ && p.y == y_ && p.font == font && p.text == utf8;
+    return p.x == x_ && p.y == y_ && p.font == font && p.given == text;
   });
   if (same != placed_.end()) {
     width = same->w;
   } else {
+    std::string utf8 = PanelTextToUtf8(text);
     bool kept = false;
     SDL_Surface* image = Render(font, utf8, &kept);
     if (image == nullptr) return;
@@ -380,7 +386,7 @@ void SdlWindow::Print(std::string_view text) {
                                  }),
                   placed_.end());
     if (placed_.size() >= kMostPlaced) placed_.erase(placed_.begin());
-    placed_.push_back(Placed{x_, y_, font, std::move(utf8), image->w, image->h});
+    placed_.push_back(Placed{x_, y_, font, std::string(text), image->w, image->h});
     const SDL_Rect changed = CopyChanged(image, area);
     if (!kept) SDL_FreeSurface(image);
     if (changed.w > 0 && changed.h > 0) Present(&changed);
@@ -403,12 +409,15 @@ SDL_Surface* SdlWindow::Render(TTF_Font* font, const std::string& utf8, bool* ke
   SDL_Surface* image = SDL_ConvertSurface(shaded, canvas_->format, 0);
   if (image == nullptr) return shaded;  // no memory: drawn whole, not kept
   SDL_FreeSurface(shaded);
-  if (static_cast<long>(image->w) * image->h <= kLargestKeptPixels) {
-    if (rendered_.size() >= kMostRendered) {
+  const long pixels = static_cast<long>(image->w) * image->h;
+  if (pixels <= kLargestKeptPixels) {
+    while (!rendered_.empty() && (rendered_.size() >= kMostRendered || keptPixels_ + pixels > kMostKeptPixels)) {
+      keptPixels_ -= static_cast<long>(rendered_.front().image->w) * rendered_.front().image->h;
       SDL_FreeSurface(rendered_.front().image);
       rendered_.erase(rendered_.begin());
     }
     rendered_.push_back(Rendered{font, utf8, image});
+    keptPixels_ += pixels;
     *kept = true;
   }
   return image;
@@ -417,6 +426,7 @@ SDL_Surface* SdlWindow::Render(TTF_Font* font, const std::string& utf8, bool* ke
 void SdlWindow::ForgetRendered() {
   for (Rendered& r : rendered_) SDL_FreeSurface(r.image);
   rendered_.clear();
+  keptPixels_ = 0;
 }
 
 SDL_Rect SdlWindow::CopyChanged(SDL_Surface* image, const SDL_Rect& area) {

@@ -99,7 +99,7 @@ class SdlWindow : public Window, public Screen {
   struct Placed {
     int x = 0, y = 0;
     TTF_Font* font = nullptr;
-    std::string text;  // as drawn (UTF-8)
+    std::string given;  // as printed, before conversion to UTF-8
     int w = 0, h = 0;
   };
 
@@ -133,6 +133,7 @@ class SdlWindow : public Window, public Screen {
   int x_ = 0, y_ = 0;
   std::vector<Placed> placed_;
   std::vector<Rendered> rendered_;  // the most recently used last
+  long keptPixels_ = 0;             // of all the rendered images kept
   std::uint64_t pixelsSent_ = 0;
 
   FontconfigFonts fonts_;
