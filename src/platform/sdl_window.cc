@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <SDL_syswm.h>
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(KELVARO_X11_OUTPUT)
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#define KELVARO_DIRECT_X11 1
+#endif
 
 #include <cmath>
 #include <cstdio>
@@ -118,6 +123,7 @@ std::string PanelTextToUtf8(std::string_view bytes) {
 SdlWindow::SdlWindow() : request_{std::string(kFallbackFamilies), kDefaultPoints, kDefaultWeight} {}
 
 SdlWindow::~SdlWindow() {
+  x11_.reset();  // before the window it draws in
   ForgetRendered();
   ReleaseFonts();
   if (canvas_ != nullptr) SDL_FreeSurface(canvas_);
@@ -194,6 +200,7 @@ bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int heig
   placed_.clear();
   ForgetRendered();  // rendered for the earlier image's format
   display_ = AskDisplayHandle();
+  OpenX11Output();
   SDL_FillRect(canvas_, nullptr, SDL_MapRGB(canvas_->format, kBackground.r, kBackground.g, kBackground.b));
   Present(nullptr);
   return true;
@@ -350,6 +357,7 @@ void SdlWindow::StopTimer() { periodMs_ = 0; }
 
 void SdlWindow::Close() {
   if (window_ == nullptr) return;
+  x11_.reset();
   SDL_DestroyWindow(window_);
   window_ = nullptr;
   display_ = -1;
@@ -519,8 +527,12 @@ void SdlWindow::Present(const SDL_Rect* area) {
   SDL_Rect source = area != nullptr ? *area : SDL_Rect{0, 0, canvas_->w, canvas_->h};
   SDL_Rect target = source;
   if (SDL_BlitSurface(canvas_, &source, surface, &target) != 0 || target.w <= 0 || target.h <= 0) return;
-  SDL_UpdateWindowSurfaceRects(window_, &target, 1);
-  pumpDue_ = true;
+  if (!SendToX11(target)) {
+    SDL_UpdateWindowSurfaceRects(window_, &target, 1);
+    // SDL's update waits for the server's answer and takes in whatever
+    // events came meanwhile, where poll() cannot see them.
+    pumpDue_ = true;
+  }
   pixelsSent_ += static_cast<std::uint64_t>(target.w) * static_cast<std::uint64_t>(target.h);
 }
 
@@ -531,5 +543,86 @@ void SdlWindow::ReleaseFonts() {
   opened_.clear();
   font_ = nullptr;
 }
+
+}  // namespace kelvaro
+
+namespace kelvaro {
+
+#if defined(KELVARO_DIRECT_X11)
+
+struct SdlWindow::X11Output {
+  Display* display = nullptr;
+  ::Window window = 0;
+  GC gc = nullptr;
+  XImage* image = nullptr;  // over the panel image's pixels, not owning them
+};
+
+void SdlWindow::CloseX11Output(X11Output* output) {
+  if (output == nullptr) return;
+  if (output->image != nullptr) {
+    output->image->data = nullptr;  // the pixels belong to the panel image
+    XDestroyImage(output->image);
+  }
+  if (output->gc != nullptr) XFreeGC(output->display, output->gc);
+  delete output;
+}
+
+void SdlWindow::OpenX11Output() {
+  x11_.reset();
+  if (window_ == nullptr || canvas_ == nullptr || canvas_->format->format != SDL_PIXELFORMAT_RGB888) return;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window_, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11 ||
+      info.info.x11.display == nullptr) {
+    return;
+  }
+  Display* display = info.info.x11.display;
+  XWindowAttributes attributes;
+  if (XGetWindowAttributes(display, info.info.x11.window, &attributes) == 0) return;
+  // The panel image's pixels are 0x00RRGGBB words, which SDL's own update
+  // sends as they are; the window's visual must take them so. (SDL prefers a
+  // direct-colour visual where there is one, with a colour map that keeps
+  // each value.)
+  const Visual* visual = attributes.visual;
+  if (visual == nullptr || (visual->c_class != TrueColor && visual->c_class != DirectColor) ||
+      attributes.depth != 24 || visual->red_mask != 0xFF0000 ||
+      visual->green_mask != 0x00FF00 || visual->blue_mask != 0x0000FF) {
+    return;
+  }
+  std::unique_ptr<X11Output, X11OutputCloser> output(new X11Output);
+  output->display = display;
+  output->window = info.info.x11.window;
+  output->image = XCreateImage(display, attributes.visual, 24, ZPixmap, 0, static_cast<char*>(canvas_->pixels),
+                               static_cast<unsigned>(canvas_->w), static_cast<unsigned>(canvas_->h), 32,
+                               canvas_->pitch);
+  if (output->image == nullptr || output->image->bits_per_pixel != 32) return;
+  // The words in this machine's byte order; Xlib reorders them for a server
+  // that differs.
+  output->image->byte_order = SDL_BYTEORDER == SDL_LIL_ENDIAN ? LSBFirst : MSBFirst;
+  output->gc = XCreateGC(display, output->window, 0, nullptr);
+  if (output->gc == nullptr) return;
+  x11_ = std::move(output);
+}
+
+bool SdlWindow::SendToX11(const SDL_Rect& area) {
+  if (!x11_) return false;
+  // The request carries the pixels, so nothing waits for the server; the
+  // panel image may change right after.
+  XPutImage(x11_->display, x11_->window, x11_->gc, x11_->image, area.x, area.y, area.x, area.y,
+            static_cast<unsigned>(area.w), static_cast<unsigned>(area.h));
+  XFlush(x11_->display);
+  // Writing can take in events when the connection is busy.
+  if (XEventsQueued(x11_->display, QueuedAlready) > 0) pumpDue_ = true;
+  return true;
+}
+
+#else
+
+struct SdlWindow::X11Output {};
+void SdlWindow::CloseX11Output(X11Output* output) { delete output; }
+void SdlWindow::OpenX11Output() {}
+bool SdlWindow::SendToX11(const SDL_Rect&) { return false; }
+
+#endif
 
 }  // namespace kelvaro

@@ -3,7 +3,11 @@
 // Everything is drawn into an off-screen image of the client area, and each
 // change is copied to the window at once; exposing, showing or restoring the
 // window copies the whole image again, so a covered window repaints by itself.
-// Drawing uses the window surface (no OpenGL), so it works under Xvfb.
+// Drawing uses the window surface (no OpenGL), so it works under Xvfb. On an
+// X display with the usual true-colour visual the changed pixels are also
+// sent to the X server directly, without waiting for it (SDL's own update
+// waits for the server's answer each time, which costs the process a sleep
+// and a wake-up per change); elsewhere SDL's update does it.
 //
 // The panel reprints its fields on every poll of the radio, mostly with the
 // same text. A print that repeats the text still standing at its place (same
@@ -34,6 +38,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -124,6 +129,16 @@ class SdlWindow : public Window, public Screen {
   // Copies a part of the panel image (all of it when null) to the window.
   void Present(const SDL_Rect* area);
   void ReleaseFonts();
+  // Direct output to the X server (see the top); null when not used.
+  struct X11Output;
+  static void CloseX11Output(X11Output* output);
+  struct X11OutputCloser {
+    void operator()(X11Output* output) const { CloseX11Output(output); }
+  };
+  std::unique_ptr<X11Output, X11OutputCloser> x11_;
+  void OpenX11Output();
+  // Sends a part of the panel image to the X server; false when not done.
+  bool SendToX11(const SDL_Rect& area);
 
   bool sdlStarted_ = false;
   bool ttfStarted_ = false;
