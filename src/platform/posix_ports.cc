@@ -262,9 +262,13 @@ std::string PosixPorts::ReadPort(int n, int maximum) {
 int PosixPorts::BytesWaiting(int n) {
   int fd = Usable(n);
   if (fd < 0) return 0;
-  // A hung-up terminal (its other end closed, its USB device gone) refuses
-  // every ioctl with EIO, so the count itself tells that the device went; no
-  // poll beforehand is needed. This runs on every tick.
+  // The poll is more than a hang-up check (a hung-up terminal would refuse
+  // the ioctl below with EIO anyway): it makes the terminal layer take in
+  // bytes the line has already delivered, which the count alone does not.
+  if (HungUp(fd)) {
+    Lose(n);
+    return 0;
+  }
   int count = 0;
   if (::ioctl(fd, FIONREAD, &count) != 0) {
     if (DeviceGone(errno)) Lose(n);

@@ -289,9 +289,9 @@ WindowMessage SdlWindow::NextMessage() {
     const int display = DisplayHandle();
     // Reading the X connection costs several system calls even when nothing
     // came, so it is read only when it has something, when drawing may have
-    // left events in Xlib's own queue (drawing waits for the server's
-    // answer, and takes in whatever events came meanwhile), after a signal,
-    // and now and then.
+    // left events in Xlib's own queue (SDL's update waits for the server's
+    // answer and takes in whatever events came meanwhile; a direct update
+    // can take them in while it writes), after a signal, and now and then.
     if (pumpDue_ || display < 0 || now - lastPump_ >= std::chrono::milliseconds(kLongestUnreadMs)) {
       pumpDue_ = false;
       lastPump_ = now;
