@@ -182,6 +182,7 @@ bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int heig
     dpi_ = kUnknownDpi;
   }
   font_ = nullptr;
+  chosen_.clear();  // sized for the earlier display's pixels per inch
 
   Uint32 format = SDL_GetWindowPixelFormat(window_);
   // The window's own format makes presenting a plain copy.
@@ -491,6 +492,16 @@ std::optional<std::uint32_t> SdlWindow::PixelAt(int x, int y) const {
 TTF_Font* SdlWindow::CurrentFont() {
   if (font_ != nullptr) return font_;
   if (!ttfStarted_) return nullptr;
+  // The panel switches fonts between its fields on every poll; a request met
+  // before is answered without building the family list again.
+  const auto requestKey = std::make_tuple(request_.face, request_.points, request_.weight);
+  if (auto met = chosen_.find(requestKey); met != chosen_.end()) return font_ = met->second;
+  font_ = ChooseFont();
+  if (font_ != nullptr) chosen_.emplace(requestKey, font_);
+  return font_;
+}
+
+TTF_Font* SdlWindow::ChooseFont() {
   const int pixels = PixelsFor(request_.points, dpi_);
   const int weightClass = request_.weight >= 600 ? 700 : 400;
   // The face asked for first, then the usual sans-serif faces; if that file

@@ -116,6 +116,8 @@ class SdlWindow : public Window, public Screen {
   };
 
   TTF_Font* CurrentFont();
+  // Finds and opens the font of request_ (null when none will open).
+  TTF_Font* ChooseFont();
   // The text rendered in the font, in the panel image's pixel format; owned
   // by the cache of short texts when `kept` comes back true, else by the
   // caller. Null when it cannot be rendered.
@@ -156,6 +158,7 @@ class SdlWindow : public Window, public Screen {
   TTF_Font* font_ = nullptr;  // the font of request_, once opened
   std::map<std::pair<std::string, int>, std::optional<FontFile>> found_;  // (families, weight)
   std::map<std::tuple<std::string, int, int>, TTF_Font*> opened_;         // (file, index, pixels)
+  std::map<std::tuple<std::string, int, int>, TTF_Font*> chosen_;         // (face, points, weight)
 
   // Turns one SDL event into a message; false when it is none.
   bool Translate(const SDL_Event& event, WindowMessage* message);
