@@ -9,6 +9,8 @@
 # (run under xvfb-run -a). KELVARO_BENCH_DEBUG=1 turns the debug trace on.
 # The CPU time is the kernel's count for the panel process and all its
 # threads (/proc/PID/schedstat, in nanoseconds), from 5 s after "connected".
+# The switches a second are those of all its threads: "sleeps" (voluntary:
+# each is a wake-up later) and "preempted" (involuntary).
 set -uo pipefail
 if [ $# -lt 2 ]; then echo "usage: $0 BUILD_A BUILD_B [SECONDS]" >&2; exit 2; fi
 seconds="${3:-60}"
@@ -18,6 +20,18 @@ pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" SDL_VIDEODRIVER=x11
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
+
+# Voluntary and involuntary context switches so far of every thread of
+# process $1, as "V I".
+switches() {
+  local v=0 i=0 t a b
+  for t in /proc/"$1"/task/*/status; do
+    a=$(awk '/^voluntary_ctxt_switches/ { print $2 }' "$t" 2>/dev/null || echo 0)
+    b=$(awk '/^nonvoluntary_ctxt_switches/ { print $2 }' "$t" 2>/dev/null || echo 0)
+    v=$((v + ${a:-0})); i=$((i + ${b:-0}))
+  done
+  echo "$v $i"
+}
 
 # Starts the stand-in and the panel of build $1 in folder $2; the panel's pid
 # goes to $2/pid.
@@ -54,13 +68,17 @@ done
 sleep 5
 pa=$(cat "$work/a/pid"); pb=$(cat "$work/b/pid")
 a0=$(cpu_ns "$pa"); b0=$(cpu_ns "$pb"); t0=$(date +%s%N)
+read -r av0 ai0 <<< "$(switches "$pa")"; read -r bv0 bi0 <<< "$(switches "$pb")"
 sleep "$seconds"
 a1=$(cpu_ns "$pa"); b1=$(cpu_ns "$pb"); t1=$(date +%s%N)
+read -r av1 ai1 <<< "$(switches "$pa")"; read -r bv1 bi1 <<< "$(switches "$pb")"
 for p in "$pa" "$pb"; do
   kill -0 "$p" 2>/dev/null || { echo "a panel ended during the run" >&2; exit 1; }
 done
-awk -v a=$((a1 - a0)) -v b=$((b1 - b0)) -v t=$((t1 - t0)) -v na="$1" -v nb="$2" 'BEGIN {
-  printf "A %s: %.3f %% of a core (%.1f ms CPU in %.1f s)\n", na, 100 * a / t, a / 1e6, t / 1e9
-  printf "B %s: %.3f %% of a core (%.1f ms CPU in %.1f s)\n", nb, 100 * b / t, b / 1e6, t / 1e9
+awk -v a=$((a1 - a0)) -v b=$((b1 - b0)) -v t=$((t1 - t0)) -v na="$1" -v nb="$2" \
+    -v av=$((av1 - av0)) -v ai=$((ai1 - ai0)) -v bv=$((bv1 - bv0)) -v bi=$((bi1 - bi0)) 'BEGIN {
+  s = t / 1e9
+  printf "A %s: %.3f %% of a core (%.1f ms CPU in %.1f s; %.1f sleeps, %.1f preempted a second)\n", na, 100 * a / t, a / 1e6, s, av / s, ai / s
+  printf "B %s: %.3f %% of a core (%.1f ms CPU in %.1f s; %.1f sleeps, %.1f preempted a second)\n", nb, 100 * b / t, b / 1e6, s, bv / s, bi / s
   if (b > 0) printf "ratio A/B: %.2f\n", a / b
 }'

@@ -262,16 +262,31 @@ std::string PosixPorts::ReadPort(int n, int maximum) {
 int PosixPorts::BytesWaiting(int n) {
   int fd = Usable(n);
   if (fd < 0) return 0;
-  if (HungUp(fd)) {
+  auto count = [this, n, fd]() {
+    int bytes = 0;
+    if (::ioctl(fd, FIONREAD, &bytes) != 0) {
+      if (DeviceGone(errno)) Lose(n);
+      return 0;
+    }
+    return bytes < 0 ? 0 : bytes;
+  };
+  // Bytes already counted need nothing more (a hung-up terminal refuses the
+  // count with EIO). When none are, a poll makes the terminal layer take in
+  // what the line has delivered meanwhile, which the count alone misses, and
+  // tells a hang-up.
+  const int counted = count();
+  if (counted > 0 || slots_[static_cast<std::size_t>(n)].fd < 0) return counted;
+  pollfd p{fd, POLLIN, 0};
+  int r;
+  do {
+    r = ::poll(&p, 1, 0);
+  } while (r < 0 && errno == EINTR);
+  if (r <= 0) return 0;
+  if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
     Lose(n);
     return 0;
   }
-  int count = 0;
-  if (::ioctl(fd, FIONREAD, &count) != 0) {
-    if (DeviceGone(errno)) Lose(n);
-    return 0;
-  }
-  return count < 0 ? 0 : count;
+  return (p.revents & POLLIN) != 0 ? count() : 0;
 }
 
 void PosixPorts::ClosePort(int n) {

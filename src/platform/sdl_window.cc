@@ -1,8 +1,12 @@
 #include "platform/sdl_window.h"
 
 #include <algorithm>
-#include <poll.h>
 #include <SDL_syswm.h>
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(KELVARO_X11_OUTPUT)
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#define KELVARO_DIRECT_X11 1
+#endif
 
 #include <cmath>
 #include <cstdio>
@@ -21,6 +25,11 @@ constexpr float kUnknownDpi = 96.0f;
 // Texts remembered as standing on the panel; the panel has about twenty
 // fields, so the oldest beyond this are forgotten (and simply redrawn).
 constexpr std::size_t kMostPlaced = 64;
+// Rendered texts kept for reuse: only short ones (a field's value, not a line
+// of help), and few, so the cache stays within 256 KB.
+constexpr std::size_t kMostRendered = 16;
+constexpr long kMostKeptPixels = 65536;
+constexpr long kLargestKeptPixels = kMostKeptPixels / 4;
 
 const SDL_Color kText{0, 0, 0, 255};
 const SDL_Color kBackground{255, 255, 255, 255};
@@ -114,6 +123,8 @@ std::string PanelTextToUtf8(std::string_view bytes) {
 SdlWindow::SdlWindow() : request_{std::string(kFallbackFamilies), kDefaultPoints, kDefaultWeight} {}
 
 SdlWindow::~SdlWindow() {
+  x11_.reset();  // before the window it draws in
+  ForgetRendered();
   ReleaseFonts();
   if (canvas_ != nullptr) SDL_FreeSurface(canvas_);
   if (window_ != nullptr) SDL_DestroyWindow(window_);
@@ -171,6 +182,7 @@ bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int heig
     dpi_ = kUnknownDpi;
   }
   font_ = nullptr;
+  chosen_.clear();  // sized for the earlier display's pixels per inch
 
   Uint32 format = SDL_GetWindowPixelFormat(window_);
   // The window's own format makes presenting a plain copy.
@@ -187,6 +199,9 @@ bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int heig
   }
   SDL_SetSurfaceBlendMode(canvas_, SDL_BLENDMODE_NONE);
   placed_.clear();
+  ForgetRendered();  // rendered for the earlier image's format
+  display_ = AskDisplayHandle();
+  OpenX11Output();
   SDL_FillRect(canvas_, nullptr, SDL_MapRGB(canvas_->format, kBackground.r, kBackground.g, kBackground.b));
   Present(nullptr);
   return true;
@@ -239,7 +254,7 @@ bool SdlWindow::Translate(const SDL_Event& event, WindowMessage* message) {
   }
 }
 
-int SdlWindow::DisplayHandle() const {
+int SdlWindow::AskDisplayHandle() const {
 #if defined(SDL_VIDEO_DRIVER_X11)
   if (window_ == nullptr) return -1;
   SDL_SysWMinfo info;
@@ -257,6 +272,9 @@ WindowMessage SdlWindow::NextMessage() {
   // SDL's queue this often; signals and events pushed by other threads do not
   // wake poll() either, so no sleep is longer than this.
   constexpr int kLongestSleepMs = 250;
+  // The X connection is read at least this often even when poll() saw
+  // nothing on it: a signal that came between two waits is only seen there.
+  constexpr int kLongestUnreadMs = 1000;
   constexpr int kUnwatchedSleepMs = 10;
   // After input, the ports are looked at again this much later: the time a
   // short answer takes on the line.
@@ -272,10 +290,10 @@ WindowMessage SdlWindow::NextMessage() {
     const int display = DisplayHandle();
     // Reading the X connection costs several system calls even when nothing
     // came, so it is read only when it has something, when drawing may have
-    // left events in Xlib's own queue (drawing waits for the server's
-    // answer, and takes in whatever events came meanwhile), after a signal,
-    // and at the longest sleep's pace.
-    if (pumpDue_ || display < 0 || now - lastPump_ >= std::chrono::milliseconds(kLongestSleepMs)) {
+    // left events in Xlib's own queue (SDL's update waits for the server's
+    // answer and takes in whatever events came meanwhile; a direct update
+    // can take them in while it writes), after a signal, and now and then.
+    if (pumpDue_ || display < 0 || now - lastPump_ >= std::chrono::milliseconds(kLongestUnreadMs)) {
       pumpDue_ = false;
       lastPump_ = now;
       SDL_PumpEvents();
@@ -288,10 +306,11 @@ WindowMessage SdlWindow::NextMessage() {
 
     int timeout = kLongestSleepMs;
     if (periodMs_ > 0) {
-      const auto untilTick = std::chrono::ceil<std::chrono::milliseconds>(nextTick_ - SteadyClock::now()).count();
+      const auto untilTick = std::chrono::ceil<std::chrono::milliseconds>(nextTick_ - now).count();
       timeout = static_cast<int>(std::clamp<long long>(untilTick, 0, kLongestSleepMs));
     }
-    std::vector<pollfd> fds;
+    std::vector<pollfd>& fds = waitFor_;
+    fds.clear();
     if (display >= 0) {
       fds.push_back({display, POLLIN, 0});
     } else {
@@ -339,8 +358,10 @@ void SdlWindow::StopTimer() { periodMs_ = 0; }
 
 void SdlWindow::Close() {
   if (window_ == nullptr) return;
+  x11_.reset();
   SDL_DestroyWindow(window_);
   window_ = nullptr;
+  display_ = -1;
 }
 
 void SdlWindow::SetPosition(int x, int y) {
@@ -352,15 +373,18 @@ void SdlWindow::Print(std::string_view text) {
   if (canvas_ == nullptr || text.empty()) return;
   TTF_Font* font = CurrentFont();
   if (font == nullptr) return;
-  std::string utf8 = PanelTextToUtf8(text);
   int width = 0;
+  // Compared as given: most prints repeat what stands there, and need no
+  // conversion then.
   const auto same = std::find_if(placed_.begin(), placed_.end(), [&](const Placed& p) {
-    return p.x == x_ && p.y == y_ && p.font == font && p.text == utf8;
+    return p.x == x_ && p.y == y_ && p.font == font && p.given == text;
   });
   if (same != placed_.end()) {
     width = same->w;
   } else {
-    SDL_Surface* image = TTF_RenderUTF8_Shaded(font, utf8.c_str(), kText, kBackground);
+    std::string utf8 = PanelTextToUtf8(text);
+    bool kept = false;
+    SDL_Surface* image = Render(font, utf8, &kept);
     if (image == nullptr) return;
     width = image->w;
     const SDL_Rect area{x_, y_, image->w, image->h};
@@ -371,22 +395,55 @@ void SdlWindow::Print(std::string_view text) {
                                  }),
                   placed_.end());
     if (placed_.size() >= kMostPlaced) placed_.erase(placed_.begin());
-    placed_.push_back(Placed{x_, y_, font, std::move(utf8), image->w, image->h});
+    placed_.push_back(Placed{x_, y_, font, std::string(text), image->w, image->h});
     const SDL_Rect changed = CopyChanged(image, area);
-    SDL_FreeSurface(image);
+    if (!kept) SDL_FreeSurface(image);
     if (changed.w > 0 && changed.h > 0) Present(&changed);
   }
   // Far off to the right is as good as the end of the world; no overflow.
   x_ = static_cast<int>(std::min<long long>(static_cast<long long>(x_) + width, std::numeric_limits<int>::max() / 2));
 }
 
+SDL_Surface* SdlWindow::Render(TTF_Font* font, const std::string& utf8, bool* kept) {
+  *kept = false;
+  auto known = std::find_if(rendered_.begin(), rendered_.end(),
+                            [&](const Rendered& r) { return r.font == font && r.text == utf8; });
+  if (known != rendered_.end()) {
+    std::rotate(known, known + 1, rendered_.end());
+    *kept = true;
+    return rendered_.back().image;
+  }
+  SDL_Surface* shaded = TTF_RenderUTF8_Shaded(font, utf8.c_str(), kText, kBackground);
+  if (shaded == nullptr) return nullptr;
+  SDL_Surface* image = SDL_ConvertSurface(shaded, canvas_->format, 0);
+  if (image == nullptr) return shaded;  // no memory: drawn whole, not kept
+  SDL_FreeSurface(shaded);
+  const long pixels = static_cast<long>(image->w) * image->h;
+  if (pixels <= kLargestKeptPixels) {
+    while (!rendered_.empty() && (rendered_.size() >= kMostRendered || keptPixels_ + pixels > kMostKeptPixels)) {
+      keptPixels_ -= static_cast<long>(rendered_.front().image->w) * rendered_.front().image->h;
+      SDL_FreeSurface(rendered_.front().image);
+      rendered_.erase(rendered_.begin());
+    }
+    rendered_.push_back(Rendered{font, utf8, image});
+    keptPixels_ += pixels;
+    *kept = true;
+  }
+  return image;
+}
+
+void SdlWindow::ForgetRendered() {
+  for (Rendered& r : rendered_) SDL_FreeSurface(r.image);
+  rendered_.clear();
+  keptPixels_ = 0;
+}
+
 SDL_Rect SdlWindow::CopyChanged(SDL_Surface* image, const SDL_Rect& area) {
   const SDL_Rect bounds{0, 0, canvas_->w, canvas_->h};
   SDL_Rect clip;
   if (SDL_IntersectRect(&area, &bounds, &clip) != SDL_TRUE) return SDL_Rect{0, 0, 0, 0};
-  SDL_Surface* converted = SDL_ConvertSurface(image, canvas_->format, 0);
-  if (converted == nullptr) {
-    // No memory for the comparison: draw it all.
+  if (image->format->format != canvas_->format->format) {
+    // Not converted (no memory for it): drawn whole.
     SDL_Rect target = area;
     SDL_BlitSurface(image, nullptr, canvas_, &target);
     return target;
@@ -396,8 +453,8 @@ SDL_Rect SdlWindow::CopyChanged(SDL_Surface* image, const SDL_Rect& area) {
   // differing pixel is copied.
   int left = clip.x + clip.w, right = clip.x - 1, top = -1, bottom = -1;
   for (int y = clip.y; y < clip.y + clip.h; ++y) {
-    const auto* from = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(converted->pixels) +
-                                                       static_cast<std::size_t>(y - area.y) * converted->pitch) +
+    const auto* from = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(image->pixels) +
+                                                       static_cast<std::size_t>(y - area.y) * image->pitch) +
                        (clip.x - area.x);
     auto* to = reinterpret_cast<Uint32*>(static_cast<Uint8*>(canvas_->pixels) +
                                          static_cast<std::size_t>(y) * canvas_->pitch) +
@@ -413,7 +470,6 @@ SDL_Rect SdlWindow::CopyChanged(SDL_Surface* image, const SDL_Rect& area) {
     if (top < 0) top = y;
     bottom = y;
   }
-  SDL_FreeSurface(converted);
   if (top < 0) return SDL_Rect{0, 0, 0, 0};
   return SDL_Rect{left, top, right - left + 1, bottom - top + 1};
 }
@@ -436,6 +492,16 @@ std::optional<std::uint32_t> SdlWindow::PixelAt(int x, int y) const {
 TTF_Font* SdlWindow::CurrentFont() {
   if (font_ != nullptr) return font_;
   if (!ttfStarted_) return nullptr;
+  // The panel switches fonts between its fields on every poll; a request met
+  // before is answered without building the family list again.
+  const auto requestKey = std::make_tuple(request_.face, request_.points, request_.weight);
+  if (auto met = chosen_.find(requestKey); met != chosen_.end()) return font_ = met->second;
+  font_ = ChooseFont();
+  if (font_ != nullptr) chosen_.emplace(requestKey, font_);
+  return font_;
+}
+
+TTF_Font* SdlWindow::ChooseFont() {
   const int pixels = PixelsFor(request_.points, dpi_);
   const int weightClass = request_.weight >= 600 ? 700 : 400;
   // The face asked for first, then the usual sans-serif faces; if that file
@@ -472,8 +538,12 @@ void SdlWindow::Present(const SDL_Rect* area) {
   SDL_Rect source = area != nullptr ? *area : SDL_Rect{0, 0, canvas_->w, canvas_->h};
   SDL_Rect target = source;
   if (SDL_BlitSurface(canvas_, &source, surface, &target) != 0 || target.w <= 0 || target.h <= 0) return;
-  SDL_UpdateWindowSurfaceRects(window_, &target, 1);
-  pumpDue_ = true;
+  if (!SendToX11(target)) {
+    SDL_UpdateWindowSurfaceRects(window_, &target, 1);
+    // SDL's update waits for the server's answer and takes in whatever
+    // events came meanwhile, where poll() cannot see them.
+    pumpDue_ = true;
+  }
   pixelsSent_ += static_cast<std::uint64_t>(target.w) * static_cast<std::uint64_t>(target.h);
 }
 
@@ -484,5 +554,86 @@ void SdlWindow::ReleaseFonts() {
   opened_.clear();
   font_ = nullptr;
 }
+
+}  // namespace kelvaro
+
+namespace kelvaro {
+
+#if defined(KELVARO_DIRECT_X11)
+
+struct SdlWindow::X11Output {
+  Display* display = nullptr;
+  ::Window window = 0;
+  GC gc = nullptr;
+  XImage* image = nullptr;  // over the panel image's pixels, not owning them
+};
+
+void SdlWindow::CloseX11Output(X11Output* output) {
+  if (output == nullptr) return;
+  if (output->image != nullptr) {
+    output->image->data = nullptr;  // the pixels belong to the panel image
+    XDestroyImage(output->image);
+  }
+  if (output->gc != nullptr) XFreeGC(output->display, output->gc);
+  delete output;
+}
+
+void SdlWindow::OpenX11Output() {
+  x11_.reset();
+  if (window_ == nullptr || canvas_ == nullptr || canvas_->format->format != SDL_PIXELFORMAT_RGB888) return;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window_, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11 ||
+      info.info.x11.display == nullptr) {
+    return;
+  }
+  Display* display = info.info.x11.display;
+  XWindowAttributes attributes;
+  if (XGetWindowAttributes(display, info.info.x11.window, &attributes) == 0) return;
+  // The panel image's pixels are 0x00RRGGBB words, which SDL's own update
+  // sends as they are; the window's visual must take them so. (SDL prefers a
+  // direct-colour visual where there is one, with a colour map that keeps
+  // each value.)
+  const Visual* visual = attributes.visual;
+  if (visual == nullptr || (visual->c_class != TrueColor && visual->c_class != DirectColor) ||
+      attributes.depth != 24 || visual->red_mask != 0xFF0000 ||
+      visual->green_mask != 0x00FF00 || visual->blue_mask != 0x0000FF) {
+    return;
+  }
+  std::unique_ptr<X11Output, X11OutputCloser> output(new X11Output);
+  output->display = display;
+  output->window = info.info.x11.window;
+  output->image = XCreateImage(display, attributes.visual, 24, ZPixmap, 0, static_cast<char*>(canvas_->pixels),
+                               static_cast<unsigned>(canvas_->w), static_cast<unsigned>(canvas_->h), 32,
+                               canvas_->pitch);
+  if (output->image == nullptr || output->image->bits_per_pixel != 32) return;
+  // The words in this machine's byte order; Xlib reorders them for a server
+  // that differs.
+  output->image->byte_order = SDL_BYTEORDER == SDL_LIL_ENDIAN ? LSBFirst : MSBFirst;
+  output->gc = XCreateGC(display, output->window, 0, nullptr);
+  if (output->gc == nullptr) return;
+  x11_ = std::move(output);
+}
+
+bool SdlWindow::SendToX11(const SDL_Rect& area) {
+  if (!x11_) return false;
+  // The request carries the pixels, so nothing waits for the server; the
+  // panel image may change right after.
+  XPutImage(x11_->display, x11_->window, x11_->gc, x11_->image, area.x, area.y, area.x, area.y,
+            static_cast<unsigned>(area.w), static_cast<unsigned>(area.h));
+  XFlush(x11_->display);
+  // Writing can take in events when the connection is busy.
+  if (XEventsQueued(x11_->display, QueuedAlready) > 0) pumpDue_ = true;
+  return true;
+}
+
+#else
+
+struct SdlWindow::X11Output {};
+void SdlWindow::CloseX11Output(X11Output* output) { delete output; }
+void SdlWindow::OpenX11Output() {}
+bool SdlWindow::SendToX11(const SDL_Rect&) { return false; }
+
+#endif
 
 }  // namespace kelvaro

@@ -3,13 +3,18 @@
 // Everything is drawn into an off-screen image of the client area, and each
 // change is copied to the window at once; exposing, showing or restoring the
 // window copies the whole image again, so a covered window repaints by itself.
-// Drawing uses the window surface (no OpenGL), so it works under Xvfb.
+// Drawing uses the window surface (no OpenGL), so it works under Xvfb. On an
+// X display with the usual true-colour visual the changed pixels are also
+// sent to the X server directly, without waiting for it (SDL's own update
+// waits for the server's answer each time, which costs the process a sleep
+// and a wake-up per change); elsewhere SDL's update does it.
 //
 // The panel reprints its fields on every poll of the radio, mostly with the
 // same text. A print that repeats the text still standing at its place (same
 // position, same font, not drawn over since) costs nothing; any other print
 // changes only the pixels that differ and sends only their bounding box to
-// the display.
+// the display. Short texts are kept rendered, so a field that flips between
+// a few values (the S-meter) is not rendered anew each time.
 //
 // Messages: key-down and key-up carry the Windows virtual-key code (see
 // sdl_keys.h). Key repeats are dropped. A key that has no virtual-key code is
@@ -28,10 +33,12 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
+#include <poll.h>
 
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -97,18 +104,43 @@ class SdlWindow : public Window, public Screen {
   struct Placed {
     int x = 0, y = 0;
     TTF_Font* font = nullptr;
-    std::string text;  // as drawn (UTF-8)
+    std::string given;  // as printed, before conversion to UTF-8
     int w = 0, h = 0;
   };
 
+  // A short text rendered in the panel image's pixel format.
+  struct Rendered {
+    TTF_Font* font = nullptr;
+    std::string text;  // UTF-8
+    SDL_Surface* image = nullptr;
+  };
+
   TTF_Font* CurrentFont();
-  // Copies the pixels of a rendered text at `area` that differ from the panel
-  // image into it; returns the bounding box of those pixels (empty when none).
+  // Finds and opens the font of request_ (null when none will open).
+  TTF_Font* ChooseFont();
+  // The text rendered in the font, in the panel image's pixel format; owned
+  // by the cache of short texts when `kept` comes back true, else by the
+  // caller. Null when it cannot be rendered.
+  SDL_Surface* Render(TTF_Font* font, const std::string& utf8, bool* kept);
+  void ForgetRendered();
+  // Copies the pixels of a rendered text (in the panel image's format) at
+  // `area` that differ from the panel image into it; returns the bounding box
+  // of those pixels (empty when none).
   SDL_Rect CopyChanged(SDL_Surface* image, const SDL_Rect& area);
   TTF_Font* OpenFont(const FontFile& file, int pixels);
   // Copies a part of the panel image (all of it when null) to the window.
   void Present(const SDL_Rect* area);
   void ReleaseFonts();
+  // Direct output to the X server (see the top); null when not used.
+  struct X11Output;
+  static void CloseX11Output(X11Output* output);
+  struct X11OutputCloser {
+    void operator()(X11Output* output) const { CloseX11Output(output); }
+  };
+  std::unique_ptr<X11Output, X11OutputCloser> x11_;
+  void OpenX11Output();
+  // Sends a part of the panel image to the X server; false when not done.
+  bool SendToX11(const SDL_Rect& area);
 
   bool sdlStarted_ = false;
   bool ttfStarted_ = false;
@@ -117,6 +149,8 @@ class SdlWindow : public Window, public Screen {
   float dpi_ = 96.0f;
   int x_ = 0, y_ = 0;
   std::vector<Placed> placed_;
+  std::vector<Rendered> rendered_;  // the most recently used last
+  long keptPixels_ = 0;             // of all the rendered images kept
   std::uint64_t pixelsSent_ = 0;
 
   FontconfigFonts fonts_;
@@ -124,13 +158,18 @@ class SdlWindow : public Window, public Screen {
   TTF_Font* font_ = nullptr;  // the font of request_, once opened
   std::map<std::pair<std::string, int>, std::optional<FontFile>> found_;  // (families, weight)
   std::map<std::tuple<std::string, int, int>, TTF_Font*> opened_;         // (file, index, pixels)
+  std::map<std::tuple<std::string, int, int>, TTF_Font*> chosen_;         // (face, points, weight)
 
   // Turns one SDL event into a message; false when it is none.
   bool Translate(const SDL_Event& event, WindowMessage* message);
-  // The X connection's descriptor, -1 when the video driver is not X11.
-  int DisplayHandle() const;
+  // The X connection's descriptor, -1 when the video driver is not X11 or
+  // no window is open; asked of SDL once per window.
+  int DisplayHandle() const { return display_; }
+  int AskDisplayHandle() const;
 
   using SteadyClock = std::chrono::steady_clock;
+  int display_ = -1;
+  std::vector<pollfd> waitFor_;  // kept between waits: no allocation a wait
   int periodMs_ = 0;  // 0: the timer is stopped
   SteadyClock::time_point nextTick_{};
   std::vector<int> inputs_;

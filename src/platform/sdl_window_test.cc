@@ -1,7 +1,14 @@
 #include "platform/sdl_window.h"
 
 #include <gtest/gtest.h>
+#include <SDL_syswm.h>
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(KELVARO_X11_OUTPUT)
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#endif
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -258,6 +265,76 @@ TEST_F(SdlWindowTest, OnlyChangedPixelsAreDrawnAndSent) {
 
   // The window shows exactly the panel image.
   EXPECT_EQ(ShownDiffers(window, 0, 140, 950, 500), 0);
+}
+
+// What the X server holds for the window over an area differs from the panel
+// image in this many pixels; nothing when the window is not on an X display.
+std::optional<int> ServerDiffers(SdlWindow& window, int x0, int y0, int x1, int y1) {
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(KELVARO_X11_OUTPUT)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window.sdl_window(), &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+    return std::nullopt;
+  }
+  // Asked after everything sent before it, so the answer shows those too.
+  XImage* shown = XGetImage(info.info.x11.display, info.info.x11.window, x0, y0, static_cast<unsigned>(x1 - x0),
+                            static_cast<unsigned>(y1 - y0), AllPlanes, ZPixmap);
+  if (shown == nullptr) return -1;
+  int differing = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      const std::uint32_t rgb = static_cast<std::uint32_t>(XGetPixel(shown, x - x0, y - y0)) & 0xFFFFFF;
+      differing += rgb != window.PixelAt(x, y) ? 1 : 0;
+    }
+  }
+  XDestroyImage(shown);
+  return differing;
+#else
+  (void)window, (void)x0, (void)y0, (void)x1, (void)y1;
+  return std::nullopt;
+#endif
+}
+
+TEST_F(SdlWindowTest, AFieldFlippingBetweenValuesShowsEachExactly) {
+  // As the S-meter does: a few values, each printed again and again in turn.
+  window.SelectFont("Ariel", 30, 700);
+  const std::vector<std::string> values{"S7  ", "S6  ", "S9", "S7  ", "S9", "S6  ", "S7  "};
+  // The references: each value once on blank ground, a row apart.
+  std::map<std::string, int> row;
+  for (const std::string& value : values) {
+    if (row.count(value) != 0) continue;
+    row[value] = 260 + 60 * static_cast<int>(row.size());
+    window.SetPosition(0, row[value]);
+    window.Print(value);
+  }
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    SCOPED_TRACE("print " + std::to_string(i) + ": " + values[i]);
+    window.SetPosition(500, 60);
+    window.Print(values[i]);
+    int differing = 0;
+    for (int y = 0; y < 60; ++y) {
+      for (int x = 0; x < 200; ++x) differing += window.PixelAt(500 + x, 60 + y) != window.PixelAt(x, row[values[i]] + y);
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(ShownDiffers(window, 500, 60, 700, 120), 0);
+    if (auto server = ServerDiffers(window, 500, 60, 700, 120)) {
+      EXPECT_EQ(*server, 0);
+    }
+  }
+  // The whole window, as the server has it, after an expose too.
+  if (auto server = ServerDiffers(window, 0, 0, 950, 500)) {
+    EXPECT_EQ(*server, 0);
+  }
+  SDL_Event expose{};
+  expose.type = SDL_WINDOWEVENT;
+  expose.window.event = SDL_WINDOWEVENT_EXPOSED;
+  expose.window.windowID = SDL_GetWindowID(window.sdl_window());
+  Push(expose);
+  PushQuit();
+  EXPECT_EQ(UntilClose(), (std::vector<std::pair<int, int>>{{kMsgClose, 0}}));
+  if (auto server = ServerDiffers(window, 0, 0, 950, 500)) {
+    EXPECT_EQ(*server, 0);
+  }
 }
 
 TEST_F(SdlWindowTest, KeyEventsBecomeKeyMessages) {
