@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang
-  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-liberation2
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-liberation2
   espeak-ng sox
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool socat libhamlib-utils
