@@ -69,12 +69,8 @@ struct Session {
   std::string Answer(std::string_view bytes) {
     std::string answer = radio.Feed(bytes);
     if (clean && answer == "?;") {
-      // The radio refuses frequencies outside its coverage and menus the
-      // operator typed; anything else it refuses was built wrong.
       const std::string command(bytes);
-      const bool frequency = (command.rfind("FA", 0) == 0 || command.rfind("FB", 0) == 0) && command.size() == 12;
-      const bool typedMenu = t.panel.state.tick.menuReadBusy && command.rfind("EX", 0) == 0;
-      FUZZ_CHECK(frequency || typedMenu, "the radio refused \"" + command + "\"");
+      FUZZ_CHECK(MayBeRefused(command, t.panel.state.tick.menuReadBusy), "the radio refused \"" + command + "\"");
     }
     return answer;
   }
@@ -127,7 +123,7 @@ using namespace kelvaro::fuzz;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   WorkFolder();
-  Vocabulary();
+  LoadVocabulary();
   return 0;
 }
 

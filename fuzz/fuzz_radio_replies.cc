@@ -67,7 +67,7 @@ using namespace kelvaro::fuzz;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   WorkFolder();
-  Vocabulary();
+  LoadVocabulary();
   return 0;
 }
 

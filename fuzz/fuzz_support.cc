@@ -40,77 +40,7 @@ void RemoveStaleFolders(const fs::path& base) {
   }
 }
 
-// One command form. In `pattern`, "#" is one digit, "[...]" one of the listed
-// characters, and a final "*" any number of further digits; everything else
-// stands for itself. With a range, the number in the last `digits` characters
-// must lie within lo..hi.
-struct Form {
-  std::string_view pattern;
-  int digits = 0;
-  long lo = 0, hi = 0;
-};
-
-// Every command the panel builds, as it goes out (without its ";").
-constexpr Form kForms[] = {
-    // Queries.
-    {"FA"}, {"FB"}, {"ID"}, {"SM0"}, {"RM4"}, {"RM6"}, {"AG0"}, {"GT0"}, {"ML0"}, {"ML1"},
-    {"PC"}, {"PR0"}, {"AC"}, {"VX"}, {"BI"}, {"KS"}, {"MG"}, {"PL"}, {"SQ0"},
-    {"EX######"},  // a menu setting read back
-    // Frequencies, VFOs, power, zero-in.
-    {"FA#########"}, {"FB#########"}, {"VS0"}, {"PS0"}, {"SV"}, {"ZI"}, {"ST[01]"}, {"TX[01]"},
-    // Menus: antenna, power, repeater offsets, DCS polarity, and a typed menu
-    // number with its value.
-    {"EX030704[01]"}, {"EX030705###"}, {"EX01031[6789]####"}, {"EX086[03]"}, {"EX#######*"},
-    // Band select: 160 m .. 6 m, general coverage, 2 m, 70 cm.
-    {"BS00#"}, {"BS01[0156]"},
-    // Modes and filters.
-    {"MD0[12345BH]"}, {"NA0[01]"}, {"SH0##", 2, 1, 21},
-    // Squelch, tones, repeater shift.
-    {"SQ0###", 3, 0, 255}, {"CT0[0123]"}, {"CN00###", 3, 0, 49}, {"CN01[01]##"}, {"OS0[012]"},
-    // Receiver settings.
-    {"RA0[01]"}, {"NL0###", 3, 0, 10}, {"RL0##", 2, 0, 10}, {"BC0[01]"}, {"CO000000"},
-    {"CO0000[01]"}, {"CO01####", 4, 10, 3200}, {"GT0[1234]"}, {"PA0[012]"}, {"PA1[01]"},
-    {"PA2[01]"},
-    // Levels and gains.
-    {"AG0###", 3, 0, 255}, {"RG0###", 3, 0, 255}, {"ML0[01]"}, {"ML1###", 3, 0, 100},
-    {"PR0[01]"}, {"PL###", 3, 0, 100}, {"VX[01]"}, {"BI[01]"}, {"KS0##", 2, 4, 60},
-    {"MG###", 3, 0, 100}, {"PC###", 3, 1, 100},
-    // Antenna tuner: off, in line, in line and tuning.
-    {"AC000"}, {"AC10[013]"},
-};
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool Matches(std::string_view body, std::string_view pattern) {
-  std::size_t b = 0;
-  for (std::size_t p = 0; p < pattern.size(); ++p) {
-    const char want = pattern[p];
-    if (want == '*') {
-      for (; b < body.size(); ++b) {
-        if (!IsDigit(body[b])) return false;
-      }
-      return true;
-    }
-    if (b >= body.size()) return false;
-    const char got = body[b++];
-    if (want == '#') {
-      if (!IsDigit(got)) return false;
-    } else if (want == '[') {
-      const std::size_t close = pattern.find(']', p);
-      if (pattern.substr(p + 1, close - p - 1).find(got) == std::string_view::npos) return false;
-      p = close;
-    } else if (want != got) {
-      return false;
-    }
-  }
-  return b == body.size();
-}
-
-long NumberAtEnd(std::string_view body, int digits) {
-  long n = 0;
-  for (char c : body.substr(body.size() - static_cast<std::size_t>(digits))) n = n * 10 + (c - '0');
-  return n;
-}
 
 }  // namespace
 
@@ -161,11 +91,6 @@ bool ReadWorkFile(std::string_view name, std::string* bytes) {
   return true;
 }
 
-FuzzPanel::FuzzPanel() : panel(ports, voice, screen, clock, WorkFolder()) {
-  panel.speechLog = &speech;
-  panel.window = &window;
-}
-
 std::string StandardConfiguration(int passThroughPort, bool debugLog) {
   std::string vport = passThroughPort > 9 ? std::to_string(passThroughPort) : " " + std::to_string(passThroughPort);
   return "com=05\r\nspeed=38400\r\npower=050\r\nmic=0\r\ntun=1\r\npwroff=0\r\n"
@@ -188,23 +113,6 @@ bool StartPanel(FuzzPanel& t, const std::string& configuration) {
   if (t.panel.processEnded) return false;
   t.panel.state.entry.runFlag = true;
   return true;
-}
-
-std::string MalformedCommand(std::string_view command, bool checkRanges) {
-  if (command.empty() || command.back() != ';') return "no \";\" at the end";
-  const std::string_view body = command.substr(0, command.size() - 1);
-  for (const Form& form : kForms) {
-    if (!Matches(body, form.pattern)) continue;
-    if (checkRanges && form.digits > 0) {
-      const long n = NumberAtEnd(body, form.digits);
-      if (n < form.lo || n > form.hi) {
-        return "value " + std::to_string(n) + " outside " + std::to_string(form.lo) + ".." +
-               std::to_string(form.hi);
-      }
-    }
-    return "";
-  }
-  return "no such command form";
 }
 
 std::vector<std::string> CommandsOn(FakePorts& ports, int port) {
@@ -260,29 +168,14 @@ void CheckRecords(const PanelState& s) {
   }
 }
 
-const std::set<std::string>& Vocabulary() {
-  static const std::set<std::string> names = [] {
-    std::set<std::string> out;
-    std::ifstream table(KELVARO_VOICE_DIR "/vocabulary.tsv");
-    if (!table.is_open()) Fail("cannot read " KELVARO_VOICE_DIR "/vocabulary.tsv");
-    for (std::string line; std::getline(table, line);) {
-      if (line.empty() || line[0] == '#') continue;
-      out.insert(line.substr(0, line.find('\t')));
-    }
-    return out;
-  }();
-  return names;
+void CheckSpokenPhrases(FuzzPanel& t) {
+  for (const std::string& name : t.TakeSpoken()) {
+    FUZZ_CHECK(IsRecording(name), "a phrase without a recording was played: \"" + name + "\"");
+  }
 }
 
-void CheckSpokenPhrases(FuzzPanel& t) {
-  std::istringstream in(t.speech.str());
-  for (std::string name; std::getline(in, name);) {
-    std::string file = name;
-    if (file.size() > 4 && file.compare(file.size() - 4, 4, ".wav") == 0) file.resize(file.size() - 4);
-    FUZZ_CHECK(Vocabulary().count(file) > 0, "a phrase without a recording was played: \"" + name + "\"");
-  }
-  t.speech.str("");
-  t.speech.clear();
+void LoadVocabulary() {
+  FUZZ_CHECK(!Vocabulary().empty(), "cannot read " KELVARO_VOICE_DIR "/vocabulary.tsv");
 }
 
 std::vector<std::string> FileLines(std::string_view bytes, std::size_t max) {

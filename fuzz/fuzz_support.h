@@ -1,7 +1,7 @@
-// Shared pieces of the fuzz targets: a working folder per process, a panel on
-// the platform fakes, the start-up as the program does it, and the checks that
-// every target applies (command forms, record layouts, the frequency text,
-// the phrases played).
+// Shared pieces of the fuzz targets: a working folder per process, the test
+// panel on the platform fakes working in it, the start-up as the program does
+// it, and the checks that every target applies (command forms and phrases
+// from tests/command_grammar.h, record layouts, the frequency text).
 //
 // A failed check prints what was wrong and aborts, which libFuzzer reports as
 // a crash and saves the input that caused it.
@@ -17,8 +17,10 @@
 #include <string_view>
 #include <vector>
 
+#include "command_grammar.h"
 #include "platform/fakes.h"
 #include "state/panel.h"
+#include "test_support.h"
 
 namespace kelvaro::fuzz {
 
@@ -40,17 +42,16 @@ void WriteWorkFile(std::string_view name, std::string_view bytes);
 // The whole content of a file in the working folder; false when missing.
 bool ReadWorkFile(std::string_view name, std::string* bytes);
 
-// A panel on the fakes in the working folder, with the speech log captured.
-struct FuzzPanel {
-  FuzzPanel();
-  FakePorts ports;
-  FakeVoice voice;
-  FakeScreen screen;
-  FakeClock clock;
-  FakeWindow window;
-  std::ostringstream speech;
-  Panel panel;
+// The test panel (the fakes, a panel, the speech log) in the working folder.
+struct FuzzPanel : testing::PanelOnFakes {
+  FuzzPanel() : PanelOnFakes(WorkFolder()) {}
 };
+
+// The command forms and the recordings, as the unit tests know them.
+using testing::IsRecording;
+using testing::MalformedCommand;
+using testing::MayBeRefused;
+using testing::Vocabulary;
 
 // A configuration file as an operator writes it: radio on COM 5 at 38400
 // bit/s, 50 W, tuner off, standard repeater shifts, no pass-through port, no
@@ -66,11 +67,6 @@ void SetFixedTexts(PanelState& s);
 // then shut itself down).
 bool StartPanel(FuzzPanel& t, const std::string& configuration);
 
-// Why a command written to the radio does not have one of the forms the panel
-// builds ("" when it has). `command` is one command with its ";". With
-// `checkRanges` the numbers must also lie in the ranges the panel keeps (only
-// meaningful when nothing from outside can put other values there).
-std::string MalformedCommand(std::string_view command, bool checkRanges);
 // Every command written to `port` since the start (split after each ";"; a
 // trailing part without ";" is returned as its own element).
 std::vector<std::string> CommandsOn(FakePorts& ports, int port);
@@ -88,8 +84,8 @@ std::string BadFrequencyText(std::string_view text);
 // layout or the empty "9").
 void CheckRecords(const PanelState& s);
 
-// The recordings of the phrase folder by name (without ".wav").
-const std::set<std::string>& Vocabulary();
+// Reads the recordings' names once (stops the run when they cannot be read).
+void LoadVocabulary();
 // Checks that every phrase logged since the last call names a recording, and
 // forgets them.
 void CheckSpokenPhrases(FuzzPanel& t);

@@ -34,13 +34,13 @@ std::string TempDir::Read(const std::string& name) const {
   return all.str();
 }
 
-TestPanel::TestPanel() : panel(ports, voice, screen, clock, dir.path()) {
+PanelOnFakes::PanelOnFakes(const std::filesystem::path& folder) : panel(ports, voice, screen, clock, folder) {
   panel.speechLog = &speech;
   panel.window = &window;
   panel.state.config.waveFolder = "wave\\";
 }
 
-std::vector<std::string> TestPanel::TakeSpoken() {
+std::vector<std::string> PanelOnFakes::TakeSpoken() {
   std::vector<std::string> out;
   std::istringstream in(speech.str());
   for (std::string line; std::getline(in, line);) out.push_back(line);
@@ -49,7 +49,7 @@ std::vector<std::string> TestPanel::TakeSpoken() {
   return out;
 }
 
-std::vector<std::string> TestPanel::TakeSent() {
+std::vector<std::string> PanelOnFakes::TakeSent() {
   std::vector<std::string> all = ports.Commands(panel.state.config.comPort);
   std::vector<std::string> out(all.begin() + static_cast<long>(std::min(sentSeen_, all.size())), all.end());
   sentSeen_ = all.size();

@@ -29,10 +29,13 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// A panel on fakes in its own temporary folder, with the speech log captured.
-struct TestPanel {
-  TestPanel();
-  TempDir dir;
+// The platform fakes and a panel on them working in `folder`, with the speech
+// log captured. The one fixture under the unit tests, the fuzz targets and
+// the key trace; it needs no test framework.
+struct PanelOnFakes {
+  explicit PanelOnFakes(const std::filesystem::path& folder);
+  PanelOnFakes(const PanelOnFakes&) = delete;
+  PanelOnFakes& operator=(const PanelOnFakes&) = delete;
   FakePorts ports;
   FakeVoice voice;
   FakeScreen screen;
@@ -48,6 +51,17 @@ struct TestPanel {
 
  private:
   std::size_t sentSeen_ = 0;
+};
+
+// Holds the folder of a TestPanel, so that it exists before the panel that
+// works in it.
+struct WithTempDir {
+  TempDir dir;
+};
+
+// A panel on fakes in its own temporary folder, with the speech log captured.
+struct TestPanel : WithTempDir, PanelOnFakes {
+  TestPanel() : PanelOnFakes(dir.path()) {}
 };
 
 // Splits text into lines ended by CR LF; a trailing part without an end is
