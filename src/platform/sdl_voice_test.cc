@@ -244,5 +244,54 @@ TEST_F(SdlVoiceTest, ALongRecordingIsHeardInFullEachTimeItPlays) {
   }
 }
 
+// Long recordings spoken one after the other: the second is read while the
+// tail of the first still plays, which must not disturb that tail, and each
+// is heard in full. A third, in another format (44100 Hz stereo), is
+// converted as it is read and plays until the next phrase cuts it off.
+TEST_F(SdlVoiceTest, LongRecordingsBackToBackAreEachHeardInFull) {
+  const std::filesystem::path out = dir_.path() / "played.raw";
+  ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+  ScopedEnv file("SDL_DISKAUDIOFILE", out.string());
+  const Samples first = Tone(300, 6100ms), second = Tone(350, 6100ms), d = Tone(880, 150ms);
+  const auto firstFile = Put("first.wav", first), secondFile = Put("second.wav", second),
+             dFile = Put("d.wav", d);
+  const auto thirdFile = Put("third.wav", Tone(400, 6100ms, 44100, 2), 44100, 2);
+  {
+    SdlVoice voice;
+    ASSERT_EQ(voice.driver(), "disk");
+    ASSERT_EQ(voice.audioSpec().freq, kRate);
+    // Known beforehand, as the help is, so that playing them only reads them.
+    for (const auto& f : {secondFile, thirdFile}) EXPECT_EQ(voice.Length(f), 6100ms) << f;
+    EXPECT_TRUE(voice.PlaySync(firstFile));
+    EXPECT_TRUE(voice.PlaySync(secondFile));
+    EXPECT_TRUE(voice.PlayAsync(thirdFile));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(voice.PlaySync(dFile));
+  }
+  const std::string raw = dir_.Read("played.raw");
+  Samples played(raw.size() / 2);
+  for (std::size_t i = 0; i < played.size(); ++i) {
+    played[i] = static_cast<std::int16_t>(static_cast<unsigned char>(raw[2 * i]) |
+                                          static_cast<unsigned char>(raw[2 * i + 1]) << 8);
+  }
+  const std::size_t firstAt = Find(played, first, 0);
+  ASSERT_NE(firstAt, std::string::npos) << "the first recording is not heard whole";
+  const std::size_t secondAt = Find(played, second, firstAt + first.size());
+  ASSERT_NE(secondAt, std::string::npos) << "the second recording is not heard whole";
+  // The third sounds without a break until d cuts it off. Converting it takes
+  // a while, so a busy machine may leave a gap before it.
+  std::size_t thirdAt = secondAt + second.size();
+  while (thirdAt < played.size() && played[thirdAt] == 0) ++thirdAt;
+  const std::size_t dAt = Find(played, d, thirdAt);
+  ASSERT_NE(dAt, std::string::npos) << "d is not heard after the third recording";
+  EXPECT_GT(static_cast<double>(dAt - thirdAt) / kRate, 0.4);
+  std::size_t silentRun = 0, longestSilence = 0;
+  for (std::size_t i = thirdAt; i < dAt; ++i) {
+    silentRun = played[i] == 0 ? silentRun + 1 : 0;
+    longestSilence = std::max(longestSilence, silentRun);
+  }
+  EXPECT_LT(longestSilence, 8u) << "silence in the third recording";
+}
+
 }  // namespace
 }  // namespace kelvaro
