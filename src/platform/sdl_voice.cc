@@ -59,19 +59,9 @@ std::uint32_t LittleEndian(const unsigned char* bytes, int width) {
   return value;
 }
 
-// The samples of a plain PCM WAV file: their format and where they lie.
-struct PcmSamples {
-  SDL_AudioFormat format = 0;
-  int channels = 0;
-  int rate = 0;
-  off_t offset = 0;
-  std::size_t size = 0;
-};
+}  // namespace
 
-// Finds the samples of an uncompressed WAV file (8 or 16-bit integers or
-// 32-bit floats), so they can be read straight into a buffer that is kept;
-// nothing for anything else, which SDL then reads.
-std::optional<PcmSamples> FindSamples(int fd) {
+std::optional<PcmSamples> FindPcmSamples(int fd) {
   struct stat status {};
   unsigned char head[12];
   if (fstat(fd, &status) != 0 || pread(fd, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head) ||
@@ -110,10 +100,10 @@ std::optional<PcmSamples> FindSamples(int fd) {
       }
     } else if (std::memcmp(header, "data", 4) == 0) {
       if (pcm.format == 0) return std::nullopt;
-      pcm.offset = at + 8;
+      pcm.offset = static_cast<std::int64_t>(at) + 8;
       // A file cut short (or one written as a stream, with no size) holds
       // less than its header says: only what is there is played.
-      const off_t there = std::max<off_t>(0, status.st_size - pcm.offset);
+      const off_t there = std::max<off_t>(0, status.st_size - static_cast<off_t>(pcm.offset));
       pcm.size = std::min<std::size_t>(size, static_cast<std::size_t>(there));
       const std::size_t frameBytes = SDL_AUDIO_BITSIZE(pcm.format) / 8 * static_cast<std::size_t>(pcm.channels);
       pcm.size -= pcm.size % frameBytes;
@@ -123,8 +113,6 @@ std::optional<PcmSamples> FindSamples(int fd) {
   }
   return std::nullopt;
 }
-
-}  // namespace
 
 SdlVoice::SdlVoice() {
   spec_.freq = kRate;
@@ -290,7 +278,7 @@ std::optional<std::size_t> SdlVoice::ReadLong(const std::filesystem::path& file,
                                                std::vector<std::uint8_t>& buffer) const {
   const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
-  const std::optional<PcmSamples> pcm = FindSamples(fd);
+  const std::optional<PcmSamples> pcm = FindPcmSamples(fd);
   SDL_AudioCVT cvt;
   const int built = pcm ? SDL_BuildAudioCVT(&cvt, pcm->format, static_cast<Uint8>(pcm->channels), pcm->rate,
                                             spec_.format, spec_.channels, spec_.freq)
@@ -309,7 +297,7 @@ std::optional<std::size_t> SdlVoice::ReadLong(const std::filesystem::path& file,
   if (buffer.size() < room) buffer.resize(room);
   std::size_t got = 0;
   while (got < pcm->size) {
-    const ssize_t n = pread(fd, buffer.data() + got, pcm->size - got, pcm->offset + static_cast<off_t>(got));
+    const ssize_t n = pread(fd, buffer.data() + got, pcm->size - got, static_cast<off_t>(pcm->offset + got));
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
   }

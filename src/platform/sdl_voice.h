@@ -16,6 +16,20 @@
 
 namespace kelvaro {
 
+// The samples of an uncompressed WAV file: their format and where they lie.
+struct PcmSamples {
+  SDL_AudioFormat format = 0;
+  int channels = 0;
+  int rate = 0;
+  std::int64_t offset = 0;  // in the file
+  std::size_t size = 0;     // whole frames only, no more than the file holds
+};
+
+// Finds the samples of an uncompressed WAV file (8 or 16-bit integers or
+// 32-bit floats) open as `fd`, so a long recording can be read straight into
+// a buffer that is kept; nothing for anything else, which SDL then reads.
+std::optional<PcmSamples> FindPcmSamples(int fd);
+
 // Plays WAV files through one SDL audio device opened at construction and
 // closed at destruction. The device's own callback copies the sound straight
 // from recordings kept in memory, so playing a phrase allocates nothing.

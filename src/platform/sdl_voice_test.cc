@@ -5,7 +5,9 @@
 // close, upper bounds leave a wide margin.
 #include "platform/sdl_voice.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -291,6 +293,72 @@ TEST_F(SdlVoiceTest, LongRecordingsBackToBackAreEachHeardInFull) {
     longestSilence = std::max(longestSilence, silentRun);
   }
   EXPECT_LT(longestSilence, 8u) << "silence in the third recording";
+}
+
+std::string Le(std::uint32_t value, int width) {
+  std::string bytes;
+  for (int i = 0; i < width; ++i) bytes += static_cast<char>(value >> (8 * i) & 0xff);
+  return bytes;
+}
+
+// A chunk with its size as given (by default, the body's own), padded to an
+// even length.
+std::string Chunk(const std::string& id, const std::string& body, std::uint32_t declared = 0) {
+  std::string chunk = id + Le(declared ? declared : static_cast<std::uint32_t>(body.size()), 4) + body;
+  if (body.size() % 2) chunk += '\0';
+  return chunk;
+}
+
+std::string Fmt(int tag, int channels, int rate, int bits, int frameBytes = 0, int subTag = 0) {
+  if (frameBytes == 0) frameBytes = channels * bits / 8;
+  std::string body = Le(tag, 2) + Le(channels, 2) + Le(rate, 4) + Le(rate * frameBytes, 4) + Le(frameBytes, 2) +
+                     Le(bits, 2);
+  if (subTag) body += Le(22, 2) + Le(bits, 2) + Le(0, 4) + Le(subTag, 2) + std::string(14, 'g');
+  return Chunk("fmt ", body);
+}
+
+std::string Riff(const std::string& chunks) { return "RIFF" + Le(4 + chunks.size(), 4) + "WAVE" + chunks; }
+
+TEST(PcmSamplesTest, FindsTheSamplesOfUncompressedFilesAndNothingElse) {
+  const std::string samples(1000, 'x');
+  struct Case {
+    const char* name;
+    std::string file;
+    std::optional<PcmSamples> expected;
+  };
+  const Case cases[] = {
+      {"16-bit mono", Riff(Fmt(1, 1, 22050, 16) + Chunk("data", samples)), PcmSamples{AUDIO_S16LSB, 1, 22050, 44, 1000}},
+      {"a list of odd size first", Riff(Fmt(1, 1, 22050, 16) + Chunk("LIST", "abcde") + Chunk("data", samples)),
+       PcmSamples{AUDIO_S16LSB, 1, 22050, 58, 1000}},
+      {"cut short", Riff(Fmt(1, 1, 22050, 16) + Chunk("data", samples, 100000)),
+       PcmSamples{AUDIO_S16LSB, 1, 22050, 44, 1000}},
+      {"a torn last frame", Riff(Fmt(1, 2, 44100, 16) + Chunk("data", samples + "abc")),
+       PcmSamples{AUDIO_S16LSB, 2, 44100, 44, 1000}},
+      {"8-bit", Riff(Fmt(1, 1, 8000, 8) + Chunk("data", samples)), PcmSamples{AUDIO_U8, 1, 8000, 44, 1000}},
+      {"float", Riff(Fmt(3, 1, 22050, 32) + Chunk("data", samples)), PcmSamples{AUDIO_F32LSB, 1, 22050, 44, 1000}},
+      {"extensible", Riff(Fmt(0xFFFE, 2, 48000, 16, 0, 1) + Chunk("data", samples)),
+       PcmSamples{AUDIO_S16LSB, 2, 48000, 68, 1000}},
+      {"compressed", Riff(Fmt(2, 1, 22050, 4, 256) + Chunk("data", samples)), std::nullopt},
+      {"a wrong frame size", Riff(Fmt(1, 2, 22050, 16, 3) + Chunk("data", samples)), std::nullopt},
+      {"samples before the format", Riff(Chunk("data", samples) + Fmt(1, 1, 22050, 16)), std::nullopt},
+      {"no samples", Riff(Fmt(1, 1, 22050, 16)), std::nullopt},
+      {"not a WAV file", "RIFX" + Riff(Fmt(1, 1, 22050, 16) + Chunk("data", samples)).substr(4), std::nullopt},
+  };
+  testing::TempDir dir;
+  for (const Case& c : cases) {
+    dir.Write("f.wav", c.file);
+    const int fd = open((dir.path() / "f.wav").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    const std::optional<PcmSamples> found = FindPcmSamples(fd);
+    close(fd);
+    ASSERT_EQ(found.has_value(), c.expected.has_value()) << c.name;
+    if (!found) continue;
+    EXPECT_EQ(found->format, c.expected->format) << c.name;
+    EXPECT_EQ(found->channels, c.expected->channels) << c.name;
+    EXPECT_EQ(found->rate, c.expected->rate) << c.name;
+    EXPECT_EQ(found->offset, c.expected->offset) << c.name;
+    EXPECT_EQ(found->size, c.expected->size) << c.name;
+  }
 }
 
 }  // namespace
