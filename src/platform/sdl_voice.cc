@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -36,6 +37,10 @@ constexpr std::size_t kLongestKept = 256 * 1024;
 // missing names are remembered.
 constexpr auto kMissingRecheck = 1s;
 constexpr std::size_t kMostMissing = 256;
+// Recordings of a phrase folder read at once when the first of them plays:
+// at most this many folders, and this many recordings in each.
+constexpr std::size_t kMostFolders = 4;
+constexpr std::size_t kMostInFolder = 1024;
 // A device that has not taken its queue this long after it should have
 // played out is treated as stalled.
 constexpr auto kStallAllowance = 1s;
@@ -208,8 +213,9 @@ bool SdlVoice::PlayAsync(const std::filesystem::path& file) {
 }
 
 const SdlVoice::Recording* SdlVoice::Find(const std::filesystem::path& file) {
-  const std::string key = file.string();
+  std::string key = file.string();
   auto found = cache_.find(key);
+  if (found == cache_.end() && !clockTimed_ && KeepFolder(file.parent_path())) found = cache_.find(key);
   if (found == cache_.end()) {
     // A missing file is looked for again a second later, so a recording put
     // in place while the program runs is picked up, and the silent phrases
@@ -224,15 +230,45 @@ const SdlVoice::Recording* SdlVoice::Find(const std::filesystem::path& file) {
       return nullptr;
     }
     missing_.erase(key);
-    std::optional<Recording> loaded = Load(file);
-    if (loaded && (clockTimed_ || loaded->bytes.size() > kLongestKept)) {
-      // Only its length is needed now; the sound is read again to play.
-      loaded->reread = !clockTimed_;
-      loaded->bytes = std::vector<std::uint8_t>();
-    }
-    found = cache_.emplace(key, std::move(loaded)).first;
+    found = Keep(std::move(key), file);
   }
   return found->second ? &*found->second : nullptr;
+}
+
+SdlVoice::Cache::iterator SdlVoice::Keep(std::string key, const std::filesystem::path& file) {
+  std::optional<Recording> loaded = Load(file);
+  if (loaded && (clockTimed_ || loaded->bytes.size() > kLongestKept)) {
+    // Only its length is needed now; the sound is read again to play.
+    loaded->reread = !clockTimed_;
+    loaded->bytes = std::vector<std::uint8_t>();
+  }
+  return cache_.emplace(std::move(key), std::move(loaded)).first;
+}
+
+bool SdlVoice::KeepFolder(const std::filesystem::path& folder) {
+  if (keptFolders_.size() >= kMostFolders) return false;
+  const std::string name = folder.string();
+  if (std::find(keptFolders_.begin(), keptFolders_.end(), name) != keptFolders_.end()) return false;
+  keptFolders_.push_back(name);
+  // Every recording of the folder at once, rather than each on first use:
+  // otherwise memory would grow in small steps for hours, as phrases that
+  // are rarely spoken come up for the first time.
+  std::error_code error;
+  std::filesystem::directory_iterator entries(folder, error);
+  std::size_t kept = 0;
+  for (; !error && entries != std::filesystem::directory_iterator() && kept < kMostInFolder;
+       entries.increment(error)) {
+    const std::filesystem::path& path = entries->path();
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::error_code notFile;
+    if (extension != ".wav" || !entries->is_regular_file(notFile)) continue;
+    std::string key = path.string();
+    if (cache_.find(key) == cache_.end()) Keep(std::move(key), path);
+    ++kept;
+  }
+  return true;
 }
 
 std::optional<SdlVoice::Recording> SdlVoice::Load(const std::filesystem::path& file) const {

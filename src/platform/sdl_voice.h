@@ -47,8 +47,9 @@ std::optional<PcmSamples> FindPcmSamples(int fd);
 // SDL_AUDIODRIVER=disk and SDL_DISKAUDIOFILE=FILE, what is played is written
 // to FILE in real time (22050 Hz mono signed 16-bit samples), for measuring.
 //
-// Memory: a short recording is read and converted to the device's format
-// once, on first use, and kept. A long one (the help) is read again each time
+// Memory: short recordings are read and converted to the device's format
+// once and kept: all of a folder's when the first of them is looked for, so
+// the memory they take is settled at the first phrase. A long one (the help) is read again each time
 // it plays, into a buffer that is kept for the next long one (a second buffer
 // is taken only while the tail of a long phrase is still playing from the
 // first). So once every phrase has played, the memory in use stays the same.
@@ -103,6 +104,11 @@ class SdlVoice : public Voice {
   // The recording for a file, read and converted on first use; null when the
   // file is missing or is not a WAV file SDL can read.
   const Recording* Find(const std::filesystem::path& file);
+  using Cache = std::unordered_map<std::string, std::optional<Recording>>;
+  Cache::iterator Keep(std::string key, const std::filesystem::path& file);
+  // Reads every recording in the folder the first time one of them is looked
+  // for; false when it had been done (or too many folders have been).
+  bool KeepFolder(const std::filesystem::path& folder);
   std::optional<Recording> Load(const std::filesystem::path& file) const;
   // Reads a long recording into `buffer` (grown when too small) in the
   // device's format; the bytes used, or nothing when it cannot be read.
@@ -136,7 +142,8 @@ class SdlVoice : public Voice {
   Clock::duration margin_{};
   bool asyncQueued_ = false;       // the last phrase queued was asynchronous
   Clock::time_point queueEnds_{};  // when everything queued will have played
-  std::unordered_map<std::string, std::optional<Recording>> cache_;
+  Cache cache_;
+  std::vector<std::string> keptFolders_;
   std::unordered_map<std::string, Clock::time_point> missing_;  // absent until then
   std::function<void()> whileWaiting_;
   std::vector<std::uint8_t> long_[2];  // long recordings, read to play
