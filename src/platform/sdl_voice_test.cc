@@ -295,6 +295,21 @@ TEST_F(SdlVoiceTest, LongRecordingsBackToBackAreEachHeardInFull) {
   EXPECT_LT(longestSilence, 8u) << "silence in the third recording";
 }
 
+// Through a device, all the recordings of a folder are read when the first
+// of them is looked for, and are played from memory from then on.
+TEST_F(SdlVoiceTest, AFoldersRecordingsAreReadTogetherOnce) {
+  ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+  ScopedEnv file("SDL_DISKAUDIOFILE", (dir_.path() / "played.raw").string());
+  const auto a = Put("a.wav", Tone(440, 100ms)), b = Put("b.wav", Tone(660, 100ms));
+  SdlVoice voice;
+  ASSERT_EQ(voice.driver(), "disk");
+  EXPECT_TRUE(voice.PlaySync(a));
+  std::filesystem::remove(b);
+  EXPECT_TRUE(voice.PlaySync(b));
+  EXPECT_EQ(voice.Length(b), 100ms);
+  EXPECT_FALSE(voice.PlaySync(dir_.path() / "c.wav"));
+}
+
 std::string Le(std::uint32_t value, int width) {
   std::string bytes;
   for (int i = 0; i < width; ++i) bytes += static_cast<char>(value >> (8 * i) & 0xff);
