@@ -99,7 +99,8 @@ std::optional<PcmSamples> FindPcmSamples(int fd) {
       } else {
         return std::nullopt;
       }
-      if (pcm.channels <= 0 || pcm.rate <= 0 ||
+      // SDL converts up to 8 channels.
+      if (pcm.channels <= 0 || pcm.channels > 8 || pcm.rate <= 0 ||
           frameBytes != static_cast<std::uint32_t>(pcm.channels) * bits / 8) {
         return std::nullopt;
       }

@@ -354,6 +354,7 @@ TEST(PcmSamplesTest, FindsTheSamplesOfUncompressedFilesAndNothingElse) {
       {"extensible", Riff(Fmt(0xFFFE, 2, 48000, 16, 0, 1) + Chunk("data", samples)),
        PcmSamples{AUDIO_S16LSB, 2, 48000, 68, 1000}},
       {"compressed", Riff(Fmt(2, 1, 22050, 4, 256) + Chunk("data", samples)), std::nullopt},
+      {"300 channels", Riff(Fmt(1, 300, 22050, 16) + Chunk("data", samples)), std::nullopt},
       {"a wrong frame size", Riff(Fmt(1, 2, 22050, 16, 3) + Chunk("data", samples)), std::nullopt},
       {"samples before the format", Riff(Chunk("data", samples) + Fmt(1, 1, 22050, 16)), std::nullopt},
       {"no samples", Riff(Fmt(1, 1, 22050, 16)), std::nullopt},
