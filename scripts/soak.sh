@@ -13,6 +13,11 @@
 # KELVARO_BUILD (default build) is the build folder to run; SDL_AUDIODRIVER
 # (default dummy) the audio driver, e.g. SDL_AUDIODRIVER=disk
 # SDL_DISKAUDIOFILE=/dev/null for the path a sound card takes.
+# KELVARO_SOAK_PAUSE sets the pause between keys in seconds (default 0.4,
+# 0.02 with --fast). Keys come faster than spoken reports end at the default
+# pace, so the panel falls behind and the keys not yet handled pile up in
+# SDL's event queue, whose entries (about 270 bytes each) are kept for reuse:
+# memory then grows with that backlog. A pause of 3 lets the panel keep up.
 # KELVARO_WRAP runs the panel under a profiler, e.g. KELVARO_WRAP="heaptrack
 # -o /tmp/soak.heaptrack"; the samples are then of the panel itself.
 set -uo pipefail
@@ -28,10 +33,10 @@ if [ "$fast" = 1 ]; then
   # "delay" is the panel's time to wait for an answer, not speech: it stays.
   for f in "$build"/wave/*; do sox -t wav "$f" -t wav "$work/wave/$(basename "$f")" speed 10 2>/dev/null; done
   cp "$build/wave/delay.wav" "$work/wave/delay.wav"
-  hold=0.005; pause=0.02
+  hold=0.005; pause="${KELVARO_SOAK_PAUSE:-0.02}"
 else
   cp -r "$build/wave" "$work/wave"
-  hold=0.05; pause=0.4
+  hold=0.05; pause="${KELVARO_SOAK_PAUSE:-0.4}"
 fi
 cat > "$work/run.sh" <<INNER
 set -uo pipefail
