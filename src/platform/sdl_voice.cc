@@ -241,6 +241,11 @@ SdlVoice::Cache::iterator SdlVoice::Keep(std::string key, const std::filesystem:
   if (loaded && (clockTimed_ || loaded->bytes.size() > kLongestKept)) {
     // Only its length is needed now; the sound is read again to play.
     loaded->reread = !clockTimed_;
+    // The buffer it will be read into is taken now, while nothing plays from
+    // it, so that the first time it plays adds nothing to the memory in use.
+    if (loaded->reread && long_[0].size() < loaded->bytes.size() && !LongBufferInUse(0)) {
+      long_[0].resize(loaded->bytes.size());
+    }
     loaded->bytes = std::vector<std::uint8_t>();
   }
   return cache_.emplace(std::move(key), std::move(loaded)).first;
@@ -406,6 +411,14 @@ void SdlVoice::Append(const Segment& segment) {
     }
     std::this_thread::sleep_for(1ms);
   }
+}
+
+bool SdlVoice::LongBufferInUse(int which) const {
+  bool inUse = false;
+  SDL_LockAudioDevice(device_);
+  for (std::size_t i = 0; i < queued_; ++i) inUse = inUse || queue_[(first_ + i) % kSegments].longBuffer == which;
+  SDL_UnlockAudioDevice(device_);
+  return inUse;
 }
 
 int SdlVoice::FreeLongBuffer() {

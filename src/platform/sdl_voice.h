@@ -50,9 +50,10 @@ std::optional<PcmSamples> FindPcmSamples(int fd);
 // Memory: short recordings are read and converted to the device's format
 // once and kept: all of a folder's when the first of them is looked for, so
 // the memory they take is settled at the first phrase. A long one (the help) is read again each time
-// it plays, into a buffer that is kept for the next long one (a second buffer
-// is taken only while the tail of a long phrase is still playing from the
-// first). So once every phrase has played, the memory in use stays the same.
+// it plays, into a buffer taken when it is first looked for and kept for
+// the next long one (a second buffer is taken only while the tail of a long
+// phrase is still playing from the first). So the memory in use is settled
+// at the first phrase.
 // Timed by the clock, no sound is kept at all.
 //
 // SDL's dummy driver plays nothing, so no device is kept open for it (its
@@ -122,6 +123,7 @@ class SdlVoice : public Voice {
   // A long buffer no queued sound is played from (waiting for one to come
   // free if need be), or -1 when the device stalls.
   int FreeLongBuffer();
+  bool LongBufferInUse(int which) const;
   // Called by SDL on the device's thread: the next `length` bytes to play.
   static void Fill(void* self, Uint8* stream, int length);
   // Sound queued but not yet handed to the device.
