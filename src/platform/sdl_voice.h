@@ -48,12 +48,11 @@ std::optional<PcmSamples> FindPcmSamples(int fd);
 // to FILE in real time (22050 Hz mono signed 16-bit samples), for measuring.
 //
 // Memory: short recordings are read and converted to the device's format
-// once and kept: all of a folder's when the first of them is looked for, so
-// the memory they take is settled at the first phrase. A long one (the help) is read again each time
-// it plays, into a buffer taken when it is first looked for and kept for
-// the next long one (a second buffer is taken only while the tail of a long
-// phrase is still playing from the first). So the memory in use is settled
-// at the first phrase.
+// once and kept: all of a folder's when the first of them is looked for. A
+// long one (the help) is read again each time it plays, into a buffer taken
+// when it is first looked for and kept for the next long one (a second
+// buffer is taken only while the tail of a long phrase still plays from the
+// first). So the memory the player uses is settled at the first phrase.
 // Timed by the clock, no sound is kept at all.
 //
 // SDL's dummy driver plays nothing, so no device is kept open for it (its
