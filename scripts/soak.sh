@@ -13,6 +13,13 @@
 # KELVARO_BUILD (default build) is the build folder to run; SDL_AUDIODRIVER
 # (default dummy) the audio driver, e.g. SDL_AUDIODRIVER=disk
 # SDL_DISKAUDIOFILE=/dev/null for the path a sound card takes.
+# KELVARO_SOAK_PAUSE sets the pause between keys in seconds (default 0.4,
+# 0.02 with --fast). Keys come faster than spoken reports end at the default
+# pace, so the panel falls behind and the keys not yet handled pile up in
+# SDL's event queue, whose entries (about 270 bytes each) are kept for reuse:
+# memory then grows with that backlog. A pause of 3 lets the panel keep up.
+# KELVARO_WRAP runs the panel under a profiler, e.g. KELVARO_WRAP="heaptrack
+# -o /tmp/soak.heaptrack"; the samples are then of the panel itself.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 fast=0
@@ -26,10 +33,10 @@ if [ "$fast" = 1 ]; then
   # "delay" is the panel's time to wait for an answer, not speech: it stays.
   for f in "$build"/wave/*; do sox -t wav "$f" -t wav "$work/wave/$(basename "$f")" speed 10 2>/dev/null; done
   cp "$build/wave/delay.wav" "$work/wave/delay.wav"
-  hold=0.005; pause=0.02
+  hold=0.005; pause="${KELVARO_SOAK_PAUSE:-0.02}"
 else
   cp -r "$build/wave" "$work/wave"
-  hold=0.05; pause=0.4
+  hold=0.05; pause="${KELVARO_SOAK_PAUSE:-0.4}"
 fi
 cat > "$work/run.sh" <<INNER
 set -uo pipefail
@@ -42,8 +49,18 @@ exec 4<> pause.fifo  # read with a time-out: a pause without a process
 sim=\$!
 exec 3> sim.ctl
 for _ in \$(seq 100); do [ -e com5 ] && break; sleep 0.05; done
-"$build/kelvaro" > panel.out 2>&1 &
-panel=\$!
+${KELVARO_WRAP:-} "$build/kelvaro" > panel.out 2>&1 &
+wrapper=\$!
+panel=\$wrapper
+# Under a profiler the panel is a child of the profiler's process.
+if [ -n "${KELVARO_WRAP:-}" ]; then
+  for _ in \$(seq 200); do
+    for child in \$(pgrep -P "\$wrapper"); do
+      [ "\$(readlink "/proc/\$child/exe")" = "$build/kelvaro" ] && panel=\$child
+    done
+    [ "\$panel" != "\$wrapper" ] && break; sleep 0.05
+  done
+fi
 id=""
 for _ in \$(seq 200); do id=\$(xdotool search --name Kelvaro 2>/dev/null | head -1); [ -n "\$id" ] && break; sleep 0.05; done
 # Every key the panel knows except Q (which would end the run).
@@ -68,7 +85,10 @@ while [ "\$SECONDS" -lt "\$end" ] && kill -0 "\$panel" 2>/dev/null; do
   read -r -t $pause -u 4 || true
 done
 if kill -0 "\$panel" 2>/dev/null; then echo "the panel ran to the end"; else echo "THE PANEL ENDED EARLY"; fi
-kill -TERM "\$panel" 2>/dev/null; sleep 2; kill "\$sim" 2>/dev/null
+kill -TERM "\$panel" 2>/dev/null; sleep 2
+# A profiler may take a while to write its results.
+for _ in \$(seq 300); do kill -0 "\$wrapper" 2>/dev/null || break; sleep 0.2; done
+kill "\$sim" 2>/dev/null
 INNER
 xvfb-run -a bash "$work/run.sh" | tee "$work/samples.txt"
 awk 'NR > 1 && $1 ~ /^[0-9]+$/ { if (!first) first = $2; last = $2; if ($2 > max) max = $2; f = $3; k = $5

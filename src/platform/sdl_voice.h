@@ -4,6 +4,7 @@
 #include <SDL_audio.h>
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -15,9 +16,23 @@
 
 namespace kelvaro {
 
+// The samples of an uncompressed WAV file: their format and where they lie.
+struct PcmSamples {
+  SDL_AudioFormat format = 0;
+  int channels = 0;
+  int rate = 0;
+  std::int64_t offset = 0;  // in the file
+  std::size_t size = 0;     // whole frames only, no more than the file holds
+};
+
+// Finds the samples of an uncompressed WAV file (8 or 16-bit integers or
+// 32-bit floats) open as `fd`, so a long recording can be read straight into
+// a buffer that is kept; nothing for anything else, which SDL then reads.
+std::optional<PcmSamples> FindPcmSamples(int fd);
+
 // Plays WAV files through one SDL audio device opened at construction and
-// closed at destruction. Every file is read and converted to the device's
-// format once and then played from memory.
+// closed at destruction. The device's own callback copies the sound straight
+// from recordings kept in memory, so playing a phrase allocates nothing.
 //
 // A synchronous phrase returns as soon as less than one device buffer (plus a
 // small margin) of it is still waiting, so the next phrase is queued before
@@ -32,18 +47,21 @@ namespace kelvaro {
 // SDL_AUDIODRIVER=disk and SDL_DISKAUDIOFILE=FILE, what is played is written
 // to FILE in real time (22050 Hz mono signed 16-bit samples), for measuring.
 //
-// Memory: a recording is kept in memory only when it is played through a
-// device and is short; a long one (the help) is read again each time it
-// plays, and once the device has played it SDL's queue gives back the
-// memory it took. Timed by the clock, no sound is kept at all. So the
-// memory in use does not depend on which phrases have played so far.
+// Memory: short recordings are read and converted to the device's format
+// once and kept: all of a folder's when the first of them is looked for. A
+// long one (the help) is read again each time it plays, into a buffer taken
+// when it is first looked for and kept for the next long one (a second
+// buffer is taken only while the tail of a long phrase still plays from the
+// first). So the memory the player uses is settled at the first phrase.
+// Timed by the clock, no sound is kept at all.
 //
 // SDL's dummy driver plays nothing, so no device is kept open for it (its
 // thread would wake every buffer for nothing); its phrases are timed by the
 // clock as without a device.
 //
 // SDL's audio subsystem is initialised here and released in the destructor;
-// SDL_Quit is left to the program. One thread only.
+// SDL_Quit is left to the program. The public calls come from one thread; the
+// device's thread only reads the queued sound, under the device's lock.
 class SdlVoice : public Voice {
  public:
   SdlVoice();
@@ -72,23 +90,48 @@ class SdlVoice : public Voice {
     Clock::duration length{};
     bool reread = false;              // too long to keep: read again to play
   };
+  // A stretch of sound waiting for the device, played in turn.
+  struct Segment {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    std::size_t taken = 0;  // bytes already handed to the device
+    bool async = false;
+    int longBuffer = -1;    // which long buffer holds the sound, or -1
+  };
+  static constexpr std::size_t kSegments = 16;
 
   bool OpenDevice();
   // The recording for a file, read and converted on first use; null when the
   // file is missing or is not a WAV file SDL can read.
   const Recording* Find(const std::filesystem::path& file);
+  using Cache = std::unordered_map<std::string, std::optional<Recording>>;
+  Cache::iterator Keep(std::string key, const std::filesystem::path& file);
+  // Reads every recording in the folder the first time one of them is looked
+  // for; false when it had been done (or too many folders have been).
+  bool KeepFolder(const std::filesystem::path& folder);
   std::optional<Recording> Load(const std::filesystem::path& file) const;
+  // Reads a long recording into `buffer` (grown when too small) in the
+  // device's format; the bytes used, or nothing when it cannot be read.
+  std::optional<std::size_t> ReadLong(const std::filesystem::path& file,
+                                      std::vector<std::uint8_t>& buffer) const;
   void CutOffAsync();
-  void Enqueue(const Recording& recording, const std::filesystem::path& file);
-  // Gives back the memory SDL's queue took for a long phrase, once the
-  // device has taken all of it.
-  void ReleaseQueueMemory();
+  void Enqueue(const Recording& recording, const std::filesystem::path& file, bool async);
+  // Adds sound for the device to take after what is queued; waits while
+  // every place in the queue is taken.
+  void Append(const Segment& segment);
+  // A long buffer no queued sound is played from (waiting for one to come
+  // free if need be), or -1 when the device stalls.
+  int FreeLongBuffer();
+  bool LongBufferInUse(int which) const;
+  // Called by SDL on the device's thread: the next `length` bytes to play.
+  static void Fill(void* self, Uint8* stream, int length);
   // Sound queued but not yet handed to the device.
   Clock::duration Waiting() const;
   // Returns once no more than `left` is waiting. A device that stops taking
   // sound is given up on (its queue dropped) a second after the queued sound
   // should have ended, so a stalled device cannot hold the panel.
   void WaitUntilWaiting(Clock::duration left);
+  void ClearQueue();
 
   SDL_AudioDeviceID device_ = 0;
   SDL_AudioSpec spec_{};
@@ -100,10 +143,16 @@ class SdlVoice : public Voice {
   Clock::duration margin_{};
   bool asyncQueued_ = false;       // the last phrase queued was asynchronous
   Clock::time_point queueEnds_{};  // when everything queued will have played
-  bool queueGrown_ = false;        // a long phrase was queued since the last release
-  std::unordered_map<std::string, std::optional<Recording>> cache_;
+  Cache cache_;
+  std::vector<std::string> keptFolders_;
   std::unordered_map<std::string, Clock::time_point> missing_;  // absent until then
   std::function<void()> whileWaiting_;
+  std::vector<std::uint8_t> long_[2];  // long recordings, read to play
+  // The queue the device takes its sound from, a ring of segments; changed
+  // only under the device's lock while a device is open.
+  Segment queue_[kSegments];
+  std::size_t first_ = 0;
+  std::size_t queued_ = 0;
 };
 
 }  // namespace kelvaro

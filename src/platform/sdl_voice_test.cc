@@ -5,7 +5,9 @@
 // close, upper bounds leave a wide margin.
 #include "platform/sdl_voice.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -241,6 +243,137 @@ TEST_F(SdlVoiceTest, ALongRecordingIsHeardInFullEachTimeItPlays) {
     const std::size_t dAt = Find(played, d, at);
     ASSERT_NE(dAt, std::string::npos) << "round " << round << ": d is not heard after the help";
     from = dAt + d.size();
+  }
+}
+
+// Long recordings spoken one after the other: the second is read while the
+// tail of the first still plays, which must not disturb that tail, and each
+// is heard in full. A third, in another format (44100 Hz stereo), is
+// converted as it is read and plays until the next phrase cuts it off.
+TEST_F(SdlVoiceTest, LongRecordingsBackToBackAreEachHeardInFull) {
+  const std::filesystem::path out = dir_.path() / "played.raw";
+  ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+  ScopedEnv file("SDL_DISKAUDIOFILE", out.string());
+  const Samples first = Tone(300, 6100ms), second = Tone(350, 6100ms), d = Tone(880, 150ms);
+  const auto firstFile = Put("first.wav", first), secondFile = Put("second.wav", second),
+             dFile = Put("d.wav", d);
+  const auto thirdFile = Put("third.wav", Tone(400, 6100ms, 44100, 2), 44100, 2);
+  {
+    SdlVoice voice;
+    ASSERT_EQ(voice.driver(), "disk");
+    ASSERT_EQ(voice.audioSpec().freq, kRate);
+    // Known beforehand, as the help is, so that playing them only reads them.
+    for (const auto& f : {secondFile, thirdFile}) EXPECT_EQ(voice.Length(f), 6100ms) << f;
+    EXPECT_TRUE(voice.PlaySync(firstFile));
+    EXPECT_TRUE(voice.PlaySync(secondFile));
+    EXPECT_TRUE(voice.PlayAsync(thirdFile));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_TRUE(voice.PlaySync(dFile));
+  }
+  const std::string raw = dir_.Read("played.raw");
+  Samples played(raw.size() / 2);
+  for (std::size_t i = 0; i < played.size(); ++i) {
+    played[i] = static_cast<std::int16_t>(static_cast<unsigned char>(raw[2 * i]) |
+                                          static_cast<unsigned char>(raw[2 * i + 1]) << 8);
+  }
+  const std::size_t firstAt = Find(played, first, 0);
+  ASSERT_NE(firstAt, std::string::npos) << "the first recording is not heard whole";
+  const std::size_t secondAt = Find(played, second, firstAt + first.size());
+  ASSERT_NE(secondAt, std::string::npos) << "the second recording is not heard whole";
+  // The third sounds without a break until d cuts it off. Converting it takes
+  // a while, so a busy machine may leave a gap before it.
+  std::size_t thirdAt = secondAt + second.size();
+  while (thirdAt < played.size() && played[thirdAt] == 0) ++thirdAt;
+  const std::size_t dAt = Find(played, d, thirdAt);
+  ASSERT_NE(dAt, std::string::npos) << "d is not heard after the third recording";
+  EXPECT_GT(static_cast<double>(dAt - thirdAt) / kRate, 0.4);
+  std::size_t silentRun = 0, longestSilence = 0;
+  for (std::size_t i = thirdAt; i < dAt; ++i) {
+    silentRun = played[i] == 0 ? silentRun + 1 : 0;
+    longestSilence = std::max(longestSilence, silentRun);
+  }
+  EXPECT_LT(longestSilence, 8u) << "silence in the third recording";
+}
+
+// Through a device, all the recordings of a folder are read when the first
+// of them is looked for, and are played from memory from then on.
+TEST_F(SdlVoiceTest, AFoldersRecordingsAreReadTogetherOnce) {
+  ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+  ScopedEnv file("SDL_DISKAUDIOFILE", (dir_.path() / "played.raw").string());
+  const auto a = Put("a.wav", Tone(440, 100ms)), b = Put("b.wav", Tone(660, 100ms));
+  SdlVoice voice;
+  ASSERT_EQ(voice.driver(), "disk");
+  EXPECT_TRUE(voice.PlaySync(a));
+  std::filesystem::remove(b);
+  EXPECT_TRUE(voice.PlaySync(b));
+  EXPECT_EQ(voice.Length(b), 100ms);
+  EXPECT_FALSE(voice.PlaySync(dir_.path() / "c.wav"));
+}
+
+std::string Le(std::uint32_t value, int width) {
+  std::string bytes;
+  for (int i = 0; i < width; ++i) bytes += static_cast<char>(value >> (8 * i) & 0xff);
+  return bytes;
+}
+
+// A chunk with its size as given (by default, the body's own), padded to an
+// even length.
+std::string Chunk(const std::string& id, const std::string& body, std::uint32_t declared = 0) {
+  std::string chunk = id + Le(declared ? declared : static_cast<std::uint32_t>(body.size()), 4) + body;
+  if (body.size() % 2) chunk += '\0';
+  return chunk;
+}
+
+std::string Fmt(int tag, int channels, int rate, int bits, int frameBytes = 0, int subTag = 0) {
+  if (frameBytes == 0) frameBytes = channels * bits / 8;
+  std::string body = Le(tag, 2) + Le(channels, 2) + Le(rate, 4) + Le(rate * frameBytes, 4) + Le(frameBytes, 2) +
+                     Le(bits, 2);
+  if (subTag) body += Le(22, 2) + Le(bits, 2) + Le(0, 4) + Le(subTag, 2) + std::string(14, 'g');
+  return Chunk("fmt ", body);
+}
+
+std::string Riff(const std::string& chunks) { return "RIFF" + Le(4 + chunks.size(), 4) + "WAVE" + chunks; }
+
+TEST(PcmSamplesTest, FindsTheSamplesOfUncompressedFilesAndNothingElse) {
+  const std::string samples(1000, 'x');
+  struct Case {
+    const char* name;
+    std::string file;
+    std::optional<PcmSamples> expected;
+  };
+  const Case cases[] = {
+      {"16-bit mono", Riff(Fmt(1, 1, 22050, 16) + Chunk("data", samples)), PcmSamples{AUDIO_S16LSB, 1, 22050, 44, 1000}},
+      {"a list of odd size first", Riff(Fmt(1, 1, 22050, 16) + Chunk("LIST", "abcde") + Chunk("data", samples)),
+       PcmSamples{AUDIO_S16LSB, 1, 22050, 58, 1000}},
+      {"cut short", Riff(Fmt(1, 1, 22050, 16) + Chunk("data", samples, 100000)),
+       PcmSamples{AUDIO_S16LSB, 1, 22050, 44, 1000}},
+      {"a torn last frame", Riff(Fmt(1, 2, 44100, 16) + Chunk("data", samples + "abc")),
+       PcmSamples{AUDIO_S16LSB, 2, 44100, 44, 1000}},
+      {"8-bit", Riff(Fmt(1, 1, 8000, 8) + Chunk("data", samples)), PcmSamples{AUDIO_U8, 1, 8000, 44, 1000}},
+      {"float", Riff(Fmt(3, 1, 22050, 32) + Chunk("data", samples)), PcmSamples{AUDIO_F32LSB, 1, 22050, 44, 1000}},
+      {"extensible", Riff(Fmt(0xFFFE, 2, 48000, 16, 0, 1) + Chunk("data", samples)),
+       PcmSamples{AUDIO_S16LSB, 2, 48000, 68, 1000}},
+      {"compressed", Riff(Fmt(2, 1, 22050, 4, 256) + Chunk("data", samples)), std::nullopt},
+      {"300 channels", Riff(Fmt(1, 300, 22050, 16) + Chunk("data", samples)), std::nullopt},
+      {"a wrong frame size", Riff(Fmt(1, 2, 22050, 16, 3) + Chunk("data", samples)), std::nullopt},
+      {"samples before the format", Riff(Chunk("data", samples) + Fmt(1, 1, 22050, 16)), std::nullopt},
+      {"no samples", Riff(Fmt(1, 1, 22050, 16)), std::nullopt},
+      {"not a WAV file", "RIFX" + Riff(Fmt(1, 1, 22050, 16) + Chunk("data", samples)).substr(4), std::nullopt},
+  };
+  testing::TempDir dir;
+  for (const Case& c : cases) {
+    dir.Write("f.wav", c.file);
+    const int fd = open((dir.path() / "f.wav").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    const std::optional<PcmSamples> found = FindPcmSamples(fd);
+    close(fd);
+    ASSERT_EQ(found.has_value(), c.expected.has_value()) << c.name;
+    if (!found) continue;
+    EXPECT_EQ(found->format, c.expected->format) << c.name;
+    EXPECT_EQ(found->channels, c.expected->channels) << c.name;
+    EXPECT_EQ(found->rate, c.expected->rate) << c.name;
+    EXPECT_EQ(found->offset, c.expected->offset) << c.name;
+    EXPECT_EQ(found->size, c.expected->size) << c.name;
   }
 }
 
