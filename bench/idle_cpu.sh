@@ -20,18 +20,9 @@ pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" SDL_VIDEODRIVER=x11
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
+# shellcheck source=bench/proc_counts.sh
+source "$(dirname "$0")/proc_counts.sh"
 
-# Voluntary and involuntary context switches so far of every thread of
-# process $1, as "V I".
-switches() {
-  local v=0 i=0 t a b
-  for t in /proc/"$1"/task/*/status; do
-    a=$(awk '/^voluntary_ctxt_switches/ { print $2 }' "$t" 2>/dev/null || echo 0)
-    b=$(awk '/^nonvoluntary_ctxt_switches/ { print $2 }' "$t" 2>/dev/null || echo 0)
-    v=$((v + ${a:-0})); i=$((i + ${b:-0}))
-  done
-  echo "$v $i"
-}
 
 # Starts the stand-in and the panel of build $1 in folder $2; the panel's pid
 # goes to $2/pid.
@@ -49,13 +40,6 @@ start() {
 }
 
 # Nanoseconds of CPU used so far by every thread of process $1.
-cpu_ns() {
-  local total=0 t
-  for t in /proc/"$1"/task/*/schedstat; do
-    total=$(( total + $(awk '{ print $1 }' "$t" 2>/dev/null || echo 0) ))
-  done
-  echo "$total"
-}
 
 start "$1" "$work/a" || exit 1
 start "$2" "$work/b" || exit 1

@@ -18,6 +18,8 @@ pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" SDL_VIDEODRIVER=x11
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
+# shellcheck source=bench/proc_counts.sh
+source "$(dirname "$0")/proc_counts.sh"
 
 cat > "$work/floor.c" <<'C'
 #include <fcntl.h>
@@ -69,20 +71,6 @@ int main(int argc, char** argv) {
 C
 cc -O2 -o "$work/floor" "$work/floor.c" || exit 1
 
-cpu_ns() {
-  local total=0 t
-  for t in /proc/"$1"/task/*/schedstat; do total=$(( total + $(awk '{ print $1 }' "$t" 2>/dev/null || echo 0) )); done
-  echo "$total"
-}
-switches() {
-  local v=0 i=0 t a b
-  for t in /proc/"$1"/task/*/status; do
-    a=$(awk '/^voluntary_ctxt_switches/ { print $2 }' "$t" 2>/dev/null || echo 0)
-    b=$(awk '/^nonvoluntary_ctxt_switches/ { print $2 }' "$t" 2>/dev/null || echo 0)
-    v=$((v + ${a:-0})); i=$((i + ${b:-0}))
-  done
-  echo "$v $i"
-}
 sim() {  # a stand-in linked as $1/com5
   mkdir -p "$1"
   (cd "$1" && exec "$build/ftx1-sim" --link com5 < /dev/null > sim.out 2>&1) & pids+=($!)
