@@ -15,13 +15,9 @@ set -uo pipefail
 if [ $# -lt 2 ]; then echo "usage: $0 BUILD_A BUILD_B [SECONDS]" >&2; exit 2; fi
 seconds="${3:-60}"
 debug="${KELVARO_BENCH_DEBUG:-0}"
-work="$(mktemp -d /tmp/kelvaro-idle.XXXXXX)"
-pids=()
-trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
-export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" SDL_VIDEODRIVER=x11
-export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
 # shellcheck source=bench/proc_counts.sh
 source "$(dirname "$0")/proc_counts.sh"
+bench_start idle
 
 
 # Starts the stand-in and the panel of build $1 in folder $2; the panel's pid

@@ -13,13 +13,9 @@ set -uo pipefail
 if [ $# -lt 1 ]; then echo "usage: $0 BUILD [SECONDS]" >&2; exit 2; fi
 build="$(cd "$1" && pwd)" || exit 1
 seconds="${2:-60}"
-work="$(mktemp -d /tmp/kelvaro-floor.XXXXXX)"
-pids=()
-trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
-export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" SDL_VIDEODRIVER=x11
-export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
 # shellcheck source=bench/proc_counts.sh
 source "$(dirname "$0")/proc_counts.sh"
+bench_start floor
 
 cat > "$work/floor.c" <<'C'
 #include <fcntl.h>

@@ -1,4 +1,15 @@
-# Counters of a running process, read from /proc; sourced by the benchmarks.
+# What the idle benchmarks share: their work folder and environment, and the
+# counters of a running process, read from /proc. Sourced by them.
+
+# A work folder in $work (named after $1) and the list $pids of processes
+# started, both cleared away at exit; the panel on X with no sound device.
+bench_start() {
+  work="$(mktemp -d "/tmp/kelvaro-$1.XXXXXX")"
+  pids=()
+  trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
+  export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" SDL_VIDEODRIVER=x11
+  export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
+}
 
 # CPU time so far of every thread of process $1, in nanoseconds.
 cpu_ns() {

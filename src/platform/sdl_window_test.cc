@@ -42,6 +42,14 @@ class SdlWindowTest : public ::testing::Test {
     quit.type = SDL_QUIT;
     Push(quit);
   }
+  // As when the window was covered and shows again.
+  void PushExpose() {
+    SDL_Event expose{};
+    expose.type = SDL_WINDOWEVENT;
+    expose.window.event = SDL_WINDOWEVENT_EXPOSED;
+    expose.window.windowID = SDL_GetWindowID(window.sdl_window());
+    Push(expose);
+  }
   void PushKey(Uint32 type, SDL_Scancode scancode, SDL_Keycode sym, int repeat = 0) {
     SDL_Event key{};
     key.type = type;
@@ -165,11 +173,7 @@ TEST_F(SdlWindowTest, ExposeRepaintsFromThePanelImage) {
   ASSERT_NE(screen, nullptr);
   SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 255, 255, 255));  // as if covered
 
-  SDL_Event expose{};
-  expose.type = SDL_WINDOWEVENT;
-  expose.window.event = SDL_WINDOWEVENT_EXPOSED;
-  expose.window.windowID = SDL_GetWindowID(window.sdl_window());
-  Push(expose);
+  PushExpose();
   PushQuit();
   EXPECT_EQ(UntilClose(), (std::vector<std::pair<int, int>>{{kMsgClose, 0}}));
 
@@ -325,11 +329,7 @@ TEST_F(SdlWindowTest, AFieldFlippingBetweenValuesShowsEachExactly) {
   if (auto server = ServerDiffers(window, 0, 0, 950, 500)) {
     EXPECT_EQ(*server, 0);
   }
-  SDL_Event expose{};
-  expose.type = SDL_WINDOWEVENT;
-  expose.window.event = SDL_WINDOWEVENT_EXPOSED;
-  expose.window.windowID = SDL_GetWindowID(window.sdl_window());
-  Push(expose);
+  PushExpose();
   PushQuit();
   EXPECT_EQ(UntilClose(), (std::vector<std::pair<int, int>>{{kMsgClose, 0}}));
   if (auto server = ServerDiffers(window, 0, 0, 950, 500)) {
