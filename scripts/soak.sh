@@ -90,7 +90,7 @@ kill -TERM "\$panel" 2>/dev/null; sleep 2
 for _ in \$(seq 300); do kill -0 "\$wrapper" 2>/dev/null || break; sleep 0.2; done
 kill "\$sim" 2>/dev/null
 INNER
-xvfb-run -a bash "$work/run.sh" | tee "$work/samples.txt"
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$work/run.sh" | tee "$work/samples.txt"
 awk 'NR > 1 && $1 ~ /^[0-9]+$/ { if (!first) first = $2; last = $2; if ($2 > max) max = $2; f = $3; k = $5
        if ($1 >= 5) { if (lo == "" || $2 < lo) lo = $2; if ($2 > hi) hi = $2 } }
      END { print "rss first " first " kB, last " last " kB, max " max " kB; fds at the end " f "; keys " k
