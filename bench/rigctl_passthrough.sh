@@ -38,7 +38,7 @@ mkfifo ctl
 exec 3> ctl
 for _ in $(seq 100); do [ -e "$work/panel/com5" ] && [ -e "$work/rig" ] && break; sleep 0.05; done
 started=$(ms)
-port=$((20000 + RANDOM % 20000))
+port=$((20000 + RANDOM % 12000))  # below the ephemeral ports (32768 up)
 "$build/kelvaro" --speech-log "$work/speech.log" --rigctld "$port" > /dev/null 2>&1 & pids+=($!)
 for _ in $(seq 400); do grep -qx connected "$work/speech.log" 2>/dev/null && break; sleep 0.01; done
 connected=$(( $(ms) - started ))

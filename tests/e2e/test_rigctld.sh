@@ -5,7 +5,7 @@
 # speech log), two clients at once while a key is typed, and a line of junk.
 source "$(dirname "$0")/lib.sh"
 
-port=$((20000 + RANDOM % 20000))
+port=$((20000 + RANDOM % 12000))  # below the ephemeral ports (32768 up)
 start_connected_panel_with() {
   write_config 0 1 0
   use_phrases
