@@ -30,7 +30,11 @@ void SetFixedTexts(PanelState& s) {
 }
 
 // Gives every field its start value; the configuration, read before, stays.
-void ResetState(PanelState& s) { s = PanelState{std::move(s.config)}; }
+void ResetState(PanelState& s) {
+  PanelState fresh;
+  fresh.config = std::move(s.config);
+  s = std::move(fresh);
+}
 
 void FillFactoryContents(PanelState& s) {
   for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = kDefaultBandRecords[band];

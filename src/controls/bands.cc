@@ -38,7 +38,7 @@ void RecallBand(Panel& panel) {
   PanelState& s = panel.state;
   s.radio.bandIndex = WrappedBand(s.radio.bandIndex);
   const int band = s.radio.bandIndex;
-  s.tick.tickCount = 0;
+  RestartTickCount(s.tick);
   if (s.radio.splitOn) SendCommand(panel, "ST0");
   if (s.entry.toneActive) {
     s.entry.toneActive = false;

@@ -127,7 +127,7 @@ void RecallChannel(Panel& panel, int slot) {
   }
 
   const ChannelRecord record = ParseChannelRecord(s.banks.memoryChannels[index]);
-  s.tick.tickCount = 0;
+  RestartTickCount(s.tick);
   const char flag = record.flag;
   const bool repeater = flag == '5';
   if (repeater) {

@@ -217,9 +217,11 @@ bool ReadStandardOffset(Panel& panel) {
 
 void FrequencyReadout(Panel& panel) {
   PanelState& s = panel.state;
-  // Right after the tick counter was reset (a frequency just sent) the
-  // frequency text is not yet the radio's: F waits for the next tick.
-  if (s.tick.tickCount == 0) return;
+  // Right after the tick count was restarted (a frequency just sent) the
+  // frequency text is not yet the radio's: F waits for the next tick. The
+  // count's own wrap to 0 once a second does not hold F back: that would
+  // drop one F in 21 at random.
+  if (s.tick.countRestarted) return;
   const bool prefix = s.entry.entryState == EntryState::kExtendedPrefix;
 
   if (prefix && s.radio.repeaterOn == RepeaterState::kOn) {

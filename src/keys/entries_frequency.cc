@@ -108,7 +108,7 @@ void FrequencyEntryPoint(Panel& panel) {
 void SendTypedFrequency(Panel& panel) {
   PanelState& s = panel.state;
   if (!s.entry.freqEntryActive) return;
-  s.tick.tickCount = 0;
+  RestartTickCount(s.tick);
   s.entry.freqEntryActive = false;
   // Nothing typed (E then Enter), or only zeros: there is no frequency to
   // send and no band to move to.

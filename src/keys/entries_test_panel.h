@@ -21,7 +21,8 @@ struct EntryPanel : ControlPanel {
       if (answer.find("?;") != std::string::npos) refused.push_back(std::string(bytes));
       return answer;
     });
-    panel.state.tick.tickCount = 5;
+    panel.state.tick.tickCount = 5;  // some ticks have passed
+    panel.state.tick.countRestarted = false;
     panel.state.config.powerSetting = 50;
     panel.state.cat.powerClass = 1;
     panel.state.radio.agcIndex = 2;

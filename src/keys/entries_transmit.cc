@@ -100,7 +100,7 @@ void ToggleTune(Panel& panel) {
         s.tick.tunerArmed = true;
       }
       SendCommand(panel, "AC103");  // the tuner run starts
-      s.tick.tickCount = 0;
+      RestartTickCount(s.tick);
       for (int i = 0; i < kTunerBeeps; ++i) PlayPhrase(panel, "beep");
       PlayPhrase(panel, "ok");
       if (s.config.tunerState == TunerUse::kOn) {
@@ -153,7 +153,7 @@ void StartMicGainWatch(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "micgain");
   s.entry.entryState = EntryState::kMicGain;
-  s.tick.tickCount = 0;
+  RestartTickCount(s.tick);
   PlayPhrase(panel, "lev");
   // Without a proper answer the gain the panel last knew stands.
   const int gain = QueryThreeDigits(panel, "MG", 0, 100);

@@ -87,6 +87,7 @@ void TimerTick(Panel& panel) {
   PanelState& s = panel.state;
   if (s.tick.menuReadBusy) return;
   if (++s.tick.tickCount > 20) s.tick.tickCount = 0;
+  s.tick.countRestarted = false;
   if (s.tick.pollPending) {
     ReplyPhase(panel);
   } else {

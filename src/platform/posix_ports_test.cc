@@ -260,7 +260,9 @@ TEST_F(PosixPortsTest, ANewDeviceBehindTheSameLinkIsTakenWithSpeedAndLineFormat)
   // Still lost until the next attempt is due (when the call came before its
   // second was up, which a busy machine may prevent).
   EXPECT_EQ(ports.BytesWaiting(5), 0);
-  if (Clock::now() < beforeLoss + PosixPorts::kReopenInterval) EXPECT_TRUE(ports.IsLost(5));
+  if (Clock::now() < beforeLoss + PosixPorts::kReopenInterval) {
+    EXPECT_TRUE(ports.IsLost(5));
+  }
 
   ASSERT_TRUE(WaitUntil(
       [&] {

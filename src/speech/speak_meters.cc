@@ -55,7 +55,7 @@ void SpeakMeterPeak(Panel& panel) {
     s.tick.micGainWatch = MicGainWatch::kWatching;
   }
   SpeakNumber(panel, s.tick.meterPeak);
-  s.tick.tickCount = 0;
+  RestartTickCount(s.tick);
 }
 
 }  // namespace kelvaro

@@ -99,6 +99,10 @@ struct KeyEntry {
 // the transmit watch.
 struct TickState {
   int32_t tickCount = 0;
+  // The count was set back to 0 by an action (a frequency sent, a report
+  // spoken), not by its own wrap after 20, and no tick has come since: the
+  // frequency text may not be the radio's yet, so F waits. True at start.
+  bool countRestarted = true;
   bool pollPending = false;
   bool pollAlternate = false;
   bool menuReadBusy = false;
@@ -111,6 +115,12 @@ struct TickState {
   MicGainWatch micGainWatch = MicGainWatch::kOff;
   int32_t meterPeak = 0;
 };
+
+// Starts the tick count again after an action (see countRestarted).
+inline void RestartTickCount(TickState& tick) {
+  tick.tickCount = 0;
+  tick.countRestarted = true;
+}
 
 // The radio's settings as the panel knows them: frequency, band, mode, levels.
 struct RadioSettings {
