@@ -424,17 +424,11 @@ bool SdlVoice::LongBufferInUse(int which) const {
 int SdlVoice::FreeLongBuffer() {
   const Clock::time_point giveUp = Clock::now() + kLongBufferWait;
   for (;;) {
-    bool inUse[2] = {false, false};
-    SDL_LockAudioDevice(device_);
-    for (std::size_t i = 0; i < queued_; ++i) {
-      const int which = queue_[(first_ + i) % kSegments].longBuffer;
-      if (which >= 0) inUse[which] = true;
-    }
-    SDL_UnlockAudioDevice(device_);
     // The first buffer by preference, so the second is only ever taken for
-    // one long phrase following another.
-    if (!inUse[0]) return 0;
-    if (!inUse[1]) return 1;
+    // one long phrase following another. (Only this thread queues, so a
+    // buffer seen free stays free.)
+    if (!LongBufferInUse(0)) return 0;
+    if (!LongBufferInUse(1)) return 1;
     if (Clock::now() > giveUp) {
       ClearQueue();
       return -1;
