@@ -1,6 +1,7 @@
 // ftx1-sim: the FTX-1 stand-in on a pseudo-terminal.
 //
-//   ftx1-sim [--link PATH] [--id NNNN] [--power-class 100|10|6]
+//   ftx1-sim [--link PATH] [--id NNNN] [--power-class 100|10|6] [--head field|spa1]
+//            [--memory-mode] [--agc-auto]
 //            [--answer-delay-ms N] [--baud N] [--silent] [--garble P] [--seed N]
 //            [--log FILE]
 //
@@ -9,7 +10,10 @@
 // or SIGHUP (or "quit" on standard input), which remove the link and exit 0.
 // Standard input carries control lines (see Radio::Control, plus "unplug",
 // "plug" and "quit"); its end does not end the program. --log writes every
-// command when it is received, in the format of log_line.h.
+// command when it is received, in the format of log_line.h. Every command the
+// radio refuses is written to stderr as "ftx1-sim: refused N: COMMAND;" (N
+// counts the refusals since the start); the control line "refusals" tells the
+// count.
 //
 // Timing is a real radio's. Commands are handled one at a time, in the order
 // received: the radio takes a command when it has finished with the one
@@ -75,16 +79,23 @@ struct ProgramOptions {
 
 void Usage(std::FILE* to) {
   std::fputs(
-      "usage: ftx1-sim [--link PATH] [--id NNNN] [--power-class 100|10|6]\n"
+      "usage: ftx1-sim [--link PATH] [--id NNNN] [--power-class 100|10|6] [--head field|spa1]\n"
+      "                [--memory-mode] [--agc-auto]\n"
       "                [--answer-delay-ms N] [--baud N] [--silent] [--garble P] [--seed N]\n"
       "                [--log FILE]\n"
+      "  --head field|spa1    the field head (10 W, no tuner) or the SPA-1 amplifier (100 W,\n"
+      "                       the default; --power-class 10 or 6 is a field head)\n"
+      "  --memory-mode        start in memory-channel mode (frequency sets refused)\n"
+      "  --agc-auto           start with the AGC in auto\n"
       "  --answer-delay-ms N  time the radio works on each command before it answers\n"
       "                       (default 15; --latency-ms N is the same)\n"
       "  --baud N             line rate of the answers, 11 bits a character (default 38400)\n"
       "                       0 for both: answers at once\n"
       "commands are handled one at a time; a set command also takes the answer delay\n"
       "control lines on standard input: dial +N|-N, band B, mode M, signal N|S7|off,\n"
-      "  ptt on|off, power on|off, state, unplug, plug, quit\n",
+      "  ptt on|off, power on|off, head field|spa1, memory on|off, agc off|fast|mid|slow|auto,\n"
+      "  refusals, state, unplug, plug, quit\n"
+      "every command refused (\"?;\") is written to stderr\n",
       to);
 }
 
@@ -116,7 +127,15 @@ int ParseOptions(int argc, char** argv, ProgramOptions* options) {
       options->radio.silent = true;
       continue;
     }
-    static const char* const kWithValue[] = {"--link", "--log", "--id", "--power-class",
+    if (name == "--memory-mode") {
+      options->radio.memoryMode = true;
+      continue;
+    }
+    if (name == "--agc-auto") {
+      options->radio.agcAuto = true;
+      continue;
+    }
+    static const char* const kWithValue[] = {"--link", "--log", "--id", "--power-class", "--head",
                                              "--latency-ms", "--answer-delay-ms", "--baud",
                                              "--seed", "--garble"};
     if (std::find(std::begin(kWithValue), std::end(kWithValue), name) == std::end(kWithValue)) {
@@ -145,6 +164,9 @@ int ParseOptions(int argc, char** argv, ProgramOptions* options) {
     } else if (name == "--power-class") {
       ok = ParseWhole(value, 6, 100, &n) && (n == 100 || n == 10 || n == 6);
       options->radio.powerClass = static_cast<int>(n);
+    } else if (name == "--head") {
+      ok = value == "field" || value == "spa1";
+      options->radio.powerClass = value == "field" ? 10 : 100;
     } else if (name == "--latency-ms" || name == "--answer-delay-ms") {
       ok = ParseWhole(value, 0, 600000, &n);
       options->answerDelayMs = static_cast<int>(n);
@@ -345,7 +367,12 @@ class Program {
         if (workDone_ > now) return;
         working_ = false;
         radio_.SetTime(ModelTime());
+        const int refusedBefore = radio_.Refusals();
         std::string answer = radio_.Handle(current_);
+        if (radio_.Refusals() != refusedBefore) {
+          std::fprintf(stderr, "ftx1-sim: refused %d: %s\n", radio_.Refusals(), current_.text.c_str());
+          std::fflush(stderr);
+        }
         answer += radio_.TakeUnsolicited();  // what the command set off follows its answer
         freeAt_ = workDone_;
         if (!answer.empty()) StartSending(std::move(answer), workDone_);

@@ -336,7 +336,7 @@ TEST(SimProgram, ControlInputTurnsTheDialAndUnplugsAndPlugsTheRadio) {
   EXPECT_EQ(Exchange(ports, 5, "FA;", 1), "FA007101000;") << "the radio kept its state";
 
   sim.SendControl("state");
-  EXPECT_EQ(sim.ReadLine().rfind("radio on, ID0840, 100 W class", 0), 0u);
+  EXPECT_EQ(sim.ReadLine().rfind("radio on, ID0840, SPA-1 100 W, VFO mode", 0), 0u);
   sim.SendControl("quit");
   EXPECT_EQ(sim.WaitExit(), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));

@@ -37,8 +37,9 @@ const BandInfo kBands[] = {
     {8, 24890000, 24990000, 24940000, '2', 24940000, 13, "12m"},
     {9, 28000000, 29700000, 28500000, '2', 28500000, 10, "10m"},
     {10, 50000000, 54000000, 50150000, '2', 50150000, 6, "6m"},
-    {15, 144000000, 148000000, 145000000, '4', 145000000, 3, "2m"},
-    {16, 420000000, 450000000, 433000000, '4', 435000000, 2, "70cm"},
+    {12, 118000000, 137000000, 127500000, '5', 127500000, 4, "air"},
+    {13, 144000000, 148000000, 145000000, '4', 145000000, 3, "2m"},
+    {14, 420000000, 450000000, 433000000, '4', 435000000, 2, "70cm"},
 };
 constexpr int kGeneralCoverage = 11;
 constexpr std::int64_t kGeneralStackHz = 9670000;
@@ -103,7 +104,7 @@ const MenuItem kMenus[] = {
     {"010318", 4, 0, 9999, "0012"},  // 2 m repeater shift, 50 kHz steps
     {"010319", 4, 0, 9999, "0100"},  // 70 cm repeater shift, 50 kHz steps
     {"030704", 1, 0, 1, "0"},        // antenna: 0 ANT 1, 1 ANT 2
-    {"030705", 3, 0, 100, "100"},    // transmit power, watts
+    {"030705", 3, 5, 100, "100"},    // SPA-1 HF power cap, watts (amplifier only)
 };
 
 const MenuItem* FindMenu(std::string_view number) {
@@ -235,6 +236,8 @@ Radio::Radio(Options options) : options_(options) {
   if (options_.powerClass != 10 && options_.powerClass != 6) options_.powerClass = 100;
   options_.garble = std::clamp(options_.garble, 0.0, 1.0);
   state_.powerWatts = options_.powerClass;
+  state_.memoryMode = options_.memoryMode ? 1 : 0;
+  if (options_.agcAuto) state_.agc = 4;
   for (const MenuItem& m : kMenus) state_.menus[m.number] = m.initial;
 }
 
@@ -273,12 +276,21 @@ std::vector<Radio::Command> Radio::Receive(std::string_view bytes) {
 }
 
 std::string Radio::Handle(const Command& command) {
-  if (command.tooLong) return !options_.silent && state_.powerOn ? kError : "";
+  if (command.tooLong) {
+    if (options_.silent || !state_.powerOn) return "";
+    ++refusals_;
+    lastRefused_ = command.text;
+    return kError;
+  }
   std::int64_t vfoABefore = state_.vfoHz[0];
   std::string_view text = command.text;
   if (!text.empty() && text.back() == ';') text.remove_suffix(1);
   std::string answer = Execute(text);
   ReportFrequency(vfoABefore);
+  if (answer == kError) {
+    ++refusals_;
+    lastRefused_ = command.text;
+  }
   return answer;
 }
 
@@ -354,6 +366,8 @@ std::string Radio::Dispatch(std::string_view code, std::string_view p) {
     int vfo = c == "FA" ? 0 : 1;
     if (p.empty()) return c + Pad(s.vfoHz[vfo], 9) + ";";
     if (p.size() != 9 || !AllDigits(p) || !Tunable(ToNumber(p))) return kError;
+    // A memory channel's frequency is not set by CAT: VFO mode first.
+    if (vfo == 0 && s.memoryMode) return kError;
     SetFrequency(vfo, ToNumber(p));
     return "";
   }
@@ -374,7 +388,7 @@ std::string Radio::Dispatch(std::string_view code, std::string_view p) {
 
   if (c == "RM") {
     if (p.size() != 1 || p[0] < '1' || p[0] > '8') return kError;
-    return c + std::string(p) + Pad(MeterReading(p[0] - '0'), 3) + "000;";
+    return c + std::string(p) + Pad(MeterReading(p[0] - '0'), 3) + ";";
   }
 
   if (c == "AG") return NumberSetting(c, "0", p, 3, 0, 255, s.afGain);
@@ -382,15 +396,23 @@ std::string Radio::Dispatch(std::string_view code, std::string_view p) {
   if (c == "SQ") return NumberSetting(c, "0", p, 3, 0, 255, s.squelch);
 
   if (c == "ML") {
-    if (p.empty()) return kError;
-    if (p[0] == '1') return NumberSetting(c, "1", p, 3, 0, 100, s.monitorLevel);
-    if (p[0] != '0') return kError;
-    // On/off is one digit; "000"/"001" are taken as well.
-    if (p.size() == 4 && p.substr(1, 2) == "00") return NumberSetting(c, "000", p, 1, 0, 1, s.monitorOn);
-    return NumberSetting(c, "0", p, 1, 0, 1, s.monitorOn);
+    // The monitor level of the main or sub VFO, three digits.
+    if (p.empty() || (p[0] != '0' && p[0] != '1')) return kError;
+    return NumberSetting(c, p.substr(0, 1), p, 3, 0, 100, s.monitorLevel[p[0] - '0']);
   }
 
-  if (c == "GT") return NumberSetting(c, "0", p, 1, 0, 4, s.agc);
+  if (c == "GT") {
+    // Auto answers as one of its variants (4 to 6 are all auto).
+    if (p == "0") return "GT0" + std::to_string(s.agc == 4 ? 5 : s.agc) + ";";
+    return NumberSetting(c, "0", p, 1, 0, 4, s.agc);
+  }
+
+  if (c == "VM") {
+    if (p == "0") return s.memoryMode ? "VM011;" : "VM000;";
+    if (p != "000" && p != "011") return kError;
+    s.memoryMode = p == "011";
+    return "";
+  }
 
   if (c == "PA") {
     if (p.empty() || p[0] < '0' || p[0] > '2') return kError;
@@ -406,13 +428,13 @@ std::string Radio::Dispatch(std::string_view code, std::string_view p) {
   if (c == "BC") return NumberSetting(c, "0", p, 1, 0, 1, s.notch);
 
   if (c == "CO") {
-    // CO0n + four digits: n 0 contour on/off, 1 contour frequency (Hz),
-    // 2 APF on/off, 3 APF offset. The switches take their 0/1 with 1..4 digits.
+    // CO + VFO digit + n + four digits: n 0 contour on/off, 1 contour
+    // frequency (Hz), 2 APF on/off, 3 APF offset.
     if (p.size() < 2 || p[0] != '0' || p[1] < '0' || p[1] > '3') return kError;
     int n = p[1] - '0';
     std::string_view v = p.substr(2);
     if (v.empty()) return c + std::string(p) + Pad(s.contour[n], 4) + ";";
-    if (!AllDigits(v) || v.size() > 4 || ((n == 1 || n == 3) && v.size() != 4)) return kError;
+    if (!AllDigits(v) || v.size() != 4) return kError;
     std::int64_t value = ToNumber(v);
     bool ok = n == 1 ? value >= 10 && value <= 3200 : n == 3 ? value <= 50 : value <= 1;
     if (!ok) return kError;
@@ -421,8 +443,13 @@ std::string Radio::Dispatch(std::string_view code, std::string_view p) {
   }
 
   if (c == "PR") {
+    // "1" is off and "2" on; "0" is no setting.
     if (p.empty() || (p[0] != '0' && p[0] != '1')) return kError;
-    return NumberSetting(c, p.substr(0, 1), p, 1, 0, 1, p[0] == '0' ? s.processorOn : s.equaliserOn);
+    int& on = p[0] == '0' ? s.processorOn : s.equaliserOn;
+    if (p.size() == 1) return c + std::string(p) + (on ? "2" : "1") + ";";
+    if (p.size() != 2 || (p[1] != '1' && p[1] != '2')) return kError;
+    on = p[1] == '2';
+    return "";
   }
   if (c == "PL") return NumberSetting(c, "", p, 3, 0, 100, s.processorLevel);
   if (c == "VX") return NumberSetting(c, "", p, 1, 0, 1, s.vox);
@@ -433,7 +460,7 @@ std::string Radio::Dispatch(std::string_view code, std::string_view p) {
   if (c == "VS") return NumberSetting(c, "", p, 1, 0, 1, s.activeVfo);
   if (c == "ST") return NumberSetting(c, "", p, 1, 0, 1, s.split);
   if (c == "NA") return NumberSetting(c, "0", p, 1, 0, 1, s.narrow);
-  if (c == "CT") return NumberSetting(c, "0", p, 1, 0, 4, s.toneMode);
+  if (c == "CT") return NumberSetting(c, "0", p, 1, 0, 3, s.toneMode);
   if (c == "OS") return NumberSetting(c, "0", p, 1, 0, 2, s.shift);
 
   if (c == "AC") {
@@ -458,12 +485,22 @@ std::string Radio::Dispatch(std::string_view code, std::string_view p) {
   }
 
   if (c == "PC") {
-    if (p.empty()) return "PC" + std::string(options_.powerClass == 100 ? "2" : "1") + Pad(s.powerWatts, 3) + ";";
-    std::string_view v = p.size() == 4 && (p[0] == '1' || p[0] == '2') ? p.substr(1) : p;
-    if (v.size() != 3 || !AllDigits(v)) return kError;
+    // The head digit first: 1 the field head, 2 the SPA-1 amplifier. A
+    // setting for the other head is refused.
+    const char head = FieldHead() ? '1' : '2';
+    if (p.empty()) return "PC" + std::string(1, head) + (s.halfWatt ? "0.5" : Pad(s.powerWatts, 3)) + ";";
+    if (p.size() != 4 || p[0] != head) return kError;
+    std::string_view v = p.substr(1);
+    if (FieldHead() && v == "0.5") {
+      s.halfWatt = true;
+      s.powerWatts = 1;
+      return "";
+    }
+    if (!AllDigits(v)) return kError;
     // Out of range settings are held at the limits of the power amplifier.
-    int low = options_.powerClass == 100 ? 5 : 1;
+    int low = FieldHead() ? 1 : 5;
     s.powerWatts = std::clamp(static_cast<int>(ToNumber(v)), low, PowerLimit());
+    s.halfWatt = false;
     return "";
   }
 
@@ -490,6 +527,7 @@ std::string Radio::Dispatch(std::string_view code, std::string_view p) {
   }
 
   if (c == "BS") {
+    // "BS0" + band code 00..14; other models' codes are refused.
     if (p.size() != 3 || p[0] != '0' || !AllDigits(p)) return kError;
     int band = static_cast<int>(ToNumber(p.substr(1)));
     if (band != kGeneralCoverage && !BandByCode(band)) return kError;
@@ -497,7 +535,7 @@ std::string Radio::Dispatch(std::string_view code, std::string_view p) {
     return "";
   }
 
-  if (c == "ZI") return p.empty() || p == "0" ? "" : kError;
+  if (c == "ZI") return p == "0" || p == "1" ? "" : kError;
 
   if (c == "PS") {
     if (p.empty()) return "PS1;";
@@ -511,12 +549,13 @@ std::string Radio::Dispatch(std::string_view code, std::string_view p) {
   }
 
   if (c == "SH") {
-    // SH0 + width index; the radio answers with a "0" before the two digits.
+    // SH + VFO digit + "0" + the width index in two digits.
     if (p.empty() || p[0] != '0') return kError;
     std::string_view v = p.substr(1);
     if (v.empty()) return "SH00" + Pad(s.width, 2) + ";";
-    if (v.size() == 3 && v[0] == '0') v.remove_prefix(1);
-    if (v.size() != 2 || !AllDigits(v) || ToNumber(v) > 23) return kError;
+    if (v.size() != 3 || v[0] != '0') return kError;
+    v.remove_prefix(1);
+    if (!AllDigits(v) || ToNumber(v) > 23) return kError;
     s.width = static_cast<int>(ToNumber(v));
     return "";
   }
@@ -528,10 +567,13 @@ std::string Radio::Dispatch(std::string_view code, std::string_view p) {
   }
 
   if (c == "EX") {
-    if (!AllDigits(p)) return kError;
-    if (p.size() >= 6) {
+    // Menus are numbered with six digits; the amplifier's power cap exists
+    // only with the amplifier.
+    if (!AllDigits(p) || p.size() < 6) return kError;
+    {
       std::string number(p.substr(0, 6));
       std::string_view value = p.substr(6);
+      if (number == "030705" && FieldHead()) return kError;
       const MenuItem* item = FindMenu(number);
       if (value.empty()) {
         auto found = s.menus.find(number);
@@ -547,15 +589,6 @@ std::string Radio::Dispatch(std::string_view code, std::string_view p) {
       s.menus[number] = std::string(value);
       return "";
     }
-    // Three-digit menu numbers of the older radios (e.g. "EX0863"): kept apart.
-    if (p.size() < 3) return kError;
-    std::string number(p.substr(0, 3));
-    if (p.size() == 3) {
-      auto found = s.legacyMenus.find(number);
-      return found == s.legacyMenus.end() ? kError : "EX" + number + found->second + ";";
-    }
-    s.legacyMenus[number] = std::string(p.substr(3));
-    return "";
   }
 
   if (c == "IF") {
@@ -703,7 +736,7 @@ std::string Radio::ControlLine(std::string_view line) {
     if (!name.empty() && name.back() == 'm' && name != "70cm") name.pop_back();
     int code = -1;
     if (name == "gen") code = kGeneralCoverage;
-    if (name == "70" || name == "70cm") code = 16;
+    if (name == "70" || name == "70cm") code = 14;
     for (const BandInfo& b : kBands)
       if (code < 0 && name + "m" == b.name) code = b.code;
     if (code < 0 || !extra.empty()) return usage("band 160|80|60|40|30|20|17|15|12|10|6|2|70|gen");
@@ -756,10 +789,39 @@ std::string Radio::ControlLine(std::string_view line) {
     }
     return v == "on" ? "radio on" : "radio off";
   }
+  if (word == "head") {
+    std::string v = Lower(arg);
+    if ((v != "field" && v != "spa1" && v != "spa-1") || !extra.empty()) return usage("head field|spa1");
+    options_.powerClass = v == "field" ? 10 : 100;
+    s.powerWatts = std::min(s.powerWatts, PowerLimit());
+    if (FieldHead()) s.tunerOn = 0;
+    return v == "field" ? "field head" : "SPA-1 amplifier";
+  }
+  if (word == "memory") {
+    std::string v = Lower(arg);
+    if ((v != "on" && v != "off") || !extra.empty()) return usage("memory on|off");
+    s.memoryMode = v == "on";
+    return v == "on" ? "memory-channel mode" : "VFO mode";
+  }
+  if (word == "agc") {
+    static const char* const kAgc[] = {"off", "fast", "mid", "slow", "auto"};
+    std::string v = Lower(arg);
+    for (int i = 0; i < 5; ++i) {
+      if (v == kAgc[i] && extra.empty()) {
+        s.agc = i;
+        return std::string("agc ") + kAgc[i];
+      }
+    }
+    return usage("agc off|fast|mid|slow|auto");
+  }
+  if (word == "refusals" && arg.empty()) {
+    return "refusals " + std::to_string(refusals_) + (lastRefused_.empty() ? "" : ", last " + lastRefused_);
+  }
   if (word == "state" && arg.empty()) return DescribeState();
   if (word == "help" || word == "?") {
     return "dial +N|-N, band 160..2|70|gen, mode NAME, signal N|S7|S9+20|off, ptt on|off, "
-           "power on|off, state, unplug, plug, quit";
+           "power on|off, head field|spa1, memory on|off, agc off|fast|mid|slow|auto, refusals, state, "
+           "unplug, plug, quit";
   }
   return "unknown: " + std::string(Trim(line)) + " (try help)";
 }
@@ -770,7 +832,9 @@ std::string Radio::DescribeState() const {
   std::int64_t hz = s.vfoHz[s.activeVfo];
   const BandInfo* band = FindBand(hz);
   out << "radio " << (s.powerOn ? "on" : "off") << ", ID" << Pad(options_.id, 4) << ", "
-      << options_.powerClass << " W class, " << (s.tx || Tuning() ? "transmitting" : "receiving") << "\n";
+      << (FieldHead() ? "field head " : "SPA-1 ") << options_.powerClass << " W, "
+      << (s.memoryMode ? "memory-channel mode, " : "VFO mode, ")
+      << (s.tx || Tuning() ? "transmitting" : "receiving") << ", refused " << refusals_ << "\n";
   out << "VFO A " << Mhz(s.vfoHz[0]) << " MHz " << ModeNameOf(s.mode[0]) << ", VFO B " << Mhz(s.vfoHz[1])
       << " MHz " << ModeNameOf(s.mode[1]) << ", active " << (s.activeVfo ? "B" : "A") << ", split "
       << (s.split ? "on" : "off") << ", band " << (band ? band->name : "gen") << "\n";
@@ -781,7 +845,7 @@ std::string Radio::DescribeState() const {
       << s.reductionLevel << ", notch " << s.notch << ", contour " << s.contour[0] << " " << s.contour[1]
       << " Hz, processor " << s.processorOn << " level " << s.processorLevel << "\n";
   out << "VOX " << s.vox << ", break-in " << s.breakIn << ", keyer " << s.keyerSpeed << " wpm, mic gain "
-      << s.micGain << ", monitor " << s.monitorOn << " level " << s.monitorLevel << ", narrow " << s.narrow
+      << s.micGain << ", monitor level " << s.monitorLevel[0] << "/" << s.monitorLevel[1] << ", narrow " << s.narrow
       << ", width " << s.width << "\n";
   char swr[16];
   std::snprintf(swr, sizeof swr, "%.1f", SwrRatio());
@@ -792,7 +856,6 @@ std::string Radio::DescribeState() const {
       << (s.fixedSignal >= 0 ? std::to_string(s.fixedSignal) : std::string("simulated")) << "\n";
   out << "menus";
   for (const auto& [number, value] : s.menus) out << " " << number << "=" << value;
-  for (const auto& [number, value] : s.legacyMenus) out << " " << number << "=" << value;
   return out.str();
 }
 

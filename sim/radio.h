@@ -21,21 +21,33 @@
 // + ";") as output the radio sends by itself, until "AI0;". It is never part
 // of Feed's or Handle's answer; TakeUnsolicited() collects it.
 //
-// Reply forms (d = decimal digit, everything zero-padded):
+// It models the FTX-1 as its CAT manual describes it, not the panel: each
+// command's code, parameter count and digits are checked, and every form the
+// radio would refuse, or that it does not have, gets "?;". Refusals are
+// counted (Refusals(), LastRefused()).
+//
+// Reply forms (d = decimal digit, everything zero-padded; P1 the VFO digit,
+// 0 main, 1 sub):
 //   ID     -> "ID" + 4 digits of the identity (FTX-1: "ID0840;")
 //   FA FB  -> code + 9 digits in Hz             MD0 MD1 -> code + mode code
-//   SM0    -> "SM0" + ddd (0..255)              RMn     -> "RMn" + ddd + "000"
-//   AG0 RG0 SQ0 ML1 NL0 -> code + ddd           RL0     -> "RL0" + dd
-//   ML0 GT0 RA0 BC0 PR0 PR1 NA0 NB0 NR0 CT0 OS0 -> code + one digit
+//   SM0    -> "SM0" + ddd (0..255)              RMn     -> "RMn" + ddd
+//   AG0 RG0 SQ0 NL0 -> code + ddd               RL0     -> "RL0" + dd
+//   MLp    -> "MLp" + ddd, the monitor level 000..100
+//   GT0    -> "GT0" + 0 off, 1 fast, 2 mid, 3 slow; in auto "5"
+//   RA0 BC0 NA0 NB0 NR0 CT0 OS0 -> code + one digit
+//   PR0 PR1 -> code + "1" off, "2" on ("PRp0" is refused)
 //   PA0 PA1 PA2 -> "PAg" + digit (g: 0 HF/6 m, 1 2 m, 2 70 cm)
-//   PC     -> "PC" + class digit ("1" 10 W or 6 W head, "2" 100 W) + ddd watts
+//   PC     -> "PC" + head digit ("1" field head, "2" SPA-1 amplifier) + ddd
+//             watts (the field head's half watt as "0.5")
 //   PL KS MG -> code + ddd                      AC      -> "AC" + 3 digits
 //   VX BI ST FT VS AI PS TX -> code + one digit
-//   SH0    -> "SH0" + "0" + dd (width index)    CO0n    -> "CO0n" + dddd
+//   SHp    -> "SHp" + "0" + dd (width index)    COpn    -> "COpn" + dddd
 //   CN00 CN01 -> code + ddd                     IF      -> FT-991 layout
-//   EXnnnnnn -> "EXnnnnnn" + value; legacy EXnnn (three-digit menus) alike.
-// The meters append three more digits ("RM6085000;") as the radio family does;
-// readers take the three characters after the code.
+//   VM0    -> "VM000" in VFO mode, "VM011" in memory-channel mode
+//   EXnnnnnn -> "EXnnnnnn" + value; menu 030705 (the SPA-1's HF power cap)
+//             only with the amplifier.
+// Band codes of "BS0dd": 00 160 m .. 09 10 m, 10 6 m, 11 general coverage,
+// 12 air, 13 2 m, 14 70 cm. In memory-channel mode "FA" sets are refused.
 #pragma once
 
 #include <cstdint>
@@ -50,7 +62,9 @@ namespace ftx1sim {
 
 struct Options {
   int id = 840;            // answered to "ID" as four digits
-  int powerClass = 100;    // 100 (with the 100 W amplifier and its tuner), 10, or 6 (battery)
+  int powerClass = 100;    // 100 (SPA-1 amplifier with its tuner), 10 (field head), or 6 (on battery)
+  bool memoryMode = false; // starts in memory-channel mode
+  bool agcAuto = false;    // starts with the AGC in auto
   bool silent = false;     // never answer (set commands still take effect)
   double garble = 0.0;     // share of answers corrupted, 0..1
   std::uint64_t seed = 1;  // meters, signals and garbling follow from it
@@ -67,8 +81,10 @@ struct State {
   int tx = 0;                                   // 0 receive, 1 transmit (CAT or PTT), 2 CAT
   int powerWatts = 100;
   int afGain = 40, rfGain = 255, squelch = 10;
-  int monitorOn = 0, monitorLevel = 50;
+  int monitorLevel[2] = {50, 50};    // ML0, ML1
   int agc = 2;                       // GT0: 0 off, 1 fast, 2 mid, 3 slow, 4 auto
+  int memoryMode = 0;                // VM0: 1 memory-channel mode
+  bool halfWatt = false;             // the field head's 0.5 W setting
   int preamp[3] = {1, 0, 0};         // PA: HF/6 m 0 IPO 1 AMP1 2 AMP2; 2 m and 70 cm 0/1
   int attenuator = 0;                // RA0
   int blankerOn = 0, blankerLevel = 0;      // NB0, NL0 (0..10)
@@ -79,10 +95,9 @@ struct State {
   int vox = 0, breakIn = 0, keyerSpeed = 20, micGain = 50;
   int tunerSelect = 1, tunerOn = 0;  // AC: first digit as last set; 1 = tuner in line
   int ctcss = 8, dcs = 0, toneMode = 0, shift = 0;  // CN00, CN01, CT0, OS0
-  int narrow = 0, width = 14;        // NA0, SH0
+  int narrow = 0, width = 14;        // NA0, SH00
   int autoInfo = 0;                  // AI
   std::map<std::string, std::string> menus;        // EX + six digits -> value
-  std::map<std::string, std::string> legacyMenus;  // EX + three digits -> value
   int fixedSignal = -1;              // S-meter reading set by the control input, -1 none
 };
 
@@ -117,6 +132,10 @@ class Radio {
   //   signal N | signal S7 | signal S9+20 | signal off   S-meter reading (0..255)
   //   ptt on|off            the microphone's PTT
   //   power on|off          the power switch
+  //   head field|spa1       the head: field head (10 W) or the SPA-1 amplifier
+  //   memory on|off         memory-channel mode (as the radio's V/M key)
+  //   agc off|fast|mid|slow|auto
+  //   refusals              how many "?;" the radio sent, and the last refused
   //   state | help
   // (unplug, plug and quit belong to the program.)
   std::string Control(std::string_view line);
@@ -136,12 +155,15 @@ class Radio {
   const State& state() const { return state_; }
   const Options& options() const { return options_; }
   // The band code of a frequency as "BS" uses it (00 160 m ... 10 6 m,
-  // 11 general coverage, 15 2 m, 16 70 cm).
+  // 11 general coverage, 12 air, 13 2 m, 14 70 cm).
   static int BandOf(std::int64_t hz);
   // True while the tuner run started by "AC103" is going on.
   bool Tuning() const;
   // The standing-wave ratio the transmitter sees now (antenna, tuner).
   double SwrRatio() const;
+  // How many commands the radio refused ("?;"), and the last of them.
+  int Refusals() const { return refusals_; }
+  const std::string& LastRefused() const { return lastRefused_; }
 
  private:
   std::string Execute(std::string_view command);
@@ -157,6 +179,7 @@ class Radio {
   void FinishTuning();
   std::string DescribeState() const;
   int PowerLimit() const;
+  bool FieldHead() const { return options_.powerClass != 100; }
   std::uint64_t NextRandom();
   int RandomIn(int lo, int hi);  // inclusive
 
@@ -173,6 +196,8 @@ class Radio {
   std::map<int, std::pair<std::int64_t, char>> bandStack_;  // band code -> last frequency, mode
   std::function<void(std::string_view)> observer_;
   std::deque<std::string> unsolicited_;  // auto-information not yet taken
+  int refusals_ = 0;
+  std::string lastRefused_;
 };
 
 }  // namespace ftx1sim

@@ -35,10 +35,10 @@ TEST(RadioReplies, EveryQueryHasTheFormReadersCutFrom) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       // The panel's own queries.
       {"ID;", "ID0840;"},             {"FA;", "FA\\d{9};"},          {"FB;", "FB\\d{9};"},
-      {"SM0;", "SM0\\d{3};"},         {"RM4;", "RM4\\d{3}000;"},     {"RM6;", "RM6\\d{3}000;"},
-      {"AG0;", "AG0\\d{3};"},         {"ML0;", "ML0[01];"},          {"ML1;", "ML1\\d{3};"},
-      {"PC;", "PC2\\d{3};"},          {"PR0;", "PR0[01];"},          {"AC;", "AC\\d{3};"},
-      {"VX;", "VX[01];"},             {"BI;", "BI[01];"},            {"GT0;", "GT0[0-4];"},
+      {"SM0;", "SM0\\d{3};"},         {"RM4;", "RM4\\d{3};"},        {"RM6;", "RM6\\d{3};"},
+      {"AG0;", "AG0\\d{3};"},         {"ML0;", "ML0\\d{3};"},          {"ML1;", "ML1\\d{3};"},
+      {"PC;", "PC2\\d{3};"},          {"PR0;", "PR0[12];"},          {"AC;", "AC\\d{3};"},
+      {"VX;", "VX[01];"},             {"BI;", "BI[01];"},            {"GT0;", "GT0[0-6];"},
       {"SQ0;", "SQ0\\d{3};"},         {"KS;", "KS\\d{3};"},          {"MG;", "MG\\d{3};"},
       {"PL;", "PL\\d{3};"},           {"EX010316;", "EX010316\\d{4};"}, {"EX010319;", "EX010319\\d{4};"},
       {"EX030704;", "EX030704[01];"}, {"EX030705;", "EX030705\\d{3};"},
@@ -51,12 +51,13 @@ TEST(RadioReplies, EveryQueryHasTheFormReadersCutFrom) {
       {"RL0;", "RL0\\d{2};"},         {"BC0;", "BC0[01];"},          {"CO00;", "CO00\\d{4};"},
       {"CO01;", "CO01\\d{4};"},       {"PA0;", "PA0[0-2];"},         {"PA1;", "PA1[01];"},
       {"PA2;", "PA2[01];"},           {"CN00;", "CN00\\d{3};"},      {"CN01;", "CN01\\d{3};"},
-      {"CT0;", "CT0[0-4];"},          {"OS0;", "OS0[0-2];"},         {"NB0;", "NB0[01];"},
-      {"NR0;", "NR0[01];"},           {"PR1;", "PR1[01];"},          {"MD1;", "MD11;"},
+      {"CT0;", "CT0[0-3];"},          {"OS0;", "OS0[0-2];"},         {"NB0;", "NB0[01];"},
+      {"NR0;", "NR0[01];"},           {"PR1;", "PR1[12];"},          {"MD1;", "MD11;"},
+      {"VM0;", "VM000;"},
   };
   for (const auto& [query, form] : cases)
     EXPECT_TRUE(std::regex_match(radio.Feed(query), std::regex(form))) << query << " -> " << radio.Feed(query);
-  EXPECT_EQ(radio.Feed("RM1;RM2;RM3;RM5;RM7;RM8;").size(), 6u * 10u);
+  EXPECT_EQ(radio.Feed("RM1;RM2;RM3;RM5;RM7;RM8;").size(), 6u * 7u);
 }
 
 TEST(RadioState, EverySettingIsSeenByTheNextQuery) {
@@ -66,15 +67,15 @@ TEST(RadioState, EverySettingIsSeenByTheNextQuery) {
       {"FA014250000", "FA", "FA014250000;"}, {"FB007050000", "FB", "FB007050000;"},
       {"MD0H", "MD0", "MD0H;"},               {"MD13", "MD1", "MD13;"},
       {"ST1", "FT", "FT1;"},                  {"TX1", "TX", "TX1;"},
-      {"PC050", "PC", "PC2050;"},             {"AG0123", "AG0", "AG0123;"},
+      {"PC2050", "PC", "PC2050;"},             {"AG0123", "AG0", "AG0123;"},
       {"RG0200", "RG0", "RG0200;"},           {"SQ0008", "SQ0", "SQ0008;"},
-      {"ML01", "ML0", "ML01;"},               {"ML1020", "ML1", "ML1020;"},
-      {"GT04", "GT0", "GT04;"},               {"PA02", "PA0", "PA02;"},
+      {"ML0070", "ML0", "ML0070;"},               {"ML1020", "ML1", "ML1020;"},
+      {"GT04", "GT0", "GT05;"},               {"PA02", "PA0", "PA02;"},
       {"PA11", "PA1", "PA11;"},               {"PA21", "PA2", "PA21;"},
       {"RA01", "RA0", "RA01;"},               {"NL0005", "NL0", "NL0005;"},
       {"RL010", "RL0", "RL010;"},             {"BC01", "BC0", "BC01;"},
-      {"CO00001", "CO00", "CO000001;"},       {"CO010010", "CO01", "CO010010;"},
-      {"PR01", "PR0", "PR01;"},               {"PL050", "PL", "PL050;"},
+      {"CO000001", "CO00", "CO000001;"},       {"CO010010", "CO01", "CO010010;"},
+      {"PR02", "PR0", "PR02;"},               {"PL050", "PL", "PL050;"},
       {"VX1", "VX", "VX1;"},                  {"BI1", "BI", "BI1;"},
       {"KS015", "KS", "KS015;"},              {"MG077", "MG", "MG077;"},
       {"AC100", "AC", "AC100;"},              {"EX0307041", "EX030704", "EX0307041;"},
@@ -82,7 +83,7 @@ TEST(RadioState, EverySettingIsSeenByTheNextQuery) {
       {"EX0103190152", "EX010319", "EX0103190152;"}, {"CN00012", "CN00", "CN00012;"},
       {"CN01023", "CN01", "CN01023;"},        {"CT03", "CT0", "CT03;"},
       {"OS02", "OS0", "OS02;"},               {"VS1", "VS", "VS1;"},
-      {"NA01", "NA0", "NA01;"},               {"SH009", "SH0", "SH0009;"},
+      {"NA01", "NA0", "NA01;"},               {"SH0009", "SH0", "SH0009;"},
       {"AI1", "AI", "AI1;"},                  {"NB01", "NB0", "NB01;"},
   };
   Radio radio;
@@ -91,8 +92,9 @@ TEST(RadioState, EverySettingIsSeenByTheNextQuery) {
   EXPECT_EQ(radio.Feed(sets), "");
   for (const auto& [set, query, expected] : cases) EXPECT_EQ(radio.Feed(query + ";"), expected) << set;
   // Turned off again.
-  radio.Feed("ML00;TX0;ST0;CO00000;AC101;");
-  EXPECT_EQ(radio.Feed("ML0;TX;ST;CO00;AC;"), "ML00;TX0;ST0;CO000000;AC101;");
+  radio.Feed("ML0000;TX0;ST0;CO000000;AC101;PR01;");
+  EXPECT_EQ(radio.Feed("ML0;TX;ST;CO00;AC;PR0;"), "ML0000;TX0;ST0;CO000000;AC101;PR01;");
+  EXPECT_EQ(radio.Refusals(), 0);
 }
 
 TEST(RadioState, BandKeyAndVfoCommandsMoveFrequencyAndMode) {
@@ -103,7 +105,7 @@ TEST(RadioState, BandKeyAndVfoCommandsMoveFrequencyAndMode) {
   EXPECT_EQ(radio.Feed("FA;MD0;"), "FA014074000;MD02;") << "back: where the band was left";
   radio.Feed("BS003;");
   EXPECT_EQ(radio.Feed("FA;"), "FA007074000;");
-  radio.Feed("BS016;");
+  radio.Feed("BS014;");
   EXPECT_EQ(radio.Feed("FA;MD0;"), "FA433000000;MD04;");
   radio.Feed("BS011;");
   EXPECT_EQ(radio.Feed("FA;"), "FA009670000;");
@@ -119,24 +121,34 @@ TEST(RadioState, BandKeyAndVfoCommandsMoveFrequencyAndMode) {
 TEST(RadioState, PowerFollowsThePowerClass) {
   Radio hundred;
   EXPECT_EQ(hundred.Feed("PC;"), "PC2100;");
-  hundred.Feed("PC003;");
+  hundred.Feed("PC2003;");
   EXPECT_EQ(hundred.Feed("PC;"), "PC2005;") << "held at the amplifier's minimum";
-  hundred.Feed("FA145000000;PC100;");
+  hundred.Feed("FA145000000;PC2100;");
   EXPECT_EQ(hundred.Feed("PC;"), "PC2050;") << "50 W on 2 m";
   hundred.Feed("FA014000000;PC2080;");
   EXPECT_EQ(hundred.Feed("PC;"), "PC2080;");
 
   Radio ten(Options{.powerClass = 10});
   EXPECT_EQ(ten.Feed("PC;"), "PC1010;");
-  ten.Feed("PC005;");
+  ten.Feed("PC1005;");
   EXPECT_EQ(ten.Feed("PC;"), "PC1005;");
-  ten.Feed("PC050;");
+  ten.Feed("PC1050;");
   EXPECT_EQ(ten.Feed("PC;"), "PC1010;");
+  ten.Feed("PC10.5;");
+  EXPECT_EQ(ten.Feed("PC;"), "PC10.5;");
+  // Without the head digit, or with the other head's, nothing changes.
+  EXPECT_EQ(ten.Feed("PC005;PC2005;PC;"), "?;?;PC10.5;");
+  EXPECT_EQ(hundred.Feed("PC050;PC1050;PC20.5;"), "?;?;?;");
+  EXPECT_EQ(hundred.Refusals(), 3);
+  EXPECT_EQ(hundred.LastRefused(), "PC20.5;");
+  // The amplifier's power cap is a menu of the amplifier alone.
+  EXPECT_EQ(ten.Feed("EX030705;EX030705050;"), "?;?;");
+  EXPECT_EQ(hundred.Feed("EX030705;"), "EX030705100;");
   EXPECT_EQ(ten.Feed("AC103;AC;"), "AC000;") << "no tuner without the amplifier";
   EXPECT_FALSE(ten.Tuning());
 
   Radio battery(Options{.powerClass = 6});
-  battery.Feed("PC050;");
+  battery.Feed("PC1050;");
   EXPECT_EQ(battery.Feed("PC;"), "PC1006;");
 }
 
@@ -148,10 +160,13 @@ TEST(RadioInput, JunkGetsAQuestionMarkAndNothingChanges) {
       "AG1;",         "KS003;",       "KS061;",       "ID0840;",      "SM2;",          "RM9;",
       "RM;",          "PA03;",        "PA12;",        "PA3;",         "EX12;",         "EX0307042;",
       "EX03070401;",  "EX01031800120;", "EX123456123456789;", "CN00050;", "CN01104;", "CN02;",
-      "BS012;",       "BS100;",       "BS;",          "CO011;",       "CO013201;",     "CO004;",
+      "BS015;",       "BS100;",       "BS;",          "CO011;",       "CO013201;",     "CO004;",
       "CO00002;",     "AC1;",         "AC203;",       "AC114;",       "PC12;",         "PC3050;",
       "SH024;",       "SH1;",         "TX3;",         "ST2;",         "SV1;",          "PS2;",
-      "IF1;",         "ZI1;",         "ML02;",        "ML0002;",      "GT05;",         "SQ0A00;",
+      "IF1;",         "ZI2;",         "ML02;",        "ML0101;",      "GT05;",         "SQ0A00;",
+      // The forms of other radios, which the FTX-1 refuses.
+      "ML00;",        "ML01;",        "ZI;",          "PR00;",        "SH014;",        "BS016;",
+      "CO00001;",     "EX0860;",      "EX0863;",      "PC050;",       "VM001;",        "CT04;",
   };
   for (const std::string& command : junk) EXPECT_EQ(radio.Feed(command), "?;") << command;
   EXPECT_EQ(radio.Feed("FA;MD0;AG0;KS;PA0;EX030704;"), "FA007100000;MD01;AG0040;KS020;PA01;EX0307040;");
@@ -274,7 +289,7 @@ TEST(RadioMeters, SMeterFollowsBandAndReceiverSettings) {
 TEST(RadioMeters, TransmitMetersAndTheTunerRun) {
   Radio radio;
   radio.Feed("FA014150000;");
-  EXPECT_EQ(radio.Feed("RM6;RM4;"), "RM6000000;RM4000000;") << "nothing while receiving";
+  EXPECT_EQ(radio.Feed("RM6;RM4;"), "RM6000;RM4000;") << "nothing while receiving";
   radio.Feed("TX1;");
   int resonant = Reading(radio.Feed("RM6;"));
   radio.Feed("FA014350000;");
@@ -298,7 +313,7 @@ TEST(RadioMeters, TransmitMetersAndTheTunerRun) {
   radio.Advance(1500);
   EXPECT_TRUE(radio.Tuning());
   radio.Advance(2000);
-  EXPECT_EQ(radio.Feed("AC;TX;RM6;"), "AC101;TX0;RM6000000;");
+  EXPECT_EQ(radio.Feed("AC;TX;RM6;"), "AC101;TX0;RM6000;");
   radio.Feed("TX1;");
   int tuned = Reading(radio.Feed("RM6;"));
   EXPECT_LT(tuned, 71) << "below 1.3:1 after the tuner";
@@ -408,15 +423,34 @@ TEST(RadioAutoInformation, FrequencyChangesOfVfoAAreSentWhileOn) {
   EXPECT_EQ(Answers(kept).back(), "FA014250100;");
 }
 
-TEST(RadioMenus, SixDigitAndLegacyMenus) {
+TEST(RadioMenus, SixDigitMenusOnly) {
   Radio radio;
   EXPECT_EQ(radio.Feed("EX123456;"), "?;") << "never written";
   radio.Feed("EX12345678;");
   EXPECT_EQ(radio.Feed("EX123456;"), "EX12345678;");
-  radio.Feed("EX0863;EX0860;EX0451;");
-  EXPECT_EQ(radio.Feed("EX086;EX045;EX099;"), "EX0860;EX0451;?;");
+  // Three-digit menu numbers are another model's.
+  EXPECT_EQ(radio.Feed("EX0863;EX0860;EX086;"), "?;?;?;");
   radio.Feed("EX030705050;");
   EXPECT_EQ(radio.Feed("EX030705;"), "EX030705050;");
+  EXPECT_EQ(radio.Feed("EX030705004;"), "?;") << "the cap is 5..100 W";
+}
+
+TEST(RadioModes, MemoryChannelModeHeadAndAgcAsTheControlsSetThem) {
+  Radio radio(Options{.memoryMode = true, .agcAuto = true});
+  EXPECT_EQ(radio.Feed("VM0;GT0;"), "VM011;GT05;");
+  EXPECT_EQ(radio.Feed("FA014250000;FB014250000;"), "?;") << "a memory channel takes no frequency";
+  radio.Feed("VM000;FA014250000;");
+  EXPECT_EQ(radio.Feed("VM0;FA;"), "VM000;FA014250000;");
+  EXPECT_EQ(radio.Control("memory on"), "memory-channel mode");
+  EXPECT_EQ(radio.Feed("FA007100000;FA;"), "?;FA014250000;");
+  EXPECT_EQ(radio.Control("agc fast"), "agc fast");
+  EXPECT_EQ(radio.Feed("GT0;"), "GT01;");
+  EXPECT_EQ(radio.Control("head field"), "field head");
+  EXPECT_EQ(radio.Feed("PC;AC;"), "PC1010;AC000;");
+  EXPECT_EQ(radio.Control("head spa1"), "SPA-1 amplifier");
+  EXPECT_EQ(radio.Feed("PC;"), "PC2010;");
+  EXPECT_EQ(radio.Control("refusals"), "refusals 2, last FA007100000;");
+  EXPECT_EQ(radio.Control("head none").rfind("usage:", 0), 0u);
 }
 
 TEST(LogLineFormat, TimeStampThenTheCommandWithUnprintableBytesEscaped) {

@@ -5,31 +5,36 @@
 namespace kelvaro::testing {
 namespace {
 
-// Every command the panel builds, as it goes out.
+// Every command the panel builds, as it goes out, in the FTX-1's own forms
+// (its CAT manual, edition 2508-C: "PC" with the head digit, "PR0" 1 off 2
+// on, "SH00" + width, "CO00" + 4 digits, band codes 13 and 14 for 2 m and
+// 70 cm, "ZI0", "ML" + VFO + 3 digits, DCS as "CN01" + index with "CT03",
+// "VM000" back to VFO mode).
 constexpr CommandForm kForms[] = {
     // Queries.
     {"FA"}, {"FB"}, {"ID"}, {"SM0"}, {"RM4"}, {"RM6"}, {"AG0"}, {"GT0"}, {"ML0"}, {"ML1"},
-    {"PC"}, {"PR0"}, {"AC"}, {"VX"}, {"BI"}, {"KS"}, {"MG"}, {"PL"}, {"SQ0"},
+    {"PC"}, {"PR0"}, {"AC"}, {"VX"}, {"BI"}, {"KS"}, {"MG"}, {"PL"}, {"SQ0"}, {"VM0"},
     {"EX######"},  // a menu setting read back
     // Frequencies, VFOs, power, zero-in.
-    {"FA#########"}, {"FB#########"}, {"VS0"}, {"PS0"}, {"SV"}, {"ZI"}, {"ST[01]"}, {"TX[01]"},
-    // Menus: antenna, power, repeater offsets, DCS polarity, and a typed menu
-    // number with its value.
-    {"EX030704[01]"}, {"EX030705###"}, {"EX01031[6789]####"}, {"EX086[03]"}, {"EX#######*"},
+    {"FA#########"}, {"FB#########"}, {"VS0"}, {"PS0"}, {"SV"}, {"ZI0"}, {"ST[01]"}, {"TX[01]"},
+    {"VM000"},
+    // Menus: antenna, the amplifier's power cap, repeater offsets, and a typed
+    // menu number with its value.
+    {"EX030704[01]"}, {"EX030705100"}, {"EX01031[6789]####"}, {"EX#######*"},
     // Band select: 160 m .. 6 m, general coverage, 2 m, 70 cm.
-    {"BS00#"}, {"BS01[0156]"},
+    {"BS00#"}, {"BS01[0134]"},
     // Modes and filters.
-    {"MD0[12345BH]"}, {"NA0[01]"}, {"SH0##", 2, 1, 21},
+    {"MD0[12345BH]"}, {"NA0[01]"}, {"SH00##", 2, 1, 21},
     // Squelch, tones, repeater shift.
     {"SQ0###", 3, 0, 255}, {"CT0[0123]"}, {"CN00###", 3, 0, 49}, {"CN01[01]##"}, {"OS0[012]"},
     // Receiver settings.
     {"RA0[01]"}, {"NL0###", 3, 0, 10}, {"RL0##", 2, 0, 10}, {"BC0[01]"}, {"CO000000"},
-    {"CO0000[01]"}, {"CO01####", 4, 10, 3200}, {"GT0[1234]"}, {"PA0[012]"}, {"PA1[01]"},
+    {"CO00000[01]"}, {"CO01####", 4, 10, 3200}, {"GT0[1234]"}, {"PA0[012]"}, {"PA1[01]"},
     {"PA2[01]"},
     // Levels and gains.
-    {"AG0###", 3, 0, 255}, {"RG0###", 3, 0, 255}, {"ML0[01]"}, {"ML1###", 3, 0, 100},
-    {"PR0[01]"}, {"PL###", 3, 0, 100}, {"VX[01]"}, {"BI[01]"}, {"KS0##", 2, 4, 60},
-    {"MG###", 3, 0, 100}, {"PC###", 3, 1, 100},
+    {"AG0###", 3, 0, 255}, {"RG0###", 3, 0, 255}, {"ML0###", 3, 0, 100}, {"ML1###", 3, 0, 100},
+    {"PR0[12]"}, {"PL###", 3, 0, 100}, {"VX[01]"}, {"BI[01]"}, {"KS0##", 2, 4, 60},
+    {"MG###", 3, 0, 100}, {"PC[12]###", 3, 1, 100},
     // Antenna tuner: off, in line, in line and tuning.
     {"AC000"}, {"AC10[013]"},
 };

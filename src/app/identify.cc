@@ -1,5 +1,9 @@
 #include "app/identify.h"
 
+#include <algorithm>
+#include <optional>
+#include <string>
+
 #include "app/shutdown.h"
 #include "controls/bands.h"
 #include "controls/modes.h"
@@ -47,8 +51,18 @@ void RestoreRepeaterShift(Panel& panel, const BandRecord& record) {
 
 void SetUpRadio(Panel& panel) {
   PanelState& s = panel.state;
+  // A radio left on a memory channel refuses every frequency set: back to
+  // VFO mode before the first one.
+  if (Query(panel, "VM0").value_or("") != "VM000;") SendCommand(panel, "VM000");
   SendCommand(panel, "EX0307040");
-  SendCommand(panel, "EX030705" + ZeroPad(s.config.powerSetting, 3));
+  // The head decides the power command's form and range: asked first. With
+  // no answer the amplifier is assumed.
+  s.cat.powerClass = 1;
+  const int32_t configuredPower = s.config.powerSetting;
+  if (const std::optional<std::string> answer = Query(panel, "PC")) ReadPowerAnswer(s, *answer);
+  // Menu 030705 is the SPA-1's HF power cap (there is none on the field
+  // head). Held at the top, so the radio gives what the panel says it set.
+  if (s.cat.powerClass >= 1) SendCommand(panel, "EX030705100");
   // The radio takes commands one after another: the frequency below is set
   // once the band has changed, with no pause in between.
   SelectBand(panel);
@@ -85,14 +99,20 @@ void SetUpRadio(Panel& panel) {
 
   int32_t value = 0;
   std::string answer = Query(panel, "GT0").value_or("");
-  if (DigitsAt(answer, 4, 1, &value) && value >= 1 && value <= 4) {
-    s.radio.agcIndex = value;
+  if (DigitsAt(answer, 4, 1, &value) && value >= 0 && value <= 6) {
+    // 0 off, 1 fast, 2 mid, 3 slow; 4 to 6 are the radio's kinds of auto.
+    s.radio.agcIndex = std::min<int32_t>(value, 4);
   } else {
     s.radio.agcIndex = 2;
     SendCommand(panel, "GT02");
   }
 
-  if (s.radio.bandIndex < kBand2m) SendPower(panel);
+  // On the HF bands and 6 m the configured power is set; on 2 m and 70 cm
+  // the radio keeps its own, as it reported.
+  if (s.radio.bandIndex < kBand2m) {
+    s.config.powerSetting = configuredPower;
+    SendPower(panel);
+  }
 
   s.tick.tunerArmed = false;
   answer = Query(panel, "AG0").value_or("");
@@ -103,25 +123,15 @@ void SetUpRadio(Panel& panel) {
     SendCommand(panel, "AG0030");
   }
 
-  answer = Query(panel, "ML0").value_or("");
-  if (CharAt(answer, 4) == '1') s.radio.monitorOn = true;
+  // "ML0" answers the monitor's level, not whether the monitor is on: the
+  // panel counts it off until F9 switches it.
+  Query(panel, "ML0");
   answer = Query(panel, "ML1").value_or("");
   if (DigitsAt(answer, 4, 3, &value)) s.radio.monitorLevel = value;
 
-  answer = Query(panel, "PC").value_or("");
-  s.cat.powerClass = 1;
-  if (CharAt(answer, 3) == '1') {
-    s.config.powerSetting = 10;
-    s.cat.powerClass = 0;
-    if (Mid(answer, 4, 3) == "006") {
-      s.cat.powerClass = -1;
-      s.config.powerSetting = 6;
-    }
-  }
-
+  // The radio's "2" is on, "1" off.
   answer = Query(panel, "PR0").value_or("");
-  s.radio.processorOn = false;
-  if (IntFromText(Mid(answer, 4)) == 1) s.radio.processorOn = true;
+  s.radio.processorOn = Left(answer, 3) == "PR0" && CharAt(answer, 4) == '2';
 
   Query(panel, "AC");  // the answer is not used
   if (s.cat.powerClass < 1) {

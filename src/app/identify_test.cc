@@ -15,15 +15,17 @@ TEST(Identification, FactoryStartOn40mSendsTheSetUpInOrder) {
   t.Start();
   const PanelState& s = t.panel.state;
   EXPECT_FALSE(t.panel.processEnded);
-  EXPECT_EQ(t.TakeSent(), (Strings{"ID;", "EX0307040;", "EX030705050;", "BS003;", "FA007100000;",
-                                   "MD01;", "NA00;", "FA007100000;", "SH014;", "RA00;", "NL0000;",
-                                   "CO000000;", "GT0;", "PC050;", "AG0;", "ML0;", "ML1;", "PC;", "PR0;",
-                                   "AC;", "AC101;", "VX;", "BI;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"ID;", "VM0;", "EX0307040;", "PC;", "EX030705100;", "BS003;",
+                                   "FA007100000;", "MD01;", "NA00;", "FA007100000;", "SH0014;", "RA00;",
+                                   "NL0000;", "CO000000;", "GT0;", "PC2050;", "AG0;", "ML0;", "ML1;",
+                                   "PR0;", "AC;", "AC101;", "VX;", "BI;"}));
+  EXPECT_EQ(t.radio.Refusals(), 0);
   EXPECT_EQ(s.cat.radioId, 840);
   EXPECT_EQ(s.radio.radioMode, kLsb);
   EXPECT_EQ(s.radio.agcIndex, 2);
   EXPECT_EQ(s.radio.afGain, t.radio.state().afGain);
-  EXPECT_EQ(s.radio.monitorLevel, t.radio.state().monitorLevel);
+  EXPECT_EQ(s.radio.monitorLevel, t.radio.state().monitorLevel[1]);
+  EXPECT_FALSE(s.radio.monitorOn);  // "ML0050": a level, not the switch
   EXPECT_EQ(s.cat.powerClass, 1);
   EXPECT_EQ(s.config.powerSetting, 50);
   EXPECT_EQ(s.radio.preampSetting, 0);
@@ -50,7 +52,7 @@ TEST(Identification, RepeaterBandRestoresShiftAndTone) {
   auto at = [&](const std::string& c) { return std::find(sent.begin(), sent.end(), c) - sent.begin(); };
   ASSERT_LT(at("EX0103180012;"), static_cast<long>(sent.size()));
   EXPECT_EQ(sent[at("EX0103180012;") + 1], "OS01;");
-  EXPECT_LT(at("BS015;"), at("EX0103180012;"));
+  EXPECT_LT(at("BS013;"), at("EX0103180012;"));
   EXPECT_LT(at("EX0103180012;"), at("CN00012;"));
   EXPECT_EQ(sent[at("CN00012;") + 1], "CT01;");
   EXPECT_EQ(s.radio.repeaterOn, RepeaterState::kOn);
@@ -61,17 +63,50 @@ TEST(Identification, RepeaterBandRestoresShiftAndTone) {
   EXPECT_EQ(t.radio.state().shift, 1);
 }
 
-TEST(Identification, SmallPowerClassesAndOddAnswers) {
-  ftx1sim::Options battery;
-  battery.powerClass = 6;
-  Identified t(battery);
+TEST(Identification, TheHeadSetsThePowerFormAndRange) {
+  // The field head: no amplifier cap, the power in its own form and range,
+  // no tuner. 2 m keeps the radio's own power, as it reports it.
+  ftx1sim::Options field;
+  field.powerClass = 10;
+  Identified t(field);
   t.Start();
   const PanelState& s = t.panel.state;
-  EXPECT_EQ(s.cat.powerClass, -1);
-  EXPECT_EQ(s.config.powerSetting, 6);
+  EXPECT_EQ(s.cat.powerClass, 0);
+  EXPECT_EQ(s.config.powerSetting, 10);  // the configured 50 W held at the head's 10
   Strings sent = t.TakeSent();
+  EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](const std::string& c) { return c.rfind("EX030705", 0) == 0; }), 0);
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "PC1010;"), sent.end());
   EXPECT_NE(std::find(sent.begin(), sent.end(), "AC000;"), sent.end());
+  EXPECT_EQ(t.radio.Refusals(), 0);
 
+  Identified vhf;
+  vhf.radio.Feed("PC2035;");
+  InitialisePanel(vhf.panel);
+  vhf.panel.state.radio.bandIndex = kBand2m;
+  IdentifyRadio(vhf.panel);
+  EXPECT_EQ(vhf.panel.state.config.powerSetting, 35);
+  EXPECT_EQ(vhf.radio.Refusals(), 0);
+}
+
+TEST(Identification, MemoryModeAutoAgcAndTheProcessorAsTheRadioSaysThem) {
+  ftx1sim::Options options;
+  options.memoryMode = true;
+  options.agcAuto = true;
+  Identified t(options);
+  t.radio.Feed("PR02;");
+  t.Start();
+  Strings sent = t.TakeSent();
+  auto at = [&](const std::string& c) { return std::find(sent.begin(), sent.end(), c) - sent.begin(); };
+  // Back to VFO mode before the first frequency, which the radio then takes.
+  EXPECT_LT(at("VM000;"), at("FA007100000;"));
+  EXPECT_EQ(t.radio.Refusals(), 0);
+  EXPECT_EQ(t.radio.state().memoryMode, 0);
+  EXPECT_EQ(t.panel.state.radio.agcIndex, 4);  // "GT05": auto, not forced to mid
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "GT02;"), 0);
+  EXPECT_TRUE(t.panel.state.radio.processorOn);
+}
+
+TEST(Identification, OddAnswersGetTheDefaults) {
   Identified odd;  // answers that are missing or out of range get the defaults
   odd.ports.SetResponder(5, [&odd](std::string_view bytes) -> std::string {
     if (bytes == "VX;") return "VX2;";
@@ -81,7 +116,7 @@ TEST(Identification, SmallPowerClassesAndOddAnswers) {
   });
   odd.panel.state.radio.voxOn = false;
   odd.Start();
-  sent = odd.TakeSent();
+  Strings sent = odd.TakeSent();
   EXPECT_FALSE(odd.panel.state.radio.voxOn);
   EXPECT_FALSE(odd.panel.state.radio.breakInOn);
   EXPECT_EQ(odd.panel.state.radio.agcIndex, 2);

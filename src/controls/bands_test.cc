@@ -31,7 +31,7 @@ TEST(SelectBand, SendsTheBandCommandAndSpeaksUnlessQuiet) {
   s.radio.bandIndex = kBandGeneral;
   SelectBand(t.panel);
   EXPECT_EQ(t.TakeSpoken(), Strings{"un"});
-  EXPECT_EQ(t.TakeSent(), (Strings{"BS016;", "BS011;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"BS014;", "BS011;"}));
 
   // No band of that number: nothing is sent, not even the last command again.
   s.radio.bandIndex = 15;
@@ -46,7 +46,7 @@ TEST(RecallBand, RestoresTheFactory160mBand) {
   s.radio.preampSetting = 2;
   RecallBand(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"BS000;", "FA001900000;", "MD01;", "NA00;", "FA001900000;",
-                                   "SH014;", "PA00;"}));
+                                   "SH0014;", "PA00;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"160", "metres", "preamp", "off"}));
   EXPECT_EQ(s.radio.radioMode, kLsb);
   EXPECT_EQ(s.radio.frequencyHz, 1900000);
@@ -79,7 +79,7 @@ TEST(RecallBand, RestoresACtcssToneInFm) {
   s.radio.bandIndex = kBand2m;
   t.Answer("SQ0;", "SQ0012;");
   RecallBand(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145500000;", "MD0B;", "NA00;", "SQ0;", "CN00012;",
+  EXPECT_EQ(t.TakeSent(), (Strings{"BS013;", "FA145500000;", "MD0B;", "NA00;", "SQ0;", "CN00012;",
                                    "CT01;", "PA10;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "metres", "ctcss", "0", "1", "2",
                                      "preamp", "off"}));
@@ -142,8 +142,8 @@ TEST(RecallBand, WrapsTheBandIndexBeforeSending) {
   struct Case {
     int given, band;
     const char* select;
-  } cases[] = {{0, kBand70cm, "BS016;"}, {14, kBand160m, "BS000;"}, {15, kBandGeneral, "BS011;"},
-               {-3, kBand70cm, "BS016;"}, {40, kBandGeneral, "BS011;"}};
+  } cases[] = {{0, kBand70cm, "BS014;"}, {14, kBand160m, "BS000;"}, {15, kBandGeneral, "BS011;"},
+               {-3, kBand70cm, "BS014;"}, {40, kBandGeneral, "BS011;"}};
   for (const Case& c : cases) {
     ControlPanel t;
     t.panel.state.radio.bandIndex = c.given;
@@ -164,7 +164,7 @@ TEST(RecallBand, AMalformedRecordGivesWayToTheFactoryRecord) {
     s.radio.bandIndex = kBand20m;
     RecallBand(t.panel);
     EXPECT_EQ(t.TakeSent(), (Strings{"BS005;", "FA014200000;", "MD02;", "NA00;", "FA014200000;",
-                                     "SH014;", "PA01;"}))
+                                     "SH0014;", "PA01;"}))
         << bad;
     EXPECT_EQ(s.banks.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]) << bad;
   }
@@ -176,7 +176,7 @@ TEST(RecallBand, SwitchesRepeaterOperationOnFromTheRecord) {
   s.banks.bandRecords[kBand2m] = "55A145600000B-000006000880";
   s.radio.bandIndex = kBand2m;
   RecallBand(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145600000;", "MD0B;", "NA00;", "SQ0;",
+  EXPECT_EQ(t.TakeSent(), (Strings{"BS013;", "FA145600000;", "MD0B;", "NA00;", "SQ0;",
                                    "EX0103180012;", "OS02;", "CN00088;", "CT01;", "PA10;"}));
   EXPECT_EQ(s.radio.repeaterOn, RepeaterState::kOn);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"2", "metres", "repeater", "on", "ctcss", "0",

@@ -212,7 +212,7 @@ TEST(ChannelRecall, RestoresANormalChannel) {
   // The recall is over: a later mode change restores the band again.
   EXPECT_FALSE(s.banks.memoryRecallActive);
   ApplyMode(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;", "FA014200000;", "SH014;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;", "FA014200000;", "SH0014;"}));
 }
 
 TEST(ChannelRecall, SplitChannelSwitchesSplitOn) {
@@ -234,7 +234,7 @@ TEST(ChannelRecall, FmChannelRestoresItsTone) {
   s.banks.memoryChannels[7] = "0512A145500000B1455000000120";
   t.Answer("SQ0;", "SQ0005;");
   t.Recall('7');
-  EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "BS015;", "FA145500000;", "MD0B;", "NA00;", "SQ0;",
+  EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "BS013;", "FA145500000;", "MD0B;", "NA00;", "SQ0;",
                                    "CN00012;", "CT01;", "PA10;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"7", "2", "metres", "ctcss", "0", "1", "2"}));
   EXPECT_TRUE(s.entry.toneActive);
@@ -245,7 +245,7 @@ TEST(ChannelRecall, FmChannelRestoresItsTone) {
   t.Recall('8');
   Strings sent = t.TakeSent();
   ASSERT_GE(sent.size(), 3u);
-  EXPECT_EQ(Strings(sent.end() - 3, sent.end()), (Strings{"EX0863;", "CN01012;", "PA21;"}));
+  EXPECT_EQ(Strings(sent.end() - 3, sent.end()), (Strings{"CN01012;", "CT03;", "PA21;"}));
   EXPECT_TRUE(s.entry.dcsTone);
 }
 
@@ -255,7 +255,7 @@ TEST(ChannelRecall, RepeaterChannelSetsItsOffset) {
   s.banks.bandRecordable = true;
   s.banks.memoryChannels[9] = "5512A145600000B-000006250120";
   t.Recall('9');
-  EXPECT_EQ(t.TakeSent(), (Strings{"BS015;", "FA145600000;", "MD0B;", "NA00;", "SQ0;", "EX0103180012;",
+  EXPECT_EQ(t.TakeSent(), (Strings{"BS013;", "FA145600000;", "MD0B;", "NA00;", "SQ0;", "EX0103180012;",
                                    "OS02;", "CN00012;", "CT01;", "PA10;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"9", "2", "metres", "repeater", "on", "ctcss",
                                      "0", "1", "2"}));

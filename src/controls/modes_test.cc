@@ -16,7 +16,7 @@ TEST(ApplyMode, CwSetsTheNarrowFilterByItsWidth) {
   s.radio.radioMode = kCw;
   s.radio.cwWidth = 10;
   ApplyMode(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"MD03;", "NA01;", "FA014200000;", "SH010;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD03;", "NA01;", "FA014200000;", "SH0010;"}));
   EXPECT_EQ(t.screen.TextAt(50, 45), "CW      ");
   EXPECT_EQ(s.banks.bandRecords[kBand20m], "03A014200000B0142000009991");
   EXPECT_EQ(s.radio.frequencyHz, 14200000);
@@ -24,7 +24,7 @@ TEST(ApplyMode, CwSetsTheNarrowFilterByItsWidth) {
 
   s.radio.cwWidth = 12;
   ApplyMode(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"MD03;", "NA00;", "FA014200000;", "SH012;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD03;", "NA00;", "FA014200000;", "SH0012;"}));
   EXPECT_TRUE(t.TakeSpoken().empty());
 }
 
@@ -35,7 +35,7 @@ TEST(ApplyMode, SidebandTakesTheSavedSidebandWidth) {
   s.radio.ssbWidth = 21;
   s.radio.widthIndex = 5;
   ApplyMode(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"MD01;", "NA00;", "FA014200000;", "SH021;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD01;", "NA00;", "FA014200000;", "SH0021;"}));
   EXPECT_EQ(s.radio.widthIndex, 21);
   EXPECT_FALSE(s.banks.limitQuiet);
 }
@@ -92,7 +92,7 @@ TEST(ApplyMode, PassThroughKeepsTheModeCommandBack) {
   PanelState& s = t.panel.state;
   s.cat.passThroughSeen = true;
   ApplyMode(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"NA00;", "FA014200000;", "SH014;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"NA00;", "FA014200000;", "SH0014;"}));
   EXPECT_EQ(t.screen.TextAt(50, 45), "USB    ");
 }
 
@@ -110,7 +110,7 @@ TEST(ApplyMode, SendsNothingFromABrokenRecordOrMode) {
   PanelState& s = t.panel.state;
   s.banks.bandRecords[kBand20m] = "02A0142";
   ApplyMode(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;", "SH014;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"MD02;", "NA00;", "SH0014;"}));
   EXPECT_EQ(s.radio.frequencyHz, 14250000);
 
   s.radio.radioMode = 9;

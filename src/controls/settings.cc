@@ -92,11 +92,11 @@ void ToggleProcessor(Panel& panel) {
   PlayPhrase(panel, "spc");
   if (!s.radio.processorOn) {
     PlayPhrase(panel, "on");
-    s.cat.commandText = "PR01";
+    s.cat.commandText = "PR02";  // the radio's "2" is on, "1" off
     s.entry.levelTarget = LevelTarget::kProcessor;
   } else {
     PlayPhrase(panel, "off");
-    s.cat.commandText = "PR00";
+    s.cat.commandText = "PR01";
     s.entry.levelTarget = LevelTarget::kNone;
   }
   SendCommand(panel);

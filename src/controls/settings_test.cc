@@ -95,7 +95,7 @@ TEST(ToggleProcessor, OnReadsTheLevelBack) {
   PanelState& s = t.panel.state;
   t.Answer("PL;", "PL050;");
   ToggleProcessor(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"PR01;", "PL;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PR02;", "PL;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "on"}));
   EXPECT_TRUE(s.radio.processorOn);
   EXPECT_EQ(s.radio.processorLevel, 50);
@@ -103,7 +103,7 @@ TEST(ToggleProcessor, OnReadsTheLevelBack) {
   EXPECT_EQ(t.screen.TextAt(550, 250), "spc");
 
   ToggleProcessor(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"PR00;"});
+  EXPECT_EQ(t.TakeSent(), Strings{"PR01;"});
   EXPECT_EQ(t.TakeSpoken(), (Strings{"spc", "off"}));
   EXPECT_FALSE(s.radio.processorOn);
   EXPECT_EQ(s.entry.levelTarget, LevelTarget::kNone);

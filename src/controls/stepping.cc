@@ -226,11 +226,32 @@ void Step(Panel& panel, int direction) {
 void StepUp(Panel& panel) { Step(panel, +1); }
 void StepDown(Panel& panel) { Step(panel, -1); }
 
+std::string PowerCommand(const PanelState& s, int watts) {
+  return std::string(s.cat.powerClass >= 1 ? "PC2" : "PC1") + ZeroPad(watts, 3);
+}
+
+void ReadPowerAnswer(PanelState& s, std::string_view answer) {
+  if (Left(answer, 2) != "PC" || answer.size() < 7 || answer[6] != ';') return;
+  const char head = answer[2];
+  const std::string watts = Mid(answer, 4, 3);
+  if (head != '1' && head != '2') return;
+  if (watts == "0.5" && head == '1') {
+    s.config.powerSetting = 1;
+  } else if (OnlyDigits(watts)) {
+    s.config.powerSetting = IntFromText(watts);
+  } else {
+    return;
+  }
+  s.cat.powerClass = head == '2' ? 1 : 0;
+}
+
 void SendPower(Panel& panel) {
   PanelState& s = panel.state;
-  // The radio takes 1..100 W; the panel's value follows what is sent.
-  s.config.powerSetting = std::clamp<int32_t>(s.config.powerSetting, 1, 100);
-  SendCommand(panel, "PC" + ZeroPad(s.config.powerSetting, 3));
+  // The field head takes 1..10 W, the amplifier 5..100 W; the panel's value
+  // follows what is sent.
+  const bool amplifier = s.cat.powerClass >= 1;
+  s.config.powerSetting = std::clamp<int32_t>(s.config.powerSetting, amplifier ? 5 : 1, amplifier ? 100 : 10);
+  SendCommand(panel, PowerCommand(s, s.config.powerSetting));
 }
 
 void SendRfGain(Panel& panel) {
@@ -254,7 +275,7 @@ void SendKeyerSpeed(Panel& panel) {
 
 void SendWidth(Panel& panel) {
   PanelState& s = panel.state;
-  s.cat.commandText = "SH0";
+  s.cat.commandText = "SH00";
   if (s.radio.radioMode < kCw) {
     s.radio.widthIndex = std::clamp<int32_t>(s.radio.widthIndex, 9, 21);
     s.radio.ssbWidth = s.radio.widthIndex;

@@ -29,16 +29,16 @@ TEST(StepWidth, SidebandLimitsRepeatWithMaxAndMin) {
   s.entry.entryState = EntryState::kWidth;
   s.radio.widthIndex = 21;
   StepUp(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"SH021;"});
+  EXPECT_EQ(t.TakeSent(), Strings{"SH0021;"});
   EXPECT_EQ(t.TakeSpoken(), Strings{"max"});
   s.radio.radioMode = kLsb;
   s.radio.widthIndex = 9;
   StepDown(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"SH009;"});
+  EXPECT_EQ(t.TakeSent(), Strings{"SH0009;"});
   EXPECT_EQ(t.TakeSpoken(), Strings{"min"});
   EXPECT_EQ(s.radio.ssbWidth, 9);
   StepUp(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"SH010;"});
+  EXPECT_EQ(t.TakeSent(), Strings{"SH0010;"});
   EXPECT_TRUE(t.TakeSpoken().empty());
 }
 
@@ -49,16 +49,16 @@ TEST(StepWidth, CwSwitchesTheNarrowFilterAtTheBoundary) {
   s.radio.radioMode = kCw;
   s.radio.widthIndex = 10;
   StepUp(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"NA00;", "SH011;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"NA00;", "SH0011;"}));
   StepDown(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"NA01;", "SH010;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"NA01;", "SH0010;"}));
   s.radio.widthIndex = 12;
   StepUp(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"SH012;"});
+  EXPECT_EQ(t.TakeSent(), Strings{"SH0012;"});
   EXPECT_EQ(t.TakeSpoken(), Strings{"max"});
   s.radio.widthIndex = 1;
   StepDown(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"SH001;"});
+  EXPECT_EQ(t.TakeSent(), Strings{"SH0001;"});
   EXPECT_EQ(t.TakeSpoken(), Strings{"min"});
   EXPECT_EQ(s.radio.cwWidth, 1);
 }
@@ -69,7 +69,7 @@ TEST(SendWidth, QuietOnceAfterABandRecall) {
   s.banks.limitQuiet = true;
   s.radio.widthIndex = 30;
   SendWidth(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"SH021;"});
+  EXPECT_EQ(t.TakeSent(), Strings{"SH0021;"});
   EXPECT_TRUE(t.TakeSpoken().empty());
   EXPECT_FALSE(s.banks.limitQuiet);
   SendWidth(t.panel);
@@ -79,11 +79,11 @@ TEST(SendWidth, QuietOnceAfterABandRecall) {
   s.radio.radioMode = kAm;
   s.radio.widthIndex = 5;
   SendWidth(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"SH021;", "SH005;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"SH0021;", "SH0005;"}));
   s.entry.entryState = EntryState::kWidth;
   s.radio.widthIndex = 21;
   StepUp(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"SH021;"});
+  EXPECT_EQ(t.TakeSent(), Strings{"SH0021;"});
 }
 
 TEST(StepPower, CapsByPowerClassAndBand) {
@@ -97,32 +97,32 @@ TEST(StepPower, CapsByPowerClassAndBand) {
   EXPECT_EQ(s.config.powerSetting, 50);
   EXPECT_EQ(t.TakeSpoken(), Strings{"max"});
   StepUp(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"PC050;", "PC050;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PC2050;", "PC2050;"}));
   EXPECT_EQ(t.TakeSpoken(), Strings{"max"});
 
   s.radio.bandIndex = kBand6m;
   StepUp(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"PC060;"});
+  EXPECT_EQ(t.TakeSent(), Strings{"PC2060;"});
   EXPECT_TRUE(t.TakeSpoken().empty());
   s.config.powerSetting = 90;
   StepUp(t.panel);
   StepUp(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"PC100;", "PC100;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PC2100;", "PC2100;"}));
 
   s.config.powerSetting = 8;
   StepUp(t.panel);
   StepUp(t.panel);
   StepUp(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"PC009;", "PC010;", "PC020;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PC2009;", "PC2010;", "PC2020;"}));
   t.TakeSpoken();
   s.config.powerSetting = 20;
   StepDown(t.panel);
   StepDown(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"PC010;", "PC009;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PC2010;", "PC2009;"}));
   s.config.powerSetting = 6;
   StepDown(t.panel);
   StepDown(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"PC005;", "PC005;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PC2005;", "PC2005;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"min", "min"}));
 }
 
@@ -134,17 +134,17 @@ TEST(StepPower, SmallRadios) {
   s.config.powerSetting = 9;
   StepUp(t.panel);
   StepUp(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"PC010;", "PC010;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PC1010;", "PC1010;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"max", "max"}));
   s.cat.powerClass = -1;
   s.config.powerSetting = 5;
   StepUp(t.panel);
-  EXPECT_EQ(t.TakeSent(), Strings{"PC006;"});
+  EXPECT_EQ(t.TakeSent(), Strings{"PC1006;"});
   EXPECT_EQ(t.TakeSpoken(), Strings{"max"});
   s.config.powerSetting = 2;
   StepDown(t.panel);
   StepDown(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"PC001;", "PC001;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PC1001;", "PC1001;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"min", "min"}));
 }
 
@@ -308,7 +308,7 @@ TEST(StepBand, DownWrapsFrom160mTo70cmAndKeepsTheTone) {
   EXPECT_EQ(s.banks.bandRecords[kBand160m], "01A001850000B0019000009990");
   Strings sent = t.TakeSent();
   ASSERT_GE(sent.size(), 2u);
-  EXPECT_EQ(Strings(sent.begin(), sent.begin() + 2), (Strings{"BS016;", "BS016;"}));
+  EXPECT_EQ(Strings(sent.begin(), sent.begin() + 2), (Strings{"BS014;", "BS014;"}));
 
   // From general coverage the rotation goes on to 160 m.
   s.radio.bandIndex = kBandGeneral;

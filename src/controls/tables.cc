@@ -22,7 +22,7 @@ const std::array<std::string_view, kBandCount + 1> kDefaultBandRecords = {
 
 const std::array<std::string_view, kBandCount + 1> kBandSelectCommands = {
     "",      "BS000", "BS001", "BS002", "BS003", "BS004", "BS005", "BS006",
-    "BS007", "BS008", "BS009", "BS010", "BS015", "BS016", "BS011",
+    "BS007", "BS008", "BS009", "BS010", "BS013", "BS014", "BS011",
 };
 
 const std::array<std::string_view, 8> kModeCommands = {

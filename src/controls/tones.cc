@@ -62,10 +62,10 @@ void SendToneSquelch(Panel& panel) {
     return;
   }
 
-  SendCommand(panel, code[0] > '6' ? "EX0863" : "EX0860");
   Say(panel, "dcs");
   Say(panel, "on");
   SendCommand(panel, DcsCodeCommand(code));
+  SendCommand(panel, "CT03");  // the DCS tone mode
 }
 
 void SendRepeaterShift(Panel& panel) {

@@ -169,7 +169,7 @@ TEST(EntryTone, InvalidTonesClearTheToneAndDcsNeedsDcsEnabled) {
   t.TypeDigits("712");
   SendTypedTone(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"ecd", "7", "1", "2", "dcs", "on"}));
-  EXPECT_EQ(t.TakeSent(), (Strings{"EX0863;", "CN01012;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"CN01012;", "CT03;"}));
   ToggleTone(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"dcs", "off"}));
 }

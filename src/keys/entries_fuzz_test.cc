@@ -50,7 +50,7 @@ std::string Malformed(const std::string& command) {
   if (code == "CN" && rest[1] == '0' && std::stoi(rest.substr(2)) > 499) return "CTCSS tone number";
   if (code == "EX" && (!AllDigitsText(rest) || rest.size() < 4)) return "menu";
   if (code == "GT" && (rest.size() != 2 || rest[0] != '0' || rest[1] < '1' || rest[1] > '4')) return "agc";
-  if (code == "PC" && !width(3) && !rest.empty()) return "power";
+  if (code == "PC" && !rest.empty() && (!width(4) || (rest[0] != '1' && rest[0] != '2'))) return "power";
   if (code == "AC" && !width(3)) return "tuner";
   if ((code == "MG" || code == "KS") && !rest.empty() && !width(3)) return "level";
   if ((code == "TX" || code == "BI") && !width(1)) return "switch";

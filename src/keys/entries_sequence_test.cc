@@ -110,7 +110,7 @@ TEST(EntrySequence, CarrierTuneLocksOtherKeys) {
 
   t.Type("TM");
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tune", "on", "ton"}));
-  EXPECT_EQ(t.TakeSent(), (Strings{"PC005;", "MD05;", "FA007100000;", "TX1;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PC2005;", "MD05;", "FA007100000;", "TX1;"}));
   t.Key('T');
   EXPECT_EQ(t.TakeSent().front(), "TX0;");
   EXPECT_EQ(t.radio.state().powerWatts, 50);

@@ -112,7 +112,7 @@ void ToggleTune(Panel& panel) {
     }
   }
   // The carrier: 5 W in the carrier mode on the current frequency.
-  SendCommand(panel, "PC005");
+  SendCommand(panel, PowerCommand(s, 5));
   SendCommand(panel, "MD05");
   SendFrequencyA(panel);
   SendCommand(panel, "TX1");

@@ -41,14 +41,14 @@ TEST(EntryTune, TunerOffSendsACarrierUntilTheNextT) {
   PanelState& s = t.panel.state;
   s.config.tunerState = TunerUse::kOff;
   ToggleTune(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"PC005;", "MD05;", "FA014250000;", "TX1;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PC2005;", "MD05;", "FA014250000;", "TX1;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tune", "on"}));
   EXPECT_TRUE(s.tick.tuneActive);
   EXPECT_EQ(t.radio.state().powerWatts, 5);
 
   ToggleTune(t.panel);
   const Strings sent = t.TakeSent();
-  EXPECT_EQ(Strings(sent.begin(), sent.begin() + 3), (Strings{"TX0;", "PC050;", "MD02;"}));
+  EXPECT_EQ(Strings(sent.begin(), sent.begin() + 3), (Strings{"TX0;", "PC2050;", "MD02;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tune", "off"}));
   EXPECT_FALSE(s.tick.tuneActive);
   EXPECT_EQ(t.radio.state().tx, 0);
@@ -70,7 +70,7 @@ TEST(EntryTune, TunerOnRunsTheTunerAloneAndBothAddsTheCarrier) {
 
   s.config.tunerState = TunerUse::kBoth;  // armed once: only the run starts, then the carrier
   ToggleTune(t.panel);
-  EXPECT_EQ(t.TakeSent(), (Strings{"AC103;", "PC005;", "MD05;", "FA014250000;", "TX1;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"AC103;", "PC2005;", "MD05;", "FA014250000;", "TX1;"}));
   EXPECT_EQ(t.TakeSpoken(), Join({{"tune", "on"}, kSixBeeps, {"ok"}}));
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent().front(), "TX0;");
@@ -85,7 +85,7 @@ TEST(EntryTune, AboveSeventyThreeMegahertzTheTuneIsACarrierOnly) {
   s.config.tunerState = TunerUse::kOn;
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tune", "on", "atu", "na"}));
-  EXPECT_EQ(t.TakeSent(), (Strings{"PC005;", "MD05;", "FA145000000;", "TX1;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PC2005;", "MD05;", "FA145000000;", "TX1;"}));
   EXPECT_EQ(s.config.tunerState, TunerUse::kNone);
   ToggleTune(t.panel);
   EXPECT_EQ(t.TakeSent().front(), "TX0;");

@@ -32,7 +32,13 @@ using testing::MalformedCommand;
 using testing::MayBeRefused;
 
 struct FuzzPanel : ControlPanel {
-  explicit FuzzPanel(std::uint64_t seed) : radio(ftx1sim::Options{.seed = seed}) {
+  // The radios vary with the seed: the field head or the amplifier, left in
+  // memory-channel mode or not, the AGC in auto or not.
+  explicit FuzzPanel(std::uint64_t seed)
+      : radio(ftx1sim::Options{.powerClass = seed % 3 == 0 ? 10 : 100,
+                               .memoryMode = seed % 2 == 0,
+                               .agcAuto = seed % 4 == 1,
+                               .seed = seed}) {
     ports.SetResponder(kPort, [this](std::string_view bytes) { return Answer(bytes); });
     PanelState& s = panel.state;
     s.config.baudRate = 38400;
@@ -125,7 +131,7 @@ TEST(KeyFuzz, RandomKeysSendOnlyWellFormedCommands) {
   // The keys reached every kind of command the key rules and entries send.
   for (const char* code : {"AC", "AG", "BC", "BI", "BS", "CN", "CO", "CT", "EX", "FA", "FB", "GT", "KS", "MD",
                            "MG", "ML", "NA", "NL", "OS", "PA", "PC", "PL", "PR", "RA", "RG", "RL", "RM", "SH",
-                           "SM", "SQ", "ST", "SV", "TX", "VX", "ZI"}) {
+                           "SM", "SQ", "ST", "SV", "TX", "VM", "VX", "ZI"}) {
     EXPECT_TRUE(codes.count(code)) << code;
   }
 }
@@ -148,7 +154,10 @@ TEST(CommandGrammar, TellsTheFormsAndRangesFromNearMisses) {
       {"KS003;", "", "value 3 outside 4..60"},
       {"KS060;", "", ""},
       {"KS160;", "no such command form", "no such command form"},
-      {"PC000;", "", "value 0 outside 1..100"},
+      {"PC2000;", "", "value 0 outside 1..100"},
+      {"PC050;", "no such command form", "no such command form"},  // no head digit
+      {"SH014;", "no such command form", "no such command form"},
+      {"BS015;", "no such command form", "no such command form"},
       {"MD0B;", "", ""},
       {"MD0C;", "no such command form", "no such command form"},
       {"EX0307041;", "", ""},

@@ -191,12 +191,14 @@ Flow MonitorKey(Panel& panel) {
   PlayPhrase(panel, "mon");
   if (s.radio.monitorOn) {
     s.radio.monitorOn = false;
-    s.cat.commandText = "ML00";
+    // The radio has a monitor level, 0..100: off is level 0, on the level
+    // the operator set (50 when none is known).
+    s.cat.commandText = "ML0000";
     PlayPhrase(panel, "off");
     s.entry.levelTarget = LevelTarget::kNone;
   } else {
     s.radio.monitorOn = true;
-    s.cat.commandText = "ML01";
+    s.cat.commandText = "ML0" + ZeroPad(s.radio.monitorLevel >= 1 && s.radio.monitorLevel <= 100 ? s.radio.monitorLevel : 50, 3);
     s.entry.levelTarget = LevelTarget::kMonitor;
     PlayPhrase(panel, "on");
   }
@@ -562,7 +564,7 @@ Flow ZeroInKey(Panel& panel) {
   if (s.radio.radioMode != kCw) {
     SnapToWholeKhz(panel);
   } else {
-    SendCommand(panel, "ZI");
+    SendCommand(panel, "ZI0");
   }
   return Flow::kStop;
 }
@@ -629,12 +631,12 @@ Flow ContourKey(Panel& panel) {
   PlayPhrase(panel, "co");
   if (s.radio.contourOn) {
     s.radio.contourOn = false;
-    s.cat.commandText = "CO00000";
+    s.cat.commandText = "CO000000";
     PlayPhrase(panel, "off");
     s.entry.levelTarget = LevelTarget::kNone;
   } else {
     s.radio.contourOn = true;
-    s.cat.commandText = "CO00001";
+    s.cat.commandText = "CO000001";
     PlayPhrase(panel, "on");
     s.entry.levelTarget = LevelTarget::kContour;
   }
@@ -683,11 +685,7 @@ Flow PowerKey(Panel& panel) {
   PanelState& s = panel.state;
   if (!Key(s, 'P')) return Flow::kContinue;
   if (s.entry.entryState != EntryState::kPower) {
-    if (const std::optional<std::string> answer = Query(panel, "PC")) {
-      // After the code and the radio's class digit: the watts, three digits.
-      const std::string watts = Mid(*answer, 4, 3);
-      if (watts.size() == 3 && OnlyDigits(watts)) s.config.powerSetting = IntFromText(watts);
-    }
+    if (const std::optional<std::string> answer = Query(panel, "PC")) ReadPowerAnswer(s, *answer);
   }
   PlayPhrase(panel, "Power");
   s.entry.entryState = EntryState::kPower;

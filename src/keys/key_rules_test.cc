@@ -207,11 +207,11 @@ TEST(KeySettings, MonitorNotchAndFrontEndKeysGoOnToReSendTheFrequency) {
   t.Start();
   t.Key(vk::kF9);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"mon", "on"}));
-  EXPECT_EQ(t.TakeSent(), (Strings{"ML01;", "FA007100000;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"ML0050;", "FA007100000;"}));
   EXPECT_EQ(t.s().entry.levelTarget, LevelTarget::kMonitor);
   t.Key(vk::kF9);
   EXPECT_EQ(t.TakeSpoken(), (Strings{"mon", "off"}));
-  EXPECT_EQ(t.TakeSent(), (Strings{"ML00;", "FA007100000;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"ML0000;", "FA007100000;"}));
   EXPECT_EQ(t.s().entry.levelTarget, LevelTarget::kNone);
   t.Key(vk::kF5);
   t.Key(vk::kF5);
@@ -246,13 +246,13 @@ TEST(KeySettings, ContourProcessorAndBreakInDependOnTheMode) {
   t.Start();
   t.Key(vk::kF6);  // LSB: contour on, and it stops
   EXPECT_EQ(t.TakeSpoken(), (Strings{"co", "on"}));
-  EXPECT_EQ(t.TakeSent(), (Strings{"CO00001;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"CO000001;"}));
   EXPECT_EQ(t.s().entry.levelTarget, LevelTarget::kContour);
   t.Key(vk::kF6);
-  EXPECT_EQ(t.TakeSent(), (Strings{"CO00000;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"CO000000;"}));
   EXPECT_EQ(t.s().entry.levelTarget, LevelTarget::kNone);
   t.Key(vk::kF7);
-  EXPECT_EQ(t.TakeSent(), (Strings{"PR01;", "PL;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PR02;", "PL;"}));
   t.Key('M');
   t.Key('M');  // CW
   t.Clear();
@@ -364,7 +364,7 @@ TEST(KeyBands, BandPromptLettersAndDigits) {
   t.Key('S');
   Strings sent = t.TakeSent();
   ASSERT_GE(sent.size(), 2u);
-  EXPECT_EQ(Strings(sent.begin(), sent.begin() + 2), (Strings{"BS016;", "BS016;"}));
+  EXPECT_EQ(Strings(sent.begin(), sent.begin() + 2), (Strings{"BS014;", "BS014;"}));
   EXPECT_EQ(t.s().radio.bandIndex, kBand70cm);
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
 }
@@ -457,8 +457,8 @@ TEST(KeyTransmit, CarrierTuneLocksTheKeysUntilTheSecondT) {
   KeyPanel t;
   t.Start();
   t.Type("TMT");
-  EXPECT_EQ(t.TakeSent(), (Strings{"PC005;", "MD05;", "FA007100000;", "TX1;", "TX0;", "PC050;", "MD01;",
-                                   "NA00;", "FA007100000;", "SH014;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"PC2005;", "MD05;", "FA007100000;", "TX1;", "TX0;", "PC2050;", "MD01;",
+                                   "NA00;", "FA007100000;", "SH0014;"}));
   Strings spoken = t.TakeSpoken();
   ASSERT_GE(spoken.size(), 5u);
   EXPECT_EQ(Strings(spoken.begin(), spoken.begin() + 5), (Strings{"tune", "on", "ton", "tune", "off"}));
@@ -487,7 +487,7 @@ TEST(KeyEntries, AfRfPowerAndWidthStatesTakeTheArrows) {
   EXPECT_EQ(t.s().entry.entryState, EntryState::kWidth);
   EXPECT_EQ(t.TakeSpoken().front(), "bw");
   t.Key(vk::kUp);  // the width, then the frequency again
-  EXPECT_EQ(t.TakeSent(), (Strings{"SH015;", "FA007100000;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"SH0015;", "FA007100000;"}));
   t.s().radio.radioMode = kAm;
   t.s().entry.entryState = EntryState::kNone;
   t.Key('W');
@@ -507,7 +507,7 @@ TEST(KeyEntries, FrequencyEntryWithPointAndToneEntry) {
   t.Type("14");
   t.Key(vk::kKeypadPoint);
   t.Type("2\r");
-  EXPECT_EQ(t.TakeSent(), (Strings{"BS005;", "MD02;", "NA00;", "FA014200000;", "SH014;", "FA014200000;",
+  EXPECT_EQ(t.TakeSent(), (Strings{"BS005;", "MD02;", "NA00;", "FA014200000;", "SH0014;", "FA014200000;",
                                    "PA01;"}));
   EXPECT_EQ(t.TakeSpoken().back(), "ok");
   EXPECT_EQ(t.s().radio.bandIndex, kBand20m);
@@ -656,7 +656,7 @@ TEST(KeyModes, ZeroInSnapsToAWholeKilohertzOrAsksTheRadioInCw) {
   EXPECT_EQ(t.TakeSent(), (Strings{"FA007100000;"}));  // down in LSB
   t.s().radio.radioMode = kCw;
   t.Key('Z');
-  EXPECT_EQ(t.TakeSent(), (Strings{"ZI;"}));
+  EXPECT_EQ(t.TakeSent(), (Strings{"ZI0;"}));
 }
 
 TEST(KeyClosingStep, FrequencyKeysMoveTheFrequency) {

@@ -46,10 +46,21 @@ void Deliver(RadioLink& link, const WaitingCommand& to, std::string text) {
   }
 }
 
+constexpr std::size_t kMostRefusalsKept = 16;
+
 void RouteAnswer(RadioLink& link, std::string answer) {
   auto target = link.waiting.end();
   if (answer == "?;") {
+    // The radio answers in order: a refusal belongs to the oldest command
+    // not yet done with, a set as well as a query.
     target = link.waiting.begin();
+    if (target != link.waiting.end()) {
+      ++link.refusalCount;
+      // Another program's refusals are its own business (its traffic is
+      // logged as relayed); the panel's own are named.
+      if (target->asker != Asker::kRelay && target->asker != Asker::kNetwork) link.refused.push_back(target->sent);
+      if (link.refused.size() > kMostRefusalsKept) link.refused.pop_front();
+    }
   } else {
     target = std::find_if(link.waiting.begin(), link.waiting.end(), [&](const WaitingCommand& w) {
       return w.query && !w.prefix.empty() && answer.size() > w.prefix.size() &&
@@ -127,13 +138,21 @@ std::vector<std::string> TakeRadioBytes(RadioLink& link, std::string_view bytes)
 }
 
 void EndOverdueWaits(RadioLink& link, SteadyTime now) {
-  auto overdue = [now](const WaitingCommand& w) { return w.deadline <= now; };
-  for (const WaitingCommand& w : link.waiting) {
-    if (overdue(w) && w.query && w.asker != Asker::kPoll && w.asker != Asker::kNobody) {
-      Deliver(link, w, std::string());
+  // A set command's record is kept past its time while a later query still
+  // waits: a refusal that comes late must still find the set that drew it,
+  // not end the query after it. An answer to the later query settles it.
+  bool laterQueryWaits = false;
+  for (auto w = link.waiting.rbegin(); w != link.waiting.rend(); ++w) {
+    const bool overdue = w->deadline <= now;
+    if (w->query && !overdue) laterQueryWaits = true;
+    w->done = overdue && (w->query || !laterQueryWaits);
+    if (w->done && w->query && w->asker != Asker::kPoll && w->asker != Asker::kNobody) {
+      Deliver(link, *w, std::string());
     }
   }
-  link.waiting.erase(std::remove_if(link.waiting.begin(), link.waiting.end(), overdue), link.waiting.end());
+  link.waiting.erase(std::remove_if(link.waiting.begin(), link.waiting.end(),
+                                    [](const WaitingCommand& w) { return w.done; }),
+                     link.waiting.end());
 }
 
 std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool query) {
@@ -165,6 +184,7 @@ std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool 
   waiting.asker = asker;
   waiting.query = query;
   if (query) waiting.prefix = std::string(sent.substr(0, sent.size() - 1));
+  waiting.sent = std::string(sent);
   waiting.deadline = panel.clock.Steady() + AnswerWait(panel);
   waiting.sentNumber = link.otherCommandsSent;
   // A radio that never answers cannot make the list grow without end; the
@@ -198,6 +218,11 @@ void ReceiveAnswers(Panel& panel) {
     for (const std::string& answer : TakeRadioBytes(panel.link, bytes)) {
       if (s.config.debugLog == 1) WriteLogLine(panel, "RX=" + answer);
     }
+    // Which command drew a refusal, right after the refusal's own line.
+    for (const std::string& command : panel.link.refused) {
+      if (s.config.debugLog == 1) WriteLogLine(panel, "REFUSED=" + command);
+    }
+    panel.link.refused.clear();
   }
   EndOverdueWaits(panel.link, panel.clock.Steady());
 }

@@ -417,7 +417,9 @@ Step SetLevel(const Request& r, int stage, const Answers& answers, const Capabil
   int max = MaxWattsOfClass(v.size() == 4 ? v[0] : 0, caps);
   int low = max == 100 ? 5 : 1;
   int watts = static_cast<int>(std::lround(std::clamp(share, 0.0, 1.0) * max));
-  return SetAndDone("PC" + ZeroPad(std::clamp(watts, low, max), 3));
+  // The radio takes the power with its head digit in front, as it answers.
+  const char head = v.size() == 4 && (v[0] == '1' || v[0] == '2') ? v[0] : (max == 100 ? '2' : '1');
+  return SetAndDone("PC" + std::string(1, head) + ZeroPad(std::clamp(watts, low, max), 3));
 }
 
 // A radio that is switched off does not answer at all.

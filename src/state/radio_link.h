@@ -37,6 +37,9 @@ struct WaitingCommand {
   std::string prefix;
   SteadyTime deadline{};
   std::int32_t sentNumber = 0;  // commandsSent right after it went out
+  // The command as sent, ";" included: what a refusal names in the log.
+  std::string sent;
+  bool done = false;            // the router's mark while it clears old waits
 };
 
 // An answer handed to its asker, or the end of a wait without one (empty
@@ -70,6 +73,11 @@ struct RadioLink {
 
   // Set whenever a whole answer arrives; the reply phase looks and clears it.
   bool heard = false;
+  // The panel's own commands the radio refused ("?;"), oldest first, for the
+  // debug log, kept (the last few) until they are logged; and how many
+  // refusals came in all.
+  std::deque<std::string> refused;
+  std::uint32_t refusalCount = 0;
   RadioPresence presence = RadioPresence::kAnswering;
   // Reply phases in a row that brought no answer at all.
   std::int32_t quietReplyPhases = 0;
