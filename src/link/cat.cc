@@ -218,7 +218,7 @@ void ReceiveAnswers(Panel& panel) {
     for (const std::string& answer : TakeRadioBytes(panel.link, bytes)) {
       if (s.config.debugLog == 1) WriteLogLine(panel, "RX=" + answer);
     }
-    // Which command drew a refusal, right after the refusal's own line.
+    // Which of the panel's commands drew a refusal, after the answers read.
     for (const std::string& command : panel.link.refused) {
       if (s.config.debugLog == 1) WriteLogLine(panel, "REFUSED=" + command);
     }

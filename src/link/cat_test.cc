@@ -176,6 +176,34 @@ TEST_F(CatExchange, DebugLogTracesTrafficButNotEmptyReads) {
             (std::vector<std::string>{"TX=FA;", "RX=FA014250000;"}));
 }
 
+TEST_F(CatExchange, ARefusalNamesTheCommandThatDrewItAndEndsNoLaterQuery) {
+  s.config.debugLog = 1;
+  t.panel.debugFile.open(t.panel.File("debug.dat"), std::ios::binary);
+  const auto half = AnswerWait(t.panel) / 2;
+  SendCommand(t.panel, "PC050");
+  t.clock.steady += half;
+  const std::uint32_t poll = SendFor(t.panel, "FA", Asker::kPoll, true);
+  // The set's own wait is over before its refusal comes: the later query
+  // still waits, so the set is kept for it.
+  t.clock.steady += half + std::chrono::milliseconds(1);
+  ReceiveAnswers(t.panel);
+  ASSERT_EQ(t.panel.link.waiting.size(), 2u);
+  t.ports.Receive(5, "?;FA014250000;");
+  ReceiveAnswers(t.panel);
+  t.panel.debugFile.close();
+  ASSERT_EQ(t.panel.link.forTick.size(), 1u);
+  EXPECT_EQ(t.panel.link.forTick[0].ticket, poll);
+  EXPECT_EQ(t.panel.link.forTick[0].text, "FA014250000;");
+  EXPECT_EQ(t.panel.link.refusalCount, 1u);
+  EXPECT_EQ(SplitCrLf(t.dir.Read("debug.dat")),
+            (std::vector<std::string>{"TX=PC050;", "TX=FA;", "RX=?;", "RX=FA014250000;", "REFUSED=PC050;"}));
+  // With nothing after it, a set's wait ends with its time.
+  SendCommand(t.panel, "PC2050");
+  t.clock.steady += AnswerWait(t.panel) + std::chrono::milliseconds(1);
+  ReceiveAnswers(t.panel);
+  EXPECT_TRUE(t.panel.link.waiting.empty());
+}
+
 TEST_F(CatExchange, OpeningSequenceClosesOpensAndSetsTheLineFormat) {
   t.ports.calls.clear();
   OpenPortSequence(t.panel, 5);

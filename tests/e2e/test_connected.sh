@@ -17,8 +17,9 @@ start_panel
 id=$(panel_window) || { fail "no panel window"; finish; }
 
 check "connected is spoken" wait_for_line "$WORK/speech.log" 20 '^connected$'
-expected="ID; EX0307040; EX030705050; BS003; FA007100000; MD01; NA00; FA007100000; SH0014; RA00; NL0000; CO000000; GT0; PC050; AG0; ML0; ML1; PC; PR0; AC; AC101; VX; BI; FA; "
-check "the identification exchange in order" [ "$(sim_commands | sed -n 2,25p | tr '\n' ' ')" = "$expected" ]
+expected="ID; VM0; EX0307040; PC; EX030705100; BS003; FA007100000; MD01; NA00; FA007100000; SH0014; RA00; NL0000; CO000000; GT0; PC2050; AG0; ML0; ML1; PR0; AC; AC101; VX; BI; FA; "
+check "the identification exchange in order" [ "$(sim_commands | sed -n 2,26p | tr '\n' ' ')" = "$expected" ]
+check "the radio refused nothing" [ "$(grep -c 'refused' "$WORK/sim.out")" = 0 ]
 check "frequency, mode and preamp before connected" \
   [ "$(grep -B7 -x connected "$WORK/speech.log" | tr '\n' ' ')" = "7 point 1 mhz lsb.wav preamp off connected " ]
 

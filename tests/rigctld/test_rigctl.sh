@@ -94,7 +94,7 @@ fi
 expect "l RFPOWER reads full power" "1.000000" rig l RFPOWER
 rig L RFPOWER 0.25 >/dev/null 2>&1
 expect "L RFPOWER 0.25 sets 25 W" "0.250000" rig l RFPOWER
-check_changed "the panel is told about the power" "PC025"
+check_changed "the panel is told about the power" "PC2025"
 expect "several commands in one run" "$(printf '14074000\nUSB\n2400\n0\nVFOA')" rig f m t v
 if rig F 300000000 2>&1 | grep -q 'Invalid parameter'; then
   pass "a frequency outside the radio's range is refused"
