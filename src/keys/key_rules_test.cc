@@ -724,6 +724,29 @@ TEST(KeyClosingStep, VhfChannelStepsAndFmSquelch) {
   EXPECT_TRUE(t.refused.empty()) << t.refused.front();
 }
 
+// The radio refuses on purpose: put back on a memory channel from its own
+// front panel, it refuses the typed frequency. The refusal is the set's own
+// answer: the power query after it and the polls are answered as before.
+TEST(KeyRefusals, ARefusedSetDerailsNeitherTheNextQueryNorThePoll) {
+  KeyPanel t;
+  t.Start();
+  t.radio.Control("memory on");
+  t.Type("E14");
+  t.Key(vk::kPoint);
+  t.Type("25\r");
+  ASSERT_FALSE(t.refused.empty());
+  for (const std::string& command : t.refused) EXPECT_EQ(command.substr(0, 2), "FA") << command;
+  const std::uint32_t refusals = t.panel.link.refusalCount;
+  EXPECT_EQ(refusals, t.refused.size());
+  t.Clear();
+  t.Key('P');
+  EXPECT_EQ(t.TakeSpoken(), (Strings{"Power", "5", "0", "watts"}));
+  EXPECT_EQ(t.panel.link.refusalCount, refusals);
+  t.radio.Control("dial +1000");  // the operator turns the dial
+  t.Ticks(6);
+  EXPECT_EQ(t.s().radio.frequencyHz, t.radio.state().vfoHz[0]);
+}
+
 TEST(KeyIgnored, ModifierKeysDoNothingAtAll) {
   KeyPanel t;
   t.Start();
