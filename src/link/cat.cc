@@ -87,13 +87,13 @@ struct QueryForm {
   std::string_view code;
   int selector;
 };
-constexpr std::array<QueryForm, 49> kQueryForms{{
+constexpr std::array<QueryForm, 51> kQueryForms{{
     {"AC", 0}, {"AI", 0}, {"BI", 0}, {"FA", 0}, {"FB", 0}, {"FS", 0}, {"FT", 0}, {"ID", 0}, {"IF", 0},
     {"KP", 0}, {"KS", 0}, {"LK", 0}, {"MG", 0}, {"OI", 0}, {"PC", 0}, {"PL", 0}, {"PS", 0}, {"ST", 0},
     {"TX", 0}, {"VS", 0}, {"VX", 0}, {"AG", 1}, {"BC", 1}, {"CT", 1}, {"GT", 1}, {"MD", 1}, {"ML", 1},
     {"NA", 1}, {"NB", 1}, {"NL", 1}, {"NR", 1}, {"OS", 1}, {"PA", 1}, {"PR", 1}, {"RA", 1}, {"RG", 1},
     {"RL", 1}, {"RM", 1}, {"SH", 1}, {"SM", 1}, {"SQ", 1}, {"CN", 2}, {"CO", 2}, {"AB", -1}, {"BA", -1},
-    {"BS", -1}, {"DN", -1}, {"UP", -1}, {"SV", -1},
+    {"BS", -1}, {"DN", -1}, {"UP", -1}, {"SV", -1}, {"VM", 1}, {"ZI", -1},
 }};
 
 }  // namespace

@@ -122,7 +122,7 @@ TEST(Router, CommandsOfOtherProgramsAreQueriesOrSets) {
       {"FA", true},        {"FA014250000", false}, {"MD0", true},   {"MD02", false}, {"ID", true},
       {"AI1", false},      {"AI", true},           {"SM0", true},   {"EX010316", true},
       {"EX0103160100", false}, {"CN00", true},     {"CN00012", false}, {"AB", false}, {"ZZ", true},
-      {"ZZ9", true},       {"", true}};
+      {"ZZ9", true},       {"VM0", true},          {"VM000", false}, {"ZI0", false}, {"", true}};
   for (const auto& [command, query] : cases) EXPECT_EQ(IsQueryCommand(command), query) << command;
 }
 
