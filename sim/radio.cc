@@ -37,7 +37,7 @@ const BandInfo kBands[] = {
     {8, 24890000, 24990000, 24940000, '2', 24940000, 13, "12m"},
     {9, 28000000, 29700000, 28500000, '2', 28500000, 10, "10m"},
     {10, 50000000, 54000000, 50150000, '2', 50150000, 6, "6m"},
-    {12, 118000000, 137000000, 127500000, '5', 127500000, 4, "air"},
+    {12, 118000000, 137000000, 127500000, '5', 0, 4, "air"},  // receive only: no antenna
     {13, 144000000, 148000000, 145000000, '4', 145000000, 3, "2m"},
     {14, 420000000, 450000000, 433000000, '4', 435000000, 2, "70cm"},
 };
@@ -171,7 +171,7 @@ int SwrReading(double ratio) {
 // matched.
 double AntennaRatio(std::int64_t hz, int antenna) {
   const BandInfo* band = FindBand(hz);
-  if (!band) return 9.9;
+  if (!band || band->resonanceHz == 0) return 9.9;
   double resonance = static_cast<double>(band->resonanceHz) * (antenna == 1 ? 1.012 : 1.0);
   double widthShare = hz >= 100000000 ? 0.02 : 0.008;
   double d = std::abs(static_cast<double>(hz) - resonance) / resonance / widthShare;
