@@ -27,6 +27,9 @@ struct Endpoint::Client {
   std::deque<Request> queued;  // the commands of its line still to run
   std::optional<Job> job;
   std::string output;        // replies not yet written
+
+  // No command of its own runs or waits, queued or in a whole unread line.
+  bool NothingToRun() const { return !job && queued.empty() && input.find('\n') == std::string::npos; }
 };
 
 namespace {
@@ -153,8 +156,7 @@ void Endpoint::Serve(Client& client) {
   if (client.output.size() > kMaxOutput) {
     return Drop(client, "it does not read its replies (" + std::to_string(client.output.size()) + " bytes waiting)");
   }
-  const bool idle = !client.job && client.queued.empty() && client.input.find('\n') == std::string::npos;
-  if ((client.closing || (client.inputEnded && idle)) && client.output.empty()) {
+  if ((client.closing || (client.inputEnded && client.NothingToRun())) && client.output.empty()) {
     if (log_) log_("client " + std::to_string(client.number) + " closed");
     Remove(client);
   }
@@ -301,8 +303,8 @@ bool Endpoint::MakeRoom() {
   const auto now = Now();
   Client* oldest = nullptr;
   for (const auto& [number, c] : clients_) {
-    const bool idle = !c->job && c->queued.empty() && c->input.find('\n') == std::string::npos;
-    if (idle && now - c->lastHeard >= options_.idleGrace && (!oldest || c->lastHeard < oldest->lastHeard)) {
+    if (c->NothingToRun() && now - c->lastHeard >= options_.idleGrace &&
+        (!oldest || c->lastHeard < oldest->lastHeard)) {
       oldest = c.get();
     }
   }
