@@ -7,7 +7,7 @@ packages=(
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-liberation2
   espeak-ng sox
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool socat libhamlib-utils
+  xvfb xauth xdotool socat libhamlib-utils python3-hamlib
   dpkg-dev file groff-base man-db desktop-file-utils
 )
 SUDO=""

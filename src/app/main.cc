@@ -36,7 +36,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "Usage: kelvaro [--simulate] [--speech-log FILE] [--rigctld [ADDRESS:]PORT]\n"
+    "Usage: kelvaro [--simulate] [--speech-log FILE] [--rigctld [ADDRESS:]PORT [--vfo]]\n"
     "       kelvaro --check [--simulate]\n"
     "       kelvaro --setup [FOLDER] [--radio DEVICE] [--port N]\n"
     "               [--pass-through DEVICE|none] [--pass-through-port N]\n"
@@ -56,6 +56,8 @@ constexpr const char* kUsage =
     "                     on PORT, usually 4532; on the loopback address unless\n"
     "                     another is given. rigctld has no authentication: anyone\n"
     "                     who can connect can tune the radio and transmit\n"
+    "  --vfo              (--rigctld) VFO mode, as rigctld's --vfo: commands name\n"
+    "                     their VFO (\"f VFOB\"), which split in WSJT-X needs\n"
     "  --check            open the radio's port, ask the radio who it is, say\n"
     "                     what answered, and end (no window)\n"
     "  --setup [FOLDER]   set up FOLDER (default: this folder) for a radio: ask\n"
@@ -85,6 +87,7 @@ struct Options {
   bool simulate = false;
   std::string speechLog;
   std::string rigctld;  // where to listen; empty: no network endpoint
+  bool rigctldVfo = false;  // the endpoint in VFO mode
   kelvaro::SetupRequest setup;
   bool setupOptionSeen = false;
 };
@@ -123,6 +126,8 @@ int ParseOptions(int argc, char** argv, Options* options) {
       if (!kelvaro::rigctld::ParseListenAddress(options->rigctld)) {
         return UsageError("--rigctld takes PORT or ADDRESS:PORT (IPv4), not " + options->rigctld);
       }
+    } else if (arg == "--vfo") {
+      options->rigctldVfo = true;
     } else if (arg == "--check") {
       options->action = Action::kCheck;
     } else if (arg == "--setup") {
@@ -161,6 +166,7 @@ int ParseOptions(int argc, char** argv, Options* options) {
     return UsageError("--radio, --port, --pass-through, --pass-through-port, --change-config and "
                       "--serial-folder belong to --setup");
   }
+  if (options->rigctldVfo && options->rigctld.empty()) return UsageError("--vfo belongs to --rigctld");
   if (options->action == Action::kSetup && (options->simulate || !options->speechLog.empty())) {
     return UsageError("--setup takes neither --simulate nor --speech-log");
   }
@@ -245,8 +251,11 @@ int Run(const Options& options) {
   kelvaro::NetworkLink network(panel, tcp);
   std::unique_ptr<kelvaro::rigctld::Endpoint> endpoint;
   if (!options.rigctld.empty()) {
+    kelvaro::rigctld::EndpointOptions endpointOptions;
+    endpointOptions.vfoMode = options.rigctldVfo;
     endpoint = std::make_unique<kelvaro::rigctld::Endpoint>(
-        tcp, network, [](std::string_view line) { std::cerr << "kelvaro: rigctld: " << line << "\n"; });
+        tcp, network, [](std::string_view line) { std::cerr << "kelvaro: rigctld: " << line << "\n"; },
+        kelvaro::rigctld::Capabilities{}, endpointOptions);
     if (!endpoint->Listen(*kelvaro::rigctld::ParseListenAddress(options.rigctld))) return 1;
     network.Attach(endpoint.get());
   }

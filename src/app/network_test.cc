@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/controls_test_panel.h"
+#include "memory/records.h"
 #include "platform/fake_tcp.h"
 #include "radio.h"
 
@@ -58,6 +59,24 @@ TEST(NetworkLink, ClientsGoThroughTheLinkAndThePanelFollows) {
   t.link.Service();
   EXPECT_EQ(t.TakeSpoken(), (Strings{"tx", "off"}));
   EXPECT_EQ(s.tick.txState, TxState::kReceiving);
+}
+
+// A data mode from a network client: the radio gets the data code and keeps
+// it; the panel shows, and the band record stores, the voice mode under it.
+TEST(NetworkLink, ADataModeGoesToTheRadioAndThePanelTakesTheVoiceModeUnderIt) {
+  Network t;
+  PanelState& s = t.panel.state;
+  s.radio.radioMode = kLsb;
+  t.TakeSent();
+  EXPECT_EQ(t.Ask("M PKTUSB -1\nm\n"), "RPRT 0\nPKTUSB\n2400\n");
+  EXPECT_EQ(t.radio.state().mode[0], 'C');
+  EXPECT_EQ(s.radio.radioMode, kUsb);
+  EXPECT_EQ(t.screen.TextAt(50, 45), "USB    ");
+  EXPECT_EQ(ParseBandRecord(s.banks.bandRecords[s.radio.bandIndex]).mode, '2');
+  for (const std::string& sent : t.TakeSent()) {
+    EXPECT_NE(sent.substr(0, 3), "FA0") << sent;
+    EXPECT_NE(sent, "MD02;");
+  }
 }
 
 }  // namespace

@@ -29,9 +29,11 @@ void ReadSquelchLevel(Panel& panel) {
   if (level.size() == 3 && OnlyDigits(level)) s.radio.squelchLevel = std::min(IntFromText(level), 255);
 }
 
-// The mode's commands; with `restoreFrequency` the band's stored frequency
-// is sent again afterwards (and the width and the record's mode digit).
-void ApplyModeOf(Panel& panel, bool restoreFrequency) {
+// The mode's commands, the band's stored frequency, the width and the
+// record's mode digit. `following`: another program has put the radio in
+// this mode already, so neither the mode command nor the stored frequency is
+// sent (the radio stays where that program put it); the rest follows.
+void ApplyModeOf(Panel& panel, bool following) {
   PanelState& s = panel.state;
   SelectLargeFont(panel);
   s.banks.limitQuiet = true;
@@ -49,7 +51,7 @@ void ApplyModeOf(Panel& panel, bool restoreFrequency) {
   if (mode == kCw) s.radio.widthIndex = s.radio.cwWidth;
   s.cat.commandText = s.radio.modeCommands[mode].empty() ? kModeCommands[mode] : s.radio.modeCommands[mode].view();
   DrawModeName(panel, kModeNames[mode]);
-  if (!s.cat.passThroughSeen) SendCommand(panel);
+  if (!s.cat.passThroughSeen && !following) SendCommand(panel);
 
   s.cat.commandText = mode == kCw && s.radio.widthIndex < 11 ? "NA01" : "NA00";
   SendCommand(panel);
@@ -59,22 +61,28 @@ void ApplyModeOf(Panel& panel, bool restoreFrequency) {
     ReadSquelchLevel(panel);
     return;
   }
-  if (s.banks.memoryRecallActive || !restoreFrequency) return;
+  if (s.banks.memoryRecallActive) return;
   if (s.radio.bandIndex < 1 || s.radio.bandIndex > kBandCount) return;
   const std::string stored = ParseBandRecord(s.banks.bandRecords[s.radio.bandIndex]).VfoADigits();
-  if (stored.size() == 9 && OnlyDigits(stored)) {
+  if (!following && stored.size() == 9 && OnlyDigits(stored)) {
     s.radio.frequencyHz = IntFromText(stored);
     SendFrequencyA(panel);
   }
   if (mode < kAm) SendWidth(panel);
+  // The record keeps the other program's mode too, though a relayed command
+  // otherwise leaves the band records alone: coming back to the band brings
+  // back the mode it was left in.
+  const bool relayed = s.cat.passThroughSeen;
+  if (following) s.cat.passThroughSeen = false;
   StoreBandMode(panel);
+  s.cat.passThroughSeen = relayed;
 }
 
 }  // namespace
 
-void ApplyMode(Panel& panel) { ApplyModeOf(panel, true); }
+void ApplyMode(Panel& panel) { ApplyModeOf(panel, false); }
 
-void FollowMode(Panel& panel) { ApplyModeOf(panel, false); }
+void FollowMode(Panel& panel) { ApplyModeOf(panel, true); }
 
 void SendFrequencyA(Panel& panel) {
   const int32_t hz = panel.state.radio.frequencyHz;

@@ -8,8 +8,11 @@ namespace kelvaro {
 // Puts the radio into radioMode: mode command, panel name, CW narrow filter,
 // then the squelch (FM) or the band's frequency and width.
 void ApplyMode(Panel& panel);
-// The same for a mode another program set on the radio: the band's stored
-// frequency is not sent again, so the radio stays where that program put it.
+// The same for a mode another program set on the radio (radioMode the
+// panel's nearest mode): the panel shows it and sends its narrow filter and
+// width, and the band record takes it, but neither the mode command nor the
+// band's stored frequency is sent, so the radio stays in the mode and on the
+// frequency that program chose.
 void FollowMode(Panel& panel);
 // "FA" + frequencyHz as 9 digits (nothing below 10 Hz).
 void SendFrequencyA(Panel& panel);

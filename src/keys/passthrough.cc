@@ -29,7 +29,8 @@ void GatherBytes(Panel& panel) {
 
 }  // namespace
 
-// The radio sends no answer to a mode set: the panel follows what was sent.
+// The radio sends no answer to a mode set: the panel follows what was sent,
+// as the M key would, but leaves the radio's mode and frequency alone.
 void FollowModeSet(Panel& panel, std::string_view sent) {
   PanelState& s = panel.state;
   if (Left(sent, 3) != "MD0" || CharAt(sent, 4) == ';') return;
@@ -65,6 +66,12 @@ int32_t PanelModeOfRadioCode(char code) {
     case '5': return kAm;
     case 'B': return kFmNarrow;
     case 'H': return kC4fm;
+    // The data modes: the panel has none, and takes the voice mode they are
+    // built on (the radio keeps the data mode).
+    case '8': return kLsb;
+    case 'C': return kUsb;
+    case 'A': return kFmWide;
+    case 'F': return kFmNarrow;
     default: return 0;
   }
 }

@@ -22,12 +22,16 @@ void RelayPassThrough(Panel& panel);
 void RelayWhileSpeaking(Panel& panel);
 
 // A mode set ("MD0" + the radio's mode code) another program sent: the panel
-// takes the mode and applies it without sending the band's stored frequency.
-// Anything else, or a mode the panel does not have, changes nothing.
+// takes the mode and follows it (FollowMode: name, narrow filter, width, the
+// band record's mode) without sending the mode or the band's stored
+// frequency. Anything else, or a mode the panel has nothing near, changes
+// nothing.
 void FollowModeSet(Panel& panel, std::string_view sent);
 
 // The panel's mode for the mode code a CAT program sends after "MD0"
-// ('1' LSB ... 'H' C4FM); 0 for a mode the panel does not have.
+// ('1' LSB ... 'H' C4FM); a data mode gives the voice mode under it (DATA-L
+// '8' LSB, DATA-U 'C' USB, DATA-FM 'A' FM, DATA-FM-N 'F' FM narrow); 0 for a
+// mode the panel has nothing near.
 int32_t PanelModeOfRadioCode(char code);
 
 }  // namespace kelvaro

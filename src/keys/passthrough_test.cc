@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/controls_test_panel.h"
+#include "memory/records.h"
 #include "link/cat.h"
 #include "radio.h"
 
@@ -88,10 +89,57 @@ TEST(PassThrough, ModeSetsMoveThePanelToTheSameMode) {
   t.Peer("MD05;");  // AM on the radio is the panel's mode 4
   RelayPassThrough(t.panel);
   EXPECT_EQ(s.radio.radioMode, kAm);
-  t.Peer("MD0C;");  // a mode the panel does not have: relayed, panel unchanged
+  t.Peer("MD0E;");  // PSK: a mode the panel has nothing near: relayed, panel unchanged
   RelayPassThrough(t.panel);
   EXPECT_EQ(s.radio.radioMode, kAm);
-  EXPECT_EQ(t.TakeSent().back(), "MD0C;");
+  EXPECT_EQ(t.TakeSent().back(), "MD0E;");
+}
+
+// A mode another program sets is followed as the M key would apply it, but
+// for the mode command and the band's stored frequency: the radio stays in
+// the mode and on the frequency that program chose. A data mode is followed
+// as the voice mode it is built on.
+TEST(PassThrough, AModeSetIsFollowedAsTheModeKeyWouldWithoutTheModeOrStoredFrequency) {
+  struct Follow {
+    const char* sent;
+    int32_t mode;      // the panel's mode afterwards
+    const char* name;  // on the panel
+    Strings codes;     // what the panel sends after relaying it, by command code
+    char record;       // the band record's mode digit afterwards; 0: unchanged
+  };
+  const Follow kFollows[] = {
+      {"MD03;", kCw, "CW      ", {"NA", "SH"}, '3'},
+      {"MD0C;", kUsb, "USB    ", {"NA", "SH"}, '2'},  // DATA-U
+      {"MD08;", kLsb, "LSB    ", {"NA", "SH"}, '1'},  // DATA-L
+      {"MD05;", kAm, "AM     ", {"NA"}, '4'},
+      {"MD0H;", kC4fm, "C4FM  ", {"NA"}, '6'},
+      {"MD0A;", kFmWide, "FM      ", {"NA", "SQ"}, 0},  // DATA-FM; FM reads the squelch, as the M key does
+      {"MD0F;", kFmNarrow, "FMN     ", {"NA", "SQ"}, 0},
+      {"MD0E;", kFmNarrow, "", {}, 0},  // PSK: nothing near it
+  };
+  for (const Follow& f : kFollows) {
+    SCOPED_TRACE(f.sent);
+    Relay t;
+    PanelState& s = t.panel.state;
+    s.radio.radioMode = kFmNarrow;
+    s.radio.frequencyHz = 14074000;  // where the other program has put the radio, away from the band's record
+    const char before = ParseBandRecord(s.banks.bandRecords[s.radio.bandIndex]).mode;
+    t.Peer(f.sent);
+    RelayPassThrough(t.panel);
+    EXPECT_EQ(s.radio.radioMode, f.mode);
+    if (*f.name) {
+      EXPECT_EQ(t.screen.TextAt(50, 45), f.name);
+    }
+    Strings sent = t.TakeSent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.front(), f.sent);  // relayed as it came, and not sent again
+    Strings codes;
+    for (auto it = sent.begin() + 1; it != sent.end(); ++it) codes.push_back(it->substr(0, 2));
+    EXPECT_EQ(codes, f.codes);
+    EXPECT_EQ(ParseBandRecord(s.banks.bandRecords[s.radio.bandIndex]).mode, f.record ? f.record : before);
+    EXPECT_EQ(s.radio.frequencyHz, 14074000);
+    EXPECT_EQ(t.radio.state().mode[0], f.sent[3]);  // the radio keeps the other program's mode
+  }
 }
 
 TEST(PassThrough, BytesWithoutTerminatorCannotBlockThePort) {

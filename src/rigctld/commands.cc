@@ -23,8 +23,9 @@ using Handler = Step (*)(const Request&, int stage, const Answers&, const Capabi
 struct Command {
   char shortName;  // 0 when there is none
   const char* longName;
-  int minArgs, maxArgs;
+  int minArgs, maxArgs;  // not counting the VFO of VFO mode
   Handler handler;  // nullptr: rigctld has it, this endpoint answers RPRT -11
+  bool takesVfo = false;  // in VFO mode its first argument is a VFO
 };
 
 namespace {
@@ -66,9 +67,11 @@ Step Verbatim(std::string reply) {
   return step;
 }
 
-// The first line of an extended reply: the long name and the arguments.
+// The first line of an extended reply: the long name and the arguments. In
+// VFO mode rigctld names the VFO there, "currVFO" for commands without one.
 std::string Header(const Request& r) {
   std::string header = std::string(r.command->longName) + ":";
+  if (r.vfoMode) header += " " + (r.vfo.empty() ? std::string("currVFO") : r.vfo);
   for (const std::string& arg : r.args) header += " " + arg;
   return header;
 }
@@ -108,6 +111,7 @@ class Reader {
     return static_cast<int>(v);
   }
   int error() const { return error_; }
+  void Fail(int code) { Failed(code); }
 
  private:
   std::string Failed(int code) {
@@ -122,12 +126,45 @@ class Reader {
 
 const char* VfoName(int vfo) { return vfo == 0 ? "VFOA" : "VFOB"; }
 
-// A VFO token as clients send it: 0 A, 1 B, 2 the current one, -1 unknown.
-int VfoOfToken(std::string_view token) {
-  if (token == "VFOA" || token == "Main" || token == "MainA" || token == "A") return 0;
-  if (token == "VFOB" || token == "Sub" || token == "MainB" || token == "B") return 1;
-  if (token == "currVFO" || token == "VFO" || token == "RX" || token == "TX") return 2;
-  return -1;
+// The VFO a client names: A or B, or one that the radio's state decides
+// (the current one; the transmitting one, which is the other one while split
+// is on).
+enum class VfoRef { kA, kB, kCurrent, kTransmit };
+
+std::optional<VfoRef> VfoOfToken(std::string_view token) {
+  if (token == "VFOA" || token == "Main" || token == "MainA" || token == "A") return VfoRef::kA;
+  if (token == "VFOB" || token == "Sub" || token == "MainB" || token == "B") return VfoRef::kB;
+  if (token == "currVFO" || token == "VFO" || token == "RX") return VfoRef::kCurrent;
+  if (token == "TX") return VfoRef::kTransmit;
+  return std::nullopt;
+}
+
+// The VFO a request acts on: the one it names in VFO mode, else the current.
+std::optional<VfoRef> TargetOf(const Request& r) {
+  return r.vfo.empty() ? std::optional<VfoRef>(VfoRef::kCurrent) : VfoOfToken(r.vfo);
+}
+
+bool Fixed(VfoRef ref) { return ref == VfoRef::kA || ref == VfoRef::kB; }
+
+// The queries whose answers name the VFO `ref` stands for.
+std::vector<std::string> VfoQueries(VfoRef ref) {
+  if (ref == VfoRef::kCurrent) return {"VS"};
+  if (ref == VfoRef::kTransmit) return {"VS", "ST"};
+  return {};
+}
+
+// Reads the answers of VfoQueries(ref) from answer `*next` on (and moves
+// past them): 0 for VFO A, 1 for B.
+int ResolveVfo(VfoRef ref, Reader& read, std::size_t* next) {
+  if (ref == VfoRef::kA) return 0;
+  if (ref == VfoRef::kB) return 1;
+  int vfo = read.Vfo((*next)++);
+  if (ref == VfoRef::kTransmit) {
+    long long split = read.Number((*next)++, "ST", 1);
+    if (!read.error() && split > 1) read.Fail(kProtocol);
+    if (split == 1) vfo ^= 1;
+  }
+  return vfo;
 }
 
 // A whole number filling the text.
@@ -172,8 +209,9 @@ std::string FrequencyCommand(int vfo, long long hz) { return (vfo == 0 ? "FA" : 
 
 // Hamlib's mode bits, as \dump_state carries them.
 constexpr std::uint64_t kAm = 1ull << 0, kCw = 1ull << 1, kUsb = 1ull << 2, kLsb = 1ull << 3, kFm = 1ull << 5,
-                        kFmn = 1ull << 21, kC4fm = 1ull << 33;
-constexpr std::uint64_t kModes = kAm | kCw | kUsb | kLsb | kFm | kFmn | kC4fm;
+                        kPktLsb = 1ull << 10, kPktUsb = 1ull << 11, kPktFm = 1ull << 12, kFmn = 1ull << 21,
+                        kC4fm = 1ull << 33;
+constexpr std::uint64_t kModes = kAm | kCw | kUsb | kLsb | kFm | kPktLsb | kPktUsb | kPktFm | kFmn | kC4fm;
 
 struct Mode {
   const char* token;  // Hamlib's name
@@ -181,19 +219,20 @@ struct Mode {
   int passband;       // the mode's normal width, Hz
   std::uint64_t bit;  // Hamlib's bit for a mode clients may set; 0 for the others
 };
-// The modes the panel knows, which clients may set, come first: a set takes
-// the first entry with its name. The radio's other modes are reported under
-// Hamlib's nearest name.
+// The modes clients may set come first: a set takes the first entry with its
+// name. The data modes are the radio's DATA-L, DATA-U and DATA-FM, which
+// digital-mode programs ask for ("Data/Pkt" in WSJT-X). The radio's other
+// modes are reported under Hamlib's nearest name.
 constexpr Mode kModeTable[] = {
-    {"LSB", '1', 2400, kLsb},    {"USB", '2', 2400, kUsb},  {"CW", '3', 500, kCw},
-    {"FM", '4', 16000, kFm},     {"AM", '5', 9000, kAm},    {"FMN", 'B', 9000, kFmn},
-    {"C4FM", 'H', 16000, kC4fm}, {"C4FM", 'I', 16000, 0},   {"RTTY", '6', 500, 0},
-    {"CWR", '7', 500, 0},        {"PKTLSB", '8', 2400, 0},  {"RTTYR", '9', 500, 0},
-    {"FM-D", 'A', 16000, 0},     {"PKTUSB", 'C', 2400, 0},  {"AMN", 'D', 6000, 0},
-    {"PKTUSB", 'E', 2400, 0},    {"FM-D", 'F', 9000, 0},
+    {"LSB", '1', 2400, kLsb},       {"USB", '2', 2400, kUsb},       {"CW", '3', 500, kCw},
+    {"FM", '4', 16000, kFm},        {"AM", '5', 9000, kAm},         {"FMN", 'B', 9000, kFmn},
+    {"C4FM", 'H', 16000, kC4fm},    {"PKTLSB", '8', 2400, kPktLsb}, {"PKTUSB", 'C', 2400, kPktUsb},
+    {"FM-D", 'A', 16000, kPktFm},  {"C4FM", 'I', 16000, 0},        {"RTTY", '6', 500, 0},
+    {"CWR", '7', 500, 0},           {"RTTYR", '9', 500, 0},         {"AMN", 'D', 6000, 0},
+    {"PKTUSB", 'E', 2400, 0},       {"PKTFMN", 'F', 9000, 0},
 };
 // The settable modes in Hamlib's bit order, as "M ?" lists them.
-constexpr const char* kModeList = "AM CW USB LSB FM FMN C4FM ";
+constexpr const char* kModeList = "AM CW USB LSB FM PKTLSB PKTUSB FM-D FMN C4FM ";
 
 const Mode* ModeOfCode(char code) {
   for (const Mode& m : kModeTable)
@@ -202,6 +241,11 @@ const Mode* ModeOfCode(char code) {
 }
 
 const Mode* SettableMode(std::string_view token) {
+  // Hamlib writes its packet FM "FM-D" and reads that name and "PKTFM".
+  if (token.size() == 5 && std::equal(token.begin(), token.end(), "PKTFM",
+                                      [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; })) {
+    token = "FM-D";
+  }
   for (const Mode& m : kModeTable) {
     if (!m.bit || token.size() != std::string_view(m.token).size()) continue;
     if (std::equal(token.begin(), token.end(), m.token,
@@ -250,34 +294,91 @@ Step ListReply(const Request& r, const char* names, bool report) {
 
 // ---------------------------------------------------------------- handlers
 
-// f, i: the frequency of the active VFO, or of the other one.
-Step ReadFrequency(int stage, const Answers& answers, bool other, const char* key) {
-  if (stage == 0) return Ask({"VS", "FA", "FB"});
+// For a command on one VFO: the VFO meant once it is known, in *vfo (true),
+// or the step to take first, in *step (false): the queries that name the VFO,
+// or the failure of a VFO that is no VFO. `other`: the VFO that is not the
+// current one (the split commands, whatever VFO they name).
+bool TargetVfo(const Request& r, int stage, const Answers& answers, bool other, int* vfo, Step* step) {
+  std::optional<VfoRef> ref = TargetOf(r);
+  if (!ref) {
+    *step = Fail(kInvalid);
+    return false;
+  }
+  if (other) ref = VfoRef::kCurrent;
+  if (stage == 0 && !Fixed(*ref)) {
+    *step = Ask(VfoQueries(*ref));
+    return false;
+  }
   Reader read(answers);
-  int vfo = read.Vfo(0);
-  if (read.error()) return Fail(read.error());
-  if (other) vfo ^= 1;
-  long long hz = read.Number(1 + static_cast<std::size_t>(vfo), vfo == 0 ? "FA" : "FB", 9);
-  if (read.error()) return Fail(read.error());
-  return Done({{key, std::to_string(hz)}});
+  std::size_t next = 0;
+  *vfo = ResolveVfo(*ref, read, &next);
+  if (read.error()) {
+    *step = Fail(read.error());
+    return false;
+  }
+  if (other) *vfo ^= 1;
+  return true;
 }
 
-Step GetFreq(const Request&, int stage, const Answers& a, const Capabilities&) {
-  return ReadFrequency(stage, a, false, "Frequency");
-}
-Step GetSplitFreq(const Request&, int stage, const Answers& a, const Capabilities&) {
-  return ReadFrequency(stage, a, true, "TX Frequency");
+// A query that has a form for each VFO ("FA"/"FB", "MD0"/"MD1"), for the VFO
+// a request means. Stage 0 asks the VFO's queries and the value (of both VFOs
+// when the radio must say which one is meant); later, *value is the answer's
+// value and *vfo the VFO (true), or *step the failure (false).
+bool ReadPerVfo(const Request& r, int stage, const Answers& answers, bool other, const char* codeA,
+                const char* codeB, std::string* value, int* vfo, Step* step) {
+  std::optional<VfoRef> ref = TargetOf(r);
+  if (!ref) {
+    *step = Fail(kInvalid);
+    return false;
+  }
+  if (other) ref = VfoRef::kCurrent;
+  if (stage == 0) {
+    std::vector<std::string> queries = VfoQueries(*ref);
+    if (*ref != VfoRef::kB) queries.push_back(codeA);
+    if (*ref != VfoRef::kA) queries.push_back(codeB);
+    *step = Ask(std::move(queries));
+    return false;
+  }
+  Reader read(answers);
+  std::size_t next = 0;
+  *vfo = ResolveVfo(*ref, read, &next);
+  if (!read.error() && other) *vfo ^= 1;
+  if (!read.error()) {
+    const std::size_t at = Fixed(*ref) ? next : next + static_cast<std::size_t>(*vfo);
+    *value = read.Value(at, *vfo == 0 ? codeA : codeB);
+  }
+  if (read.error()) {
+    *step = Fail(read.error());
+    return false;
+  }
+  return true;
 }
 
-// F, I: sets the frequency of the active VFO, or of the other one.
+// f, i: the frequency of a VFO, or of the other one.
+Step ReadFrequency(const Request& r, int stage, const Answers& answers, bool other, const char* key) {
+  std::string value;
+  int vfo = 0;
+  Step step;
+  if (!ReadPerVfo(r, stage, answers, other, "FA", "FB", &value, &vfo, &step)) return step;
+  if (value.size() != 9 || !OnlyDigits(value)) return Fail(kProtocol);
+  return Done({{key, std::to_string(std::atoll(value.c_str()))}});
+}
+
+Step GetFreq(const Request& r, int stage, const Answers& a, const Capabilities&) {
+  return ReadFrequency(r, stage, a, false, "Frequency");
+}
+Step GetSplitFreq(const Request& r, int stage, const Answers& a, const Capabilities&) {
+  return ReadFrequency(r, stage, a, true, "TX Frequency");
+}
+
+// F, I: sets the frequency of a VFO, or of the other one.
 Step WriteFrequency(const Request& r, int stage, const Answers& answers, bool other) {
   long long hz = 0;
   if (!ParseFrequency(r.args[0], &hz)) return Fail(kInvalid);
-  if (stage == 0) return Ask({"VS"});
-  Reader read(answers);
-  int vfo = read.Vfo(0);
-  if (read.error()) return Fail(read.error());
-  return SetAndDone(FrequencyCommand(other ? vfo ^ 1 : vfo, hz));
+  int vfo = 0;
+  Step step;
+  if (!TargetVfo(r, stage, answers, other, &vfo, &step)) return step;
+  return SetAndDone(FrequencyCommand(vfo, hz));
 }
 
 Step SetFreq(const Request& r, int stage, const Answers& a, const Capabilities&) {
@@ -287,25 +388,23 @@ Step SetSplitFreq(const Request& r, int stage, const Answers& a, const Capabilit
   return WriteFrequency(r, stage, a, true);
 }
 
-// m, x: the mode and its normal passband, of the active VFO or the other.
-Step ReadMode(int stage, const Answers& answers, bool other, const char* modeKey, const char* widthKey) {
-  if (stage == 0) return Ask({"VS", "MD0", "MD1"});
-  Reader read(answers);
-  int vfo = read.Vfo(0);
-  if (read.error()) return Fail(read.error());
-  if (other) vfo ^= 1;
-  std::string code = read.Value(1 + static_cast<std::size_t>(vfo), vfo == 0 ? "MD0" : "MD1");
-  if (read.error()) return Fail(read.error());
+// m, x: the mode and its normal passband, of a VFO or the other.
+Step ReadMode(const Request& r, int stage, const Answers& answers, bool other, const char* modeKey,
+              const char* widthKey) {
+  std::string code;
+  int vfo = 0;
+  Step step;
+  if (!ReadPerVfo(r, stage, answers, other, "MD0", "MD1", &code, &vfo, &step)) return step;
   const Mode* mode = code.size() == 1 ? ModeOfCode(code[0]) : nullptr;
   if (!mode) return Fail(kProtocol);
   return Done({{modeKey, mode->token}, {widthKey, std::to_string(mode->passband)}});
 }
 
-Step GetMode(const Request&, int stage, const Answers& a, const Capabilities&) {
-  return ReadMode(stage, a, false, "Mode", "Passband");
+Step GetMode(const Request& r, int stage, const Answers& a, const Capabilities&) {
+  return ReadMode(r, stage, a, false, "Mode", "Passband");
 }
-Step GetSplitMode(const Request&, int stage, const Answers& a, const Capabilities&) {
-  return ReadMode(stage, a, true, "TX Mode", "TX Passband");
+Step GetSplitMode(const Request& r, int stage, const Answers& a, const Capabilities&) {
+  return ReadMode(r, stage, a, true, "TX Mode", "TX Passband");
 }
 
 // M, X: the mode; the passband is taken and left alone (the panel keeps the
@@ -315,11 +414,9 @@ Step WriteMode(const Request& r, int stage, const Answers& answers, bool other) 
   const Mode* mode = SettableMode(r.args[0]);
   long long passband = 0;
   if (!mode || (r.args.size() > 1 && !ParseInt(r.args[1], &passband))) return Fail(kInvalid);
-  if (stage == 0) return Ask({"VS"});
-  Reader read(answers);
-  int vfo = read.Vfo(0);
-  if (read.error()) return Fail(read.error());
-  if (other) vfo ^= 1;
+  int vfo = 0;
+  Step step;
+  if (!TargetVfo(r, stage, answers, other, &vfo, &step)) return step;
   return SetAndDone(std::string(vfo == 0 ? "MD0" : "MD1") + mode->code);
 }
 
@@ -338,15 +435,22 @@ Step GetVfo(const Request&, int stage, const Answers& answers, const Capabilitie
   return Done({{"VFO", VfoName(vfo)}});
 }
 
-Step SetVfo(const Request& r, int, const Answers&, const Capabilities&) {
-  int vfo = VfoOfToken(r.args[0]);
-  if (vfo < 0) return Fail(kInvalid);
-  if (vfo == 2) return Done();  // the current VFO stays
+// V: selects the VFO named; "currVFO" (and "RX") leaves it as it is.
+Step SetVfo(const Request& r, int stage, const Answers& answers, const Capabilities&) {
+  std::optional<VfoRef> ref = VfoOfToken(r.args[0]);
+  if (!ref) return Fail(kInvalid);
+  if (*ref == VfoRef::kCurrent) return Done();
+  if (stage == 0 && !Fixed(*ref)) return Ask(VfoQueries(*ref));
+  Reader read(answers);
+  std::size_t next = 0;
+  int vfo = ResolveVfo(*ref, read, &next);
+  if (read.error()) return Fail(read.error());
   return SetAndDone(vfo == 0 ? "VS0" : "VS1");
 }
 
 // s: split on or off; the transmitting VFO is the other one while it is on.
-Step GetSplit(const Request&, int stage, const Answers& answers, const Capabilities&) {
+Step GetSplit(const Request& r, int stage, const Answers& answers, const Capabilities&) {
+  if (!TargetOf(r)) return Fail(kInvalid);
   if (stage == 0) return Ask({"ST", "VS"});
   Reader read(answers);
   long long split = read.Number(0, "ST", 1);
@@ -358,12 +462,13 @@ Step GetSplit(const Request&, int stage, const Answers& answers, const Capabilit
 
 Step SetSplit(const Request& r, int, const Answers&, const Capabilities&) {
   long long split = 0;
-  if (!ParseInt(r.args[0], &split) || split < 0 || split > 1) return Fail(kInvalid);
-  if (r.args.size() > 1 && VfoOfToken(r.args[1]) < 0) return Fail(kInvalid);
+  if (!TargetOf(r) || !ParseInt(r.args[0], &split) || split < 0 || split > 1) return Fail(kInvalid);
+  if (r.args.size() > 1 && !VfoOfToken(r.args[1])) return Fail(kInvalid);
   return SetAndDone(split ? "ST1" : "ST0");
 }
 
-Step GetPtt(const Request&, int stage, const Answers& answers, const Capabilities&) {
+Step GetPtt(const Request& r, int stage, const Answers& answers, const Capabilities&) {
+  if (!TargetOf(r)) return Fail(kInvalid);
   if (stage == 0) return Ask({"TX"});
   Reader read(answers);
   long long tx = read.Number(0, "TX", 1);
@@ -375,17 +480,22 @@ Step GetPtt(const Request&, int stage, const Answers& answers, const Capabilitie
 // T 0 receives; T 1, 2 (microphone) and 3 (data) all transmit.
 Step SetPtt(const Request& r, int, const Answers&, const Capabilities&) {
   long long ptt = 0;
-  if (!ParseInt(r.args[0], &ptt) || ptt < 0 || ptt > 3) return Fail(kInvalid);
+  if (!TargetOf(r) || !ParseInt(r.args[0], &ptt) || ptt < 0 || ptt > 3) return Fail(kInvalid);
   return SetAndDone(ptt == 0 ? "TX0" : "TX1");
 }
 
+// The S-meter of the receiver a request names: the sub receiver's for VFO B,
+// the main one's otherwise.
+const char* MeterOf(const Request& r) { return TargetOf(r) == VfoRef::kB ? "SM1" : "SM0"; }
+
 Step GetLevel(const Request& r, int stage, const Answers& answers, const Capabilities& caps) {
   const std::string& name = r.args[0];
+  if (!TargetOf(r)) return Fail(kInvalid);
   if (name == "?") return ListReply(r, "RFPOWER STRENGTH ", false);
   if (name == "STRENGTH") {
-    if (stage == 0) return Ask({"SM0"});
+    if (stage == 0) return Ask({MeterOf(r)});
     Reader read(answers);
-    long long reading = read.Number(0, "SM0", 3);
+    long long reading = read.Number(0, MeterOf(r), 3);
     if (read.error()) return Fail(read.error());
     return Done({{"", std::to_string(StrengthOfReading(static_cast<int>(reading)))}});
   }
@@ -406,6 +516,7 @@ Step GetLevel(const Request& r, int stage, const Answers& answers, const Capabil
 // radio can do (as the panel holds its own power entry).
 Step SetLevel(const Request& r, int stage, const Answers& answers, const Capabilities& caps) {
   const std::string& name = r.args[0];
+  if (!TargetOf(r)) return Fail(kInvalid);
   if (name == "?") return ListReply(r, "RFPOWER ", true);
   if (name != "RFPOWER") return Fail(kUnavailable);
   double share = 0;
@@ -437,18 +548,37 @@ Step GetPowerStat(const Request& r, int stage, const Answers& answers, const Cap
   return Verbatim(Header(r) + r.separator + "Power Status: " + on + "\nRPRT 0\n");
 }
 
-// Clients use \chk_vfo to learn whether commands carry a VFO argument: they
-// do not here.
-Step ChkVfo(const Request& r, int, const Answers&, const Capabilities&) {
-  if (r.separator == 0) return Verbatim("0\n");
-  return Verbatim(std::string("ChkVFO: 0\n") + (r.separator == '\n' ? "" : "\n"));
+// \get_dcd: whether the squelch is open, as the radio shows it: no squelch
+// set, or a signal at the squelch level or above it.
+Step GetDcd(const Request& r, int stage, const Answers& answers, const Capabilities&) {
+  if (!TargetOf(r)) return Fail(kInvalid);
+  if (stage == 0) return Ask({"SQ0", MeterOf(r)});
+  Reader read(answers);
+  long long squelch = read.Number(0, "SQ0", 3);
+  long long reading = read.Number(1, MeterOf(r), 3);
+  if (read.error()) return Fail(read.error());
+  return Done({{"DCD", squelch == 0 || reading >= squelch ? "1" : "0"}});
 }
 
+// Clients use \chk_vfo to learn whether commands carry a VFO argument: they
+// do in VFO mode.
+Step ChkVfo(const Request& r, int, const Answers&, const Capabilities&) {
+  const std::string on = r.vfoMode ? "1" : "0";
+  if (r.separator == 0) return Verbatim(on + "\n");
+  return Verbatim("ChkVFO: " + on + "\n" + (r.separator == '\n' ? "" : "\n"));
+}
+
+// Both forms carry the whole state; the extended one ends with RPRT 0.
 Step DumpStateStep(const Request& r, int, const Answers&, const Capabilities& caps) {
   std::string state = DumpState(caps);
   if (r.separator == 0) return Verbatim(state);
-  // The extended form carries the numeric part only.
-  return Verbatim(Header(r) + r.separator + state.substr(0, state.find("vfo_ops=")) + "RPRT 0\n");
+  return Verbatim(Header(r) + r.separator + state + "RPRT 0\n");
+}
+
+Step DumpCapsStep(const Request& r, int, const Answers&, const Capabilities& caps) {
+  std::string text = DumpCaps(caps) + "RPRT 0\n";
+  if (r.separator == 0) return Verbatim(text);
+  return Verbatim(Header(r) + r.separator + text);
 }
 
 Step GetInfo(const Request&, int, const Answers&, const Capabilities&) {
@@ -466,30 +596,34 @@ Step Quit(const Request&, int, const Answers&, const Capabilities&) {
   return step;
 }
 
+constexpr bool kVfo = true;  // takes a VFO in VFO mode
+
 const Command kCommands[] = {
-    {'F', "set_freq", 1, 1, SetFreq},
-    {'f', "get_freq", 0, 0, GetFreq},
-    {'M', "set_mode", 1, 2, SetMode},
-    {'m', "get_mode", 0, 0, GetMode},
+    {'F', "set_freq", 1, 1, SetFreq, kVfo},
+    {'f', "get_freq", 0, 0, GetFreq, kVfo},
+    {'M', "set_mode", 1, 2, SetMode, kVfo},
+    {'m', "get_mode", 0, 0, GetMode, kVfo},
     {'V', "set_vfo", 1, 1, SetVfo},
     {'v', "get_vfo", 0, 0, GetVfo},
-    {'S', "set_split_vfo", 1, 2, SetSplit},
-    {'s', "get_split_vfo", 0, 0, GetSplit},
-    {'I', "set_split_freq", 1, 1, SetSplitFreq},
-    {'i', "get_split_freq", 0, 0, GetSplitFreq},
-    {'X', "set_split_mode", 1, 2, SetSplitMode},
-    {'x', "get_split_mode", 0, 0, GetSplitMode},
-    {'T', "set_ptt", 1, 1, SetPtt},
-    {'t', "get_ptt", 0, 0, GetPtt},
-    {'L', "set_level", 1, 2, SetLevel},
-    {'l', "get_level", 1, 1, GetLevel},
-    {0, "get_powerstat", 0, 0, GetPowerStat},
-    {0, "chk_vfo", 0, 0, ChkVfo},
-    {0, "dump_state", 0, 0, DumpStateStep},
+    {'S', "set_split_vfo", 1, 2, SetSplit, kVfo},
+    {'s', "get_split_vfo", 0, 0, GetSplit, kVfo},
+    {'I', "set_split_freq", 1, 1, SetSplitFreq, kVfo},
+    {'i', "get_split_freq", 0, 0, GetSplitFreq, kVfo},
+    {'X', "set_split_mode", 1, 2, SetSplitMode, kVfo},
+    {'x', "get_split_mode", 0, 0, GetSplitMode, kVfo},
+    {'T', "set_ptt", 1, 1, SetPtt, kVfo},
+    {'t', "get_ptt", 0, 0, GetPtt, kVfo},
+    {'L', "set_level", 1, 2, SetLevel, kVfo},
+    {'l', "get_level", 1, 1, GetLevel, kVfo},
+    {'\x8b', "get_dcd", 0, 0, GetDcd, kVfo},
+    {'\x88', "get_powerstat", 0, 0, GetPowerStat},
+    {'\xf0', "chk_vfo", 0, 0, ChkVfo},
+    {'\x8f', "dump_state", 0, 0, DumpStateStep},
+    {'1', "dump_caps", 0, 0, DumpCapsStep},
     {'_', "get_info", 0, 0, GetInfo},
-    {0, "get_lock_mode", 0, 0, GetLockMode},
-    {'q', "quit", 0, kAnyCount, Quit},
-    {'Q', "quit", 0, kAnyCount, Quit},
+    {'\xa3', "get_lock_mode", 0, 0, GetLockMode},
+    {'q', "quit", 0, 0, Quit},
+    {'Q', "quit", 0, 0, Quit},
     // rigctld's other commands: this radio's endpoint does not have them.
     {'J', "set_rit", 0, kAnyCount, nullptr},         {'j', "get_rit", 0, kAnyCount, nullptr},
     {'Z', "set_xit", 0, kAnyCount, nullptr},         {'z', "get_xit", 0, kAnyCount, nullptr},
@@ -506,13 +640,12 @@ const Command kCommands[] = {
     {'G', "vfo_op", 0, kAnyCount, nullptr},          {'g', "scan", 0, kAnyCount, nullptr},
     {'H', "set_channel", 0, kAnyCount, nullptr},     {'h', "get_channel", 0, kAnyCount, nullptr},
     {'A', "set_trn", 0, kAnyCount, nullptr},         {'a', "get_trn", 0, kAnyCount, nullptr},
-    {'*', "reset", 0, kAnyCount, nullptr},           {'1', "dump_caps", 0, kAnyCount, nullptr},
-    {'2', "power2mW", 0, kAnyCount, nullptr},        {'4', "mW2power", 0, kAnyCount, nullptr},
-    {'w', "send_cmd", 0, kAnyCount, nullptr},        {'W', "send_cmd_rx", 0, kAnyCount, nullptr},
-    {0, "set_powerstat", 0, kAnyCount, nullptr},     {0, "set_ctcss_sql", 0, kAnyCount, nullptr},
-    {0, "get_ctcss_sql", 0, kAnyCount, nullptr},     {0, "set_dcs_sql", 0, kAnyCount, nullptr},
-    {0, "get_dcs_sql", 0, kAnyCount, nullptr},       {0, "send_dtmf", 0, kAnyCount, nullptr},
-    {0, "recv_dtmf", 0, kAnyCount, nullptr},         {0, "get_dcd", 0, kAnyCount, nullptr},
+    {'*', "reset", 0, kAnyCount, nullptr},           {'2', "power2mW", 0, kAnyCount, nullptr},
+    {'4', "mW2power", 0, kAnyCount, nullptr},        {'w', "send_cmd", 0, kAnyCount, nullptr},
+    {'W', "send_cmd_rx", 0, kAnyCount, nullptr},     {0, "set_powerstat", 0, kAnyCount, nullptr},
+    {0, "set_ctcss_sql", 0, kAnyCount, nullptr},     {0, "get_ctcss_sql", 0, kAnyCount, nullptr},
+    {0, "set_dcs_sql", 0, kAnyCount, nullptr},       {0, "get_dcs_sql", 0, kAnyCount, nullptr},
+    {0, "send_dtmf", 0, kAnyCount, nullptr},         {0, "recv_dtmf", 0, kAnyCount, nullptr},
     {0, "get_rig_info", 0, kAnyCount, nullptr},      {0, "get_vfo_info", 0, kAnyCount, nullptr},
     {0, "get_vfo_list", 0, kAnyCount, nullptr},      {0, "get_modes", 0, kAnyCount, nullptr},
     {0, "set_clock", 0, kAnyCount, nullptr},         {0, "get_clock", 0, kAnyCount, nullptr},
@@ -533,48 +666,105 @@ bool IsExtendedPrefix(char c) {
          c != '*';
 }
 
+const Command* ShortCommand(char name) {
+  for (const Command& c : kCommands)
+    if (c.shortName && c.shortName == name) return &c;
+  return nullptr;
+}
+
+const Command* FindCommand(std::string_view name) {
+  if (name.size() == 1) return ShortCommand(name[0]);
+  if (name.size() < 2 || name[0] != '\\') return nullptr;
+  for (const Command& c : kCommands)
+    if (name.substr(1) == c.longName) return &c;
+  return nullptr;
+}
+
+// A command that takes no words after it, so that another may follow it in
+// the same word ("fmv").
+bool TakesNothing(const Command* c, bool vfoMode) {
+  return c && c->handler && c->maxArgs == 0 && !(vfoMode && c->takesVfo);
+}
+
 }  // namespace
 
-Request ParseLine(std::string_view line) {
-  Request r;
-  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-  while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-  if (line.empty() || line.front() == '#') {
-    r.ignored = true;
-    return r;
-  }
-  if (IsExtendedPrefix(line.front())) {
-    r.separator = line.front() == '+' ? '\n' : line.front();
-    line.remove_prefix(1);
-  }
-  // The words of the line: the command, then its arguments.
-  std::vector<std::string> words;
-  std::size_t at = 0;
-  while (at < line.size()) {
+const char* CommandName(const Command& command) { return command.longName; }
+
+bool IsCommandByte(char byte) {
+  return static_cast<unsigned char>(byte) >= 0x80 && ShortCommand(byte) != nullptr;
+}
+
+std::vector<Request> ParseLine(std::string_view line, bool vfoMode) {
+  std::vector<std::string_view> words;
+  for (std::size_t at = 0; at < line.size();) {
     while (at < line.size() && IsBlank(line[at])) ++at;
     std::size_t end = at;
     while (end < line.size() && !IsBlank(line[end])) ++end;
-    if (end > at) words.emplace_back(line.substr(at, end - at));
+    if (end > at) words.push_back(line.substr(at, end - at));
     at = end;
   }
-  r.error = kInvalid;
-  if (words.empty()) return r;
-  const std::string& name = words.front();
-  for (const Command& c : kCommands) {
-    bool match = name.size() > 1 && name[0] == '\\' ? name.compare(1, std::string::npos, c.longName) == 0
-                                                     : name.size() == 1 && c.shortName && name[0] == c.shortName;
-    if (match) {
-      r.command = &c;
+  std::vector<Request> out;
+  std::size_t next = 0;
+  auto fail = [&](Request r, int code) {
+    r.error = code;
+    out.push_back(std::move(r));
+  };
+  while (next < words.size()) {
+    std::string_view word = words[next++];
+    if (word.front() == '#') break;  // a comment to the end of the line
+    Request r;
+    r.vfoMode = vfoMode;
+    if (IsExtendedPrefix(word.front())) {
+      r.separator = word.front() == '+' ? '\n' : word.front();
+      word.remove_prefix(1);
+    }
+    // Short commands written together: each but the last takes nothing.
+    if (word.size() > 1 && word.front() != '\\') {
+      const bool together = std::all_of(word.begin(), word.end() - 1,
+                                        [&](char c) { return TakesNothing(ShortCommand(c), vfoMode); });
+      if (!together) {
+        fail(std::move(r), kInvalid);
+        break;
+      }
+      for (char c : word.substr(0, word.size() - 1)) {
+        Request first = r;
+        first.command = ShortCommand(c);
+        out.push_back(std::move(first));
+        r.separator = 0;  // a prefix leads the first of them only
+      }
+      word.remove_prefix(word.size() - 1);
+    }
+    r.command = word.empty() ? nullptr : FindCommand(word);
+    if (!r.command) {
+      fail(std::move(r), kInvalid);
       break;
     }
+    const Command& c = *r.command;
+    if (!c.handler) {
+      // The rest of the line is its arguments.
+      for (; next < words.size(); ++next) r.args.emplace_back(words[next]);
+      fail(std::move(r), kUnavailable);
+      break;
+    }
+    if (vfoMode && c.takesVfo) {
+      if (next == words.size()) {
+        fail(std::move(r), kInvalid);
+        break;
+      }
+      r.vfo = std::string(words[next++]);
+    }
+    // Its arguments, as many as it takes; a "?" (the list) is the last.
+    while (next < words.size() && static_cast<int>(r.args.size()) < c.maxArgs &&
+           !(r.args.size() == 1 && r.args[0] == "?")) {
+      r.args.emplace_back(words[next++]);
+    }
+    if (static_cast<int>(r.args.size()) < c.minArgs) {
+      fail(std::move(r), kInvalid);
+      break;
+    }
+    out.push_back(std::move(r));
   }
-  if (!r.command) return r;
-  r.args.assign(words.begin() + 1, words.end());
-  int count = static_cast<int>(r.args.size());
-  if (!r.command->handler) r.error = kUnavailable;
-  else if (count < r.command->minArgs || count > r.command->maxArgs) r.error = kInvalid;
-  else r.error = 0;
-  return r;
+  return out;
 }
 
 Step RunStep(const Request& request, int stage, const Answers& answers, const Capabilities& capabilities) {
@@ -639,6 +829,50 @@ std::string DumpState(const Capabilities& caps) {
   s += "vfo_ops=0x0\nptt_type=0x1\ntargetable_vfo=0x3\nhas_set_vfo=1\nhas_get_vfo=1\nhas_set_freq=1\n"
        "has_get_freq=1\nhas_set_conf=0\nhas_get_conf=0\nhas_power2mW=0\nhas_mW2power=0\ntimeout=0\n"
        "rig_model=1035\nrigctld_version=Kelvaro FTX-1 panel\ndone\n";
+  return s;
+}
+
+std::string DumpCaps(const Capabilities& caps) {
+  const int maxWatts = caps.maxWatts > 0 ? caps.maxWatts : 100;
+  std::string s =
+      "Caps dump for model: 1035\n"
+      "Model name:\tFTX-1 through Kelvaro\n"
+      "Mfg name:\tYaesu\n"
+      "Backend status:\tStable\n"
+      "Rig type:\tTransceiver\n"
+      "PTT type:\tRig capable\n"
+      "DCD type:\tRig capable\n"
+      "Port type:\tNetwork link\n"
+      "Has targetable VFO: Y\n"
+      "Get level: RFPOWER(0..1/0) STRENGTH(-54..60/0) \n"
+      "Set level: RFPOWER(0..1/0) \n"
+      "Mode list: " + std::string(kModeList) + "\n"
+      "VFO list: VFOA VFOB \n";
+  for (const Range& r : kTransmit) {
+    s += "TX range: " + std::to_string(r.low) + " Hz - " + std::to_string(r.high) + " Hz, High power: " +
+         std::to_string(r.low >= 144000000 && maxWatts >= 100 ? 50 : maxWatts) + " W\n";
+  }
+  for (const Range& r : kReceive) s += "RX range: " + std::to_string(r.low) + " Hz - " + std::to_string(r.high) + " Hz\n";
+  // What the endpoint runs (Y) and what it answers RPRT -11 (N).
+  struct Can {
+    const char* what;
+    bool can;
+  };
+  static constexpr Can kCan[] = {
+      {"set Frequency", true},   {"get Frequency", true},    {"set Mode", true},        {"get Mode", true},
+      {"set VFO", true},         {"get VFO", true},          {"set PTT", true},         {"get PTT", true},
+      {"get DCD", true},         {"set Repeater Duplex", false}, {"get Repeater Duplex", false},
+      {"set Repeater Offset", false}, {"get Repeater Offset", false}, {"set Split Freq", true},
+      {"get Split Freq", true},  {"set Split Mode", true},   {"get Split Mode", true},  {"set Split VFO", true},
+      {"get Split VFO", true},   {"set Tuning Step", false}, {"get Tuning Step", false}, {"set RIT", false},
+      {"get RIT", false},        {"set XIT", false},         {"get XIT", false},        {"set CTCSS", false},
+      {"get CTCSS", false},      {"set DCS", false},         {"get DCS", false},        {"set Power Stat", false},
+      {"get Power Stat", true},  {"get Ant", false},         {"set Ant", false},        {"set Func", false},
+      {"get Func", false},       {"set Level", true},        {"get Level", true},       {"set Param", false},
+      {"get Param", false},      {"send DTMF", false},       {"recv DTMF", false},      {"send Morse", false},
+      {"set Mem", false},        {"get Mem", false},         {"Scan", false},           {"get Info", true},
+  };
+  for (const Can& c : kCan) s += std::string("Can ") + c.what + ":\t" + (c.can ? "Y" : "N") + "\n";
   return s;
 }
 

@@ -22,7 +22,7 @@ using testing::SimRadioLink;
 
 // One client of an endpoint on fakes, with passes run until all is quiet.
 struct Bench {
-  explicit Bench(bool answerAtOnce) {
+  explicit Bench(bool answerAtOnce, bool vfo = false) : vfoMode(vfo) {
     link.answerAtOnce = answerAtOnce;
     link.Attach(&endpoint);
     EXPECT_TRUE(endpoint.Listen({"127.0.0.1", 4532}));
@@ -49,10 +49,17 @@ struct Bench {
     return s;
   }
 
+  static EndpointOptions Options(bool vfo) {
+    EndpointOptions options;
+    options.vfoMode = vfo;
+    return options;
+  }
+
+  bool vfoMode;
   FakeTcp tcp;
   SimRadioLink link;
   std::vector<std::string> log;
-  Endpoint endpoint{tcp, link, [this](std::string_view line) { log.emplace_back(line); }};
+  Endpoint endpoint{tcp, link, [this](std::string_view line) { log.emplace_back(line); }, {}, Options(vfoMode)};
 };
 
 struct Case {
@@ -85,7 +92,7 @@ const Case kCases[] = {
     {"", "F 14.2MHz", "RPRT -1\n", "", "", ""},
     {"", "F", "RPRT -1\n", "", "", ""},
     {"", "+F", "set_freq:\nRPRT -1\n", "", "", ""},
-    {"", "F 1 2", "RPRT -1\n", "", "", ""},
+    {"", "F 1 2", "RPRT -1\nRPRT -11\n", "", "", ""},
     // Mode and passband.
     {"", "m", "LSB\n2400\n", "VS;MD0;MD1;", "", ""},
     {"", ";m", "get_mode:;Mode: LSB;Passband: 2400;RPRT 0\n", "VS;MD0;MD1;", "", ""},
@@ -93,6 +100,7 @@ const Case kCases[] = {
     {"mode CW-L", "m", "CWR\n500\n", "VS;MD0;MD1;", "", ""},
     {"mode C4FM", "m", "C4FM\n16000\n", "VS;MD0;MD1;", "", ""},
     {"mode DATA-U", "m", "PKTUSB\n2400\n", "VS;MD0;MD1;", "", ""},
+    {"mode DATA-FM", "m", "FM-D\n16000\n", "VS;MD0;MD1;", "", ""},
     {"", "M USB 2400", "RPRT 0\n", "VS;MD02;", "MD02 ", "VFO A 7.100000 MHz USB"},
     {"", "M CW -1", "RPRT 0\n", "VS;MD03;", "MD03 ", "MHz CW-U"},
     {"", "M AM 0", "RPRT 0\n", "VS;MD05;", "MD05 ", "MHz AM,"},
@@ -101,10 +109,14 @@ const Case kCases[] = {
     {"", "M C4FM", "RPRT 0\n", "VS;MD0H;", "MD0H ", "MHz C4FM"},
     {"", "M usb 2400", "RPRT 0\n", "VS;MD02;", "MD02 ", ""},
     {"", "+M USB 2400", "set_mode: USB 2400\nRPRT 0\n", "VS;MD02;", "MD02 ", ""},
-    {"", "M PKTUSB 0", "RPRT -1\n", "", "", "MHz LSB"},
+    {"", "M PKTUSB -1\nm", "RPRT 0\nPKTUSB\n2400\n", "VS;MD0C;VS;MD0;MD1;", "MD0C ", "MHz DATA-U"},
+    {"", "M PKTLSB 0", "RPRT 0\n", "VS;MD08;", "MD08 ", "MHz DATA-L"},
+    {"", "\\set_mode PKTFM 0", "RPRT 0\n", "VS;MD0A;", "MD0A ", "MHz DATA-FM"},
+    {"", "M FM-D 0", "RPRT 0\n", "VS;MD0A;", "MD0A ", "MHz DATA-FM"},
+    {"", "M PKTFMN 0", "RPRT -1\n", "", "", "MHz LSB"},
     {"", "M USB wide", "RPRT -1\n", "", "", ""},
-    {"", "M ?", "AM CW USB LSB FM FMN C4FM \nRPRT 0\n", "", "", ""},
-    {"", "+M ?", "set_mode: ?\nAM CW USB LSB FM FMN C4FM \nRPRT 0\n", "", "", ""},
+    {"", "M ?", "AM CW USB LSB FM PKTLSB PKTUSB FM-D FMN C4FM \nRPRT 0\n", "", "", ""},
+    {"", "+M ?", "set_mode: ?\nAM CW USB LSB FM PKTLSB PKTUSB FM-D FMN C4FM \nRPRT 0\n", "", "", ""},
     // VFO.
     {"", "v", "VFOA\n", "VS;", "", ""},
     {"", "+v", "get_vfo:\nVFO: VFOA\nRPRT 0\n", "VS;", "", ""},
@@ -163,6 +175,21 @@ const Case kCases[] = {
     {"", "_", "Yaesu FTX-1 through Kelvaro\n", "", "", ""},
     {"", "+\\get_info", "get_info:\nInfo: Yaesu FTX-1 through Kelvaro\nRPRT 0\n", "", "", ""},
     {"", "\\get_lock_mode", "0\nRPRT 0\n", "", "", ""},
+    {"signal 140", "\x8b", "1\n", "SQ0;SM0;", "", ""},
+    {"signal 0", "+\\get_dcd", "get_dcd:\nDCD: 0\nRPRT 0\n", "SQ0;SM0;", "", ""},
+    {"", "\x88\n\xf0", "1\n0\n", "PS;", "", ""},
+    // Several commands on a line, as loggers poll: each answered in turn.
+    {"", "fmv", "7100000\nLSB\n2400\nVFOA\n", "VS;FA;FB;VS;MD0;MD1;VS;", "", ""},
+    {"", "f m v", "7100000\nLSB\n2400\nVFOA\n", "VS;FA;FB;VS;MD0;MD1;VS;", "", ""},
+    {"", "+f +m +v",
+     "get_freq:\nFrequency: 7100000\nRPRT 0\nget_mode:\nMode: LSB\nPassband: 2400\nRPRT 0\n"
+     "get_vfo:\nVFO: VFOA\nRPRT 0\n",
+     "VS;FA;FB;VS;MD0;MD1;VS;", "", ""},
+    {"", "+fm", "get_freq:\nFrequency: 7100000\nRPRT 0\nLSB\n2400\n", "VS;FA;FB;VS;MD0;MD1;", "", ""},
+    {"", "F 14074000 M USB 0 f", "RPRT 0\nRPRT 0\n14074000\n", "VS;FA014074000;VS;MD02;VS;FA;FB;",
+     "FA014074000 MD02 ", "14.074000 MHz USB"},
+    {"", "\\get_freq ;\\get_vfo # a comment", "7100000\nget_vfo:;VFO: VFOA;RPRT 0\n", "VS;FA;FB;VS;", "", ""},
+    {"", "t K t", "0\nRPRT -1\n", "TX;", "", ""},
     {"", "+\\get_lock_mode", "get_lock_mode:\nLocked: 0\nRPRT 0\n", "", "", ""},
     // What this radio's endpoint does not have, and what is no command.
     {"", "J 100", "RPRT -11\n", "", "", ""},
@@ -172,27 +199,70 @@ const Case kCases[] = {
     {"", "\\nonsense", "RPRT -1\n", "", "", ""},
     {"", "+\\nonsense", "RPRT -1\n", "", "", ""},
     {"", "K", "RPRT -1\n", "", "", ""},
-    {"", "fm", "RPRT -1\n", "", "", ""},
-    {"", "f extra", "RPRT -1\n", "", "", ""},
+    {"", "f extra", "7100000\nRPRT -1\n", "VS;FA;FB;", "", ""},
+    {"", "Mf", "RPRT -1\n", "", "", ""},
+    {"", "fM", "7100000\nRPRT -1\n", "VS;FA;FB;", "", ""},
     {"", "+", "RPRT -1\n", "", "", ""},
     {"", "\n# a comment\n\t\nf", "7100000\n", "VS;FA;FB;", "", ""},
     {"", "f\r", "7100000\n", "VS;FA;FB;", "", ""},
 };
 
+// VFO mode (rigctld --vfo): every command on a VFO names it first.
+const Case kVfoCases[] = {
+    {"", "\\chk_vfo", "1\n", "", "", ""},
+    {"", "+\\chk_vfo", "ChkVFO: 1\n", "", "", ""},
+    {"", "F VFOB 14075000\nf VFOB\nf VFOA", "RPRT 0\n14075000\n7100000\n", "FB014075000;FB;FA;",
+     "FB014075000 ", "VFO B 14.075000 MHz"},
+    {"", "F Sub 14075000\nf Main\nf Sub", "RPRT 0\n7100000\n14075000\n", "FB014075000;FA;FB;", "FB014075000 ",
+     ""},
+    {"", "F currVFO 14074000\nf RX", "RPRT 0\n14074000\n", "VS;FA014074000;VS;FA;FB;", "FA014074000 ", ""},
+    {"", "f TX", "7100000\n", "VS;ST;FA;FB;", "", ""},
+    {"", "S VFOA 1 VFOB\nF TX 14075000\nf TX\nf RX", "RPRT 0\nRPRT 0\n14075000\n7100000\n",
+     "ST1;VS;ST;FB014075000;VS;ST;FA;FB;VS;FA;FB;", "ST1 FB014075000 ", "split on"},
+    {"", "+f VFOB", "get_freq: VFOB\nFrequency: 7100000\nRPRT 0\n", "FB;", "", ""},
+    {"", "f VFOC", "RPRT -1\n", "", "", ""},
+    {"", "f", "RPRT -1\n", "", "", ""},
+    {"", "fmv", "RPRT -1\n", "", "", ""},
+    {"", "+f VFOA +m VFOA +v",
+     "get_freq: VFOA\nFrequency: 7100000\nRPRT 0\nget_mode: VFOA\nMode: LSB\nPassband: 2400\nRPRT 0\n"
+     "get_vfo: currVFO\nVFO: VFOA\nRPRT 0\n",
+     "FA;MD0;VS;", "", ""},
+    {"", "M VFOB PKTUSB -1\nm VFOB\nm VFOA", "RPRT 0\nPKTUSB\n2400\nLSB\n2400\n", "MD1C;MD1;MD0;", "MD1C ",
+     "DATA-U"},
+    {"", "M currVFO USB 0", "RPRT 0\n", "VS;MD02;", "MD02 ", "MHz USB"},
+    {"", "V VFOB\nv\nf currVFO", "RPRT 0\nVFOB\n7100000\n", "VS1;VS;VS;FA;FB;", "VS1 ", "active B"},
+    {"", "S VFOA 1 VFOB\nV TX", "RPRT 0\nRPRT 0\n", "ST1;VS;ST;VS1;", "ST1 VS1 ", "active B"},
+    {"", "+s VFOA", "get_split_vfo: VFOA\nSplit: 0\nTX VFO: VFOA\nRPRT 0\n", "ST;VS;", "", ""},
+    {"", "I VFOA 14075500\ni VFOA", "RPRT 0\n14075500\n", "VS;FB014075500;VS;FA;FB;", "FB014075500 ",
+     "VFO B 14.075500 MHz"},
+    {"", "X VFOA USB 0\nx VFOA", "RPRT 0\nUSB\n2400\n", "VS;MD12;VS;MD0;MD1;", "MD12 ", ""},
+    {"", "T VFOA 1\nt VFOA\nT currVFO 0", "RPRT 0\n1\nRPRT 0\n", "TX1;TX;TX0;", "TX1 TX0 ", "receiving"},
+    {"", "t VFOZ", "RPRT -1\n", "", "", ""},
+    {"signal 140", "l VFOA STRENGTH", "0\n", "SM0;", "", ""},
+    {"", "l VFOB STRENGTH", "-38\n", "SM1;", "", ""},
+    {"", "L currVFO RFPOWER 0.5", "RPRT 0\n", "PC;PC050;", "PC050 ", "power 50 W"},
+    {"signal 140", "\\get_dcd VFOA", "1\n", "SQ0;SM0;", "", ""},
+    {"", "+\\get_powerstat", "get_powerstat: currVFO\nPower Status: 1\nRPRT 0\n", "PS;", "", ""},
+};
+
 TEST(RigctldCommands, RepliesCatTrafficAndRadioState) {
-  for (bool atOnce : {true, false}) {
-    for (const Case& c : kCases) {
-      SCOPED_TRACE(std::string(atOnce ? "answers at once, " : "answers held, ") + "line '" + c.line + "'");
-      Bench bench(atOnce);
-      std::istringstream setup(c.setup);
-      for (std::string control; std::getline(setup, control, '|');) bench.link.radio.Control(control);
-      Tcp::Handle client = bench.Connect();
-      EXPECT_EQ(bench.Exchange(client, std::string(c.line) + "\n"), c.reply);
-      EXPECT_EQ(bench.link.TakeSent(), c.cat);
-      EXPECT_EQ(bench.Joined(bench.link.changed), c.changed);
-      EXPECT_NE(bench.link.radio.Control("state").find(c.state), std::string::npos)
-          << bench.link.radio.Control("state");
-      EXPECT_TRUE(bench.link.unclaimed.empty()) << "the radio refused a set: " << bench.link.unclaimed.front();
+  for (bool vfoMode : {false, true}) {
+    for (bool atOnce : {true, false}) {
+      for (const Case& c : vfoMode ? std::vector<Case>(std::begin(kVfoCases), std::end(kVfoCases))
+                                   : std::vector<Case>(std::begin(kCases), std::end(kCases))) {
+        SCOPED_TRACE(std::string(vfoMode ? "VFO mode, " : "") + (atOnce ? "answers at once, " : "answers held, ") +
+                     "line '" + c.line + "'");
+        Bench bench(atOnce, vfoMode);
+        std::istringstream setup(c.setup);
+        for (std::string control; std::getline(setup, control, '|');) bench.link.radio.Control(control);
+        Tcp::Handle client = bench.Connect();
+        EXPECT_EQ(bench.Exchange(client, std::string(c.line) + "\n"), c.reply);
+        EXPECT_EQ(bench.link.TakeSent(), c.cat);
+        EXPECT_EQ(bench.Joined(bench.link.changed), c.changed);
+        EXPECT_NE(bench.link.radio.Control("state").find(c.state), std::string::npos)
+            << bench.link.radio.Control("state");
+        EXPECT_TRUE(bench.link.unclaimed.empty()) << "the radio refused a set: " << bench.link.unclaimed.front();
+      }
     }
   }
 }
@@ -257,13 +327,13 @@ TEST(RigctldCommands, DumpStateHasTheRadiosRangesModesAndLevels) {
   ASSERT_GE(full.size(), 30u);
   EXPECT_EQ(full[0], "1");  // protocol version
   // Receive: 30 kHz to 174 MHz and 400 to 470 MHz, every mode, no power.
-  EXPECT_EQ(full[3], "30000.000000 174000000.000000 0x20020002f -1 -1 0x3 0x80000000");
-  EXPECT_EQ(full[4], "400000000.000000 470000000.000000 0x20020002f -1 -1 0x3 0x80000000");
+  EXPECT_EQ(full[3], "30000.000000 174000000.000000 0x200201c2f -1 -1 0x3 0x80000000");
+  EXPECT_EQ(full[4], "400000000.000000 470000000.000000 0x200201c2f -1 -1 0x3 0x80000000");
   EXPECT_EQ(full[5], "0 0 0 0 0 0 0");
   // Transmit: 160 to 6 m at 5..100 W, 2 m and 70 cm at 5..50 W.
-  EXPECT_EQ(full[6], "1800000.000000 54000000.000000 0x20020002f 5000 100000 0x3 0x80000000");
-  EXPECT_EQ(full[7], "144000000.000000 148000000.000000 0x20020002f 5000 50000 0x3 0x80000000");
-  EXPECT_EQ(full[8], "430000000.000000 450000000.000000 0x20020002f 5000 50000 0x3 0x80000000");
+  EXPECT_EQ(full[6], "1800000.000000 54000000.000000 0x200201c2f 5000 100000 0x3 0x80000000");
+  EXPECT_EQ(full[7], "144000000.000000 148000000.000000 0x200201c2f 5000 50000 0x3 0x80000000");
+  EXPECT_EQ(full[8], "430000000.000000 450000000.000000 0x200201c2f 5000 50000 0x3 0x80000000");
   EXPECT_EQ(full[9], "0 0 0 0 0 0 0");
   EXPECT_EQ(full.back(), "done");
   std::string text = DumpState({100});
@@ -271,35 +341,85 @@ TEST(RigctldCommands, DumpStateHasTheRadiosRangesModesAndLevels) {
   EXPECT_NE(text.find("\nptt_type=0x1\n"), std::string::npos);
   // The field head alone: 1..10 W everywhere.
   std::vector<std::string> head = lines(DumpState({10}));
-  EXPECT_EQ(head[6], "1800000.000000 54000000.000000 0x20020002f 1000 10000 0x3 0x80000000");
-  EXPECT_EQ(head[8], "430000000.000000 450000000.000000 0x20020002f 1000 10000 0x3 0x80000000");
+  EXPECT_EQ(head[6], "1800000.000000 54000000.000000 0x200201c2f 1000 10000 0x3 0x80000000");
+  EXPECT_EQ(head[8], "430000000.000000 450000000.000000 0x200201c2f 1000 10000 0x3 0x80000000");
 
   Bench bench(true);
   Tcp::Handle client = bench.Connect();
   EXPECT_EQ(bench.Exchange(client, "\\dump_state\n"), text);
-  // The extended form: the numeric part only, then RPRT 0.
-  std::string extended = bench.Exchange(client, "+\\dump_state\n");
-  EXPECT_EQ(extended, "dump_state:\n" + text.substr(0, text.find("vfo_ops=")) + "RPRT 0\n");
+  // The extended form: all of it, the key=value part too, then RPRT 0.
+  EXPECT_EQ(bench.Exchange(client, "+\\dump_state\n"), "dump_state:\n" + text + "RPRT 0\n");
   EXPECT_EQ(bench.link.TakeSent(), "");
 }
 
-TEST(RigctldCommands, ParseLineReadsPrefixesNamesAndArguments) {
-  Request plain = ParseLine("  F   14250000 ");
-  ASSERT_NE(plain.command, nullptr);
-  EXPECT_EQ(plain.separator, 0);
-  EXPECT_EQ(plain.args, std::vector<std::string>{"14250000"});
-  EXPECT_EQ(ParseLine("+\\set_mode USB 2400").separator, '\n');
-  EXPECT_EQ(ParseLine("|m").separator, '|');
-  EXPECT_EQ(ParseLine("\\set_mode USB 2400").args.size(), 2u);
-  EXPECT_TRUE(ParseLine("").ignored);
-  EXPECT_TRUE(ParseLine("#f").ignored);
-  EXPECT_EQ(ParseLine("\\get_freq").command, ParseLine("f").command);
-  EXPECT_EQ(ParseLine("\\get_fre").error, -1);
-  EXPECT_EQ(ParseLine("\\get_freqq").error, -1);
-  EXPECT_EQ(ParseLine("\\").error, -1);
-  EXPECT_EQ(ParseLine("?").error, -1);
-  EXPECT_EQ(ParseLine("\\get_rit").error, -11);
-  EXPECT_EQ(ParseLine("M").error, -1);
+// What loggers read from \dump_caps: the modes, the VFOs and what can be set.
+TEST(RigctldCommands, DumpCapsListsModesVfosAndWhatTheEndpointDoes) {
+  Bench bench(true);
+  Tcp::Handle client = bench.Connect();
+  const std::string caps = bench.Exchange(client, "\\dump_caps\n");
+  EXPECT_EQ(caps, DumpCaps({100}) + "RPRT 0\n");
+  for (const char* line : {"\nMode list: AM CW USB LSB FM PKTLSB PKTUSB FM-D FMN C4FM \n", "\nVFO list: VFOA VFOB \n",
+                           "\nCan set Mode:\tY\n", "\nCan get VFO:\tY\n", "\nCan set PTT:\tY\n",
+                           "\nCan set Split VFO:\tY\n", "\nCan set RIT:\tN\n", "\nCan get DCD:\tY\n"}) {
+    EXPECT_NE(caps.find(line), std::string::npos) << line;
+  }
+  EXPECT_EQ(bench.Exchange(client, "+1\n"), "dump_caps:\n" + caps);
+}
+
+// How a line becomes commands: each shown as its long name, its VFO in
+// brackets, its arguments, its separator after "/" and its error after "!".
+TEST(RigctldCommands, ParseLineSplitsALineIntoCommands) {
+  auto show = [](std::string_view line, bool vfoMode) {
+    std::string out;
+    for (const Request& r : ParseLine(line, vfoMode)) {
+      out += r.command ? CommandName(*r.command) : "?";
+      if (!r.vfo.empty()) out += "[" + r.vfo + "]";
+      for (const std::string& arg : r.args) out += " " + arg;
+      if (r.separator) out += std::string("/") + (r.separator == '\n' ? "nl" : std::string(1, r.separator));
+      if (r.error) out += "!" + std::to_string(r.error);
+      out += ", ";
+    }
+    return out;
+  };
+  struct Line {
+    const char* line;
+    bool vfoMode;
+    const char* commands;
+  };
+  const Line kLines[] = {
+      {"  F   14250000 ", false, "set_freq 14250000, "},
+      {"+\\set_mode USB 2400", false, "set_mode USB 2400/nl, "},
+      {"|m", false, "get_mode/|, "},
+      {"", false, ""},
+      {"#f", false, ""},
+      {"f # m", false, "get_freq, "},
+      {"fmv", false, "get_freq, get_mode, get_vfo, "},
+      {"+fmv", false, "get_freq/nl, get_mode, get_vfo, "},
+      {"f\tm\rv", false, "get_freq, get_mode, get_vfo, "},
+      {"fM USB 0 v", false, "get_freq, set_mode USB 0, get_vfo, "},
+      {"Mf", false, "?!-1, "},
+      {"M USB", false, "set_mode USB, "},
+      {"M ? v", false, "set_mode ?, get_vfo, "},
+      {"M", false, "set_mode!-1, "},
+      {"\\get_fre f", false, "?!-1, "},
+      {"\\get_freqq", false, "?!-1, "},
+      {"\\", false, "?!-1, "},
+      {"?", false, "?!-1, "},
+      {"+", false, "?/nl!-1, "},
+      {"f \\get_rit 5 f", false, "get_freq, get_rit 5 f!-11, "},
+      {"q f", false, "quit, get_freq, "},
+      {"f VFOB m Sub", true, "get_freq[VFOB], get_mode[Sub], "},
+      {"F VFOA 14074000 v", true, "set_freq[VFOA] 14074000, get_vfo, "},
+      {"+l VFOA STRENGTH", true, "get_level[VFOA] STRENGTH/nl, "},
+      {"V VFOB \\chk_vfo", true, "set_vfo VFOB, chk_vfo, "},
+      {"f", true, "get_freq!-1, "},
+      {"fm", true, "?!-1, "},
+      {"\x8b VFOA", true, "get_dcd[VFOA], "},
+  };
+  for (const Line& l : kLines) EXPECT_EQ(show(l.line, l.vfoMode), l.commands) << l.line;
+  EXPECT_TRUE(IsCommandByte('\x8b'));
+  EXPECT_FALSE(IsCommandByte('\x80'));
+  EXPECT_FALSE(IsCommandByte('f'));
 }
 
 }  // namespace

@@ -23,17 +23,23 @@ struct Endpoint::Client {
   bool closing = false;      // "q": close once the replies are out
   bool badInputLogged = false;
   bool busy = false;         // being advanced: answers are only recorded
+  std::chrono::steady_clock::time_point lastHeard;  // when it last sent something
+  std::deque<Request> queued;  // the commands of its line still to run
   std::optional<Job> job;
   std::string output;        // replies not yet written
+
+  // No command of its own runs or waits, queued or in a whole unread line.
+  bool NothingToRun() const { return !job && queued.empty() && input.find('\n') == std::string::npos; }
 };
 
 namespace {
 
-// Text a client may send: printable ASCII, tab and CR.
+// Text a client may send: printable ASCII, tab and CR, and rigctld's
+// one-byte commands.
 bool IsText(std::string_view line) {
   return std::all_of(line.begin(), line.end(), [](char ch) {
     unsigned char c = static_cast<unsigned char>(ch);
-    return (c >= 0x20 && c < 0x7f) || c == '\t' || c == '\r';
+    return (c >= 0x20 && c < 0x7f) || c == '\t' || c == '\r' || IsCommandByte(ch);
   });
 }
 
@@ -76,8 +82,12 @@ std::optional<ListenAddress> ParseListenAddress(std::string_view text) {
 
 bool IsLoopback(std::string_view address) { return IsDottedQuad(address) && address.substr(0, 4) == "127."; }
 
-Endpoint::Endpoint(Tcp& tcp, RadioAccess& radio, Log log, Capabilities capabilities)
-    : tcp_(tcp), radio_(radio), log_(std::move(log)), capabilities_(capabilities) {}
+Endpoint::Endpoint(Tcp& tcp, RadioAccess& radio, Log log, Capabilities capabilities, Options options)
+    : tcp_(tcp), radio_(radio), log_(std::move(log)), capabilities_(capabilities), options_(std::move(options)) {}
+
+std::chrono::steady_clock::time_point Endpoint::Now() const {
+  return options_.now ? options_.now() : std::chrono::steady_clock::now();
+}
 
 Endpoint::~Endpoint() { Close(); }
 
@@ -86,14 +96,14 @@ bool Endpoint::Listen(const ListenAddress& where) {
   std::string error;
   listener_ = tcp_.Listen(where.address, where.port, &error);
   if (listener_ == Tcp::kNone) {
-    if (log_) log_("rigctld: " + error);
+    if (log_) log_(error);
     return false;
   }
   listenName_ = where.address + ":" + std::to_string(port());
   if (log_) {
-    log_("rigctld: listening on " + listenName_);
+    log_("listening on " + listenName_ + (options_.vfoMode ? " in VFO mode" : ""));
     if (!IsLoopback(where.address)) {
-      log_("rigctld: " + listenName_ +
+      log_(listenName_ +
            " can be reached from other machines, and rigctld has no authentication: anyone who can "
            "connect can tune the radio and make it transmit");
     }
@@ -120,16 +130,17 @@ void Endpoint::AcceptClients() {
     std::string peer;
     Tcp::Handle socket = tcp_.Accept(listener_, &peer);
     if (socket == Tcp::kNone) return;
-    if (static_cast<int>(clients_.size()) >= kMaxClients) {
+    if (static_cast<int>(clients_.size()) >= kMaxClients && !MakeRoom()) {
       tcp_.Close(socket);
-      if (log_) log_("rigctld: refused " + peer + ": " + std::to_string(kMaxClients) + " clients are connected already");
+      if (log_) log_("refused " + peer + ": " + std::to_string(kMaxClients) + " clients are connected already");
       continue;
     }
     auto client = std::make_unique<Client>();
     client->number = nextClient_++;
     client->socket = socket;
     client->peer = peer;
-    if (log_) log_("rigctld: client " + std::to_string(client->number) + " connected from " + peer);
+    client->lastHeard = Now();
+    if (log_) log_("client " + std::to_string(client->number) + " connected from " + peer);
     clients_[client->number] = std::move(client);
   }
 }
@@ -145,9 +156,8 @@ void Endpoint::Serve(Client& client) {
   if (client.output.size() > kMaxOutput) {
     return Drop(client, "it does not read its replies (" + std::to_string(client.output.size()) + " bytes waiting)");
   }
-  const bool idle = !client.job && client.input.find('\n') == std::string::npos;
-  if ((client.closing || (client.inputEnded && idle)) && client.output.empty()) {
-    if (log_) log_("rigctld: client " + std::to_string(client.number) + " closed");
+  if ((client.closing || (client.inputEnded && client.NothingToRun())) && client.output.empty()) {
+    if (log_) log_("client " + std::to_string(client.number) + " closed");
     Remove(client);
   }
 }
@@ -155,6 +165,7 @@ void Endpoint::Serve(Client& client) {
 void Endpoint::ReadInput(Client& client) {
   if (client.inputEnded || client.closing || client.input.size() >= kInputLimit) return;
   long n = tcp_.Read(client.socket, &client.input, std::min(kReadChunk, kInputLimit - client.input.size()));
+  if (n > 0) client.lastHeard = Now();
   if (n >= 0) return;
   client.inputEnded = true;
   // A last line without its end still counts.
@@ -162,6 +173,22 @@ void Endpoint::ReadInput(Client& client) {
 }
 
 bool Endpoint::StartNext(Client& client) {
+  if (client.queued.empty() && !TakeLine(client)) return false;
+  if (client.queued.empty()) return true;  // a line with nothing to run
+  Request request = std::move(client.queued.front());
+  client.queued.pop_front();
+  if (request.error) {
+    Step failed;
+    failed.done = true;
+    failed.code = request.error;
+    client.output += FormatReply(request, failed);
+    return true;
+  }
+  client.job = Job{std::move(request), 0, {}, 0};
+  return true;
+}
+
+bool Endpoint::TakeLine(Client& client) {
   std::string& in = client.input;
   std::size_t end = in.find('\n');
   if (client.discarding) {
@@ -188,22 +215,13 @@ bool Endpoint::StartNext(Client& client) {
     } else if (!IsText(line)) {
       problem = "bytes that are not text";
     } else {
-      Request request = ParseLine(line);
-      if (request.ignored) return true;
-      if (request.error) {
-        Step failed;
-        failed.done = true;
-        failed.code = request.error;
-        client.output += FormatReply(request, failed);
-        return true;
-      }
-      client.job = Job{std::move(request), 0, {}, 0};
+      for (Request& request : ParseLine(line, options_.vfoMode)) client.queued.push_back(std::move(request));
       return true;
     }
   }
   client.output += "RPRT -1\n";
   if (!client.badInputLogged && log_) {
-    log_("rigctld: client " + std::to_string(client.number) + " sent " + problem + "; answered RPRT -1");
+    log_("client " + std::to_string(client.number) + " sent " + problem + "; answered RPRT -1");
   }
   client.badInputLogged = true;
   return true;
@@ -277,8 +295,23 @@ void Endpoint::OnAnswer(int ticket, std::optional<std::string_view> answer) {
 }
 
 void Endpoint::Drop(Client& client, std::string_view why) {
-  if (log_) log_("rigctld: client " + std::to_string(client.number) + " (" + client.peer + ") dropped: " + std::string(why));
+  if (log_) log_("client " + std::to_string(client.number) + " (" + client.peer + ") dropped: " + std::string(why));
   Remove(client);
+}
+
+bool Endpoint::MakeRoom() {
+  const auto now = Now();
+  Client* oldest = nullptr;
+  for (const auto& [number, c] : clients_) {
+    if (c->NothingToRun() && now - c->lastHeard >= options_.idleGrace &&
+        (!oldest || c->lastHeard < oldest->lastHeard)) {
+      oldest = c.get();
+    }
+  }
+  if (!oldest) return false;
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now - oldest->lastHeard).count();
+  Drop(*oldest, "idle for " + std::to_string(seconds) + " s, it gives way to a new client");
+  return true;
 }
 
 void Endpoint::Remove(Client& client) {
@@ -301,7 +334,7 @@ std::vector<Tcp::Interest> Endpoint::Interests() const {
 
 bool Endpoint::HasWork() const {
   for (const auto& [number, c] : clients_) {
-    if (!c->job && !c->closing && c->input.find('\n') != std::string::npos) return true;
+    if (!c->job && !c->closing && (!c->queued.empty() || c->input.find('\n') != std::string::npos)) return true;
     if ((c->closing || c->inputEnded) && c->output.empty() && !c->job) return true;
   }
   return false;

@@ -2,22 +2,33 @@
 // using "Hamlib NET rigctl" (model 2: WSJT-X, fldigi, Gpredict, loggers)
 // share the radio with the panel.
 //
-// Clients connect over TCP and send one command a line, in the short form
-// ("f", "F 14250000") or the long one ("\get_freq"), optionally led by "+",
-// ";", "|" or "," for rigctld's extended replies. Each client's lines are
-// answered strictly in order, one command at a time; clients do not wait for
-// one another. Every command is turned into FTX-1 CAT commands sent through
+// Clients connect over TCP and send commands, one or several a line, in the
+// short form ("f", "F 14250000", "fmv") or the long one ("\get_freq"), each
+// optionally led by "+", ";", "|" or "," for rigctld's extended replies. Each
+// client's commands are answered strictly in order, one at a time; clients
+// do not wait for one another.
+//
+// In VFO mode (rigctld's --vfo, reported by \chk_vfo) every command that acts
+// on a VFO names it first: "f VFOB", "F VFOA 14074000", "M currVFO PKTUSB -1".
+// A, VFOA and Main are VFO A; B, VFOB and Sub are VFO B; currVFO and RX the
+// one selected; TX the one that transmits (the other one while split is on).
+// The split commands (i, I, x, X) always mean the VFO that is not selected. Every command is turned into FTX-1 CAT commands sent through
 // RadioAccess, and every answer into the reply rigctld 4.5 gives, down to the
 // bytes ("RPRT n" codes included). A line that is no command this radio can
 // take is answered "RPRT -11" (a rigctld command this radio does not have) or
 // "RPRT -1" (anything else), never with silence.
 //
 // Limits, so that no client can stall the panel or another client:
-//   - at most kMaxClients at once; the next connection is accepted, closed at
-//     once and logged as refused;
+//   - at most kMaxClients at once. When that many are connected, the client
+//     that has sent nothing for longest gives way to a new connection, if it
+//     has sent nothing for EndpointOptions::idleGrace and has no command running;
+//     otherwise the new connection is accepted, closed at once and logged as
+//     refused. So connections that a program leaks, or that someone holds
+//     open, cannot keep a real client out for longer than the grace;
 //   - a line may hold kMaxLine bytes before its end; a longer line, or one
 //     with bytes that are not printable text (control characters other than
-//     tab and CR, or bytes from 0x7f on), is answered "RPRT -1" and dropped;
+//     tab and CR, or bytes from 0x7f on that are not rigctld's own one-byte
+//     commands such as 0x8b get_dcd), is answered "RPRT -1" and dropped;
 //   - each pass reads at most kReadChunk bytes and starts at most
 //     kCommandsPerPass commands per client, and a client's unread input is
 //     held to kInputLimit bytes (TCP holds the rest back), so a flood costs
@@ -31,7 +42,7 @@
 //
 // Blank lines and "#" comments get no reply, as with rigctld. Where rigctld
 // would wait for a missing argument on the next line, the endpoint answers
-// "RPRT -1" at once ("M" alone); a line is always one command.
+// "RPRT -1" at once ("M" alone): a command never reaches into the next line.
 //
 // Everything runs in the caller's loop, on its thread: Poll() never blocks,
 // and the radio's answers come back through OnAnswer(), called by the radio
@@ -42,7 +53,9 @@
 // and the RadioAccess must outlive the endpoint.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -84,6 +97,14 @@ std::optional<ListenAddress> ParseListenAddress(std::string_view text);
 // True for addresses of the loopback range 127.0.0.0/8.
 bool IsLoopback(std::string_view address);
 
+struct EndpointOptions {
+  bool vfoMode = false;  // commands name their VFO (rigctld's --vfo)
+  // How long a client must have sent nothing before it gives way to a new
+  // one while the most clients are connected.
+  std::chrono::milliseconds idleGrace = std::chrono::seconds(30);
+  std::function<std::chrono::steady_clock::time_point()> now;  // empty: the steady clock
+};
+
 class Endpoint {
  public:
   static constexpr int kMaxClients = 16;
@@ -95,8 +116,11 @@ class Endpoint {
   static constexpr int kAcceptsPerPass = 4;
 
   using Log = std::function<void(std::string_view line)>;
+  using Options = EndpointOptions;
 
-  Endpoint(Tcp& tcp, RadioAccess& radio, Log log, Capabilities capabilities = {});
+  // `log` gets lines such as "listening on 127.0.0.1:4532" and "client 3
+  // closed", without a name before them: the caller's sink adds its own.
+  Endpoint(Tcp& tcp, RadioAccess& radio, Log log, Capabilities capabilities = {}, Options options = {});
   ~Endpoint();
   Endpoint(const Endpoint&) = delete;
   Endpoint& operator=(const Endpoint&) = delete;
@@ -138,8 +162,8 @@ class Endpoint {
   void AcceptClients();
   void Serve(Client& client);
   void ReadInput(Client& client);
-  // Takes the next line out of the client's input and starts its command;
-  // false when no complete line waits.
+  // Starts the client's next command (reading the next line when none is
+  // queued); false when nothing waits.
   bool StartNext(Client& client);
   // Runs the client's command as far as it can go without waiting; with
   // `startNew`, then starts the client's next commands, up to its share.
@@ -148,13 +172,22 @@ class Endpoint {
   // of commands into one call.
   void Advance(Client& client, bool startNew);
   void Finish(Client& client, const Step& step);
+  // Takes the next complete line out of the client's input and reads its
+  // commands into the client's queue (or answers a line that is no text);
+  // false when no complete line waits.
+  bool TakeLine(Client& client);
   void Drop(Client& client, std::string_view why);
   void Remove(Client& client);
+  // Closes the client that has been idle longest past the grace, to make
+  // room for a new one; false when none may go.
+  bool MakeRoom();
+  std::chrono::steady_clock::time_point Now() const;
 
   Tcp& tcp_;
   RadioAccess& radio_;
   Log log_;
   Capabilities capabilities_;
+  Options options_;
   Tcp::Handle listener_ = Tcp::kNone;
   std::string listenName_;
   std::map<int, std::unique_ptr<Client>> clients_;  // by client number

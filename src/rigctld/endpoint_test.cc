@@ -42,10 +42,17 @@ class EndpointTest : public ::testing::Test {
     return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
   }
 
+  EndpointOptions Options() {
+    EndpointOptions options;
+    options.now = [this] { return now; };
+    return options;
+  }
+
+  std::chrono::steady_clock::time_point now{};
   FakeTcp tcp;
   SimRadioLink link;
   std::vector<std::string> log;
-  Endpoint endpoint{tcp, link, [this](std::string_view line) { log.emplace_back(line); }};
+  Endpoint endpoint{tcp, link, [this](std::string_view line) { log.emplace_back(line); }, {}, Options()};
 };
 
 TEST_F(EndpointTest, ClientsAreServedSideBySideEachInItsOwnOrder) {
@@ -140,6 +147,45 @@ TEST_F(EndpointTest, TheSeventeenthClientIsRefusedAndLogged) {
   Tcp::Handle next = tcp.Connect("127.0.0.1", 4532);
   Settle(3);
   EXPECT_TRUE(tcp.IsOpen(next));
+  EXPECT_EQ(endpoint.clients(), 16);
+}
+
+// Connections that are held open and idle give way, the longest idle first,
+// but only past the grace, and never one whose command is running.
+TEST_F(EndpointTest, AClientIdlePastTheGraceGivesWayToANewOne) {
+  using std::chrono::milliseconds;
+  const auto start = now;
+  std::vector<Tcp::Handle> clients;
+  for (int i = 0; i < Endpoint::kMaxClients; ++i) {
+    now = start + std::chrono::seconds(i);  // client i is heard from at i seconds
+    clients.push_back(Connect());
+  }
+  ASSERT_EQ(endpoint.clients(), 16);
+  now = start + std::chrono::seconds(20);
+  tcp.Send(clients[1], "t\n");
+  Settle();
+  EXPECT_EQ(tcp.Take(clients[1]), "0\n");
+  link.answerAtOnce = false;
+  tcp.Send(clients[0], "t\n");
+  endpoint.Poll();  // its answer is held: the command runs on
+
+  now = start + milliseconds(31500);  // client 0 is busy, 1 spoke at 20 s, 2 has been idle 29.5 s
+  Tcp::Handle refused = tcp.Connect("127.0.0.1", 4532);
+  endpoint.Poll();
+  EXPECT_FALSE(tcp.IsOpen(refused));
+  EXPECT_EQ(endpoint.clients(), 16);
+
+  now = start + milliseconds(32500);
+  Tcp::Handle newcomer = tcp.Connect("127.0.0.1", 4532);
+  endpoint.Poll();
+  EXPECT_TRUE(tcp.IsOpen(newcomer));
+  EXPECT_FALSE(tcp.IsOpen(clients[2]));
+  EXPECT_TRUE(Logged("client 3 (" + tcp.connection(clients[2]).peer + ") dropped: idle for 30 s, it gives way"));
+  for (int i : {0, 1, 3, 15}) EXPECT_TRUE(tcp.IsOpen(clients[i])) << i;
+  tcp.Send(newcomer, "t\n");
+  Settle();
+  EXPECT_EQ(tcp.Take(newcomer), "0\n");
+  EXPECT_EQ(tcp.Take(clients[0]), "0\n");  // the busy one got its reply
   EXPECT_EQ(endpoint.clients(), 16);
 }
 
@@ -275,13 +321,13 @@ TEST(Endpoint, ListeningFailuresAndOpenAddressesAreLogged) {
   tcp.refused.insert("127.0.0.1:4532");
   EXPECT_FALSE(endpoint.Listen({"127.0.0.1", 4532}));
   ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0], "rigctld: cannot listen on 127.0.0.1:4532");
+  EXPECT_EQ(log[0], "cannot listen on 127.0.0.1:4532");
   EXPECT_EQ(endpoint.port(), 0);
   log.clear();
   EXPECT_TRUE(endpoint.Listen({"127.0.0.1", 0}));
   EXPECT_GT(endpoint.port(), 0);
   ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0], "rigctld: listening on 127.0.0.1:" + std::to_string(endpoint.port()));
+  EXPECT_EQ(log[0], "listening on 127.0.0.1:" + std::to_string(endpoint.port()));
   log.clear();
   EXPECT_TRUE(endpoint.Listen({"0.0.0.0", 4534}));
   ASSERT_EQ(log.size(), 2u);

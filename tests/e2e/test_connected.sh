@@ -41,7 +41,7 @@ check "the panel follows the mode" wait_for_line "$WORK/debug.dat" 10 '^\*\*\*VR
 
 check "the panel ends cleanly" close_panel "$id"
 kill "$SOCAT_PID" 2>/dev/null
-# A pass-through command keeps the band record as it was; the dial turned
-# before it is there.
-check "the band record follows the dial" grep -q '^01A007102500B' <(lines_of "$WORK/savmem.dat" | sed -n 5p)
+# The band record keeps the dial turned before, and takes the mode that rigctl
+# set through the pass-through port (CW, the panel's mode 3).
+check "the band record follows the dial and the other program's mode" grep -q '^03A007102500B' <(lines_of "$WORK/savmem.dat" | sed -n 5p)
 finish

@@ -1,8 +1,11 @@
 // The network endpoint on its own, for tests with real rigctld clients: the
 // endpoint on POSIX sockets with the in-memory FTX-1 stand-in behind it.
 //
-//   rigctld-harness [--address A] [--port N] [--seconds S]
+//   rigctld-harness [--address A] [--port N] [--seconds S] [--vfo]
+//                   [--idle-seconds G]
 //
+// --vfo serves VFO mode; --idle-seconds sets how long a client must have been
+// idle before it gives way to a new one while the most are connected.
 // Prints "port N" once it listens (N is the port chosen when 0 was asked
 // for), then one line for each set the panel would follow ("changed FA...")
 // and each log line ("log ..."). Radio answers reach the endpoint one loop
@@ -37,13 +40,18 @@ class PrintingLink : public kelvaro::testing::SimRadioLink {
 int main(int argc, char** argv) {
   kelvaro::rigctld::ListenAddress where{"127.0.0.1", 0};
   int seconds = 300;
-  for (int i = 1; i + 1 < argc; i += 2) {
+  kelvaro::rigctld::EndpointOptions options;
+  for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
-    if (option == "--address") where.address = argv[i + 1];
-    else if (option == "--port") where.port = std::atoi(argv[i + 1]);
-    else if (option == "--seconds") seconds = std::atoi(argv[i + 1]);
+    const bool hasValue = i + 1 < argc;
+    if (option == "--vfo") options.vfoMode = true;
+    else if (option == "--address" && hasValue) where.address = argv[++i];
+    else if (option == "--port" && hasValue) where.port = std::atoi(argv[++i]);
+    else if (option == "--seconds" && hasValue) seconds = std::atoi(argv[++i]);
+    else if (option == "--idle-seconds" && hasValue) options.idleGrace = std::chrono::seconds(std::atoi(argv[++i]));
     else {
-      std::fprintf(stderr, "usage: rigctld-harness [--address A] [--port N] [--seconds S]\n");
+      std::fprintf(stderr,
+                   "usage: rigctld-harness [--address A] [--port N] [--seconds S] [--vfo] [--idle-seconds G]\n");
       return 2;
     }
   }
@@ -56,7 +64,7 @@ int main(int argc, char** argv) {
   kelvaro::rigctld::Endpoint endpoint(tcp, link, [](std::string_view line) {
     std::printf("log %.*s\n", static_cast<int>(line.size()), line.data());
     std::fflush(stdout);
-  });
+  }, {}, options);
   link.Attach(&endpoint);
   if (!endpoint.Listen(where)) return 1;
   std::printf("port %d\n", endpoint.port());

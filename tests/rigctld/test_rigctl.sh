@@ -147,7 +147,7 @@ echo q >&4
 exec 4>&-
 wait "$HOLD_PID" 2>/dev/null
 HOLD_PID=""
-if grep -q 'log rigctld: client [0-9]* closed' "$WORK/harness.out" && ! grep -q 'dropped' "$WORK/harness.out"; then
+if grep -q 'log client [0-9]* closed' "$WORK/harness.out" && ! grep -q 'dropped' "$WORK/harness.out"; then
   pass "every client closed in order, none dropped"
 else
   fail "clients were dropped: $(grep dropped "$WORK/harness.out")"
