@@ -240,7 +240,7 @@ const Case kVfoCases[] = {
     {"", "t VFOZ", "RPRT -1\n", "", "", ""},
     {"signal 140", "l VFOA STRENGTH", "0\n", "SM0;", "", ""},
     {"", "l VFOB STRENGTH", "-38\n", "SM1;", "", ""},
-    {"", "L currVFO RFPOWER 0.5", "RPRT 0\n", "PC;PC050;", "PC050 ", "power 50 W"},
+    {"", "L currVFO RFPOWER 0.5", "RPRT 0\n", "PC;PC2050;", "PC2050 ", "power 50 W"},
     {"signal 140", "\\get_dcd VFOA", "1\n", "SQ0;SM0;", "", ""},
     {"", "+\\get_powerstat", "get_powerstat: currVFO\nPower Status: 1\nRPRT 0\n", "PS;", "", ""},
 };
