@@ -103,6 +103,18 @@ def session(port, lines):
     return data.decode("latin-1").split("\n")[:-1]
 
 
+def reference_session(port, lines):
+    """The same with Hamlib's rigctld, which now and then resets a connection
+    whose client has stopped sending while it still answers: tried again."""
+    for attempt in range(3):
+        try:
+            return session(port, lines)
+        except ConnectionResetError:
+            if attempt == 2:
+                raise
+    return []
+
+
 # ------------------------------------------------------------------ comparing
 
 NUMBER = re.compile(r"^-?[0-9]+(\.[0-9]+)?$|^0x[0-9a-f]+$")
@@ -177,7 +189,7 @@ def side_by_side(lines, ours, theirs):
 def run_sessions():
     for name, vfo, lines, how in SESSIONS:
         ours = session(server(False, vfo).port, lines)
-        theirs = session(server(True, vfo).port, lines)
+        theirs = reference_session(server(True, vfo).port, lines)
         print("session: " + name + (" (VFO mode)" if vfo else "") + "; kelvaro left, rigctld right")
         side_by_side(lines, ours, theirs)
         if how == "state":
