@@ -22,10 +22,11 @@ refusals() { grep -c 'refused' "$WORK/sim.out"; }
 # next poll, and says nothing).
 settle() {
   local mark
-  for _ in $(seq 10); do
+  for _ in $(seq 6); do
+    panel_running || return 1
     mark=$(line_count "$WORK/speech.log")
     press "$WINDOW_ID" f
-    wait_for_line_after "$WORK/speech.log" "$mark" 60 '^mhz$' && return 0
+    wait_for_line_after "$WORK/speech.log" "$mark" 30 '^mhz$' && return 0
   done
   return 1
 }
