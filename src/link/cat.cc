@@ -142,17 +142,17 @@ void EndOverdueWaits(RadioLink& link, SteadyTime now) {
   // waits: a refusal that comes late must still find the set that drew it,
   // not end the query after it. An answer to the later query settles it.
   bool laterQueryWaits = false;
+  std::deque<WaitingCommand> kept;
   for (auto w = link.waiting.rbegin(); w != link.waiting.rend(); ++w) {
     const bool overdue = w->deadline <= now;
     if (w->query && !overdue) laterQueryWaits = true;
-    w->done = overdue && (w->query || !laterQueryWaits);
-    if (w->done && w->query && w->asker != Asker::kPoll && w->asker != Asker::kNobody) {
+    if (!overdue || (!w->query && laterQueryWaits)) {
+      kept.push_front(std::move(*w));
+    } else if (w->query && w->asker != Asker::kPoll && w->asker != Asker::kNobody) {
       Deliver(link, *w, std::string());
     }
   }
-  link.waiting.erase(std::remove_if(link.waiting.begin(), link.waiting.end(),
-                                    [](const WaitingCommand& w) { return w.done; }),
-                     link.waiting.end());
+  link.waiting = std::move(kept);
 }
 
 std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool query) {

@@ -53,7 +53,7 @@ TEST(Router, EachAnswerGoesToTheOldestCommandItBeginsWith) {
   auto wait = [&link](std::uint32_t ticket, Asker asker, std::string prefix) {
     const bool query = !prefix.empty();
     link.waiting.push_back(
-        WaitingCommand{ticket, asker, query, std::move(prefix), SteadyTime{} + std::chrono::seconds(1), 0});
+        WaitingCommand{ticket, asker, query, std::move(prefix), SteadyTime{} + std::chrono::seconds(1), 0, ""});
   };
   wait(1, Asker::kPoll, "FA");
   wait(2, Asker::kNobody, "");  // a set command of the panel's
@@ -82,10 +82,10 @@ TEST(Router, EachAnswerGoesToTheOldestCommandItBeginsWith) {
 TEST(Router, ARefusalAnswersTheOldestWaitingCommand) {
   RadioLink link;
   const SteadyTime later = SteadyTime{} + std::chrono::seconds(1);
-  link.waiting.push_back(WaitingCommand{1, Asker::kRelay, false, "", later, 0});
-  link.waiting.push_back(WaitingCommand{2, Asker::kKey, true, "XY", later, 0});
-  link.waiting.push_back(WaitingCommand{3, Asker::kNobody, false, "", later, 0});
-  link.waiting.push_back(WaitingCommand{4, Asker::kKey, true, "ID", later, 0});
+  link.waiting.push_back(WaitingCommand{1, Asker::kRelay, false, "", later, 0, ""});
+  link.waiting.push_back(WaitingCommand{2, Asker::kKey, true, "XY", later, 0, ""});
+  link.waiting.push_back(WaitingCommand{3, Asker::kNobody, false, "", later, 0, ""});
+  link.waiting.push_back(WaitingCommand{4, Asker::kKey, true, "ID", later, 0, ""});
   TakeRadioBytes(link, "?;?;?;ID0840;");
   ASSERT_EQ(link.forRelay.size(), 1u);  // the other program's set was refused: it is told
   EXPECT_EQ(link.forRelay[0].text, "?;");
@@ -99,9 +99,9 @@ TEST(Router, ARefusalAnswersTheOldestWaitingCommand) {
 TEST(Router, WaitsEndAtTheirDeadlineAndJunkIsDropped) {
   RadioLink link;
   const SteadyTime start{};
-  link.waiting.push_back(WaitingCommand{1, Asker::kKey, true, "PC", start + std::chrono::milliseconds(150), 0});
-  link.waiting.push_back(WaitingCommand{2, Asker::kPoll, true, "SM0", start + std::chrono::milliseconds(200), 0});
-  link.waiting.push_back(WaitingCommand{3, Asker::kRelay, true, "", start + std::chrono::milliseconds(150), 0});
+  link.waiting.push_back(WaitingCommand{1, Asker::kKey, true, "PC", start + std::chrono::milliseconds(150), 0, ""});
+  link.waiting.push_back(WaitingCommand{2, Asker::kPoll, true, "SM0", start + std::chrono::milliseconds(200), 0, ""});
+  link.waiting.push_back(WaitingCommand{3, Asker::kRelay, true, "", start + std::chrono::milliseconds(150), 0, ""});
   TakeRadioBytes(link, "PC10");  // half an answer when the time runs out
   EndOverdueWaits(link, start + std::chrono::milliseconds(150));
   ASSERT_EQ(link.forKey.size(), 1u);

@@ -39,7 +39,6 @@ struct WaitingCommand {
   std::int32_t sentNumber = 0;  // commandsSent right after it went out
   // The command as sent, ";" included: what a refusal names in the log.
   std::string sent;
-  bool done = false;            // the router's mark while it clears old waits
 };
 
 // An answer handed to its asker, or the end of a wait without one (empty
