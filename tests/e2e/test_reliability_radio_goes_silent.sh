@@ -13,7 +13,12 @@ check "the panel polls before the radio goes quiet" wait_for_line "$WORK/debug.d
 
 sim_control "power off"
 check "the stand-in is off" wait_for_line "$WORK/sim.out" 5 '^radio off$'
-sleep 0.5
+# The panel counts the radio as gone after 30 reply phases without an answer,
+# one after each poll it sends; 33 polls after the stand-in went off leave room
+# for an answer that was already on its way.
+off_at=$(lines_of "$WORK/debug.dat" | wc -l)
+quiet_polls() { [ "$(lines_of "$WORK/debug.dat" | tail -n +"$((off_at + 1))" | grep -cE '^TX=(FA|SM0);$')" -ge 33 ]; }
+check "the panel has polled the silent radio long enough to count it gone" wait_until 15 quiet_polls
 debug_at=$(lines_of "$WORK/debug.dat" | wc -l)
 log_at=$(sim_log_length)
 started=$(now_ms)
