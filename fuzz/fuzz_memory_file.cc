@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/tables.h"
+#include "state/radio_tables.h"
 #include "fuzz_support.h"
 #include "memory/memory_banks.h"
 #include "memory/records.h"
@@ -32,8 +32,8 @@ bool AcceptedTag(std::string_view line) {
 // the start-up has them.
 void FactoryContents(PanelState& s) {
   SetFixedTexts(s);
-  for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = kDefaultBandRecords[band];
-  for (int mode = 1; mode <= 7; ++mode) s.radio.modeCommands[mode] = kModeCommands[mode];
+  for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = BandRow(band)->defaultRecord;
+  for (int mode = 1; mode <= 7; ++mode) s.radio.modeCommands[mode] = ModeCommand(mode);
   for (Text& channel : s.banks.memoryChannels) channel = "9";
 }
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/tables.h"
+#include "state/radio_tables.h"
 #include "fuzz_support.h"
 #include "keys/message.h"
 
@@ -33,7 +33,7 @@ std::string BankFile(int band, bool repeater) {
   text += static_cast<char>('0' + band);
   text += "0\r\n";
   for (int b = 1; b <= kBandCount; ++b) {
-    std::string record(kDefaultBandRecords[b]);
+    std::string record(BandRow(b)->defaultRecord);
     if (repeater && b >= kBand10m && b <= kBand70cm) {
       // Flag "5", FM, VFO A kept, shift "-" 0600 kHz, CTCSS tone 12 (or DCS
       // 712 on 70 cm).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/identified_test_panel.h"
+#include "state/radio_tables.h"
 
 namespace kelvaro {
 namespace {
@@ -41,7 +42,7 @@ TEST(Identification, RepeaterBandRestoresShiftAndTone) {
   t.dir.Write("savmem.dat", [] {
     std::string file = "KELVARO v1.0a 3.5a <0\r\n";
     for (int band = 1; band <= kBandCount; ++band) {
-      file += std::string(band == kBand2m ? "55A145600000B+00000600012" "1" : kDefaultBandRecords[band]) +
+      file += std::string(band == kBand2m ? "55A145600000B+00000600012" "1" : BandRow(band)->defaultRecord) +
               "\r\n";
     }
     for (int i = 0; i < kChannelCount; ++i) file += "9\r\n";

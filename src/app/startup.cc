@@ -7,7 +7,6 @@
 #include "app/network.h"
 #include "app/radio_check.h"
 #include "app/shutdown.h"
-#include "controls/tables.h"
 #include "display/frequency_text.h"
 #include "display/panel_display.h"
 #include "keys/message.h"
@@ -17,6 +16,7 @@
 #include "memory/records.h"
 #include "speech/phrase.h"
 #include "state/debug_log.h"
+#include "state/radio_tables.h"
 #include "state/version.h"
 
 namespace kelvaro {
@@ -37,8 +37,8 @@ void ResetState(PanelState& s) {
 }
 
 void FillFactoryContents(PanelState& s) {
-  for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = kDefaultBandRecords[band];
-  for (int mode = 1; mode <= 7; ++mode) s.radio.modeCommands[mode] = kModeCommands[mode];
+  for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = BandRow(band)->defaultRecord;
+  for (int mode = 1; mode <= 7; ++mode) s.radio.modeCommands[mode] = ModeCommand(mode);
   for (auto& channel : s.banks.memoryChannels) channel = "9";
 }
 

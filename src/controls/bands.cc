@@ -2,7 +2,7 @@
 
 #include "controls/modes.h"
 #include "controls/settings.h"
-#include "controls/tables.h"
+#include "state/radio_tables.h"
 #include "controls/tones.h"
 #include "display/frequency_text.h"
 #include "link/cat.h"
@@ -28,7 +28,7 @@ int WrappedBand(int band) {
 void SelectBand(Panel& panel) {
   PanelState& s = panel.state;
   if (s.radio.bandIndex >= 1 && s.radio.bandIndex <= kBandCount) {
-    SendCommand(panel, kBandSelectCommands[s.radio.bandIndex]);
+    SendCommand(panel, BandRow(s.radio.bandIndex)->selectCommand);
     if (s.banks.bandQuiet == BandQuiet::kSpeak) SpeakBand(panel);
   }
   s.banks.bandQuiet = BandQuiet::kSpeak;
@@ -49,7 +49,7 @@ void RecallBand(Panel& panel) {
 
   // A record without its layout would put garbage into the commands below;
   // the band starts again from its factory record instead.
-  if (!IsBandRecord(s.banks.bandRecords[band])) s.banks.bandRecords[band] = kDefaultBandRecords[band];
+  if (!IsBandRecord(s.banks.bandRecords[band])) s.banks.bandRecords[band] = BandRow(band)->defaultRecord;
   const BandRecord record = ParseBandRecord(s.banks.bandRecords[band]);
 
   s.cat.commandText = "F" + record.vfoA;

@@ -7,6 +7,7 @@
 
 #include "controls/controls_test_panel.h"
 #include "memory/records.h"
+#include "state/radio_tables.h"
 
 namespace kelvaro {
 namespace {
@@ -166,7 +167,7 @@ TEST(RecallBand, AMalformedRecordGivesWayToTheFactoryRecord) {
     EXPECT_EQ(t.TakeSent(), (Strings{"BS005;", "FA014200000;", "MD02;", "NA00;", "FA014200000;",
                                      "SH0014;", "PA01;"}))
         << bad;
-    EXPECT_EQ(s.banks.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]) << bad;
+    EXPECT_EQ(s.banks.bandRecords[kBand20m], BandRow(kBand20m)->defaultRecord) << bad;
   }
 }
 
@@ -258,13 +259,13 @@ TEST(CancelSplit, SendsNoGarbageAndKeepsMalformedRecords) {
     s.radio.bandVfoText = vfo;
     CancelSplit(t.panel);
     EXPECT_EQ(t.TakeSent(), Strings{"ST0;"}) << vfo;
-    EXPECT_EQ(s.banks.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]) << vfo;
+    EXPECT_EQ(s.banks.bandRecords[kBand20m], BandRow(kBand20m)->defaultRecord) << vfo;
   }
   // A VFO-B text is restored on the radio, but is no VFO A for the record.
   s.radio.bandVfoText = "B014195000";
   CancelSplit(t.panel);
   EXPECT_EQ(t.TakeSent(), (Strings{"ST0;", "FB014195000;"}));
-  EXPECT_EQ(s.banks.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
+  EXPECT_EQ(s.banks.bandRecords[kBand20m], BandRow(kBand20m)->defaultRecord);
 
   s.radio.bandVfoText = "A014195000";
   s.banks.bandRecords[kBand20m] = "12A0142";

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/tables.h"
+#include "state/radio_tables.h"
 #include "test_support.h"
 
 namespace kelvaro::testing {
@@ -19,8 +19,8 @@ struct ControlPanel : TestPanel {
     PanelState& s = panel.state;
     s.config.comPort = kPort;
     ports.OpenPort(kPort, 38400);
-    for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = kDefaultBandRecords[band];
-    for (int mode = 1; mode <= 7; ++mode) s.radio.modeCommands[mode] = kModeCommands[mode];
+    for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = BandRow(band)->defaultRecord;
+    for (int mode = 1; mode <= 7; ++mode) s.radio.modeCommands[mode] = ModeCommand(mode);
     for (Text& channel : s.banks.memoryChannels) channel = "9";
     SetShift(kBand10m, "-", "0100");
     SetShift(kBand6m, "-", "0500");

@@ -4,7 +4,7 @@
 
 #include "controls/bands.h"
 #include "controls/stepping.h"
-#include "controls/tables.h"
+#include "state/radio_tables.h"
 #include "controls/tones.h"
 #include "display/panel_display.h"
 #include "link/cat.h"
@@ -49,8 +49,12 @@ void ApplyModeOf(Panel& panel, bool following) {
   if (mode < kLsb || mode > kFmWide) return;  // no such mode: nothing to send
   if (mode == kLsb || mode == kUsb) s.radio.widthIndex = s.radio.ssbWidth;
   if (mode == kCw) s.radio.widthIndex = s.radio.cwWidth;
-  s.cat.commandText = s.radio.modeCommands[mode].empty() ? kModeCommands[mode] : s.radio.modeCommands[mode].view();
-  DrawModeName(panel, kModeNames[mode]);
+  if (s.radio.modeCommands[mode].empty()) {
+    s.cat.commandText = ModeCommand(mode);
+  } else {
+    s.cat.commandText = s.radio.modeCommands[mode];
+  }
+  DrawModeName(panel, PanelModeRow(mode)->panelName);
   if (!s.cat.passThroughSeen && !following) SendCommand(panel);
 
   s.cat.commandText = mode == kCw && s.radio.widthIndex < 11 ? "NA01" : "NA00";

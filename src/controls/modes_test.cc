@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/controls_test_panel.h"
+#include "state/radio_tables.h"
 
 namespace kelvaro {
 namespace {
@@ -63,7 +64,7 @@ TEST(ApplyMode, FmReadsTheSquelchAndLeavesTheRecordAlone) {
   EXPECT_EQ(t.TakeSent(), (Strings{"MD04;", "NA00;", "SQ0;"}));
   EXPECT_EQ(t.TakeSpoken(), (Strings{}));
   EXPECT_EQ(s.radio.squelchLevel, 31);
-  EXPECT_EQ(s.banks.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
+  EXPECT_EQ(s.banks.bandRecords[kBand20m], BandRow(kBand20m)->defaultRecord);
   EXPECT_EQ(t.screen.TextAt(50, 45), "FM      ");
 
   t.answers.clear();

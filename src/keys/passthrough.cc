@@ -6,6 +6,7 @@
 #include "keys/reply.h"
 #include "link/cat.h"
 #include "state/debug_log.h"
+#include "state/radio_tables.h"
 
 namespace kelvaro {
 namespace {
@@ -34,8 +35,11 @@ void GatherBytes(Panel& panel) {
 void FollowModeSet(Panel& panel, std::string_view sent) {
   PanelState& s = panel.state;
   if (Left(sent, 3) != "MD0" || CharAt(sent, 4) == ';') return;
-  int32_t mode = PanelModeOfRadioCode(CharAt(sent, 4));
-  if (mode == 0) return;
+  // A data mode counts as the voice mode under it; a mode the panel has
+  // nothing near is left alone.
+  const RadioMode* row = RadioModeOfCode(CharAt(sent, 4));
+  if (row == nullptr || row->panelMode == 0) return;
+  const int32_t mode = row->panelMode;
   s.radio.radioMode = mode;
   if (mode == kFmWide) s.radio.fmWide = true;
   if (mode == kFmNarrow) s.radio.fmWide = false;
@@ -56,25 +60,6 @@ void FollowFrequencyAnswer(Panel& panel, const std::string& answer) {
 constexpr int kMostPerPass = 16;
 
 }  // namespace
-
-int32_t PanelModeOfRadioCode(char code) {
-  switch (code) {
-    case '1': return kLsb;
-    case '2': return kUsb;
-    case '3': return kCw;
-    case '4': return kFmWide;
-    case '5': return kAm;
-    case 'B': return kFmNarrow;
-    case 'H': return kC4fm;
-    // The data modes: the panel has none, and takes the voice mode they are
-    // built on (the radio keeps the data mode).
-    case '8': return kLsb;
-    case 'C': return kUsb;
-    case 'A': return kFmWide;
-    case 'F': return kFmNarrow;
-    default: return 0;
-  }
-}
 
 namespace {
 

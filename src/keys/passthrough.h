@@ -28,10 +28,4 @@ void RelayWhileSpeaking(Panel& panel);
 // nothing.
 void FollowModeSet(Panel& panel, std::string_view sent);
 
-// The panel's mode for the mode code a CAT program sends after "MD0"
-// ('1' LSB ... 'H' C4FM); a data mode gives the voice mode under it (DATA-L
-// '8' LSB, DATA-U 'C' USB, DATA-FM 'A' FM, DATA-FM-N 'F' FM narrow); 0 for a
-// mode the panel has nothing near.
-int32_t PanelModeOfRadioCode(char code);
-
 }  // namespace kelvaro

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "memory/records.h"
+#include "state/radio_tables.h"
 
 namespace kelvaro {
 namespace {
@@ -40,23 +41,8 @@ std::string FourDigitOffset(std::string_view khz) {
 }  // namespace
 
 int BandOfMegahertz(long long mhz) {
-  switch (mhz) {
-    case 1: return kBand160m;
-    case 3: return kBand80m;
-    case 5: return kBand60m;
-    case 7: return kBand40m;
-    case 10: return kBand30m;
-    case 14: return kBand20m;
-    case 18: return kBand17m;
-    case 21: return kBand15m;
-    case 24: return kBand12m;
-    case 28:
-    case 29: return kBand10m;
-    default: break;
-  }
-  if (mhz >= 50 && mhz <= 54) return kBand6m;
-  if (mhz >= 144 && mhz <= 148) return kBand2m;
-  if (mhz >= 420 && mhz <= 449) return kBand70cm;
+  for (const RadioBand& row : RadioBands())
+    if (row.lowMhz != 0 && mhz >= row.lowMhz && mhz <= row.highMhz) return row.band;
   return kBandGeneral;
 }
 

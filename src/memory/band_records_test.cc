@@ -4,6 +4,7 @@
 
 #include "controls/controls_test_panel.h"
 #include "memory/records.h"
+#include "state/radio_tables.h"
 
 namespace kelvaro {
 namespace {
@@ -77,7 +78,7 @@ TEST(StoreBandRecord, FollowsTheRadioToAnotherBand) {
   StoreBandRecord(t.panel);
   EXPECT_EQ(s.radio.bandIndex, kBand40m);
   EXPECT_EQ(s.banks.bandRecords[kBand40m], "01A007074000B0071000009992");
-  EXPECT_EQ(s.banks.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
+  EXPECT_EQ(s.banks.bandRecords[kBand20m], BandRow(kBand20m)->defaultRecord);
 }
 
 TEST(StoreBandRecord, InSplitTheRadioFrequencyIsVfoB) {
@@ -95,14 +96,14 @@ TEST(StoreBandRecord, LeavesRecordsItMayNotKeep) {
   s.cat.lastFreqReply = "FA007100000";
   s.radio.radioMode = kFmWide;
   StoreBandRecord(t.panel);
-  EXPECT_EQ(s.banks.bandRecords[kBand40m], kDefaultBandRecords[kBand40m]);
+  EXPECT_EQ(s.banks.bandRecords[kBand40m], BandRow(kBand40m)->defaultRecord);
 
   // A pass-through command just came in: the record is kept.
   s.cat.lastFreqReply = "FA014070000";
   s.radio.radioMode = kUsb;
   s.cat.passThroughSeen = true;
   StoreBandRecord(t.panel);
-  EXPECT_EQ(s.banks.bandRecords[kBand20m], kDefaultBandRecords[kBand20m]);
+  EXPECT_EQ(s.banks.bandRecords[kBand20m], BandRow(kBand20m)->defaultRecord);
 }
 
 TEST(StoreBandRecord, RepeaterOperationStoresTheBandShift) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/tables.h"
+#include "state/radio_tables.h"
 #include "memory/records.h"
 #include "test_support.h"
 
@@ -22,7 +22,7 @@ void SetStartValues(PanelState& s) {
   s.config.versionText = "3.5a";
   s.radio.bandIndex = 4;
   s.radio.reductionOn = false;
-  for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = kDefaultBandRecords[band];
+  for (int band = 1; band <= kBandCount; ++band) s.banks.bandRecords[band] = BandRow(band)->defaultRecord;
   for (Text& channel : s.banks.memoryChannels) channel = "9";
 }
 
@@ -51,12 +51,14 @@ std::string BankFile(const std::string& tag, const std::vector<std::string>& ban
 }
 
 std::vector<std::string> DefaultBands() {
-  return std::vector<std::string>(kDefaultBandRecords.begin() + 1, kDefaultBandRecords.end());
+  std::vector<std::string> bands;
+  for (const RadioBand& row : RadioBands()) bands.emplace_back(row.defaultRecord);
+  return bands;
 }
 std::vector<std::string> EmptyChannels() { return std::vector<std::string>(kChannelCount, "9"); }
 
 TEST(MemoryRecords, AcceptExactlyTheRecordLayouts) {
-  for (int band = 1; band <= kBandCount; ++band) EXPECT_TRUE(IsBandRecord(kDefaultBandRecords[band]));
+  for (int band = 1; band <= kBandCount; ++band) EXPECT_TRUE(IsBandRecord(BandRow(band)->defaultRecord));
   EXPECT_TRUE(IsBandRecord("55A145600000B-000006000880"));  // repeater shift
   EXPECT_TRUE(IsBandRecord("16A145600000B1456000000002"));  // mode 6, tone 000
   for (const char* r : {kUsb14250, kRepeater2m, kSplit7, kC4fmTone0}) EXPECT_TRUE(IsChannelRecord(r)) << r;
@@ -105,7 +107,7 @@ TEST(MemoryBankFile, FirstStartCreatesTheFileAndReport) {
   std::vector<std::string> lines = t.Lines("savmem.dat");
   ASSERT_EQ(lines.size(), 115u);
   EXPECT_EQ(lines[0], "KELVARO v1.0a 3.5a 40");
-  for (int band = 1; band <= kBandCount; ++band) EXPECT_EQ(lines[band], kDefaultBandRecords[band]);
+  for (int band = 1; band <= kBandCount; ++band) EXPECT_EQ(lines[band], BandRow(band)->defaultRecord);
   for (int i = 15; i < 115; ++i) EXPECT_EQ(lines[i], "9");
   EXPECT_EQ(t.dir.Read("savmem.dat"), BankFile("KELVARO v1.0a 3.5a 40", DefaultBands(), EmptyChannels()));
   EXPECT_EQ(t.dir.Read("memory.txt"), "Memory Bank Information\r\n  \r\nEmpty\r\n");
@@ -237,7 +239,7 @@ TEST(MemoryBankFile, MalformedLinesKeepDefaultsAndTheFileIsCopied) {
   const PanelState& s = t.panel.state;
   for (int band = 1; band <= kBandCount; ++band) {
     bool malformed = band == 3 || band == 5 || band == 7;
-    EXPECT_EQ(s.banks.bandRecords[band], malformed ? std::string(kDefaultBandRecords[band]) : bands[band - 1]);
+    EXPECT_EQ(s.banks.bandRecords[band], malformed ? std::string(BandRow(band)->defaultRecord) : bands[band - 1]);
   }
   EXPECT_EQ(s.banks.memoryChannels[0], kUsb14250);
   for (int i : {7, 8, 9}) EXPECT_EQ(s.banks.memoryChannels[i], "9");
@@ -253,7 +255,7 @@ TEST(MemoryBankFile, ShortFileLeavesTheRestAtDefaultsAndEmpty) {
   LoadMemoryBanks(t.panel);
   for (int band = 1; band <= kBandCount; ++band) {
     EXPECT_EQ(t.panel.state.banks.bandRecords[band],
-              band <= 5 ? bands[band - 1] : std::string(kDefaultBandRecords[band]));
+              band <= 5 ? bands[band - 1] : std::string(BandRow(band)->defaultRecord));
   }
   for (const Text& channel : t.panel.state.banks.memoryChannels) EXPECT_EQ(channel, "9");
   EXPECT_EQ(t.panel.state.radio.bandIndex, 2);
@@ -293,7 +295,7 @@ TEST(MemoryBankFile, LoadingEndsWhenTheFileCanBeNeitherReadNorWritten) {
   LoadMemoryBanks(folder.panel);
   EXPECT_TRUE(fs::is_directory(folder.dir.path() / "savmem.dat"));
   EXPECT_EQ(folder.panel.state.banks.memoryChannels[2], kUsb14250);
-  EXPECT_EQ(folder.panel.state.banks.bandRecords[4], kDefaultBandRecords[4]);
+  EXPECT_EQ(folder.panel.state.banks.bandRecords[4], BandRow(4)->defaultRecord);
   EXPECT_FALSE(folder.Exists("savmem.tmp"));
   EXPECT_FALSE(TrySaveMemoryBanks(folder.panel));
 

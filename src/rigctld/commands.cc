@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "state/radio_tables.h"
 #include "state/text.h"
 
 namespace kelvaro::rigctld {
@@ -207,52 +208,36 @@ bool ParseFrequency(const std::string& text, long long* hz) {
 
 std::string FrequencyCommand(int vfo, long long hz) { return (vfo == 0 ? "FA" : "FB") + ZeroPad(hz, 9); }
 
-// Hamlib's mode bits, as \dump_state carries them.
-constexpr std::uint64_t kAm = 1ull << 0, kCw = 1ull << 1, kUsb = 1ull << 2, kLsb = 1ull << 3, kFm = 1ull << 5,
-                        kPktLsb = 1ull << 10, kPktUsb = 1ull << 11, kPktFm = 1ull << 12, kFmn = 1ull << 21,
-                        kC4fm = 1ull << 33;
-constexpr std::uint64_t kModes = kAm | kCw | kUsb | kLsb | kFm | kPktLsb | kPktUsb | kPktFm | kFmn | kC4fm;
-
-struct Mode {
-  const char* token;  // Hamlib's name
-  char code;          // the FTX-1's code after "MD0"
-  int passband;       // the mode's normal width, Hz
-  std::uint64_t bit;  // Hamlib's bit for a mode clients may set; 0 for the others
-};
-// The modes clients may set come first: a set takes the first entry with its
-// name. The data modes are the radio's DATA-L, DATA-U and DATA-FM, which
-// digital-mode programs ask for ("Data/Pkt" in WSJT-X). The radio's other
-// modes are reported under Hamlib's nearest name.
-constexpr Mode kModeTable[] = {
-    {"LSB", '1', 2400, kLsb},       {"USB", '2', 2400, kUsb},       {"CW", '3', 500, kCw},
-    {"FM", '4', 16000, kFm},        {"AM", '5', 9000, kAm},         {"FMN", 'B', 9000, kFmn},
-    {"C4FM", 'H', 16000, kC4fm},    {"PKTLSB", '8', 2400, kPktLsb}, {"PKTUSB", 'C', 2400, kPktUsb},
-    {"FM-D", 'A', 16000, kPktFm},  {"C4FM", 'I', 16000, 0},        {"RTTY", '6', 500, 0},
-    {"CWR", '7', 500, 0},           {"RTTYR", '9', 500, 0},         {"AMN", 'D', 6000, 0},
-    {"PKTUSB", 'E', 2400, 0},       {"PKTFMN", 'F', 9000, 0},
-};
-// The settable modes in Hamlib's bit order, as "M ?" lists them.
-constexpr const char* kModeList = "AM CW USB LSB FM PKTLSB PKTUSB FM-D FMN C4FM ";
-
-const Mode* ModeOfCode(char code) {
-  for (const Mode& m : kModeTable)
-    if (m.code == code) return &m;
-  return nullptr;
+// Every mode bit clients may set, as \dump_state carries them.
+std::uint64_t SettableModeBits() {
+  std::uint64_t bits = 0;
+  for (const RadioMode& m : RadioModes()) bits |= m.hamlibBit;
+  return bits;
 }
 
-const Mode* SettableMode(std::string_view token) {
+// The settable modes in Hamlib's bit order, as "M ?" lists them.
+const char* ModeList() {
+  static const std::string list = [] {
+    std::string names;
+    for (int bit = 0; bit < 64; ++bit)
+      for (const RadioMode& m : RadioModes())
+        if (m.hamlibBit == (1ull << bit)) names += std::string(m.hamlibName) + " ";
+    return names;
+  }();
+  return list.c_str();
+}
+
+bool SameNameIgnoringCase(std::string_view token, std::string_view name) {
+  return token.size() == name.size() &&
+         std::equal(token.begin(), token.end(), name.begin(),
+                    [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; });
+}
+
+const RadioMode* SettableMode(std::string_view token) {
   // Hamlib writes its packet FM "FM-D" and reads that name and "PKTFM".
-  if (token.size() == 5 && std::equal(token.begin(), token.end(), "PKTFM",
-                                      [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; })) {
-    token = "FM-D";
-  }
-  for (const Mode& m : kModeTable) {
-    if (!m.bit || token.size() != std::string_view(m.token).size()) continue;
-    if (std::equal(token.begin(), token.end(), m.token,
-                   [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; })) {
-      return &m;
-    }
-  }
+  if (SameNameIgnoringCase(token, "PKTFM")) token = "FM-D";
+  for (const RadioMode& m : RadioModes())
+    if (m.hamlibBit != 0 && SameNameIgnoringCase(token, m.hamlibName)) return &m;
   return nullptr;
 }
 
@@ -395,9 +380,9 @@ Step ReadMode(const Request& r, int stage, const Answers& answers, bool other, c
   int vfo = 0;
   Step step;
   if (!ReadPerVfo(r, stage, answers, other, "MD0", "MD1", &code, &vfo, &step)) return step;
-  const Mode* mode = code.size() == 1 ? ModeOfCode(code[0]) : nullptr;
+  const RadioMode* mode = code.size() == 1 ? RadioModeOfCode(code[0]) : nullptr;
   if (!mode) return Fail(kProtocol);
-  return Done({{modeKey, mode->token}, {widthKey, std::to_string(mode->passband)}});
+  return Done({{modeKey, std::string(mode->hamlibName)}, {widthKey, std::to_string(mode->passbandHz)}});
 }
 
 Step GetMode(const Request& r, int stage, const Answers& a, const Capabilities&) {
@@ -410,8 +395,8 @@ Step GetSplitMode(const Request& r, int stage, const Answers& a, const Capabilit
 // M, X: the mode; the passband is taken and left alone (the panel keeps the
 // width in its own hands).
 Step WriteMode(const Request& r, int stage, const Answers& answers, bool other) {
-  if (r.args[0] == "?") return ListReply(r, kModeList, true);
-  const Mode* mode = SettableMode(r.args[0]);
+  if (r.args[0] == "?") return ListReply(r, ModeList(), true);
+  const RadioMode* mode = SettableMode(r.args[0]);
   long long passband = 0;
   if (!mode || (r.args.size() > 1 && !ParseInt(r.args[1], &passband))) return Fail(kInvalid);
   int vfo = 0;
@@ -792,7 +777,7 @@ std::string FormatReply(const Request& request, const Step& step) {
 
 std::string DumpState(const Capabilities& caps) {
   char modes[32];
-  std::snprintf(modes, sizeof modes, "0x%llx", static_cast<unsigned long long>(kModes));
+  std::snprintf(modes, sizeof modes, "0x%llx", static_cast<unsigned long long>(SettableModeBits()));
   const int maxWatts = caps.maxWatts > 0 ? caps.maxWatts : 100;
   const int lowMw = maxWatts >= 100 ? 5000 : 1000;
   auto range = [&](long long low, long long high, int lowPower, int highPower) {
@@ -812,10 +797,10 @@ std::string DumpState(const Capabilities& caps) {
   s += "0 0 0 0 0 0 0\n";
   s += std::string(modes) + " 1\n" + modes + " 0\n0 0\n";  // tuning steps: 1 Hz, any
   // Filters: each mode's normal width.
-  for (const Mode& m : kModeTable) {
-    if (!m.bit) continue;
+  for (const RadioMode& m : RadioModes()) {
+    if (!m.hamlibBit) continue;
     char line[64];
-    std::snprintf(line, sizeof line, "0x%llx %d\n", static_cast<unsigned long long>(m.bit), m.passband);
+    std::snprintf(line, sizeof line, "0x%llx %d\n", static_cast<unsigned long long>(m.hamlibBit), m.passbandHz);
     s += line;
   }
   s += "0 0\n";
@@ -846,7 +831,7 @@ std::string DumpCaps(const Capabilities& caps) {
       "Has targetable VFO: Y\n"
       "Get level: RFPOWER(0..1/0) STRENGTH(-54..60/0) \n"
       "Set level: RFPOWER(0..1/0) \n"
-      "Mode list: " + std::string(kModeList) + "\n"
+      "Mode list: " + std::string(ModeList()) + "\n"
       "VFO list: VFOA VFOB \n";
   for (const Range& r : kTransmit) {
     s += "TX range: " + std::to_string(r.low) + " Hz - " + std::to_string(r.high) + " Hz, High power: " +
