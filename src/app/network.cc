@@ -36,8 +36,8 @@ void NetworkLink::Follow(std::string_view command) {
   }
 }
 
-std::vector<int> NetworkLink::Inputs() {
-  std::vector<int> handles;
+std::vector<Waitable> NetworkLink::Inputs() {
+  std::vector<Waitable> handles;
   if (endpoint_ == nullptr) return handles;
   // Only what the endpoint would read now: a client it holds back (its input
   // full while a command waits for the radio) must not wake the loop again

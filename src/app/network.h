@@ -19,7 +19,7 @@ class LoopService {
  public:
   virtual ~LoopService() = default;
   // Descriptors to wake the loop (-1 entries are ignored).
-  virtual std::vector<int> Inputs() = 0;
+  virtual std::vector<Waitable> Inputs() = 0;
   // Runs after every message; never waits.
   virtual void Service() = 0;
   // Runs every few milliseconds while a phrase is spoken: traffic moves, but
@@ -39,7 +39,7 @@ class NetworkLink : public rigctld::RadioAccess, public LoopService {
 
   void Send(int ticket, std::string_view command, bool query) override;
   void Changed(std::string_view command) override;
-  std::vector<int> Inputs() override;
+  std::vector<Waitable> Inputs() override;
   void Service() override;
   void WhileSpeaking() override;
 

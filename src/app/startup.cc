@@ -104,10 +104,11 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
     // one (the tick reads the rest at its reply phase); the other program's
     // next bytes are taken once its query is answered.
     const bool relayFree = s.config.passThroughPort > 0 && panel.link.relayTicket == 0;
-    std::vector<int> inputs{AnswerAwaitedBeyondTick(panel.link) ? panel.ports.InputHandle(s.config.comPort) : -1,
-                            relayFree ? panel.ports.InputHandle(s.config.passThroughPort) : -1};
+    std::vector<Waitable> inputs{
+        AnswerAwaitedBeyondTick(panel.link) ? panel.ports.InputHandle(s.config.comPort) : kNoWaitable,
+        relayFree ? panel.ports.InputHandle(s.config.passThroughPort) : kNoWaitable};
     if (service != nullptr) {
-      const std::vector<int> more = service->Inputs();
+      const std::vector<Waitable> more = service->Inputs();
       inputs.insert(inputs.end(), more.begin(), more.end());
     }
     window.WatchInputs(std::move(inputs));

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "memory/file_replace.h"
+#include "platform/file_replace.h"
 #include "memory/records.h"
 
 namespace kelvaro {

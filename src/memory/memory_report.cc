@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "memory/file_replace.h"
+#include "platform/file_replace.h"
 #include "memory/memory_banks.h"
 #include "memory/records.h"
 

@@ -36,7 +36,7 @@ class FakeTcp : public Tcp {
   long Read(Handle connection, std::string* into, std::size_t maximum) override;
   long Write(Handle connection, std::string_view bytes) override;
   void Close(Handle handle) override;
-  int Descriptor(Handle) const override { return -1; }
+  Waitable Descriptor(Handle) const override { return kNoWaitable; }
   void Wait(const std::vector<Interest>&, int) override { ++waits; }
 
   // The client's side. Connect returns the new connection's handle (the same

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/waitable.h"
+
 namespace kelvaro {
 
 constexpr int kMaxPortNumber = 256;
@@ -44,9 +46,9 @@ class Ports {
   // Waits until bytes are waiting on port n or `timeout` has passed, and says
   // whether bytes are waiting. A port that is not open returns false at once.
   virtual bool WaitForInput(int n, std::chrono::milliseconds timeout) = 0;
-  // The descriptor the main loop watches for port n's input; -1 when there is
+  // What the main loop watches for port n's input; kNoWaitable when there is
   // none (not open, or a port that cannot be watched).
-  virtual int InputHandle(int /*n*/) const { return -1; }
+  virtual Waitable InputHandle(int /*n*/) const { return kNoWaitable; }
   // How often port n has been opened, counting every time a layer that
   // reopens lost devices got it back; the panel compares the count to notice
   // a radio that was switched off and on. 0 when the layer does not count.

@@ -312,8 +312,8 @@ bool PosixPorts::WaitForInput(int n, std::chrono::milliseconds timeout) {
   }
 }
 
-int PosixPorts::InputHandle(int n) const {
-  if (!InRange(n)) return -1;
+Waitable PosixPorts::InputHandle(int n) const {
+  if (!InRange(n)) return kNoWaitable;
   return slots_[static_cast<std::size_t>(n)].fd;
 }
 

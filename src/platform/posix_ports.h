@@ -40,7 +40,7 @@ class PosixPorts : public Ports {
   int BytesWaiting(int n) override;
   void ClosePort(int n) override;
   bool WaitForInput(int n, std::chrono::milliseconds timeout) override;
-  int InputHandle(int n) const override;
+  Waitable InputHandle(int n) const override;
   std::uint32_t OpenCount(int n) const override;
 
   // The device path that port n opens: the link comN in the working folder

@@ -19,7 +19,7 @@ class PosixTcp : public Tcp {
   long Read(Handle connection, std::string* into, std::size_t maximum) override;
   long Write(Handle connection, std::string_view bytes) override;
   void Close(Handle handle) override;
-  int Descriptor(Handle handle) const override { return handle; }
+  Waitable Descriptor(Handle handle) const override { return handle; }
   void Wait(const std::vector<Interest>& interests, int timeoutMs) override;
 };
 

@@ -319,7 +319,8 @@ WindowMessage SdlWindow::NextMessage() {
     const std::size_t firstInput = fds.size();
     const SteadyClock::time_point beforeWait = SteadyClock::now();
     if (beforeWait >= inputsQuietUntil_) {
-      for (int handle : inputs_) {
+      for (Waitable waitable : inputs_) {
+        const int handle = static_cast<int>(waitable);
         if (handle >= 0) fds.push_back({handle, POLLIN, 0});
       }
     } else {

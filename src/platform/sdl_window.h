@@ -69,7 +69,7 @@ class SdlWindow : public Window, public Screen {
   // cannot be resized. Prints before Open draw nothing.
   bool Open(std::string_view caption, int x, int y, int width, int height) override;
   WindowMessage NextMessage() override;
-  void WatchInputs(std::vector<int> handles) override { inputs_ = std::move(handles); }
+  void WatchInputs(std::vector<Waitable> handles) override { inputs_ = std::move(handles); }
   void StartTimer(int periodMs) override;
   void StopTimer() override;
   void Close() override;
@@ -172,7 +172,7 @@ class SdlWindow : public Window, public Screen {
   std::vector<pollfd> waitFor_;  // kept between waits: no allocation a wait
   int periodMs_ = 0;  // 0: the timer is stopped
   SteadyClock::time_point nextTick_{};
-  std::vector<int> inputs_;
+  std::vector<Waitable> inputs_;
   SteadyClock::time_point inputsQuietUntil_{};  // after a hang-up without data
   bool pumpDue_ = true;                         // the X connection must be read
   SteadyClock::time_point lastPump_{};

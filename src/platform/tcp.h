@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/waitable.h"
+
 namespace kelvaro {
 
 class Tcp {
@@ -47,9 +49,9 @@ class Tcp {
   virtual long Write(Handle connection, std::string_view bytes) = 0;
   // Closes a listener or a connection; its handle names nothing afterwards.
   virtual void Close(Handle handle) = 0;
-  // The operating system's descriptor behind a handle, for a caller that polls
-  // it together with its other inputs; -1 when there is none.
-  virtual int Descriptor(Handle handle) const = 0;
+  // What a caller waits on for a handle's input together with its other
+  // inputs; kNoWaitable when there is none.
+  virtual Waitable Descriptor(Handle handle) const = 0;
   // Waits up to `timeoutMs` until one of the interests can go ahead (at once
   // when one already can; a negative time-out waits without end).
   virtual void Wait(const std::vector<Interest>& interests, int timeoutMs) = 0;

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/waitable.h"
+
 namespace kelvaro {
 
 constexpr int kMsgKeyDown = 0x100;
@@ -31,9 +33,9 @@ class Window {
   // key-downs of their own; at most one timer message is ever pending. While
   // waiting, input on a watched handle also ends the wait, as kMsgInput.
   virtual WindowMessage NextMessage() = 0;
-  // The handles (descriptors of the ports) NextMessage also waits on; -1
-  // entries are ignored. They stay watched until the next call.
-  virtual void WatchInputs(std::vector<int> handles) { (void)handles; }
+  // The handles (of the ports and connections) NextMessage also waits on;
+  // kNoWaitable entries are ignored. They stay watched until the next call.
+  virtual void WatchInputs(std::vector<Waitable> handles) { (void)handles; }
   // Starts (or restarts) the periodic timer.
   virtual void StartTimer(int periodMs) = 0;
   virtual void StopTimer() = 0;

@@ -9,7 +9,8 @@ namespace kelvaro {
 
 // Writes `bytes` to a temporary file beside the file at `path` ("savmem.dat"
 // uses "savmem.tmp"), flushes it to the disk, renames it over the file and
-// flushes the folder. A symbolic link at `path` is followed, so the file it
+// flushes the folder (POSIX; on Windows the file is renamed over with
+// MoveFileEx, written through). A symbolic link at `path` is followed, so the file it
 // points to is replaced and the link stays. Returns false, leaving the old
 // file untouched and no temporary file behind, when any step fails (folder
 // missing or read-only, the path is a folder, a file the user may not write).
