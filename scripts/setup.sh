@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool socat libhamlib-utils python3-hamlib
   dpkg-dev file groff-base man-db desktop-file-utils
+  lintian devscripts
 )
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
