@@ -142,23 +142,15 @@ void EndOverdueWaits(RadioLink& link, SteadyTime now) {
   // waits: a refusal that comes late must still find the set that drew it,
   // not end the query after it. An answer to the later query settles it.
   bool laterQueryWaits = false;
-  bool queryUnanswered = false;
   std::deque<WaitingCommand> kept;
   for (auto w = link.waiting.rbegin(); w != link.waiting.rend(); ++w) {
     const bool overdue = w->deadline <= now;
     if (w->query && !overdue) laterQueryWaits = true;
     if (!overdue || (!w->query && laterQueryWaits)) {
       kept.push_front(std::move(*w));
-    } else {
-      if (w->query) queryUnanswered = true;
-      if (w->query && w->asker != Asker::kPoll && w->asker != Asker::kNobody) Deliver(link, *w, std::string());
+    } else if (w->query && w->asker != Asker::kPoll && w->asker != Asker::kNobody) {
+      Deliver(link, *w, std::string());
     }
-  }
-  // A query whose time ran out unanswered means the radio is not working
-  // through the commands: those behind it get no more than their own time
-  // from now, so a silent radio's waits do not stack up.
-  if (queryUnanswered) {
-    for (WaitingCommand& w : kept) w.deadline = std::min(w.deadline, now + w.wait);
   }
   link.waiting = std::move(kept);
 }
@@ -193,13 +185,7 @@ std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool 
   waiting.query = query;
   if (query) waiting.prefix = std::string(sent.substr(0, sent.size() - 1));
   waiting.sent = std::string(sent);
-  // The radio takes its commands one after another: this one's time starts
-  // once those ahead of it have had theirs, or a query behind a burst of
-  // sets would end before the radio came to it.
-  const SteadyTime now = panel.clock.Steady();
-  const SteadyTime start = link.waiting.empty() ? now : std::max(now, link.waiting.back().deadline);
-  waiting.wait = AnswerWait(panel);
-  waiting.deadline = start + waiting.wait;
+  waiting.deadline = panel.clock.Steady() + AnswerWait(panel);
   waiting.sentNumber = link.otherCommandsSent;
   // A radio that never answers cannot make the list grow without end; the
   // oldest wait ends without an answer.

@@ -144,36 +144,6 @@ TEST_F(CatExchange, QueryReturnsItsOwnAnswerAsSoonAsItIsIn) {
   EXPECT_TRUE(t.panel.link.waiting.empty());
 }
 
-TEST_F(CatExchange, AQueryBehindSetsWaitsUntilTheyHaveHadTheirTime) {
-  // A burst of sets, then a query, all at once: the radio comes to the query
-  // only after the sets, so its own time (150 ms, "delay") starts after theirs.
-  for (const char* set : {"RA00", "NL0000", "CO000000"}) SendCommand(t.panel, set);
-  const std::uint32_t gain = SendFor(t.panel, "GT0", Asker::kKey, true);
-  RadioLink& link = t.panel.link;
-  t.clock.steady += std::chrono::milliseconds(160);
-  ReceiveAnswers(t.panel);
-  EXPECT_TRUE(link.forKey.empty()) << "the query ended before the radio came to it";
-  t.ports.Receive(5, "GT00;");
-  ReceiveAnswers(t.panel);
-  ASSERT_EQ(link.forKey.size(), 1u);
-  EXPECT_EQ(link.forKey[0].ticket, gain);
-  EXPECT_EQ(link.forKey[0].text, "GT00;");
-  link.forKey.clear();
-  // A silent radio: once a query ends unanswered, those behind it get only
-  // their own time from then, however many were queued.
-  for (int i = 0; i < 5; ++i) SendFor(t.panel, "FA", Asker::kPoll, true);
-  const std::uint32_t power = SendFor(t.panel, "PC", Asker::kKey, true);
-  t.clock.steady += std::chrono::milliseconds(150);
-  ReceiveAnswers(t.panel);
-  EXPECT_TRUE(link.forKey.empty());
-  t.clock.steady += std::chrono::milliseconds(150);
-  ReceiveAnswers(t.panel);
-  ASSERT_EQ(link.forKey.size(), 1u);
-  EXPECT_EQ(link.forKey[0].ticket, power);
-  EXPECT_EQ(link.forKey[0].text, "");
-  EXPECT_TRUE(link.waiting.empty());
-}
-
 TEST_F(CatExchange, ClosedOrInvalidPortsAreASilentRadio) {
   s.config.comPort = 300;
   t.ports.Receive(300, "ID0840;");

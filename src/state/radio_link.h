@@ -39,9 +39,6 @@ struct WaitingCommand {
   std::int32_t sentNumber = 0;  // commandsSent right after it went out
   // The command as sent, ";" included: what a refusal names in the log.
   std::string sent;
-  // Its own time for an answer; the deadline is this after the commands
-  // ahead of it have had theirs.
-  std::chrono::milliseconds wait{0};
 };
 
 // An answer handed to its asker, or the end of a wait without one (empty
