@@ -21,6 +21,7 @@
 #include "platform/fake_tcp.h"
 #include "rigctld/endpoint.h"
 #include "rigctld/sim_radio_link.h"
+#include "state/radio_tables.h"
 
 namespace kelvaro::fuzz {
 namespace {
@@ -40,23 +41,26 @@ bool Digits(std::string_view s, std::size_t n) {
 std::string Malformed(std::string_view command) {
   if (command.empty() || command.back() != ';') return "no \";\"";
   std::string_view c = command.substr(0, command.size() - 1);
-  for (std::string_view query : {"VS", "FA", "FB", "MD0", "MD1", "ST", "TX", "SM0", "PC", "PS"})
+  for (std::string_view query : {"VS", "FA", "FB", "MD0", "MD1", "ST", "TX", "SM0", "SM1", "SQ0", "PC", "PS"})
     if (c == query) return "";
   std::string_view code = c.substr(0, 2), value = c.size() > 2 ? c.substr(2) : std::string_view();
   if ((code == "FA" || code == "FB") && Digits(value, 9)) return "";
-  if (code == "MD" && value.size() == 2 && (value[0] == '0' || value[0] == '1') &&
-      std::string_view("12345BH").find(value[1]) != std::string_view::npos) {
-    return "";
+  if (code == "MD" && value.size() == 2 && (value[0] == '0' || value[0] == '1')) {
+    // Only the modes clients may set.
+    for (const RadioMode& mode : RadioModes())
+      if (mode.hamlibBit != 0 && mode.code == value[1]) return "";
   }
   if ((code == "VS" || code == "ST" || code == "TX") && (value == "0" || value == "1")) return "";
-  if (code == "PC" && Digits(value, 3)) return "";
+  // The power with the head digit: 1 the field head, 2 the SPA-1.
+  if (code == "PC" && value.size() == 4 && (value[0] == '1' || value[0] == '2') && Digits(value.substr(1), 3)) return "";
   return "not a command the endpoint sends";
 }
 
 void CheckReplies(const std::string& replies) {
   for (char c : replies) {
     const unsigned char u = static_cast<unsigned char>(c);
-    FUZZ_CHECK(c == '\n' || (u >= 0x20 && u < 0x7f), "a reply byte that is not text: " + std::to_string(u));
+    // \dump_caps separates its names and values with a tab, as rigctld does.
+    FUZZ_CHECK(c == '\n' || c == '\t' || (u >= 0x20 && u < 0x7f), "a reply byte that is not text: " + std::to_string(u));
   }
   FUZZ_CHECK(replies.empty() || replies.back() == '\n', "a reply that does not end its line");
 }

@@ -73,7 +73,12 @@ Step Verbatim(std::string reply) {
 std::string Header(const Request& r) {
   std::string header = std::string(r.command->longName) + ":";
   if (r.vfoMode) header += " " + (r.vfo.empty() ? std::string("currVFO") : r.vfo);
-  for (const std::string& arg : r.args) header += " " + arg;
+  // The arguments as the client wrote them, but only as text: a byte that
+  // is not one is shown as "?".
+  for (const std::string& arg : r.args) {
+    header += ' ';
+    for (char c : arg) header += (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) ? '?' : c;
+  }
   return header;
 }
 
