@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Checks that the folders of src/ include each other only downwards:
 #
-#   app -> keys -> controls -> {memory, speech, link, display} -> state -> platform
+#   app -> keys -> traffic -> controls -> {memory, speech, link, display} -> state -> platform
+#
+# keys/ turns key presses and window messages into actions; traffic/ is the
+# radio's traffic that no key starts: the tick's poll and its replies, the
+# radio's return, and the relay for the pass-through and network clients.
 #
 # and rigctld, an engine of its own, is used by app alone and uses only state
 # and platform. The four folders under controls do not include each other.
@@ -15,8 +19,9 @@ cd "$(dirname "$0")/../src"
 
 allowed_for() {
   case "$1" in
-    app) echo "keys controls memory speech link display rigctld state platform" ;;
-    keys) echo "controls memory speech link display state platform" ;;
+    app) echo "keys traffic controls memory speech link display rigctld state platform" ;;
+    keys) echo "traffic controls memory speech link display state platform" ;;
+    traffic) echo "controls memory speech link display state platform" ;;
     controls) echo "memory speech link display state platform" ;;
     memory | speech | link | display) echo "state platform" ;;
     rigctld) echo "state platform" ;;

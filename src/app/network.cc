@@ -1,6 +1,6 @@
 #include "app/network.h"
 
-#include "keys/passthrough.h"
+#include "traffic/passthrough.h"
 #include "link/cat.h"
 #include "speech/phrase.h"
 

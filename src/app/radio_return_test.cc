@@ -6,10 +6,10 @@
 #include <sstream>
 
 #include "app/radio_check.h"
-#include "keys/radio_return.h"
+#include "traffic/radio_return.h"
 
 #include "keys/message.h"
-#include "keys/timer_tick.h"
+#include "traffic/timer_tick.h"
 #include "app/identified_test_panel.h"
 
 namespace kelvaro {

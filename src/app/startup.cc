@@ -10,7 +10,7 @@
 #include "display/frequency_text.h"
 #include "display/panel_display.h"
 #include "keys/message.h"
-#include "keys/passthrough.h"
+#include "traffic/passthrough.h"
 #include "link/cat.h"
 #include "memory/memory_banks.h"
 #include "memory/records.h"

@@ -11,7 +11,7 @@
 #include "keys/entries.h"
 #include "keys/entries_test_panel.h"
 #include "keys/key_rules.h"
-#include "keys/timer_tick.h"
+#include "traffic/timer_tick.h"
 
 namespace kelvaro {
 namespace {

@@ -1,8 +1,8 @@
 #include "keys/message.h"
 
 #include "keys/key_rules.h"
-#include "keys/passthrough.h"
-#include "keys/timer_tick.h"
+#include "traffic/passthrough.h"
+#include "traffic/timer_tick.h"
 #include "link/cat.h"
 #include "state/debug_log.h"
 

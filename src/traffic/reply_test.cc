@@ -1,4 +1,4 @@
-#include "keys/reply.h"
+#include "traffic/reply.h"
 
 #include <gtest/gtest.h>
 

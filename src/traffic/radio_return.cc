@@ -1,4 +1,4 @@
-#include "keys/radio_return.h"
+#include "traffic/radio_return.h"
 
 #include <algorithm>
 

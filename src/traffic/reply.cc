@@ -1,4 +1,4 @@
-#include "keys/reply.h"
+#include "traffic/reply.h"
 
 #include "controls/settings.h"
 #include "display/panel_display.h"

@@ -1,4 +1,4 @@
-#include "keys/timer_tick.h"
+#include "traffic/timer_tick.h"
 
 #include <gtest/gtest.h>
 

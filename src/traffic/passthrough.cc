@@ -1,9 +1,9 @@
-#include "keys/passthrough.h"
+#include "traffic/passthrough.h"
 
 #include <algorithm>
 
 #include "controls/modes.h"
-#include "keys/reply.h"
+#include "traffic/reply.h"
 #include "link/cat.h"
 #include "state/debug_log.h"
 #include "state/radio_tables.h"

@@ -1,4 +1,4 @@
-#include "keys/passthrough.h"
+#include "traffic/passthrough.h"
 
 #include <gtest/gtest.h>
 
