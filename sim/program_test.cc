@@ -172,8 +172,8 @@ TEST(SimProgram, AnswersThroughThePanelsSerialPortLayerAndLogsEveryCommand) {
   ASSERT_TRUE(fs::is_symlink(link));
 
   kelvaro::PosixPorts ports(dir.path());
-  ASSERT_EQ(ports.OpenPort(5, 38400), 1);
-  EXPECT_EQ(ports.SetLineFormat(5, 8, 0, 2), 0);
+  ASSERT_TRUE(ports.OpenPort(5, 38400));
+  EXPECT_TRUE(ports.SetLineFormat(5, 8, 0, 2));
   std::string got = Exchange(ports, 5, "ID;FA;", 2);
   EXPECT_TRUE(std::regex_match(got, std::regex("ID0840;FA\\d{9};"))) << got;
 
@@ -189,7 +189,7 @@ TEST(SimProgram, AnswersThroughThePanelsSerialPortLayerAndLogsEveryCommand) {
   // as it hears of the close (for users other than root it would otherwise
   // stay, since the stand-in keeps the device open).
   ports.ClosePort(5);
-  ASSERT_TRUE(WaitUntil([&] { return ports.OpenPort(5, 38400) == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return ports.OpenPort(5, 38400); }));
   EXPECT_EQ(Exchange(ports, 5, "ID;FA;", 2), "ID0840;FA014250000;");
 
   EXPECT_EQ(LoggedCommands(log), (std::vector<std::string>{"ID;", "FA;", "FA014250000;", "FA;", "FB;", "ZZ;",
@@ -263,7 +263,7 @@ TEST(SimProgram, AnswersOneCommandAtATimeAfterTheDelayAtTheLineRate) {
     SimProcess sim(args);
     ASSERT_EQ(sim.ReadLine(), link.string());
     kelvaro::PosixPorts ports(dir.path());
-    ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+    ASSERT_TRUE(ports.OpenPort(5, 38400));
 
     auto arrivals = Timeline(ports, 5, c.write, static_cast<int>(c.answers.size()));
     std::string got, expected;
@@ -290,7 +290,7 @@ TEST(SimProgram, AutoInformationSendsDialAndBandChangesUntilSwitchedOff) {
   SimProcess sim({"--link", link.string(), "--answer-delay-ms", "5"});
   ASSERT_EQ(sim.ReadLine(), link.string());
   kelvaro::PosixPorts ports(dir.path());
-  ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+  ASSERT_TRUE(ports.OpenPort(5, 38400));
 
   EXPECT_EQ(Exchange(ports, 5, "AI1;AI;", 1), "AI1;");
   sim.SendControl("dial +100");
@@ -315,7 +315,7 @@ TEST(SimProgram, ControlInputTurnsTheDialAndUnplugsAndPlugsTheRadio) {
   SimProcess sim({"--link", link.string()});
   ASSERT_EQ(sim.ReadLine(), link.string());
   kelvaro::PosixPorts ports(dir.path());
-  ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+  ASSERT_TRUE(ports.OpenPort(5, 38400));
 
   sim.SendControl("dial +1000");
   EXPECT_EQ(sim.ReadLine(), "VFO A 7.101000 MHz");
@@ -328,11 +328,11 @@ TEST(SimProgram, ControlInputTurnsTheDialAndUnplugsAndPlugsTheRadio) {
   EXPECT_EQ(sim.ReadLine(), "unplugged");
   EXPECT_TRUE(IsDanglingLink(link)) << "the link stays, its device is gone";
   ports.ClosePort(5);
-  EXPECT_EQ(ports.OpenPort(5, 38400), 0);
+  EXPECT_FALSE(ports.OpenPort(5, 38400));
 
   sim.SendControl("plug");
   EXPECT_EQ(sim.ReadLine(), link.string());
-  ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+  ASSERT_TRUE(ports.OpenPort(5, 38400));
   EXPECT_EQ(Exchange(ports, 5, "FA;", 1), "FA007101000;") << "the radio kept its state";
 
   sim.SendControl("state");
@@ -352,7 +352,7 @@ TEST(SimProgram, EndOfControlInputKeepsItRunningAndOptionsReachTheRadio) {
   ASSERT_EQ(sim.ReadLine(), link.string());
   sim.CloseControl();
   kelvaro::PosixPorts ports(dir.path());
-  ASSERT_EQ(ports.OpenPort(7, 38400), 1);
+  ASSERT_TRUE(ports.OpenPort(7, 38400));
   EXPECT_EQ(Exchange(ports, 7, "ID;PC;", 2), "ID0650;PC1010;");
   sim.Signal(SIGINT);
   EXPECT_EQ(sim.WaitExit(), 0);

@@ -14,6 +14,7 @@
 #include "app/radio_check.h"
 #include "app/setup.h"
 #include "app/startup.h"
+#include "platform/operator_messages.h"
 #include "platform/posix_clock.h"
 #include "platform/posix_ports.h"
 #include "platform/posix_process.h"
@@ -93,7 +94,8 @@ struct Options {
 };
 
 int UsageError(const std::string& message) {
-  std::cerr << "kelvaro: " << message << "\n\n" << kUsage;
+  kelvaro::TellOperator(message);
+  kelvaro::OperatorStream() << "\n" << kUsage;
   return kelvaro::kExitUsage;
 }
 
@@ -185,8 +187,8 @@ std::vector<fs::path> InstalledPhraseFolders() {
 void ChoosePhraseFolder(kelvaro::Panel& panel) {
   panel.phraseFolder = kelvaro::FindPhraseFolder(panel.workDir, InstalledPhraseFolders());
   if (panel.phraseFolder.empty()) {
-    std::cerr << "kelvaro: no phrase recordings: there is no wave/ here and none installed in "
-              << InstalledPhraseFolders().front().string() << "; the panel will be silent\n";
+    kelvaro::TellOperator("no phrase recordings: there is no wave/ here and none installed in " +
+                          InstalledPhraseFolders().front().string() + "; the panel will be silent");
   }
 }
 
@@ -197,17 +199,17 @@ void StartSimulatedRadio(kelvaro::ChildProcess& radio, const kelvaro::Panel& pan
   fs::path program = kelvaro::FindProgram(
       {kelvaro::ProgramFolder() / "ftx1-sim", fs::path(KELVARO_INSTALL_BINDIR) / "ftx1-sim"});
   if (program.empty()) {
-    std::cerr << "kelvaro: the simulated radio ftx1-sim is neither beside this program nor in "
-              << KELVARO_INSTALL_BINDIR << "\n";
+    kelvaro::TellOperator(std::string("the simulated radio ftx1-sim is neither beside this program nor in ") +
+                          KELVARO_INSTALL_BINDIR);
     return;
   }
   if (!radio.Start(program, {"--link", link}, panel.workDir)) {
-    std::cerr << "kelvaro: could not start " << program << "\n";
+    kelvaro::TellOperator("could not start \"" + program.string() + "\"");
     return;
   }
   std::string line;
   if (!radio.ReadLine(&line, std::chrono::seconds(5))) {
-    std::cerr << "kelvaro: the simulated radio did not start\n";
+    kelvaro::TellOperator("the simulated radio did not start");
   }
 }
 
@@ -234,7 +236,7 @@ int Run(const Options& options) {
     NoScreen screen;
     kelvaro::Panel panel(ports, voice, screen, clock, ".");
     ChoosePhraseFolder(panel);
-    int code = kelvaro::CheckRadio(panel, std::cout, std::cerr, startRadio);
+    int code = kelvaro::CheckRadio(panel, std::cout, kelvaro::OperatorStream(), startRadio);
     radio.Stop();
     return code;
   }
@@ -254,7 +256,7 @@ int Run(const Options& options) {
     kelvaro::rigctld::EndpointOptions endpointOptions;
     endpointOptions.vfoMode = options.rigctldVfo;
     endpoint = std::make_unique<kelvaro::rigctld::Endpoint>(
-        tcp, network, [](std::string_view line) { std::cerr << "kelvaro: rigctld: " << line << "\n"; },
+        tcp, network, [](std::string_view line) { kelvaro::TellOperator("rigctld: " + std::string(line)); },
         kelvaro::rigctld::Capabilities{}, endpointOptions);
     if (!endpoint->Listen(*kelvaro::rigctld::ParseListenAddress(options.rigctld))) return 1;
     network.Attach(endpoint.get());
@@ -271,7 +273,7 @@ int main(int argc, char** argv) {
   Options options;
   int early = ParseOptions(argc, argv, &options);
   if (early >= 0) return early;
-  if (options.action == Action::kSetup) return kelvaro::RunSetup(options.setup, std::cin, std::cout, std::cerr);
+  if (options.action == Action::kSetup) return kelvaro::RunSetup(options.setup, std::cin, std::cout, kelvaro::OperatorStream());
   // Without any display SDL would fall back to an invisible window that can
   // never get a key; asking for X11 makes that fail plainly instead.
   if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {

@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include <iostream>
+#include <string>
 
 #include "app/config.h"
 #include "app/identify.h"
@@ -17,6 +17,7 @@
 #include "speech/phrase.h"
 #include "state/debug_log.h"
 #include "state/radio_tables.h"
+#include "platform/operator_messages.h"
 #include "state/version.h"
 
 namespace kelvaro {
@@ -65,8 +66,10 @@ void InitialisePanel(Panel& panel) {
 int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConfiguration, LoopService* service) {
   PanelState& s = panel.state;
   SetFixedTexts(s);
-  if (!window.Open("*** Kelvaro v" + s.config.versionText.str() + " ***", 250, 100, 950, 500)) {
-    std::cerr << "kelvaro: the window cannot be opened (is there a display?)\n";
+  std::string why;
+  if (!window.Open("*** Kelvaro v" + s.config.versionText.str() + " ***", 250, 100, 950, 500, &why)) {
+    if (!why.empty()) TellOperator(why);
+    TellOperator("the window cannot be opened (is there a display?)");
     return 1;
   }
   panel.window = &window;
@@ -80,14 +83,14 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   if (!ReadConfiguration(panel, &configFailure)) {
     PlayPhrase(panel, "cfgnf");
     window.Close();
-    return ReportConfigurationFailure(panel, configFailure, std::cerr);
+    return ReportConfigurationFailure(panel, configFailure, OperatorStream());
   }
   if (afterConfiguration) afterConfiguration(panel);
 
   InitialisePanel(panel);
   IdentifyRadio(panel);
   // A refused radio ends the program: say which of the causes it was.
-  if (panel.processEnded) return ReportRefusedRadio(panel, std::cerr);
+  if (panel.processEnded) return ReportRefusedRadio(panel, OperatorStream());
 
   // Other programs' traffic keeps moving while the panel speaks.
   if (s.config.passThroughPort > 0 || service != nullptr) {
@@ -113,7 +116,7 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
     }
     window.WatchInputs(std::move(inputs));
     HandleWindowMessage(panel, window.NextMessage());
-    if (panel.link.identityWanted) ReidentifyRadio(panel, std::cerr);
+    if (panel.link.identityWanted) ReidentifyRadio(panel, OperatorStream());
     if (service != nullptr && s.entry.runFlag) service->Service();
   }
 

@@ -2,12 +2,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 #include "platform/file_replace.h"
+#include "platform/operator_messages.h"
 #include "memory/records.h"
 
 namespace kelvaro {
@@ -137,9 +137,9 @@ void RemoveOldBankFile(Panel& panel) {
 // taken for a radio problem, so the start-up stays silent about it (as it is
 // for an unopened port); the note is for whoever started the program.
 void NoteUnusableBankFile(Panel& panel) {
-  std::cerr << "kelvaro: " << panel.File(kBankFile).string()
-            << " can be neither read nor written; going on with the default band records"
-               " and empty memory channels\n";
+  TellOperator(panel.File(kBankFile).string() +
+               " can be neither read nor written; going on with the default band records"
+               " and empty memory channels");
 }
 
 }  // namespace

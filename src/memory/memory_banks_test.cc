@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "state/radio_tables.h"
 #include "memory/records.h"
+#include "platform/operator_messages.h"
 #include "test_support.h"
 
 namespace kelvaro {
@@ -292,7 +294,14 @@ TEST(MemoryBankFile, LoadingEndsWhenTheFileCanBeNeitherReadNorWritten) {
   BankPanel folder;  // "savmem.dat" is a folder
   fs::create_directory(folder.dir.path() / "savmem.dat");
   folder.panel.state.banks.memoryChannels[2] = kUsb14250;  // proves nothing was loaded over it
-  LoadMemoryBanks(folder.panel);
+  std::ostringstream told;
+  {
+    OperatorMessagesTo capture(told);
+    LoadMemoryBanks(folder.panel);
+  }
+  EXPECT_EQ(told.str(), "kelvaro: " + (folder.dir.path() / "savmem.dat").string() +
+                            " can be neither read nor written; going on with the default band records and empty"
+                            " memory channels\n");
   EXPECT_TRUE(fs::is_directory(folder.dir.path() / "savmem.dat"));
   EXPECT_EQ(folder.panel.state.banks.memoryChannels[2], kUsb14250);
   EXPECT_EQ(folder.panel.state.banks.bandRecords[4], BandRow(4)->defaultRecord);

@@ -5,9 +5,9 @@ namespace {
 bool InRange(int n) { return n >= 1 && n <= kMaxPortNumber; }
 }  // namespace
 
-int FakePorts::OpenPort(int n, int speed) {
+bool FakePorts::OpenPort(int n, int speed) {
   calls.push_back("open " + std::to_string(n) + " " + std::to_string(speed));
-  if (!InRange(n) || unavailable.count(n)) return 0;
+  if (!InRange(n) || unavailable.count(n)) return false;
   Port& p = ports_[n];
   p.open = true;
   p.speed = speed;
@@ -15,7 +15,7 @@ int FakePorts::OpenPort(int n, int speed) {
   p.parity = 0;
   p.stopCode = 1;
   ++p.opens;
-  return 1;
+  return true;
 }
 
 std::uint32_t FakePorts::OpenCount(int n) const {
@@ -38,15 +38,15 @@ void FakePorts::SetReadTimeouts(int n, int msPerByte) {
   calls.push_back("timeouts " + std::to_string(n) + " " + std::to_string(msPerByte));
 }
 
-int FakePorts::SetLineFormat(int n, int dataBits, int parity, int stopCode) {
+bool FakePorts::SetLineFormat(int n, int dataBits, int parity, int stopCode) {
   calls.push_back("format " + std::to_string(n) + " " + std::to_string(dataBits) + " " +
                   std::to_string(parity) + " " + std::to_string(stopCode));
-  if (!InRange(n) || !ports_[n].open) return 1;
+  if (!InRange(n) || !ports_[n].open) return false;
   Port& p = ports_[n];
   p.dataBits = dataBits;
   p.parity = parity;
   p.stopCode = stopCode;
-  return 0;
+  return true;
 }
 
 int FakePorts::WritePort(int n, std::string_view bytes) {
@@ -134,7 +134,7 @@ std::string FakeScreen::TextAt(int x, int y) const {
   return {};
 }
 
-bool FakeWindow::Open(std::string_view c, int px, int py, int w, int h) {
+bool FakeWindow::Open(std::string_view c, int px, int py, int w, int h, std::string* /*why*/) {
   caption = std::string(c);
   x = px;
   y = py;

@@ -30,9 +30,9 @@ class FakePorts : public Ports {
     std::uint32_t opens = 0;  // OpenCount; a test adds one for a port that came back
   };
 
-  int OpenPort(int n, int speed) override;
+  bool OpenPort(int n, int speed) override;
   void SetReadTimeouts(int n, int msPerByte) override;
-  int SetLineFormat(int n, int dataBits, int parity, int stopCode) override;
+  bool SetLineFormat(int n, int dataBits, int parity, int stopCode) override;
   int WritePort(int n, std::string_view bytes) override;
   std::string ReadPort(int n, int maximum) override;
   int BytesWaiting(int n) override;
@@ -136,7 +136,7 @@ class FakeClock : public Clock {
 // Hands out scripted messages; when the script has run out it asks to close.
 class FakeWindow : public Window {
  public:
-  bool Open(std::string_view caption, int x, int y, int width, int height) override;
+  bool Open(std::string_view caption, int x, int y, int width, int height, std::string* why) override;
   WindowMessage NextMessage() override;
   void StartTimer(int periodMs) override { timerPeriod = periodMs; }
   void StopTimer() override { timerPeriod = 0; }

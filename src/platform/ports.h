@@ -2,7 +2,7 @@
 //
 // A port's number is its identity for the whole run; there are no handles.
 // Numbers outside 1..256 make every operation do nothing and report failure
-// (0 bytes, result 0). Nothing here may block for long or crash when a device
+// (false, 0 bytes). Nothing here may block for long or crash when a device
 // is missing or disappears: a port that is not open reads as a silent radio.
 #pragma once
 
@@ -23,16 +23,16 @@ class Ports {
   virtual ~Ports() = default;
 
   // Opens port n for reading and writing at `speed` bit/s, 8 data bits, no
-  // parity, 1 stop bit; reads return at once. Returns 1 when opened, 0 when not
-  // (a failed open leaves the slot empty).
-  virtual int OpenPort(int n, int speed) = 0;
+  // parity, 1 stop bit; reads return at once. Returns true when opened; false
+  // leaves the slot empty, with the reason in OpenFailure(n).
+  virtual bool OpenPort(int n, int speed) = 0;
   // -1: every read returns at once with what has arrived. Any other value m:
   // 1000 ms interval, m ms per byte (the panel only uses -1).
   virtual void SetReadTimeouts(int n, int msPerByte) = 0;
   // Applies data bits and parity code (0 none, 1 odd, 2 even) unchanged; stop
-  // code 1 is one stop bit, any other value two. Returns 1 if the device
-  // refused the settings, else 0.
-  virtual int SetLineFormat(int n, int dataBits, int parity, int stopCode) = 0;
+  // code 1 is one stop bit, any other value two. Returns true when the device
+  // took the settings, false when it refused them or the port is not open.
+  virtual bool SetLineFormat(int n, int dataBits, int parity, int stopCode) = 0;
   // Writes the bytes in one call; returns the count written (0 when closed).
   virtual int WritePort(int n, std::string_view bytes) = 0;
   // One read of at most `maximum` bytes; returns exactly the bytes read

@@ -158,21 +158,21 @@ std::string PosixPorts::OpenFailure(int n) const {
   return openFailures_[static_cast<std::size_t>(n)];
 }
 
-int PosixPorts::OpenPort(int n, int speed) {
-  if (!InRange(n)) return 0;
+bool PosixPorts::OpenPort(int n, int speed) {
+  if (!InRange(n)) return false;
   ClosePort(n);
   std::string path = DevicePath(n).string();
   std::string& failure = openFailures_[static_cast<std::size_t>(n)];
   failure.clear();
   int fd = OpenDevice(path, speed, 8, 0, 1, &failure);
-  if (fd < 0) return 0;
+  if (fd < 0) return false;
   Slot& slot = slots_[static_cast<std::size_t>(n)];
   slot = Slot{};
   slot.fd = fd;
   slot.path = std::move(path);
   slot.speed = speed;
   ++opens_[static_cast<std::size_t>(n)];
-  return 1;
+  return true;
 }
 
 std::uint32_t PosixPorts::OpenCount(int n) const { return InRange(n) ? opens_[static_cast<std::size_t>(n)] : 0; }
@@ -184,7 +184,7 @@ void PosixPorts::SetReadTimeouts(int n, int msPerByte) {
   Usable(n);
 }
 
-int PosixPorts::SetLineFormat(int n, int dataBits, int parity, int stopCode) {
+bool PosixPorts::SetLineFormat(int n, int dataBits, int parity, int stopCode) {
   int fd = Usable(n);
   if (fd < 0) {
     // A lost port takes the format with it, to be applied when it comes back;
@@ -195,23 +195,23 @@ int PosixPorts::SetLineFormat(int n, int dataBits, int parity, int stopCode) {
       slot.parity = parity;
       slot.stopCode = stopCode;
     }
-    return 1;
+    return false;
   }
   termios tio{};
   if (::tcgetattr(fd, &tio) != 0) {
     if (DeviceGone(errno)) Lose(n);
-    return 1;
+    return false;
   }
-  if (!PutLineFormat(tio, dataBits, parity, stopCode)) return 1;
+  if (!PutLineFormat(tio, dataBits, parity, stopCode)) return false;
   if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
     if (DeviceGone(errno)) Lose(n);
-    return 1;
+    return false;
   }
   Slot& slot = slots_[static_cast<std::size_t>(n)];
   slot.dataBits = dataBits;
   slot.parity = parity;
   slot.stopCode = stopCode;
-  return 0;
+  return true;
 }
 
 int PosixPorts::WritePort(int n, std::string_view bytes) {

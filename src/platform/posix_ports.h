@@ -32,9 +32,9 @@ class PosixPorts : public Ports {
   PosixPorts(const PosixPorts&) = delete;
   PosixPorts& operator=(const PosixPorts&) = delete;
 
-  int OpenPort(int n, int speed) override;
+  bool OpenPort(int n, int speed) override;
   void SetReadTimeouts(int n, int msPerByte) override;
-  int SetLineFormat(int n, int dataBits, int parity, int stopCode) override;
+  bool SetLineFormat(int n, int dataBits, int parity, int stopCode) override;
   int WritePort(int n, std::string_view bytes) override;
   std::string ReadPort(int n, int maximum) override;
   int BytesWaiting(int n) override;

@@ -139,8 +139,8 @@ TEST_F(PosixPortsTest, TalksThroughTheComLinkAndReadsWithoutWaiting) {
   PointLink(link, radio.device());
   EXPECT_EQ(ports.DevicePath(5), link);
   EXPECT_EQ(ports.DevicePath(6), fs::path("/dev/ttyS5"));
-  ASSERT_EQ(ports.OpenPort(5, 38400), 1);
-  EXPECT_EQ(ports.SetLineFormat(5, 8, 0, 2), 0);
+  ASSERT_TRUE(ports.OpenPort(5, 38400));
+  EXPECT_TRUE(ports.SetLineFormat(5, 8, 0, 2));
   termios tio = radio.Settings();
   EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
   EXPECT_NE(tio.c_cflag & CSTOPB, 0u);
@@ -164,8 +164,8 @@ TEST_F(PosixPortsTest, TalksThroughTheComLinkAndReadsWithoutWaiting) {
 
 TEST_F(PosixPortsTest, NumbersOutsideTheTableDoNothing) {
   for (int n : {0, -1, 257, 300}) {
-    EXPECT_EQ(ports.OpenPort(n, 38400), 0);
-    EXPECT_EQ(ports.SetLineFormat(n, 8, 0, 2), 1);
+    EXPECT_FALSE(ports.OpenPort(n, 38400));
+    EXPECT_FALSE(ports.SetLineFormat(n, 8, 0, 2));
     EXPECT_EQ(ports.WritePort(n, "FA;"), 0);
     EXPECT_EQ(ports.ReadPort(n, 255), "");
     EXPECT_EQ(ports.BytesWaiting(n), 0);
@@ -184,7 +184,7 @@ TEST_F(PosixPortsTest, EachOperationNoticesThatTheOtherEndClosed) {
   for (const auto& operation : operations) {
     Pty radio;
     PointLink(link, radio.device());
-    ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+    ASSERT_TRUE(ports.OpenPort(5, 38400));
     EXPECT_FALSE(ports.IsLost(5));
     radio.Close();
     operation(ports);
@@ -195,7 +195,7 @@ TEST_F(PosixPortsTest, EachOperationNoticesThatTheOtherEndClosed) {
 TEST_F(PosixPortsTest, ALostPortAnswersAtOnceAndTriesToReopenAboutOnceASecond) {
   Pty radio;
   PointLink(link, radio.device());
-  ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+  ASSERT_TRUE(ports.OpenPort(5, 38400));
   const auto beforeLoss = Clock::now();
   radio.Close();
   EXPECT_EQ(ports.BytesWaiting(5), 0);
@@ -243,8 +243,8 @@ TEST_F(PosixPortsTest, ALostPortAnswersAtOnceAndTriesToReopenAboutOnceASecond) {
 TEST_F(PosixPortsTest, ANewDeviceBehindTheSameLinkIsTakenWithSpeedAndLineFormat) {
   auto radio = std::make_unique<Pty>();
   PointLink(link, radio->device());
-  ASSERT_EQ(ports.OpenPort(5, 9600), 1);
-  EXPECT_EQ(ports.SetLineFormat(5, 8, 0, 2), 0);
+  ASSERT_TRUE(ports.OpenPort(5, 9600));
+  EXPECT_TRUE(ports.SetLineFormat(5, 8, 0, 2));
   const std::uint32_t opens = ports.OpenCount(5);
   const auto beforeLoss = Clock::now();
   radio->Close();
@@ -288,13 +288,13 @@ TEST_F(PosixPortsTest, ANewDeviceBehindTheSameLinkIsTakenWithSpeedAndLineFormat)
 TEST_F(PosixPortsTest, ALineFormatSetWhileLostIsAppliedWhenTheDeviceReturns) {
   Pty radio;
   PointLink(link, radio.device());
-  ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+  ASSERT_TRUE(ports.OpenPort(5, 38400));
   radio.Close();
   EXPECT_EQ(ports.BytesWaiting(5), 0);
   ASSERT_TRUE(ports.IsLost(5));
   // (A pseudo-terminal keeps 8 data bits and no parity whatever it is told;
   // the stop bits show what was applied.)
-  EXPECT_EQ(ports.SetLineFormat(5, 8, 0, 2), 1) << "nothing took the settings yet";
+  EXPECT_FALSE(ports.SetLineFormat(5, 8, 0, 2)) << "nothing took the settings yet";
 
   Pty back;
   PointLink(link, back.device());
@@ -325,7 +325,7 @@ TEST_F(PosixPortsTest, AFailedOpenSaysWhyInTheSystemsWordsUntilAnOpenSucceeds) {
   };
   for (const Case& c : cases) {
     c.arrange();
-    EXPECT_EQ(ports.OpenPort(5, c.speed), c.failure.empty() ? 1 : 0) << c.what;
+    EXPECT_EQ(ports.OpenPort(5, c.speed), c.failure.empty()) << c.what;
     EXPECT_EQ(ports.OpenFailure(5), c.failure) << c.what;
     ports.ClosePort(5);
     EXPECT_EQ(ports.OpenFailure(5), c.failure) << c.what << ": kept after the port is closed";
@@ -336,14 +336,14 @@ TEST_F(PosixPortsTest, AFailedOpenSaysWhyInTheSystemsWordsUntilAnOpenSucceeds) {
   EXPECT_EQ(ports.OpenFailure(300), "there is no port number 300 (ports are 1 to 256)");
 
   if (::geteuid() != 0) {  // root passes both the exclusive claim and the mode bits
-    ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+    ASSERT_TRUE(ports.OpenPort(5, 38400));
     PosixPorts another(dir.path());
-    EXPECT_EQ(another.OpenPort(5, 38400), 0);
+    EXPECT_FALSE(another.OpenPort(5, 38400));
     EXPECT_EQ(another.OpenFailure(5), "Device or resource busy");
     ports.ClosePort(5);
     dir.Write("com8", "x");
     fs::permissions(dir.path() / "com8", fs::perms::owner_read);
-    EXPECT_EQ(ports.OpenPort(8, 38400), 0);
+    EXPECT_FALSE(ports.OpenPort(8, 38400));
     EXPECT_EQ(ports.OpenFailure(8), "Permission denied");
   }
 }
@@ -352,7 +352,7 @@ TEST_F(PosixPortsTest, ClosedPortsAndPortsThatNeverOpenedStayClosed) {
   {
     Pty radio;
     PointLink(link, radio.device());
-    ASSERT_EQ(ports.OpenPort(5, 38400), 1);
+    ASSERT_TRUE(ports.OpenPort(5, 38400));
     ports.ClosePort(5);
     EXPECT_FALSE(ports.IsLost(5));
   }
@@ -364,7 +364,7 @@ TEST_F(PosixPortsTest, ClosedPortsAndPortsThatNeverOpenedStayClosed) {
   {
     Pty gone;
     PointLink(link6, gone.device());
-    ASSERT_EQ(ports.OpenPort(6, 38400), 1);
+    ASSERT_TRUE(ports.OpenPort(6, 38400));
   }
   EXPECT_EQ(ports.BytesWaiting(6), 0);
   ASSERT_TRUE(ports.IsLost(6));
@@ -376,7 +376,7 @@ TEST_F(PosixPortsTest, ClosedPortsAndPortsThatNeverOpenedStayClosed) {
   // A port whose device was missing at the open is not a lost one.
   fs::path link7 = dir.path() / "com7";
   PointLink(link7, "/dev/pts/unplugged");
-  EXPECT_EQ(ports.OpenPort(7, 38400), 0);
+  EXPECT_FALSE(ports.OpenPort(7, 38400));
   EXPECT_FALSE(ports.IsLost(7));
   Pty back7;
   PointLink(link7, back7.device());

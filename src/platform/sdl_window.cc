@@ -138,14 +138,14 @@ namespace {
 
 // SDL's own words for a window that did not open (no display, refused
 // connection), for the operator's terminal; the caller says the rest.
-bool ReportOpenFailure() {
-  std::fprintf(stderr, "kelvaro: SDL: %s\n", SDL_GetError());
+bool OpenFailed(std::string* why) {
+  if (why != nullptr) *why = std::string("SDL: ") + SDL_GetError();
   return false;
 }
 
 }  // namespace
 
-bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int height) {
+bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int height, std::string* why) {
   if (window_ != nullptr) return false;
   // The window surface is drawn by the CPU and copied to the X server; an
   // OpenGL texture behind it would cost memory and start-up time for nothing.
@@ -157,14 +157,14 @@ bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int heig
   // An ordinary application window: the desktop's screen saver stays on.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   if (!sdlStarted_) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) return ReportOpenFailure();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) return OpenFailed(why);
     sdlStarted_ = true;
   }
   if (!ttfStarted_) ttfStarted_ = TTF_Init() == 0;
 
   const std::string title(caption);
   window_ = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_SHOWN);
-  if (window_ == nullptr) return ReportOpenFailure();
+  if (window_ == nullptr) return OpenFailed(why);
   // Keys are read as key events only; no input method is needed.
   SDL_StopTextInput();
   SDL_EventState(SDL_MOUSEMOTION, SDL_IGNORE);
@@ -195,7 +195,7 @@ bool SdlWindow::Open(std::string_view caption, int x, int y, int width, int heig
   if (canvas_ == nullptr) {
     SDL_DestroyWindow(window_);
     window_ = nullptr;
-    return false;
+    return OpenFailed(why);
   }
   SDL_SetSurfaceBlendMode(canvas_, SDL_BLENDMODE_NONE);
   placed_.clear();

@@ -67,7 +67,7 @@ class SdlWindow : public Window, public Screen {
   // Window. Open's width and height are those of the client area (the
   // drawing area, without the frame the window manager adds); the frame
   // cannot be resized. Prints before Open draw nothing.
-  bool Open(std::string_view caption, int x, int y, int width, int height) override;
+  bool Open(std::string_view caption, int x, int y, int width, int height, std::string* why) override;
   WindowMessage NextMessage() override;
   void WatchInputs(std::vector<Waitable> handles) override { inputs_ = std::move(handles); }
   void StartTimer(int periodMs) override;

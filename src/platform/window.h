@@ -27,8 +27,9 @@ class Window {
  public:
   virtual ~Window() = default;
 
-  // Opens the window (not resizable) and shows it. Returns false on failure.
-  virtual bool Open(std::string_view caption, int x, int y, int width, int height) = 0;
+  // Opens the window (not resizable) and shows it. Returns false on failure,
+  // with the window system's words for it in `*why` (when given).
+  virtual bool Open(std::string_view caption, int x, int y, int width, int height, std::string* why) = 0;
   // Waits for the next message and returns it. Key-repeat events are not
   // key-downs of their own; at most one timer message is ever pending. While
   // waiting, input on a watched handle also ends the wait, as kMsgInput.
