@@ -1,6 +1,6 @@
 #include "app/locations.h"
 
-#include <unistd.h>
+#include "platform/access.h"
 
 namespace kelvaro {
 
@@ -16,11 +16,8 @@ fs::path FindPhraseFolder(const fs::path& workDir, const std::vector<fs::path>& 
 }
 
 fs::path FindProgram(const std::vector<fs::path>& candidates) {
-  std::error_code ec;
   for (const fs::path& program : candidates) {
-    if (!program.empty() && fs::is_regular_file(program, ec) && ::access(program.c_str(), X_OK) == 0) {
-      return program;
-    }
+    if (!program.empty() && IsRunnable(program)) return program;
   }
   return {};
 }

@@ -1,10 +1,5 @@
 #include "app/setup.h"
 
-#include <grp.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -12,6 +7,7 @@
 #include <sstream>
 
 #include "app/config.h"
+#include "platform/file_replace.h"
 #include "state/panel_state.h"
 #include "state/text.h"
 
@@ -151,7 +147,8 @@ std::string FolderProblem(const fs::path& folder) {
   fs::file_status status = fs::status(folder, ec);
   if (fs::exists(status)) {
     if (!fs::is_directory(status)) return "it is not a folder";
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
+    std::string why;
+    if (!MayWriteIn(folder, &why)) return why;
     return {};
   }
   // A folder to be made: its nearest existing parent must take it.
@@ -162,9 +159,7 @@ std::string FolderProblem(const fs::path& folder) {
   }
   if (parent.empty()) parent = ".";
   if (!fs::is_directory(parent, ec)) return parent.string() + " is not a folder";
-  if (::access(parent.c_str(), W_OK | X_OK) != 0) {
-    return "it cannot be made in " + parent.string() + ": " + std::strerror(errno);
-  }
+  if (std::string why; !MayWriteIn(parent, &why)) return "it cannot be made in " + parent.string() + ": " + why;
   return {};
 }
 
@@ -191,11 +186,10 @@ struct LinkToMake {
   fs::path temporary;
 };
 
-// Removes what was prepared but not put in place.
-void RemoveTemporaries(const std::vector<LinkToMake>& links, const fs::path& configTemporary) {
+// Removes the links that were prepared but not put in place.
+void RemoveTemporaries(const std::vector<LinkToMake>& links) {
   std::error_code ec;
   for (const LinkToMake& link : links) fs::remove(link.temporary, ec);
-  if (!configTemporary.empty()) fs::remove(configTemporary, ec);
 }
 
 }  // namespace
@@ -263,35 +257,9 @@ std::string AccessAdvice(const fs::path& device, const DeviceFacts& facts, const
 }
 
 std::string DeviceAccessAdvice(const fs::path& device) {
-  struct stat info {};
-  if (::stat(device.c_str(), &info) != 0) return {};
   DeviceFacts facts;
-  facts.mode = info.st_mode & 07777;
-  facts.owner = info.st_uid;
-  facts.group = info.st_gid;
-  if (const group* g = ::getgrgid(info.st_gid)) facts.groupName = g->gr_name;
-
-  UserFacts user;
-  user.uid = ::getuid();
-  const passwd* pw = ::getpwuid(user.uid);
-  user.name = pw ? pw->pw_name : Digits(user.uid);
-  int count = ::getgroups(0, nullptr);
-  std::vector<gid_t> groups(static_cast<std::size_t>(std::max(count, 0)));
-  if (count > 0) count = ::getgroups(count, groups.data());
-  for (int i = 0; i < count; ++i) user.sessionGroups.push_back(groups[static_cast<std::size_t>(i)]);
-  user.sessionGroups.push_back(::getegid());
-  if (pw) {
-    int listed = 64;
-    std::vector<gid_t> member(static_cast<std::size_t>(listed));
-    if (::getgrouplist(pw->pw_name, pw->pw_gid, member.data(), &listed) < 0 && listed > 0) {
-      member.resize(static_cast<std::size_t>(listed));
-      ::getgrouplist(pw->pw_name, pw->pw_gid, member.data(), &listed);
-    }
-    for (int i = 0; i < listed && i < static_cast<int>(member.size()); ++i) {
-      user.memberOf.push_back(member[static_cast<std::size_t>(i)]);
-    }
-  }
-  return AccessAdvice(device, facts, user);
+  if (!ReadDeviceFacts(device, &facts)) return {};
+  return AccessAdvice(device, facts, CurrentUser());
 }
 
 std::string ConfigurationText(int radioPort, int passThroughPort) {
@@ -309,209 +277,270 @@ std::string ChangedConfiguration(const std::string& existing, int radioPort, int
   return JoinCrLf(lines);
 }
 
-int RunSetup(const SetupRequest& request, std::istream& in, std::ostream& out, std::ostream& err) {
-  Dialogue dialogue(in, out, err);
-  const bool asking = request.radio.empty();
-  std::error_code ec;
-  fs::path folder = fs::absolute(request.folder, ec).lexically_normal();
-  if (folder.has_relative_path() && folder.filename().empty()) folder = folder.parent_path();
-  auto fail = [&err](const std::string& message) {
-    err << "kelvaro: " << message << "; nothing was written\n";
-    return 1;
-  };
+namespace {
 
+// What the set-up has found out and decided so far, step by step.
+struct SetupPlan {
+  fs::path folder;
+  fs::path configPath;
+  bool configExists = false;
+  std::string existing;  // the kelvaro.cfg that is there
+  std::vector<SerialDevice> devices;
+  fs::path radio;
+  int radioIndex = -1;  // in `devices`, when chosen from the list
+  int radioPort = 0;
+  fs::path passThrough;
+  int passThroughPort = 0;
+  bool writeConfig = true;
+  std::string configText;
+  std::vector<LinkToMake> links;
+};
+
+// Every step below returns true to go on. False stops the set-up with
+// nothing written; `*why` then says why, or is left empty when the step has
+// said all there is to say (the input ended, the operator said no).
+
+// The COM numbers asked for, and a folder that can be written.
+bool CheckRequest(const SetupRequest& request, SetupPlan& plan, std::string* why) {
   if (request.radioPort < 0 || request.radioPort > kMaxSetupPort) {
-    return fail("the radio's COM number must be 1 to " + Digits(kMaxSetupPort));
+    *why = "the radio's COM number must be 1 to " + Digits(kMaxSetupPort);
+    return false;
   }
   if (request.passThroughPort < 0 || request.passThroughPort > kMaxSetupPort) {
-    return fail("the pass-through COM number must be 1 to " + Digits(kMaxSetupPort));
+    *why = "the pass-through COM number must be 1 to " + Digits(kMaxSetupPort);
+    return false;
   }
-  if (std::string why = FolderProblem(folder); !why.empty()) {
-    return fail("cannot set up " + folder.string() + ": " + why);
+  std::error_code ec;
+  plan.folder = fs::absolute(request.folder, ec).lexically_normal();
+  if (plan.folder.has_relative_path() && plan.folder.filename().empty()) plan.folder = plan.folder.parent_path();
+  if (std::string problem = FolderProblem(plan.folder); !problem.empty()) {
+    *why = "cannot set up " + plan.folder.string() + ": " + problem;
+    return false;
   }
-  const fs::path configPath = folder / "kelvaro.cfg";
-  std::string existing;
-  const bool configExists = fs::exists(fs::symlink_status(configPath, ec));
-  if (configExists) {
-    if (fs::is_directory(configPath, ec)) return fail(configPath.string() + " is a folder");
-    errno = 0;
-    std::ifstream file(configPath, std::ios::binary);
-    if (!file.is_open()) {
-      return fail("cannot read " + configPath.string() + ": " + std::strerror(errno != 0 ? errno : ENOENT));
-    }
-    std::ostringstream all;
-    all << file.rdbuf();
-    existing = all.str();
-  }
+  plan.configPath = plan.folder / "kelvaro.cfg";
+  return true;
+}
 
-  // The radio.
-  std::vector<SerialDevice> devices;
-  fs::path radio = request.radio.empty() ? fs::path() : fs::absolute(request.radio, ec);
-  int radioIndex = -1;
-  if (asking) {
-    // Links are made to absolute paths, so they lead to the device from the
-    // set-up folder too.
-    devices = ListSerialDevices(fs::absolute(request.serialFolder, ec).lexically_normal());
-    if (devices.empty()) {
-      return fail("there are no serial devices in " + request.serialFolder.string() +
-                  ": is the radio switched on and its USB cable plugged in?");
-    }
-    out << "Setting up Kelvaro in " << folder.string() << ".\n";
-    out << "Serial devices in " << request.serialFolder.string() << ":\n";
-    for (std::size_t i = 0; i < devices.size(); ++i) {
-      const SerialDevice& d = devices[i];
-      out << (i + 1) << ": " << d.usbName;
-      if (d.usbInterface >= 0) out << ", interface " << d.usbInterface;
-      if (!d.target.empty()) out << ", " << d.target.string();
-      if (d.likelyRadio) out << ", probably the radio";
-      out << "\n";
-    }
-    const int count = static_cast<int>(devices.size());
-    int choice = dialogue.AskNumber(
-        "Which one is the radio? Type its number and press Enter (Enter alone takes 1).", 1, count, 1);
-    if (choice < 0) return 1;
-    radioIndex = choice - 1;
-    radio = devices[static_cast<std::size_t>(radioIndex)].link;
-    out << "The radio: " << radio.string() << "\n";
+// The kelvaro.cfg already in the folder, if any.
+bool ReadExistingConfiguration(SetupPlan& plan, std::string* why) {
+  std::error_code ec;
+  plan.configExists = fs::exists(fs::symlink_status(plan.configPath, ec));
+  if (!plan.configExists) return true;
+  if (fs::is_directory(plan.configPath, ec)) {
+    *why = plan.configPath.string() + " is a folder";
+    return false;
   }
+  errno = 0;
+  std::ifstream file(plan.configPath, std::ios::binary);
+  if (!file.is_open()) {
+    *why = "cannot read " + plan.configPath.string() + ": " + std::strerror(errno != 0 ? errno : ENOENT);
+    return false;
+  }
+  std::ostringstream all;
+  all << file.rdbuf();
+  plan.existing = all.str();
+  return true;
+}
 
-  int radioPort = request.radioPort;
-  if (radioPort == 0 && asking) {
-    radioPort = dialogue.AskNumber(
+// The radio's device: the one given, or the one chosen from the list.
+bool ChooseRadio(const SetupRequest& request, Dialogue& dialogue, SetupPlan& plan, std::string* why) {
+  std::error_code ec;
+  if (!request.radio.empty()) {
+    plan.radio = fs::absolute(request.radio, ec);
+    return true;
+  }
+  // Links are made to absolute paths, so they lead to the device from the
+  // set-up folder too.
+  plan.devices = ListSerialDevices(fs::absolute(request.serialFolder, ec).lexically_normal());
+  if (plan.devices.empty()) {
+    *why = "there are no serial devices in " + request.serialFolder.string() +
+           ": is the radio switched on and its USB cable plugged in?";
+    return false;
+  }
+  std::ostream& out = dialogue.out();
+  out << "Setting up Kelvaro in " << plan.folder.string() << ".\n";
+  out << "Serial devices in " << request.serialFolder.string() << ":\n";
+  for (std::size_t i = 0; i < plan.devices.size(); ++i) {
+    const SerialDevice& d = plan.devices[i];
+    out << (i + 1) << ": " << d.usbName;
+    if (d.usbInterface >= 0) out << ", interface " << d.usbInterface;
+    if (!d.target.empty()) out << ", " << d.target.string();
+    if (d.likelyRadio) out << ", probably the radio";
+    out << "\n";
+  }
+  const int count = static_cast<int>(plan.devices.size());
+  int choice = dialogue.AskNumber(
+      "Which one is the radio? Type its number and press Enter (Enter alone takes 1).", 1, count, 1);
+  if (choice < 0) return false;
+  plan.radioIndex = choice - 1;
+  plan.radio = plan.devices[static_cast<std::size_t>(plan.radioIndex)].link;
+  out << "The radio: " << plan.radio.string() << "\n";
+  return true;
+}
+
+// The radio's COM number: given, asked, or 5.
+bool ChooseRadioPort(const SetupRequest& request, Dialogue& dialogue, SetupPlan& plan) {
+  plan.radioPort = request.radioPort;
+  if (plan.radioPort == 0 && request.radio.empty()) {
+    plan.radioPort = dialogue.AskNumber(
         "Which COM number shall the radio have? It becomes the link comN in the folder. 1 to " +
             Digits(kMaxSetupPort) + "; Enter alone takes " + Digits(kDefaultRadioPort) + ".",
         1, kMaxSetupPort, kDefaultRadioPort);
-    if (radioPort < 0) return 1;
+    if (plan.radioPort < 0) return false;
   }
-  if (radioPort == 0) radioPort = kDefaultRadioPort;
+  if (plan.radioPort == 0) plan.radioPort = kDefaultRadioPort;
+  return true;
+}
 
-  // The pass-through port.
-  fs::path passThrough = request.passThrough.empty() ? fs::path() : fs::absolute(request.passThrough, ec);
-  if (asking && passThrough.empty() && !request.noPassThrough) {
-    if (devices.size() < 2) {
-      out << "There is no other serial device for a pass-through port; the set-up makes none.\n";
+// The pass-through port's device and COM number, if there is to be one.
+bool ChoosePassThrough(const SetupRequest& request, Dialogue& dialogue, SetupPlan& plan, std::string* why) {
+  const bool asking = request.radio.empty();
+  std::error_code ec;
+  plan.passThrough = request.passThrough.empty() ? fs::path() : fs::absolute(request.passThrough, ec);
+  if (asking && plan.passThrough.empty() && !request.noPassThrough) {
+    if (plan.devices.size() < 2) {
+      dialogue.out() << "There is no other serial device for a pass-through port; the set-up makes none.\n";
     } else {
-      const int count = static_cast<int>(devices.size());
+      const int count = static_cast<int>(plan.devices.size());
       int choice = dialogue.AskNumber(
           "Another program may reach the radio through a pass-through port. Type the number of its "
           "device from the list, or press Enter for none.",
-          1, count, 0, true, radioIndex + 1, "That is the radio; choose another device, or press Enter for none.");
-      if (choice < 0) return 1;
-      if (choice > 0) passThrough = devices[static_cast<std::size_t>(choice - 1)].link;
+          1, count, 0, true, plan.radioIndex + 1,
+          "That is the radio; choose another device, or press Enter for none.");
+      if (choice < 0) return false;
+      if (choice > 0) plan.passThrough = plan.devices[static_cast<std::size_t>(choice - 1)].link;
     }
   }
-  int passThroughPort = request.passThroughPort;
-  if (!passThrough.empty() && passThroughPort == 0) {
+  plan.passThroughPort = request.passThroughPort;
+  if (!plan.passThrough.empty() && plan.passThroughPort == 0) {
+    const int radioPort = plan.radioPort;
     const int suggested = radioPort < kMaxSetupPort ? radioPort + 1 : radioPort - 1;
     if (asking) {
-      passThroughPort = dialogue.AskNumber(
-          "Which COM number shall the pass-through port have? 1 to " + Digits(kMaxSetupPort) +
-              ", not " + Digits(radioPort) + "; Enter alone takes " + Digits(suggested) + ".",
+      plan.passThroughPort = dialogue.AskNumber(
+          "Which COM number shall the pass-through port have? 1 to " + Digits(kMaxSetupPort) + ", not " +
+              Digits(radioPort) + "; Enter alone takes " + Digits(suggested) + ".",
           1, kMaxSetupPort, suggested, false, radioPort, "That is the radio's number; choose another.");
-      if (passThroughPort < 0) return 1;
+      if (plan.passThroughPort < 0) return false;
     } else {
-      passThroughPort = suggested;
+      plan.passThroughPort = suggested;
     }
   }
-  if (passThroughPort == radioPort) {
-    return fail("the pass-through port cannot have the radio's COM number " + Digits(radioPort));
+  if (plan.passThroughPort == plan.radioPort) {
+    *why = "the pass-through port cannot have the radio's COM number " + Digits(plan.radioPort);
+    return false;
   }
-  if (!passThrough.empty() && passThrough == radio) {
-    return fail("the radio and the pass-through port cannot be the same device");
+  if (!plan.passThrough.empty() && plan.passThrough == plan.radio) {
+    *why = "the radio and the pass-through port cannot be the same device";
+    return false;
   }
+  return true;
+}
 
-  // What becomes of kelvaro.cfg.
-  std::string configText;
-  bool writeConfig = true;
-  if (configExists) {
-    PanelState old;
-    std::istringstream oldIn(existing);
-    ReadConfiguration(old, oldIn);
-    if (old.config.comPort == radioPort && old.config.passThroughPort == passThroughPort) {
-      writeConfig = false;
-      out << "kelvaro.cfg already has " << PortsWords(radioPort, passThroughPort) << "; it stays as it is.\n";
-    } else {
-      std::string question = "kelvaro.cfg is there and has " +
-                             PortsWords(old.config.comPort, old.config.passThroughPort) + ". Change it to " +
-                             PortsWords(radioPort, passThroughPort) +
-                             "? Its other lines stay as they are. Type yes or no.";
-      int change = request.config == ConfigChoice::kChange ? 1 : 0;
-      if (request.config == ConfigChoice::kAsk && asking) {
-        change = dialogue.AskYesNo(question);
-        if (change < 0) return 1;
-      } else if (request.config == ConfigChoice::kAsk) {
-        return fail(configPath.string() + " has " + PortsWords(old.config.comPort, old.config.passThroughPort) +
-                    "; --change-config changes that");
-      }
-      if (change == 0) {
-        out << "Nothing was written: kelvaro.cfg and the links stay as they were.\n";
-        return 1;
-      }
-      configText = ChangedConfiguration(existing, radioPort, passThroughPort);
+// What becomes of kelvaro.cfg: written new, changed (asked first, unless
+// --change-config), or left as it is when it already has these ports.
+bool DecideConfiguration(const SetupRequest& request, Dialogue& dialogue, SetupPlan& plan, std::string* why) {
+  const int radioPort = plan.radioPort, passThroughPort = plan.passThroughPort;
+  if (!plan.configExists) {
+    plan.configText = ConfigurationText(radioPort, passThroughPort);
+    return true;
+  }
+  PanelState old;
+  std::istringstream oldIn(plan.existing);
+  ReadConfiguration(old, oldIn);
+  const std::string oldPorts = PortsWords(old.config.comPort, old.config.passThroughPort);
+  if (old.config.comPort == radioPort && old.config.passThroughPort == passThroughPort) {
+    plan.writeConfig = false;
+    dialogue.out() << "kelvaro.cfg already has " << PortsWords(radioPort, passThroughPort)
+                   << "; it stays as it is.\n";
+    return true;
+  }
+  int change = request.config == ConfigChoice::kChange ? 1 : 0;
+  if (request.config == ConfigChoice::kAsk && request.radio.empty()) {
+    change = dialogue.AskYesNo("kelvaro.cfg is there and has " + oldPorts + ". Change it to " +
+                               PortsWords(radioPort, passThroughPort) +
+                               "? Its other lines stay as they are. Type yes or no.");
+    if (change < 0) return false;
+  } else if (request.config == ConfigChoice::kAsk) {
+    *why = plan.configPath.string() + " has " + oldPorts + "; --change-config changes that";
+    return false;
+  }
+  if (change == 0) {
+    dialogue.out() << "Nothing was written: kelvaro.cfg and the links stay as they were.\n";
+    return false;
+  }
+  plan.configText = ChangedConfiguration(plan.existing, radioPort, passThroughPort);
+  return true;
+}
+
+// The links comN to make, each checked against what the folder holds now.
+bool PlanLinks(SetupPlan& plan, std::string* why) {
+  plan.links.push_back({plan.folder / ("com" + Digits(plan.radioPort)), plan.radio, {}});
+  if (!plan.passThrough.empty()) {
+    plan.links.push_back({plan.folder / ("com" + Digits(plan.passThroughPort)), plan.passThrough, {}});
+  }
+  std::error_code ec;
+  for (LinkToMake& link : plan.links) {
+    if (std::string problem = DeviceProblem(link.device); !problem.empty()) {
+      *why = problem;
+      return false;
     }
-  } else {
-    configText = ConfigurationText(radioPort, passThroughPort);
-  }
-
-  // Everything is known: check what is there now, then prepare and put in place.
-  std::vector<LinkToMake> links;
-  links.push_back({folder / ("com" + Digits(radioPort)), radio, {}});
-  if (!passThrough.empty()) links.push_back({folder / ("com" + Digits(passThroughPort)), passThrough, {}});
-  for (LinkToMake& link : links) {
-    if (std::string why = DeviceProblem(link.device); !why.empty()) return fail(why);
     fs::file_status there = fs::symlink_status(link.name, ec);
     if (fs::exists(there) && !fs::is_symlink(there)) {
-      return fail(link.name.string() + " is there and is not a link; move it away first");
+      *why = link.name.string() + " is there and is not a link; move it away first";
+      return false;
     }
-    link.temporary = folder / ("." + link.name.filename().string() + ".setup");
+    link.temporary = plan.folder / ("." + link.name.filename().string() + ".setup");
   }
+  return true;
+}
 
-  fs::create_directories(folder, ec);
-  if (ec) return fail("cannot make the folder " + folder.string() + ": " + ec.message());
-  fs::path configTemporary;
-  for (const LinkToMake& link : links) {
+// Makes every link beside its place first, so that a failure leaves the
+// folder as it was; then puts the links in place, and kelvaro.cfg last with
+// the safe file replacement (the complete old file or the complete new one,
+// whatever happens). Says on `err` what could not be done.
+bool PutInPlace(SetupPlan& plan, std::ostream& out, std::ostream& err) {
+  auto failed = [&err](const std::string& message) {
+    err << "kelvaro: " << message << "\n";
+    return false;
+  };
+  std::error_code ec;
+  fs::create_directories(plan.folder, ec);
+  if (ec) return failed("cannot make the folder " + plan.folder.string() + ": " + ec.message() + "; nothing was written");
+  for (const LinkToMake& link : plan.links) {
     fs::remove(link.temporary, ec);
     fs::create_symlink(link.device, link.temporary, ec);
     if (ec) {
-      RemoveTemporaries(links, configTemporary);
-      return fail("cannot make a link in " + folder.string() + ": " + ec.message());
+      RemoveTemporaries(plan.links);
+      return failed("cannot make a link in " + plan.folder.string() + ": " + ec.message() + "; nothing was written");
     }
   }
-  if (writeConfig) {
-    configTemporary = folder / ".kelvaro.cfg.setup";
-    std::ofstream file(configTemporary, std::ios::binary | std::ios::trunc);
-    file << configText;
-    file.close();
-    if (!file) {
-      RemoveTemporaries(links, configTemporary);
-      return fail("cannot write " + configTemporary.string());
-    }
-  }
-  for (const LinkToMake& link : links) {
+  for (const LinkToMake& link : plan.links) {
     fs::rename(link.temporary, link.name, ec);
     if (ec) {
-      RemoveTemporaries(links, configTemporary);
-      err << "kelvaro: cannot put the link " << link.name.string() << " in place: " << ec.message() << "\n";
-      return 1;
+      RemoveTemporaries(plan.links);
+      return failed("cannot put the link " + link.name.string() + " in place: " + ec.message());
     }
     out << "Linked " << link.name.string() << " to " << link.device.string() << ".\n";
   }
-  if (writeConfig) {
-    fs::rename(configTemporary, configPath, ec);
-    if (ec) {
-      fs::remove(configTemporary, ec);
-      err << "kelvaro: cannot put " << configPath.string() << " in place: " << ec.message() << "\n";
-      return 1;
+  if (plan.writeConfig) {
+    if (!ReplaceFileSafely(plan.configPath, plan.configText)) {
+      return failed("cannot write " + plan.configPath.string() + (plan.links.empty() ? "" : "; the links are in place"));
     }
-    out << "Wrote " << configPath.string() << " with " << PortsWords(radioPort, passThroughPort) << ".\n";
+    out << "Wrote " << plan.configPath.string() << " with " << PortsWords(plan.radioPort, plan.passThroughPort)
+        << ".\n";
   }
-  if (passThrough.empty() && passThroughPort > 0) {
-    out << "The pass-through port is COM " << passThroughPort << ": link its device as com" << passThroughPort
-        << " in the folder.\n";
-  }
+  return true;
+}
 
+// What is left for the operator to do: link a pass-through device by hand,
+// be allowed to open the devices, then check the radio.
+void SayWhatComesNext(const SetupPlan& plan, std::ostream& out) {
+  if (plan.passThrough.empty() && plan.passThroughPort > 0) {
+    out << "The pass-through port is COM " << plan.passThroughPort << ": link its device as com"
+        << plan.passThroughPort << " in the folder.\n";
+  }
   bool allowed = true;
-  for (const LinkToMake& link : links) {
+  for (const LinkToMake& link : plan.links) {
     std::string advice = DeviceAccessAdvice(link.device);
     if (!advice.empty()) {
       out << "Before Kelvaro can open it: " << advice << "\n";
@@ -519,7 +548,26 @@ int RunSetup(const SetupRequest& request, std::istream& in, std::ostream& out, s
     }
   }
   if (allowed) out << "You may open the devices.\n";
-  out << "Next, in " << folder.string() << ": kelvaro --check asks the radio who it is, and kelvaro starts the panel.\n";
+  out << "Next, in " << plan.folder.string()
+      << ": kelvaro --check asks the radio who it is, and kelvaro starts the panel.\n";
+}
+
+}  // namespace
+
+int RunSetup(const SetupRequest& request, std::istream& in, std::ostream& out, std::ostream& err) {
+  Dialogue dialogue(in, out, err);
+  SetupPlan plan;
+  std::string why;
+  const bool planned = CheckRequest(request, plan, &why) && ReadExistingConfiguration(plan, &why) &&
+                       ChooseRadio(request, dialogue, plan, &why) && ChooseRadioPort(request, dialogue, plan) &&
+                       ChoosePassThrough(request, dialogue, plan, &why) &&
+                       DecideConfiguration(request, dialogue, plan, &why) && PlanLinks(plan, &why);
+  if (!planned) {
+    if (!why.empty()) err << "kelvaro: " << why << "; nothing was written\n";
+    return 1;
+  }
+  if (!PutInPlace(plan, out, err)) return 1;
+  SayWhatComesNext(plan, out);
   return 0;
 }
 

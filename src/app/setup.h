@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/access.h"
+
 namespace kelvaro {
 
 // The folder where the system names serial devices by their USB identity.
@@ -41,22 +43,6 @@ SerialDevice DescribeSerialName(const std::filesystem::path& folder, std::string
 // others, each group by name. A missing folder has none (the system removes
 // it when no USB serial device is plugged in).
 std::vector<SerialDevice> ListSerialDevices(const std::filesystem::path& folder);
-
-// The user as the access check sees them.
-struct UserFacts {
-  unsigned uid = 0;
-  std::string name;
-  std::vector<unsigned> sessionGroups;  // the groups this login has now
-  std::vector<unsigned> memberOf;       // the groups the group database lists them in
-};
-
-// A device's owner, group and mode bits.
-struct DeviceFacts {
-  unsigned mode = 0;  // permission bits, e.g. 0660
-  unsigned owner = 0;
-  unsigned group = 0;
-  std::string groupName;  // empty when the group has no name
-};
 
 // Empty when the user may read and write the device. Otherwise one sentence
 // that says why not and how to mend it, for example that the device belongs
@@ -99,7 +85,8 @@ struct SetupRequest {
 
 // Runs the set-up: asks on `out` and reads the answers from `in`, reports
 // problems on `err`. Nothing is written until every answer is in and checked;
-// then the links and kelvaro.cfg are put in place together. savmem.dat and
+// then the links are put in place, and kelvaro.cfg last, replaced so that it
+// is whole, old or new, whatever happens. savmem.dat and
 // anything else in the folder are left alone. Returns the exit status (0 when
 // the folder is set up).
 int RunSetup(const SetupRequest& request, std::istream& in, std::ostream& out, std::ostream& err);

@@ -31,7 +31,7 @@ TEST(SdlPanelText, BytesBecomeDrawableUtf8) {
 class SdlWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!window.Open("*** Kelvaro v3.5a ***", 250, 100, 950, 500)) {
+    if (!window.Open("*** Kelvaro v3.5a ***", 250, 100, 950, 500, nullptr)) {
       GTEST_SKIP() << "SDL cannot open a video device (no DISPLAY? run under xvfb-run -a): " << SDL_GetError();
     }
   }
@@ -99,7 +99,7 @@ TEST_F(SdlWindowTest, OpensFixedSizeWindowWithCaptionOnWhite) {
   EXPECT_STREQ(SDL_GetWindowTitle(window.sdl_window()), "*** Kelvaro v3.5a ***");
   EXPECT_EQ(SDL_GetWindowFlags(window.sdl_window()) & SDL_WINDOW_RESIZABLE, 0u);
   EXPECT_TRUE(AreaIs(0, 0, 950, 500, kWhite));
-  EXPECT_FALSE(window.Open("again", 0, 0, 10, 10));
+  EXPECT_FALSE(window.Open("again", 0, 0, 10, 10, nullptr));
 }
 
 TEST_F(SdlWindowTest, PrintDrawsOpaqueTextAndContinuesToItsRight) {
