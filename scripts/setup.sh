@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build, run and test.
-# Safe to run again: apt-get skips what is already installed.
+# Safe to run again: apt-get skips what is already installed. With --windows,
+# also what the Windows build and its tests under Wine need.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang
@@ -11,6 +12,9 @@ packages=(
   dpkg-dev file groff-base man-db desktop-file-utils
   lintian devscripts
 )
+if [ "${1:-}" = "--windows" ]; then
+  packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64)
+fi
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive

@@ -11,7 +11,11 @@ std::string LogLine(std::chrono::system_clock::time_point when, std::string_view
   long long ms = duration_cast<milliseconds>(when.time_since_epoch()).count() % 1000;
   if (ms < 0) ms += 1000;
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &seconds);
+#else
   localtime_r(&seconds, &local);
+#endif
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03lld ", local.tm_hour, local.tm_min,
                 local.tm_sec, ms);
