@@ -309,7 +309,9 @@ TEST(MemoryBankFile, LoadingEndsWhenTheFileCanBeNeitherReadNorWritten) {
   EXPECT_FALSE(TrySaveMemoryBanks(folder.panel));
 
   BankPanel dangling;  // a link into a folder that does not exist
-  fs::create_symlink(dangling.dir.path() / "gone" / "savmem.dat", dangling.dir.path() / "savmem.dat");
+  std::error_code ec;
+  fs::create_symlink(dangling.dir.path() / "gone" / "savmem.dat", dangling.dir.path() / "savmem.dat", ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
   LoadMemoryBanks(dangling.panel);
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dangling.dir.path() / "savmem.dat")));
   EXPECT_FALSE(fs::exists(dangling.dir.path() / "gone"));
@@ -319,7 +321,9 @@ TEST(MemoryBankFile, LoadingEndsWhenTheFileCanBeNeitherReadNorWritten) {
 TEST(MemoryBankFile, SavingThroughALinkReplacesItsTarget) {
   BankPanel t;
   fs::create_directory(t.dir.path() / "data");
-  fs::create_symlink("data/banks.dat", t.dir.path() / "savmem.dat");
+  std::error_code ec;
+  fs::create_symlink("data/banks.dat", t.dir.path() / "savmem.dat", ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
   LoadMemoryBanks(t.panel);  // the target is created through the link
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(t.dir.path() / "savmem.dat")));
   EXPECT_EQ(SplitCrLf(t.dir.Read("data/banks.dat")).size(), 115u);

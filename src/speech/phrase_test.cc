@@ -37,8 +37,10 @@ TEST(PhraseFiles, NamesResolveInTheChosenFolderAndTheLogKeepsThemAsPassed) {
     if (c.chosen) t.panel.phraseFolder = installed;
     PlayPhrase(t.panel, c.name);
     ASSERT_EQ(t.voice.played.size(), 1u);
-    fs::path expected = fs::path(c.file).is_absolute() ? fs::path(c.file) : t.dir.path() / c.file;
-    EXPECT_EQ(fs::path(t.voice.played[0]), expected) << c.name << " " << c.waveFolder;
+    // "/usr/..." has no drive on Windows: it is rooted all the same.
+    fs::path expected = fs::path(c.file).has_root_directory() ? fs::path(c.file) : t.dir.path() / c.file;
+    EXPECT_EQ(fs::path(t.voice.played[0]).lexically_normal(), expected.lexically_normal())
+        << c.name << " " << c.waveFolder;
     EXPECT_EQ(t.TakeSpoken(), c.logged ? std::vector<std::string>{c.name} : std::vector<std::string>{})
         << c.name;
   }
