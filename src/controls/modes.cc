@@ -9,6 +9,8 @@
 #include "display/panel_display.h"
 #include "link/cat.h"
 #include "memory/records.h"
+#include "speech/phrase.h"
+#include "speech/speak.h"
 
 namespace kelvaro {
 namespace {
@@ -82,7 +84,50 @@ void ApplyModeOf(Panel& panel, bool following) {
   s.cat.passThroughSeen = relayed;
 }
 
+// The mode after radioMode in the M key's cycle.
+int32_t NextMode(const PanelState& s) {
+  int32_t mode = s.radio.radioMode + 1;
+  if (s.radio.fmWide && mode == 8) mode = kLsb;
+  if (!s.radio.fmWide && mode >= kC4fm) mode = kLsb;
+  if (mode == kFmNarrow && (s.radio.bandIndex < kBand10m || s.radio.frequencyHz < 27000000)) mode = kLsb;
+  if (mode == kFmNarrow && s.radio.fmWide) mode = kFmWide;
+  if (mode == kFmWide && !s.radio.fmWide) mode = kFmNarrow;
+  if (mode < kLsb || mode > kFmWide) mode = kLsb;  // from a mode outside the set
+  return mode;
+}
+
 }  // namespace
+
+void StepMode(Panel& panel) {
+  PanelState& s = panel.state;
+  s.radio.radioMode = NextMode(s);
+  ApplyMode(panel);
+  SpeakMode(panel);
+}
+
+void SwapFmWidth(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.radio.radioMode == kFmNarrow) {
+    s.radio.radioMode = kFmWide;
+    s.radio.fmWide = true;
+  } else if (s.radio.radioMode == kFmWide) {
+    s.radio.radioMode = kFmNarrow;
+    s.radio.fmWide = false;
+  }
+  ApplyMode(panel);
+  SpeakMode(panel);
+  s.entry.entryState = EntryState::kNone;
+}
+
+void ZeroIn(Panel& panel) {
+  PlayPhrase(panel, "0");
+  PlayPhrase(panel, "ok");
+  if (panel.state.radio.radioMode != kCw) {
+    SnapToWholeKhz(panel);
+  } else {
+    SendCommand(panel, "ZI0");
+  }
+}
 
 void ApplyMode(Panel& panel) { ApplyModeOf(panel, false); }
 

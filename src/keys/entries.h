@@ -36,6 +36,9 @@ void SendMenuValue(Panel& panel);
 void ToggleExtendedPrefix(Panel& panel);
 // C after X: antenna 1 / 2 (stop).
 void SwitchAntenna(Panel& panel);
+// The key after an antenna switch, but S: the prefix closes and the key goes
+// on with its ordinary meaning (continue).
+void CloseAntennaPrefix(Panel& panel);
 // S after X: swaps VFO A and B (stop).
 void SwapVfos(Panel& panel);
 // A after X: steps the AGC (stop).
@@ -55,6 +58,10 @@ bool ReadStandardOffset(Panel& panel);
 void FrequencyReadout(Panel& panel);
 
 // --- Transmit, tune, tuner mode, mic gain and keyer speed ---
+// Q: "quit". Before the radio answered the program ends at once; after, the
+// transmitter goes off ("TX0") and the reply handling ends the program once
+// the radio has answered (stop).
+void QuitPanel(Panel& panel);
 // Space: transmit on/off (stop).
 void ToggleTransmit(Panel& panel);
 // T: tune on/off: tuner run, carrier, or both by tunerState (stop).

@@ -105,6 +105,12 @@ void SwitchAntenna(Panel& panel) {
   s.banks.bandQuiet = BandQuiet::kAntennaSwitched;
 }
 
+void CloseAntennaPrefix(Panel& panel) {
+  PanelState& s = panel.state;
+  s.banks.bandQuiet = BandQuiet::kSpeak;
+  s.entry.entryState = EntryState::kNone;
+}
+
 void SwapVfos(Panel& panel) {
   PanelState& s = panel.state;
   if (s.radio.repeaterOn == RepeaterState::kOn) {
