@@ -183,14 +183,14 @@ void RecallChannel(Panel& panel, int slot) {
 
 }  // namespace
 
-void EnterDigit(Panel& panel) {
+void EnterDigit(Panel& panel, int digitKey) {
   PanelState& s = panel.state;
-  if (s.entry.keyCode < '0' || s.entry.keyCode > '9') return;
+  if (digitKey < '0' || digitKey > '9') return;
   if (s.entry.entryState == EntryState::kNone && !s.entry.freqEntryActive &&
       s.entry.channelMode == ChannelMode::kNone && !s.entry.toneActive) {
     return;
   }
-  const int value = s.entry.keyCode - '0';
+  const int value = digitKey - '0';
   const std::string digit = Digits(value);
   s.cat.commandText = "";
 
@@ -250,11 +250,10 @@ void RecallNextStoredChannel(Panel& panel) {
     s.banks.memoryBank = kNoBank;
     return;
   }
-  s.entry.keyCode = '0' + slot;
   PlayPhrase(panel, "channel");
   s.entry.channelMode = ChannelMode::kGoTo;
   s.entry.channelRecall = true;
-  EnterDigit(panel);
+  EnterDigit(panel, '0' + slot);
 }
 
 void StartChannelSelect(Panel& panel) {

@@ -5,10 +5,11 @@
 
 namespace kelvaro {
 
-// Takes the digit key in keyCode (48..57) and does what the entry state says:
+// Takes the digit key `digitKey` (48..57) and does what the entry state says:
 // bank number, channel store or recall, a digit of a frequency, tone, menu
-// number or value, or repeater offset, or a band at the band prompt.
-void EnterDigit(Panel& panel);
+// number or value, or repeater offset, or a band at the band prompt. Any
+// other key does nothing.
+void EnterDigit(Panel& panel, int digitKey);
 
 // U: recalls the next stored channel of the bank last recalled ("channel",
 // then as the slot's digit in the go-to mode). Each slot is tried once: a

@@ -153,10 +153,10 @@ void StartOffsetEntry(Panel& panel) {
 
 void OffsetSign(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.entry.keyCode == vk::kPlus) {
+  if (KeyAsSeen(s) == vk::kPlus) {
     s.entry.offsetEntry = "+";
     PlayPhrase(panel, "plus");
-  } else if (s.entry.keyCode == vk::kMinus) {
+  } else if (KeyAsSeen(s) == vk::kMinus) {
     s.entry.offsetEntry = "-";
     PlayPhrase(panel, "minus");
   } else {

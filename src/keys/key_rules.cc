@@ -17,7 +17,7 @@ namespace {
 // What a rule leaves to the rules after it.
 enum class Flow { kContinue, kStop };
 
-bool Key(const PanelState& s, int code) { return s.entry.keyCode == code; }
+bool Key(const PanelState& s, int code) { return KeyAsSeen(s) == code; }
 bool IsMainDigit(int code) { return code >= '0' && code <= '9'; }
 
 // ---------------------------------------------------------------------------
@@ -34,7 +34,7 @@ Flow TuneLock(Panel& panel) {
 // digits (which may still be typing a tone) clears it.
 Flow ClearStaleToneFlag(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.entry.toneActive && s.radio.toneCode == "999" && !Key(s, vk::kEnter) && !IsMainDigit(s.entry.keyCode)) {
+  if (s.entry.toneActive && s.radio.toneCode == "999" && !Key(s, vk::kEnter) && !IsMainDigit(KeyAsSeen(s))) {
     s.entry.toneActive = false;
   }
   return Flow::kContinue;
@@ -162,9 +162,7 @@ Flow EndMicGainWatchByKey(Panel& panel) {
 
 // From here on the keypad digits and point count as the main keyboard's.
 Flow TranslateKeypad(Panel& panel) {
-  PanelState& s = panel.state;
-  if (s.entry.keyCode >= vk::kKeypad0 && s.entry.keyCode <= vk::kKeypad9) s.entry.keyCode -= vk::kKeypad0 - '0';
-  if (s.entry.keyCode == vk::kKeypadPoint) s.entry.keyCode = vk::kPoint;
+  panel.state.entry.keypadAsMain = true;
   return Flow::kContinue;
 }
 
@@ -225,7 +223,7 @@ Flow BKey(Panel& panel) {
 
 Flow LeaveChannelMode(Panel& panel) {
   const PanelState& s = panel.state;
-  if (s.entry.channelMode != ChannelMode::kNone && !IsMainDigit(s.entry.keyCode)) EndChannelMode(panel);
+  if (s.entry.channelMode != ChannelMode::kNone && !IsMainDigit(KeyAsSeen(s))) EndChannelMode(panel);
   return Flow::kContinue;
 }
 
@@ -378,8 +376,9 @@ Flow NoiseReductionKey(Panel& panel) {
 }
 
 Flow DigitKey(Panel& panel) {
-  if (!IsMainDigit(panel.state.entry.keyCode)) return Flow::kContinue;
-  EnterDigit(panel);
+  const int key = KeyAsSeen(panel.state);
+  if (!IsMainDigit(key)) return Flow::kContinue;
+  EnterDigit(panel, key);
   return Flow::kStop;
 }
 
@@ -495,7 +494,7 @@ FrequencyKey FrequencyKeyOf(int code) {
 Flow ClosingFrequencyStep(Panel& panel) {
   const PanelState& s = panel.state;
   if (s.entry.entryState != EntryState::kNone && s.entry.entryState != EntryState::kWidth) return Flow::kStop;
-  SendClosingFrequency(panel, FrequencyKeyOf(s.entry.keyCode));
+  SendClosingFrequency(panel, FrequencyKeyOf(KeyAsSeen(s)));
   return Flow::kStop;
 }
 
@@ -575,7 +574,16 @@ constexpr Rule kKeyRules[] = {
 
 }  // namespace
 
+int KeyAsSeen(const PanelState& s) {
+  const int key = s.entry.keyCode;
+  if (!s.entry.keypadAsMain) return key;
+  if (key >= vk::kKeypad0 && key <= vk::kKeypad9) return key - (vk::kKeypad0 - '0');
+  if (key == vk::kKeypadPoint) return vk::kPoint;
+  return key;
+}
+
 void RunKeyRules(Panel& panel) {
+  panel.state.entry.keypadAsMain = false;  // the chain starts with the key as pressed
   for (Rule rule : kKeyRules) {
     if (rule(panel) == Flow::kStop) return;
   }
