@@ -59,9 +59,9 @@ void RecallBand(Panel& panel) {
   if (!IsBandRecord(s.banks.bandRecords[band])) s.banks.bandRecords[band] = BandRow(band)->defaultRecord;
   const BandRecord record = ParseBandRecord(s.banks.bandRecords[band]);
 
-  s.cat.commandText = "F" + record.vfoA;
-  s.radio.frequencyText = FrequencyTextOf(s.cat.commandText);
-  SendCommand(panel);
+  const std::string command = "F" + record.vfoA;
+  s.radio.frequencyText = FrequencyTextOf(command);
+  SendCommand(panel, command);
 
   s.radio.radioMode = record.mode - '0';
   ApplyMode(panel);
@@ -108,8 +108,7 @@ void BandFromEnteredMhz(Panel& panel) {
   PanelState& s = panel.state;
   s.radio.bandIndex = kBandGeneral;
   if (s.entry.toneActive) {
-    s.cat.commandText = "CT00";
-    SendCommand(panel);
+    SendCommand(panel, "CT00");
     s.entry.toneActive = false;
     s.radio.toneCode = "999";
   }
@@ -120,15 +119,13 @@ void BandFromEnteredMhz(Panel& panel) {
 void CancelSplit(Panel& panel) {
   PanelState& s = panel.state;
   s.radio.splitOn = false;
-  s.cat.commandText = "ST0";
-  SendCommand(panel);
+  SendCommand(panel, "ST0");
 
   std::string_view vfo = s.radio.bandVfoText;
   const char letter = CharAt(vfo, 1);
   const bool vfoUsable = IsVfoField(vfo, 'A') || IsVfoField(vfo, 'B');
   if (vfoUsable) {
-    s.cat.commandText = "F" + std::string(vfo);
-    SendCommand(panel);
+    SendCommand(panel, "F" + std::string(vfo));
   }
 
   if (s.cat.passThroughSeen || s.radio.bandIndex < 1 || s.radio.bandIndex > kBandCount || letter != 'A' || !vfoUsable)

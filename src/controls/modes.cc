@@ -18,8 +18,7 @@ namespace {
 constexpr int kMaxNineDigitHz = 999999999;
 
 void SendFrequencyCommand(Panel& panel, int32_t hz) {
-  panel.state.cat.commandText = "FA" + ZeroPad(hz, 9);
-  SendCommand(panel);
+  SendCommand(panel, "FA" + ZeroPad(hz, 9));
 }
 
 // FM: the squelch level the radio reports ("SQ0" + three digits).
@@ -41,8 +40,7 @@ void ApplyModeOf(Panel& panel, bool following) {
   s.banks.limitQuiet = true;
   if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
   if (s.entry.toneActive) {
-    s.cat.commandText = "CT00";
-    SendCommand(panel);
+    SendCommand(panel, "CT00");
     s.radio.toneCode = "999";
     s.entry.toneActive = false;
   }
@@ -51,16 +49,12 @@ void ApplyModeOf(Panel& panel, bool following) {
   if (mode < kLsb || mode > kFmWide) return;  // no such mode: nothing to send
   if (mode == kLsb || mode == kUsb) s.radio.widthIndex = s.radio.ssbWidth;
   if (mode == kCw) s.radio.widthIndex = s.radio.cwWidth;
-  if (s.radio.modeCommands[mode].empty()) {
-    s.cat.commandText = ModeCommand(mode);
-  } else {
-    s.cat.commandText = s.radio.modeCommands[mode];
-  }
+  const std::string modeCommand =
+      s.radio.modeCommands[mode].empty() ? std::string(ModeCommand(mode)) : s.radio.modeCommands[mode].str();
   DrawModeName(panel, PanelModeRow(mode)->panelName);
-  if (!s.cat.passThroughSeen && !following) SendCommand(panel);
+  if (!s.cat.passThroughSeen && !following) SendCommand(panel, modeCommand);
 
-  s.cat.commandText = mode == kCw && s.radio.widthIndex < 11 ? "NA01" : "NA00";
-  SendCommand(panel);
+  SendCommand(panel, mode == kCw && s.radio.widthIndex < 11 ? "NA01" : "NA00");
   DrawStatusLine(panel);
 
   if (mode == kFmNarrow || mode == kFmWide) {

@@ -134,8 +134,7 @@ TEST(Sequences, SplitOnAndOffWithCancelSplit) {
   // What the split key does when split goes on.
   s.radio.bandVfoText = "A014200000";
   s.radio.splitOn = true;
-  s.cat.commandText = "ST1";
-  SendCommand(t.panel);
+  SendCommand(t.panel, "ST1");
   s.radio.frequencyHz = 14210000;
   SendFrequencyA(t.panel);  // goes to VFO B
   EXPECT_EQ(t.radio.state().vfoHz[1], 14210000);

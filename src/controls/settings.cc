@@ -24,8 +24,7 @@ void ApplyPreamp(Panel& panel) {
   PanelState& s = panel.state;
   s.radio.preampSetting = std::clamp<int32_t>(s.radio.preampSetting, 0, 2);
   PlayPhrase(panel, "preamp");
-  s.cat.commandText = PreampCommand(s);
-  SendCommand(panel);
+  SendCommand(panel, PreampCommand(s));
   if (s.radio.preampSetting == 0) {
     PlayPhrase(panel, "off");
   } else {
@@ -43,15 +42,14 @@ void ToggleAttenuator(Panel& panel) {
     return;
   }
   if (!s.radio.attenuatorOn) {
-    s.cat.commandText = "RA01";
     PlayPhrase(panel, "on");
     s.radio.attenuatorOn = true;
+    SendCommand(panel, "RA01");
   } else {
-    s.cat.commandText = "RA00";
     s.radio.attenuatorOn = false;
     PlayPhrase(panel, "off");
+    SendCommand(panel, "RA00");
   }
-  SendCommand(panel);
   DrawStatusLine(panel);
 }
 
@@ -60,35 +58,35 @@ void ToggleNoiseBlanker(Panel& panel) {
   PlayPhrase(panel, "nb");
   if (!s.radio.blankerOn) {
     s.radio.blankerLevel = std::clamp<int32_t>(s.radio.blankerLevel, 1, 10);
-    s.cat.commandText = "NL0" + ZeroPad(s.radio.blankerLevel, 3);
     PlayPhrase(panel, "on");
     s.radio.blankerOn = true;
     s.entry.levelTarget = LevelTarget::kBlanker;
+    SendCommand(panel, "NL0" + ZeroPad(s.radio.blankerLevel, 3));
   } else {
-    s.cat.commandText = "NL0000";
     PlayPhrase(panel, "off");
     s.radio.blankerOn = false;
     if (s.entry.levelTarget == LevelTarget::kBlanker) s.entry.levelTarget = LevelTarget::kNone;
+    SendCommand(panel, "NL0000");
   }
-  SendCommand(panel);
 }
 
 void ToggleNoiseReduction(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "nr");
+  std::string command;
   if (s.radio.reductionOn) {
     s.radio.reductionOn = false;
-    s.cat.commandText = "RL000";
+    command = "RL000";
     PlayPhrase(panel, "off");
     s.entry.levelTarget = LevelTarget::kNone;
   } else {
     s.entry.levelTarget = LevelTarget::kReduction;
     s.radio.reductionLevel = std::clamp<int32_t>(s.radio.reductionLevel, 1, 10);
-    s.cat.commandText = "RL0" + ZeroPad(s.radio.reductionLevel, 2);
+    command = "RL0" + ZeroPad(s.radio.reductionLevel, 2);
     PlayPhrase(panel, "on");
     s.radio.reductionOn = true;
   }
-  SendCommand(panel);
+  SendCommand(panel, command);
   DrawStatusLine(panel);
 }
 
@@ -97,14 +95,12 @@ void ToggleProcessor(Panel& panel) {
   PlayPhrase(panel, "spc");
   if (!s.radio.processorOn) {
     PlayPhrase(panel, "on");
-    s.cat.commandText = "PR02";  // the radio's "2" is on, "1" off
     s.entry.levelTarget = LevelTarget::kProcessor;
   } else {
     PlayPhrase(panel, "off");
-    s.cat.commandText = "PR01";
     s.entry.levelTarget = LevelTarget::kNone;
   }
-  SendCommand(panel);
+  SendCommand(panel, s.radio.processorOn ? "PR01" : "PR02");  // the radio's "2" is on, "1" off
   s.radio.processorOn = !s.radio.processorOn;
   if (s.radio.processorOn) ReadProcessorLevel(panel);
 }
@@ -123,12 +119,10 @@ namespace {
 // Break-in and VOX: the name, "on"/"off" as the switch goes, then "<code>1"
 // or "<code>0", and the status line.
 void ToggleSwitch(Panel& panel, std::string_view name, std::string_view code, bool& field) {
-  PanelState& s = panel.state;
   PlayPhrase(panel, name);
   field = !field;
-  s.cat.commandText = std::string(code) + (field ? "1" : "0");
   PlayPhrase(panel, field ? "on" : "off");
-  SendCommand(panel);
+  SendCommand(panel, std::string(code) + (field ? "1" : "0"));
   DrawStatusLine(panel);
 }
 

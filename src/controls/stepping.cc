@@ -406,7 +406,6 @@ void SendKeyerSpeed(Panel& panel) {
 
 void SendWidth(Panel& panel) {
   PanelState& s = panel.state;
-  s.cat.commandText = "SH00";
   if (s.radio.radioMode < kCw) {
     s.radio.widthIndex = std::clamp<int32_t>(s.radio.widthIndex, 9, 21);
     s.radio.ssbWidth = s.radio.widthIndex;
@@ -419,8 +418,7 @@ void SendWidth(Panel& panel) {
   }
   if (s.radio.widthIndex == 1 && !s.banks.limitQuiet) PlayPhrase(panel, "min");
   // AM and FM send the width as it stands; two digits is the command's width.
-  s.cat.commandText += ZeroPad(std::clamp<int32_t>(s.radio.widthIndex, 0, 99), 2);
-  SendCommand(panel);
+  SendCommand(panel, "SH00" + ZeroPad(std::clamp<int32_t>(s.radio.widthIndex, 0, 99), 2));
   s.banks.limitQuiet = false;
 }
 

@@ -97,9 +97,8 @@ void ToggleExtendedPrefix(Panel& panel) {
 void SwitchAntenna(Panel& panel) {
   PanelState& s = panel.state;
   const bool toSecond = s.radio.antennaSelect == 0;
-  s.cat.commandText = toSecond ? "EX0307041" : "EX0307040";
   PlayPhrase(panel, toSecond ? "ant2" : "ant1");
-  SendCommand(panel);
+  SendCommand(panel, toSecond ? "EX0307041" : "EX0307040");
   s.radio.antennaSelect = toSecond ? 1 : 0;
   // Marks the switch just made: the next key but S closes the prefix.
   s.banks.bandQuiet = BandQuiet::kAntennaSwitched;
