@@ -94,6 +94,8 @@ void ToggleExtendedPrefix(Panel& panel) {
   }
 }
 
+void CloseExtendedPrefix(Panel& panel) { panel.state.entry.entryState = EntryState::kNone; }
+
 void SwitchAntenna(Panel& panel) {
   PanelState& s = panel.state;
   const bool toSecond = s.radio.antennaSelect == 0;

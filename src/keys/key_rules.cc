@@ -33,9 +33,9 @@ Flow TuneLock(Panel& panel) {
 // A tone flag left standing without a tone: any key but Enter and the main
 // digits (which may still be typing a tone) clears it.
 Flow ClearStaleToneFlag(Panel& panel) {
-  PanelState& s = panel.state;
+  const PanelState& s = panel.state;
   if (s.entry.toneActive && s.radio.toneCode == "999" && !Key(s, vk::kEnter) && !IsMainDigit(KeyAsSeen(s))) {
-    s.entry.toneActive = false;
+    ClearToneFlag(panel);
   }
   return Flow::kContinue;
 }
@@ -130,10 +130,10 @@ Flow OffsetAfterPrefix(Panel& panel) {
 // Any key that means nothing after X closes the prefix silently; M and F go
 // on to their own rules, which read the prefix.
 Flow CancelPrefix(Panel& panel) {
-  PanelState& s = panel.state;
+  const PanelState& s = panel.state;
   if (s.entry.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   if (Key(s, 'M') || Key(s, 'F') || Key(s, 'S') || Key(s, 'X')) return Flow::kContinue;
-  s.entry.entryState = EntryState::kNone;
+  CloseExtendedPrefix(panel);
   return Flow::kStop;
 }
 
