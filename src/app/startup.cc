@@ -59,8 +59,7 @@ void InitialisePanel(Panel& panel) {
   s.cat.commandText = "F" + ParseBandRecord(s.banks.bandRecords[s.radio.bandIndex]).vfoA;
   s.radio.frequencyText = FrequencyTextOf(s.cat.commandText);
 
-  s.cat.commandText = "VS0";
-  SendCommand(panel);
+  SendCommand(panel, "VS0");
 }
 
 int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConfiguration, LoopService* service) {

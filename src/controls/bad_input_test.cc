@@ -46,6 +46,9 @@ const T& Pick(std::mt19937& rng, const T (&pool)[N]) {
   return pool[std::uniform_int_distribution<std::size_t>(0, N - 1)(rng)];
 }
 
+// EnterDigit with the key drawn for the round, digit or not.
+void EnterTheKeyAsDigit(Panel& panel) { EnterDigit(panel, panel.state.entry.keyCode); }
+
 TEST(BadInput, OnlyWellFormedCommandsAndRecords) {
   const char* records[] = {"02A014200000B0142000009991", "55A145600000B-000006000880", "", "9", "02A0142",
                            "0xA014200000B0142000009991", "5", "55A145600000B1450000000880",
@@ -63,7 +66,7 @@ TEST(BadInput, OnlyWellFormedCommandsAndRecords) {
   const std::vector<std::function<void(Panel&)>> operations = {
       SelectBand,         RecallBand,          StoreBandMode,        StepUp,           StepDown,
       SendPower,          SendRfGain,          SendMicGain,          SendKeyerSpeed,   SendWidth,
-      SendToneSquelch,    SendRepeaterShift,   EnterDigit,           ApplyPreamp,      ToggleAttenuator,
+      SendToneSquelch,    SendRepeaterShift,   EnterTheKeyAsDigit,   ApplyPreamp,      ToggleAttenuator,
       ToggleNoiseBlanker, ToggleNoiseReduction, ToggleProcessor,     ReadProcessorLevel, ToggleBreakIn,
       ToggleVox,          ApplyMode,           SendFrequencyA,       SnapToWholeKhz,   StoreBandRecord,
       BandFromFrequency,  BandFromEnteredMhz,   CancelSplit,

@@ -1,5 +1,8 @@
 #include "controls/bands.h"
 
+#include <algorithm>
+#include <string>
+
 #include "controls/modes.h"
 #include "controls/settings.h"
 #include "state/radio_tables.h"
@@ -13,6 +16,10 @@
 
 namespace kelvaro {
 namespace {
+
+constexpr int32_t kMaxNineDigitHz = 999999999;
+// bandIndex that asks RecallBand for general coverage.
+constexpr int32_t kGeneralCoverageRequest = 15;
 
 // Brings the index into the band set: the rotation covers bands 1..13, and
 // 15 is how a caller asks for general coverage.
@@ -52,9 +59,9 @@ void RecallBand(Panel& panel) {
   if (!IsBandRecord(s.banks.bandRecords[band])) s.banks.bandRecords[band] = BandRow(band)->defaultRecord;
   const BandRecord record = ParseBandRecord(s.banks.bandRecords[band]);
 
-  s.cat.commandText = "F" + record.vfoA;
-  s.radio.frequencyText = FrequencyTextOf(s.cat.commandText);
-  SendCommand(panel);
+  const std::string command = "F" + record.vfoA;
+  s.radio.frequencyText = FrequencyTextOf(command);
+  SendCommand(panel, command);
 
   s.radio.radioMode = record.mode - '0';
   ApplyMode(panel);
@@ -101,8 +108,7 @@ void BandFromEnteredMhz(Panel& panel) {
   PanelState& s = panel.state;
   s.radio.bandIndex = kBandGeneral;
   if (s.entry.toneActive) {
-    s.cat.commandText = "CT00";
-    SendCommand(panel);
+    SendCommand(panel, "CT00");
     s.entry.toneActive = false;
     s.radio.toneCode = "999";
   }
@@ -113,15 +119,13 @@ void BandFromEnteredMhz(Panel& panel) {
 void CancelSplit(Panel& panel) {
   PanelState& s = panel.state;
   s.radio.splitOn = false;
-  s.cat.commandText = "ST0";
-  SendCommand(panel);
+  SendCommand(panel, "ST0");
 
   std::string_view vfo = s.radio.bandVfoText;
   const char letter = CharAt(vfo, 1);
   const bool vfoUsable = IsVfoField(vfo, 'A') || IsVfoField(vfo, 'B');
   if (vfoUsable) {
-    s.cat.commandText = "F" + std::string(vfo);
-    SendCommand(panel);
+    SendCommand(panel, "F" + std::string(vfo));
   }
 
   if (s.cat.passThroughSeen || s.radio.bandIndex < 1 || s.radio.bandIndex > kBandCount || letter != 'A' || !vfoUsable)
@@ -134,6 +138,91 @@ void CancelSplit(Panel& panel) {
   fields.vfoA = std::string(vfo);
   const std::string rewritten = FormatBandRecord(fields);
   if (IsBandRecord(rewritten)) s.banks.bandRecords[s.radio.bandIndex] = rewritten;
+}
+
+namespace {
+
+// The VFO letter and nine digits to start split with: those of the last
+// frequency sent, or, when that is not a frequency command, of the frequency
+// the panel holds.
+std::string SplitVfoText(const PanelState& s) {
+  const std::string last = s.cat.lastFrequencyCommand.str();
+  const std::string code = Left(last, 2);
+  const std::string digits = Mid(last, 3, 9);
+  const bool usable = (code == "FA" || code == "FB") && digits.size() == 9 && OnlyDigits(digits) &&
+                      (last.size() == 11 || (last.size() == 12 && last[11] == ';'));
+  if (usable) return Mid(last, 2, 10);
+  return "A" + ZeroPad(std::clamp<int32_t>(s.radio.frequencyHz, 0, kMaxNineDigitHz), 9);
+}
+
+}  // namespace
+
+void ToggleSplit(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.radio.bandIndex == kBandGeneral) {
+    PlayPhrase(panel, "split");
+    PlayPhrase(panel, "invalid");
+    return;
+  }
+  s.entry.entryState = EntryState::kNone;
+  if (s.radio.bandIndex >= kBand10m && s.radio.radioMode >= kFmNarrow && s.radio.radioMode <= kFmWide) {
+    SendRepeaterShift(panel);
+    return;
+  }
+  s.radio.splitOn = !s.radio.splitOn;
+  if (!s.radio.splitOn) {
+    CancelSplit(panel);
+    PlayPhrase(panel, "split");
+    PlayPhrase(panel, "off");
+    return;
+  }
+  PlayPhrase(panel, "split");
+  const std::string vfo = SplitVfoText(s);
+  SendCommand(panel, "ST1");
+  if (!s.cat.passThroughSeen && s.radio.bandIndex >= 1 && s.radio.bandIndex <= kBandCount) {
+    // VFO B of the band's record starts where VFO A is; tone and preamp stay.
+    Text& record = s.banks.bandRecords[s.radio.bandIndex];
+    BandRecord fields = ParseBandRecord(record);
+    fields.vfoB = "B" + Right(vfo, 9);
+    const std::string rewritten = FormatBandRecord(fields);
+    if (IsBandRecord(rewritten)) record = rewritten;
+  }
+  // Split is on now, so this goes to VFO B.
+  SendCommand(panel, "F" + vfo);
+}
+
+void OpenBandPrompt(Panel& panel) {
+  panel.state.entry.entryState = EntryState::kBandPrompt;
+  PlayPhrase(panel, "band");
+  SpeakBand(panel);
+}
+
+void PickBand70cm(Panel& panel) {
+  PanelState& s = panel.state;
+  StoreBandRecord(panel);
+  s.radio.bandIndex = kBand70cm;
+  s.banks.bandQuiet = BandQuiet::kQuiet;
+  SelectBand(panel);
+  RecallBand(panel);
+}
+
+void PickPromptBand(Panel& panel, int32_t band) {
+  PanelState& s = panel.state;
+  StoreBandRecord(panel);
+  s.radio.bandIndex = band;
+  s.radio.toneCode = "999";
+  RecallBand(panel);
+  s.entry.entryState = EntryState::kNone;
+}
+
+void PickGeneralCoverage(Panel& panel) {
+  PanelState& s = panel.state;
+  StoreBandRecord(panel);
+  s.entry.entryState = EntryState::kNone;
+  s.radio.toneCode = "999";
+  s.radio.bandIndex = kGeneralCoverageRequest;
+  PlayPhrase(panel, "band");
+  RecallBand(panel);
 }
 
 }  // namespace kelvaro

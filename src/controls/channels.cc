@@ -20,6 +20,8 @@ namespace {
 // too long for a frequency, so the entry still ends as invalid.
 constexpr int64_t kMaxEntryNumber = 1999999999;
 
+constexpr int32_t kNoBank = 99;
+
 
 int ChannelIndex(const PanelState& s, int slot) {
   const int bank = std::clamp<int32_t>(s.entry.bankDigitPending, 0, 9);
@@ -122,7 +124,7 @@ void RecallChannel(Panel& panel, int slot) {
     // Empty, or not a channel record at all: nothing of it is sent.
     PlayPhrase(panel, "invalid");
     s.entry.channelMode = ChannelMode::kNone;
-    s.banks.memoryBank = 99;
+    s.banks.memoryBank = kNoBank;
     return;
   }
 
@@ -181,14 +183,14 @@ void RecallChannel(Panel& panel, int slot) {
 
 }  // namespace
 
-void EnterDigit(Panel& panel) {
+void EnterDigit(Panel& panel, int digitKey) {
   PanelState& s = panel.state;
-  if (s.entry.keyCode < '0' || s.entry.keyCode > '9') return;
+  if (digitKey < '0' || digitKey > '9') return;
   if (s.entry.entryState == EntryState::kNone && !s.entry.freqEntryActive &&
       s.entry.channelMode == ChannelMode::kNone && !s.entry.toneActive) {
     return;
   }
-  const int value = s.entry.keyCode - '0';
+  const int value = digitKey - '0';
   const std::string digit = Digits(value);
   s.cat.commandText = "";
 
@@ -224,6 +226,59 @@ void EnterDigit(Panel& panel) {
     s.radio.toneCode += digit;
     PlayPhrase(panel, digit);
   }
+}
+
+void RecallNextStoredChannel(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.banks.memoryBank < 0 || s.banks.memoryBank > 9) {  // 99: no bank selected
+    PlayPhrase(panel, "ncs");
+    return;
+  }
+  // Each slot is tried once at most, so a bank with nothing stored ends the
+  // search where it began.
+  int32_t slot = ((s.banks.memoryCursor % 10) + 10) % 10;
+  bool found = false;
+  for (int tried = 0; tried < 10 && !found; ++tried) {
+    slot = (slot + 1) % 10;
+    found = !IsEmptyChannel(s.banks.memoryChannels[s.banks.memoryBank * 10 + slot]);
+  }
+  s.banks.memoryCursor = slot;
+  if (!found) {
+    // As an empty channel recall: nothing is sent, and the bank is left.
+    PlayPhrase(panel, "invalid");
+    s.entry.channelMode = ChannelMode::kNone;
+    s.banks.memoryBank = kNoBank;
+    return;
+  }
+  PlayPhrase(panel, "channel");
+  s.entry.channelMode = ChannelMode::kGoTo;
+  s.entry.channelRecall = true;
+  EnterDigit(panel, '0' + slot);
+}
+
+void StartChannelSelect(Panel& panel) {
+  panel.state.entry.channelMode = ChannelMode::kSelect;
+  PlayPhrase(panel, "sch");
+}
+
+void StartChannelGoTo(Panel& panel) {
+  panel.state.entry.channelMode = ChannelMode::kGoTo;
+  PlayPhrase(panel, "gch");
+}
+
+void StartBankDigit(Panel& panel) {
+  PlayPhrase(panel, "bank");
+  panel.state.entry.bankDigitPending = -1;
+}
+
+void EndChannelMode(Panel& panel) {
+  panel.state.entry.channelMode = ChannelMode::kNone;
+  panel.state.entry.bankDigitPending = 0;
+}
+
+void EndChannelStep(Panel& panel, bool keepBank) {
+  panel.state.entry.channelRecall = false;
+  if (!keepBank) panel.state.banks.memoryBank = kNoBank;
 }
 
 }  // namespace kelvaro

@@ -18,8 +18,7 @@ using testing::Strings;
 struct ChannelPanel : ControlPanel {
   // Presses a digit key with the entry state as the key rules leave it.
   void Digit(char key) {
-    panel.state.entry.keyCode = key;
-    EnterDigit(panel);
+    EnterDigit(panel, key);
   }
   void Store(char slot) {
     panel.state.entry.channelMode = ChannelMode::kSelect;
@@ -79,10 +78,8 @@ TEST(EnterDigit, IgnoresDigitsWithNothingOpenAndOtherKeys) {
   PanelState& s = t.panel.state;
   t.Digit('5');
   s.entry.channelMode = ChannelMode::kSelect;
-  s.entry.keyCode = 'A';
-  EnterDigit(t.panel);
-  s.entry.keyCode = 96;  // a keypad digit not yet translated
-  EnterDigit(t.panel);
+  EnterDigit(t.panel, 'A');
+  EnterDigit(t.panel, 96);  // a keypad digit not yet translated
   EXPECT_TRUE(t.TakeSpoken().empty());
   EXPECT_TRUE(t.TakeSent().empty());
   EXPECT_EQ(s.banks.memoryChannels[5], "9");
@@ -303,8 +300,7 @@ TEST(ChannelRecall, SteppingWithULeavesOnlyTheSplitPhraseOut) {
     s.banks.memoryChannels[3] = c.record;
     s.entry.channelMode = ChannelMode::kGoTo;  // as the U key leaves it
     s.entry.channelRecall = true;
-    s.entry.keyCode = '3';
-    EnterDigit(t.panel);
+    EnterDigit(t.panel, '3');
     Strings spoken = t.TakeSpoken();
     // The tone phrases of an FM channel follow; the head is what differs.
     ASSERT_GE(spoken.size(), c.spoken.size()) << c.record;

@@ -9,6 +9,8 @@
 #include "display/panel_display.h"
 #include "link/cat.h"
 #include "memory/records.h"
+#include "speech/phrase.h"
+#include "speech/speak.h"
 
 namespace kelvaro {
 namespace {
@@ -16,8 +18,7 @@ namespace {
 constexpr int kMaxNineDigitHz = 999999999;
 
 void SendFrequencyCommand(Panel& panel, int32_t hz) {
-  panel.state.cat.commandText = "FA" + ZeroPad(hz, 9);
-  SendCommand(panel);
+  SendCommand(panel, "FA" + ZeroPad(hz, 9));
 }
 
 // FM: the squelch level the radio reports ("SQ0" + three digits).
@@ -39,8 +40,7 @@ void ApplyModeOf(Panel& panel, bool following) {
   s.banks.limitQuiet = true;
   if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
   if (s.entry.toneActive) {
-    s.cat.commandText = "CT00";
-    SendCommand(panel);
+    SendCommand(panel, "CT00");
     s.radio.toneCode = "999";
     s.entry.toneActive = false;
   }
@@ -49,16 +49,12 @@ void ApplyModeOf(Panel& panel, bool following) {
   if (mode < kLsb || mode > kFmWide) return;  // no such mode: nothing to send
   if (mode == kLsb || mode == kUsb) s.radio.widthIndex = s.radio.ssbWidth;
   if (mode == kCw) s.radio.widthIndex = s.radio.cwWidth;
-  if (s.radio.modeCommands[mode].empty()) {
-    s.cat.commandText = ModeCommand(mode);
-  } else {
-    s.cat.commandText = s.radio.modeCommands[mode];
-  }
+  const std::string modeCommand =
+      s.radio.modeCommands[mode].empty() ? std::string(ModeCommand(mode)) : s.radio.modeCommands[mode].str();
   DrawModeName(panel, PanelModeRow(mode)->panelName);
-  if (!s.cat.passThroughSeen && !following) SendCommand(panel);
+  if (!s.cat.passThroughSeen && !following) SendCommand(panel, modeCommand);
 
-  s.cat.commandText = mode == kCw && s.radio.widthIndex < 11 ? "NA01" : "NA00";
-  SendCommand(panel);
+  SendCommand(panel, mode == kCw && s.radio.widthIndex < 11 ? "NA01" : "NA00");
   DrawStatusLine(panel);
 
   if (mode == kFmNarrow || mode == kFmWide) {
@@ -82,7 +78,50 @@ void ApplyModeOf(Panel& panel, bool following) {
   s.cat.passThroughSeen = relayed;
 }
 
+// The mode after radioMode in the M key's cycle.
+int32_t NextMode(const PanelState& s) {
+  int32_t mode = s.radio.radioMode + 1;
+  if (s.radio.fmWide && mode == 8) mode = kLsb;
+  if (!s.radio.fmWide && mode >= kC4fm) mode = kLsb;
+  if (mode == kFmNarrow && (s.radio.bandIndex < kBand10m || s.radio.frequencyHz < 27000000)) mode = kLsb;
+  if (mode == kFmNarrow && s.radio.fmWide) mode = kFmWide;
+  if (mode == kFmWide && !s.radio.fmWide) mode = kFmNarrow;
+  if (mode < kLsb || mode > kFmWide) mode = kLsb;  // from a mode outside the set
+  return mode;
+}
+
 }  // namespace
+
+void StepMode(Panel& panel) {
+  PanelState& s = panel.state;
+  s.radio.radioMode = NextMode(s);
+  ApplyMode(panel);
+  SpeakMode(panel);
+}
+
+void SwapFmWidth(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.radio.radioMode == kFmNarrow) {
+    s.radio.radioMode = kFmWide;
+    s.radio.fmWide = true;
+  } else if (s.radio.radioMode == kFmWide) {
+    s.radio.radioMode = kFmNarrow;
+    s.radio.fmWide = false;
+  }
+  ApplyMode(panel);
+  SpeakMode(panel);
+  s.entry.entryState = EntryState::kNone;
+}
+
+void ZeroIn(Panel& panel) {
+  PlayPhrase(panel, "0");
+  PlayPhrase(panel, "ok");
+  if (panel.state.radio.radioMode != kCw) {
+    SnapToWholeKhz(panel);
+  } else {
+    SendCommand(panel, "ZI0");
+  }
+}
 
 void ApplyMode(Panel& panel) { ApplyModeOf(panel, false); }
 

@@ -40,8 +40,7 @@ struct RadioPanel : ControlPanel {
   void PickBand(char key) {
     FollowRadio();
     panel.state.entry.entryState = EntryState::kBandPrompt;
-    panel.state.entry.keyCode = key;
-    EnterDigit(panel);
+    EnterDigit(panel, key);
   }
   ftx1sim::Radio radio;
   Strings refused;
@@ -109,16 +108,14 @@ TEST(Sequences, ChannelStoreThenRecallElsewhere) {
   RecallBand(t.panel);
   t.FollowRadio();
   s.entry.channelMode = ChannelMode::kSelect;
-  s.entry.keyCode = '2';
-  EnterDigit(t.panel);
+  EnterDigit(t.panel, '2');
   EXPECT_EQ(s.banks.memoryChannels[2], "0713A433500000B4335000007120");
 
   t.PickBand('1');
   EXPECT_EQ(t.radio.state().vfoHz[0], 1900000);
   t.TakeSpoken();
   s.entry.channelMode = ChannelMode::kGoTo;
-  s.entry.keyCode = '2';
-  EnterDigit(t.panel);
+  EnterDigit(t.panel, '2');
   EXPECT_EQ(t.radio.state().vfoHz[0], 433500000);
   EXPECT_EQ(t.radio.state().mode[0], '4');
   EXPECT_EQ(t.radio.state().dcs, 12);
@@ -137,8 +134,7 @@ TEST(Sequences, SplitOnAndOffWithCancelSplit) {
   // What the split key does when split goes on.
   s.radio.bandVfoText = "A014200000";
   s.radio.splitOn = true;
-  s.cat.commandText = "ST1";
-  SendCommand(t.panel);
+  SendCommand(t.panel, "ST1");
   s.radio.frequencyHz = 14210000;
   SendFrequencyA(t.panel);  // goes to VFO B
   EXPECT_EQ(t.radio.state().vfoHz[1], 14210000);

@@ -7,6 +7,11 @@
 #include "speech/phrase.h"
 
 namespace kelvaro {
+namespace {
+
+bool IsSideband(int32_t mode) { return mode == kLsb || mode == kUsb; }
+
+}  // namespace
 
 std::string PreampCommand(const PanelState& s) {
   const int setting = std::clamp<int32_t>(s.radio.preampSetting, 0, 2);
@@ -19,8 +24,7 @@ void ApplyPreamp(Panel& panel) {
   PanelState& s = panel.state;
   s.radio.preampSetting = std::clamp<int32_t>(s.radio.preampSetting, 0, 2);
   PlayPhrase(panel, "preamp");
-  s.cat.commandText = PreampCommand(s);
-  SendCommand(panel);
+  SendCommand(panel, PreampCommand(s));
   if (s.radio.preampSetting == 0) {
     PlayPhrase(panel, "off");
   } else {
@@ -38,15 +42,14 @@ void ToggleAttenuator(Panel& panel) {
     return;
   }
   if (!s.radio.attenuatorOn) {
-    s.cat.commandText = "RA01";
     PlayPhrase(panel, "on");
     s.radio.attenuatorOn = true;
+    SendCommand(panel, "RA01");
   } else {
-    s.cat.commandText = "RA00";
     s.radio.attenuatorOn = false;
     PlayPhrase(panel, "off");
+    SendCommand(panel, "RA00");
   }
-  SendCommand(panel);
   DrawStatusLine(panel);
 }
 
@@ -55,35 +58,35 @@ void ToggleNoiseBlanker(Panel& panel) {
   PlayPhrase(panel, "nb");
   if (!s.radio.blankerOn) {
     s.radio.blankerLevel = std::clamp<int32_t>(s.radio.blankerLevel, 1, 10);
-    s.cat.commandText = "NL0" + ZeroPad(s.radio.blankerLevel, 3);
     PlayPhrase(panel, "on");
     s.radio.blankerOn = true;
     s.entry.levelTarget = LevelTarget::kBlanker;
+    SendCommand(panel, "NL0" + ZeroPad(s.radio.blankerLevel, 3));
   } else {
-    s.cat.commandText = "NL0000";
     PlayPhrase(panel, "off");
     s.radio.blankerOn = false;
     if (s.entry.levelTarget == LevelTarget::kBlanker) s.entry.levelTarget = LevelTarget::kNone;
+    SendCommand(panel, "NL0000");
   }
-  SendCommand(panel);
 }
 
 void ToggleNoiseReduction(Panel& panel) {
   PanelState& s = panel.state;
   PlayPhrase(panel, "nr");
+  std::string command;
   if (s.radio.reductionOn) {
     s.radio.reductionOn = false;
-    s.cat.commandText = "RL000";
+    command = "RL000";
     PlayPhrase(panel, "off");
     s.entry.levelTarget = LevelTarget::kNone;
   } else {
     s.entry.levelTarget = LevelTarget::kReduction;
     s.radio.reductionLevel = std::clamp<int32_t>(s.radio.reductionLevel, 1, 10);
-    s.cat.commandText = "RL0" + ZeroPad(s.radio.reductionLevel, 2);
+    command = "RL0" + ZeroPad(s.radio.reductionLevel, 2);
     PlayPhrase(panel, "on");
     s.radio.reductionOn = true;
   }
-  SendCommand(panel);
+  SendCommand(panel, command);
   DrawStatusLine(panel);
 }
 
@@ -92,14 +95,12 @@ void ToggleProcessor(Panel& panel) {
   PlayPhrase(panel, "spc");
   if (!s.radio.processorOn) {
     PlayPhrase(panel, "on");
-    s.cat.commandText = "PR02";  // the radio's "2" is on, "1" off
     s.entry.levelTarget = LevelTarget::kProcessor;
   } else {
     PlayPhrase(panel, "off");
-    s.cat.commandText = "PR01";
     s.entry.levelTarget = LevelTarget::kNone;
   }
-  SendCommand(panel);
+  SendCommand(panel, s.radio.processorOn ? "PR01" : "PR02");  // the radio's "2" is on, "1" off
   s.radio.processorOn = !s.radio.processorOn;
   if (s.radio.processorOn) ReadProcessorLevel(panel);
 }
@@ -118,12 +119,10 @@ namespace {
 // Break-in and VOX: the name, "on"/"off" as the switch goes, then "<code>1"
 // or "<code>0", and the status line.
 void ToggleSwitch(Panel& panel, std::string_view name, std::string_view code, bool& field) {
-  PanelState& s = panel.state;
   PlayPhrase(panel, name);
   field = !field;
-  s.cat.commandText = std::string(code) + (field ? "1" : "0");
   PlayPhrase(panel, field ? "on" : "off");
-  SendCommand(panel);
+  SendCommand(panel, std::string(code) + (field ? "1" : "0"));
   DrawStatusLine(panel);
 }
 
@@ -132,5 +131,121 @@ void ToggleSwitch(Panel& panel, std::string_view name, std::string_view code, bo
 void ToggleBreakIn(Panel& panel) { ToggleSwitch(panel, "bkin", "BI", panel.state.radio.breakInOn); }
 
 void ToggleVox(Panel& panel) { ToggleSwitch(panel, "vox", "VX", panel.state.radio.voxOn); }
+
+void NextPreampSetting(Panel& panel) {
+  PanelState& s = panel.state;
+  s.radio.preampSetting += 1;
+  const int32_t past = s.radio.bandIndex >= kBand2m ? 2 : 3;
+  if (s.radio.preampSetting >= past || s.radio.preampSetting < 0) s.radio.preampSetting = 0;
+  ApplyPreamp(panel);
+}
+
+void ToggleNotch(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "notch");
+  PlayPhrase(panel, s.radio.notchOn ? "off" : "on");
+  const char* command = s.radio.notchOn ? "BC00" : "BC01";
+  s.radio.notchOn = !s.radio.notchOn;
+  SendCommand(panel, command);
+}
+
+void ToggleContour(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.radio.radioMode == kCw) {
+    PlayPhrase(panel, "na");
+    return;
+  }
+  s.entry.levelTarget = LevelTarget::kContour;
+  PlayPhrase(panel, "co");
+  if (s.radio.contourOn) {
+    s.radio.contourOn = false;
+    PlayPhrase(panel, "off");
+    s.entry.levelTarget = LevelTarget::kNone;
+    SendCommand(panel, "CO000000");
+  } else {
+    s.radio.contourOn = true;
+    PlayPhrase(panel, "on");
+    s.entry.levelTarget = LevelTarget::kContour;
+    SendCommand(panel, "CO000001");
+  }
+}
+
+void ToggleProcessorInSideband(Panel& panel) {
+  if (IsSideband(panel.state.radio.radioMode)) {
+    ToggleProcessor(panel);
+  } else {
+    PlayPhrase(panel, "na");
+  }
+}
+
+void ToggleBreakInOrVox(Panel& panel) {
+  if (panel.state.radio.radioMode == kCw) {
+    ToggleBreakIn(panel);
+  } else {
+    ToggleVox(panel);
+  }
+}
+
+void ToggleMonitor(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "mon");
+  if (s.radio.monitorOn) {
+    s.radio.monitorOn = false;
+    PlayPhrase(panel, "off");
+    s.entry.levelTarget = LevelTarget::kNone;
+    SendCommand(panel, "ML0000");
+  } else {
+    s.radio.monitorOn = true;
+    const int32_t level = s.radio.monitorLevel >= 1 && s.radio.monitorLevel <= 100 ? s.radio.monitorLevel : 50;
+    s.entry.levelTarget = LevelTarget::kMonitor;
+    PlayPhrase(panel, "on");
+    SendCommand(panel, "ML0" + ZeroPad(level, 3));
+  }
+}
+
+namespace {
+
+// The phrases of the tone code whenever it is not "999": a tone being typed
+// is read back as typed so far ("ctcss" alone before its first digit).
+void SpeakToneOfOptions(Panel& panel) {
+  const std::string tone = panel.state.radio.toneCode.str();
+  if (tone == "999") return;
+  PlayPhrase(panel, !tone.empty() && tone[0] > '3' ? "dcs" : "ctcss");
+  for (char c : tone) PlayPhrase(panel, std::string(1, c));
+}
+
+}  // namespace
+
+void SpeakOptions(Panel& panel) {
+  const PanelState& s = panel.state;
+  auto on = [&panel](std::string_view name) {
+    PlayPhrase(panel, name);
+    PlayPhrase(panel, "on");
+  };
+  PlayPhrase(panel, "options");
+  if (s.radio.preampSetting >= 1) {
+    PlayPhrase(panel, "preamp");
+    on(s.radio.preampSetting == 1 ? "1" : "2");
+  }
+  if (s.radio.attenuatorOn) on("at");
+  if (s.radio.blankerOn) on("nb");
+  if (s.radio.reductionOn) on("nr");
+  if (s.radio.notchOn) on("notch");
+  if (s.radio.contourOn) on("co");
+  if (s.radio.processorOn && IsSideband(s.radio.radioMode)) on("spc");
+  if (s.radio.breakInOn && s.radio.radioMode == kCw) on("bkin");
+  if (s.radio.voxOn) on("vox");
+  if (s.radio.monitorOn) on("mon");
+  SpeakToneOfOptions(panel);
+  PlayPhrase(panel, s.radio.antennaSelect == 1 ? "ant2" : "ant1");
+  PlayPhrase(panel, "tuner");
+  PlayPhrase(panel, "is");
+  switch (s.config.tunerState) {
+    case TunerUse::kOn: PlayPhrase(panel, "on"); break;
+    case TunerUse::kOff: PlayPhrase(panel, "off"); break;
+    case TunerUse::kBoth: PlayPhrase(panel, "both"); break;
+    default: break;
+  }
+}
 
 }  // namespace kelvaro

@@ -1,15 +1,32 @@
 #include "controls/stepping.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "controls/bands.h"
+#include "controls/tones.h"
 #include "link/cat.h"
 #include "memory/band_records.h"
 #include "speech/phrase.h"
+#include "speech/speak.h"
 
 namespace kelvaro {
 namespace {
+
+constexpr int32_t kMaxNineDigitHz = 999999999;
+
+// Moves frequencyHz by `delta`, held within the nine digits a frequency
+// command carries (never below 0).
+void ShiftFrequency(PanelState& s, int64_t delta) {
+  s.radio.frequencyHz =
+      static_cast<int32_t>(std::clamp<int64_t>(int64_t{s.radio.frequencyHz} + delta, 0, kMaxNineDigitHz));
+}
+
+bool IsFm(int32_t mode) { return mode == kFmNarrow || mode == kFmWide; }
+
+// The channel raster of the VHF/UHF bands in AM and FM: 12.5 kHz.
+bool OnVhfChannelBand(const PanelState& s) { return s.radio.bandIndex >= kBand2m && s.radio.bandIndex != kBandGeneral; }
 
 void StepFrequency(PanelState& s, int direction) {
   const int32_t step = s.radio.radioMode == kCw ? 500 : 1000;
@@ -226,6 +243,120 @@ void Step(Panel& panel, int direction) {
 void StepUp(Panel& panel) { Step(panel, +1); }
 void StepDown(Panel& panel) { Step(panel, -1); }
 
+void StartWidthEntry(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.radio.radioMode == kAm || s.radio.radioMode == kFmNarrow || s.radio.radioMode == kFmWide) return;
+  s.entry.entryState = EntryState::kWidth;
+  SpeakWidth(panel);
+}
+
+void StartPowerEntry(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.entry.entryState != EntryState::kPower) {
+    if (const std::optional<std::string> answer = Query(panel, "PC")) ReadPowerAnswer(s, *answer);
+  }
+  PlayPhrase(panel, "Power");
+  s.entry.entryState = EntryState::kPower;
+  SpeakPower(panel);
+}
+
+void StartRfGainEntry(Panel& panel) {
+  PlayPhrase(panel, "rf");
+  panel.state.entry.entryState = EntryState::kRfGain;
+}
+
+void StartAfGainEntry(Panel& panel) {
+  panel.state.entry.entryState = EntryState::kAfGain;
+  PlayPhrase(panel, "af");
+}
+
+void StartLevelEntry(Panel& panel) {
+  PanelState& s = panel.state;
+  if (s.entry.levelTarget != LevelTarget::kNone) s.entry.entryState = EntryState::kLevel;
+  switch (s.entry.levelTarget) {
+    case LevelTarget::kNone: break;
+    case LevelTarget::kMonitor: PlayPhrase(panel, "mon"); break;
+    case LevelTarget::kBlanker: PlayPhrase(panel, "nb"); break;
+    case LevelTarget::kReduction: PlayPhrase(panel, "nr"); break;
+    case LevelTarget::kContour: PlayPhrase(panel, "co"); break;
+    case LevelTarget::kProcessor: PlayPhrase(panel, "spc"); break;
+  }
+  PlayPhrase(panel, "lev");
+}
+
+void SquelchUp(Panel& panel) {
+  PanelState& s = panel.state;
+  int32_t level = std::clamp<int32_t>(s.radio.squelchLevel, 0, 255);
+  level += level >= 20 ? 10 : 1;
+  if (level >= 256) {
+    level = 255;
+    PlayPhrase(panel, "max");
+  }
+  s.radio.squelchLevel = level;
+  SendCommand(panel, "SQ0" + ZeroPad(level, 3));
+}
+
+void SquelchDown(Panel& panel) {
+  PanelState& s = panel.state;
+  int32_t level = std::clamp<int32_t>(s.radio.squelchLevel, 0, 255);
+  if (level == 245) level = 240;
+  level -= level >= 30 ? 10 : 1;
+  if (level < 1) {
+    level = 0;
+    PlayPhrase(panel, "0");
+  }
+  s.radio.squelchLevel = level;
+  SendCommand(panel, "SQ0" + ZeroPad(level, 3));
+}
+
+void SendClosingFrequency(Panel& panel, FrequencyKey key) {
+  PanelState& s = panel.state;
+  switch (key) {
+    case FrequencyKey::kMegahertzUp:
+      ShiftFrequency(s, 1000000);
+      if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
+      break;
+    case FrequencyKey::kMegahertzDown:
+      ShiftFrequency(s, -1000000);
+      if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
+      break;
+    case FrequencyKey::kPageUp:
+      if (s.radio.radioMode >= kAm && OnVhfChannelBand(s)) {
+        ShiftFrequency(s, 12500);
+        if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
+      } else {
+        ShiftFrequency(s, 10000);
+      }
+      break;
+    case FrequencyKey::kPageDown:
+      if (s.radio.radioMode == kFmNarrow && OnVhfChannelBand(s)) {
+        ShiftFrequency(s, -12500);
+        if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
+      } else {
+        ShiftFrequency(s, -10000);
+      }
+      break;
+    case FrequencyKey::kRight:
+      if (IsFm(s.radio.radioMode)) {
+        SquelchUp(panel);
+        return;
+      }
+      ShiftFrequency(s, s.radio.radioMode == kCw ? 10 : 100);
+      break;
+    case FrequencyKey::kLeft:
+      if (IsFm(s.radio.radioMode)) {
+        SquelchDown(panel);
+        return;
+      }
+      ShiftFrequency(s, s.radio.radioMode == kCw ? -10 : -100);
+      break;
+    case FrequencyKey::kOther:
+      break;
+  }
+  ShiftFrequency(s, 0);  // held to nine digits and no sign, whatever set it
+  SendCommand(panel, "FA" + ZeroPad(s.radio.frequencyHz, 9));
+}
+
 std::string PowerCommand(const PanelState& s, int watts) {
   return std::string(s.cat.powerClass >= 1 ? "PC2" : "PC1") + ZeroPad(watts, 3);
 }
@@ -275,7 +406,6 @@ void SendKeyerSpeed(Panel& panel) {
 
 void SendWidth(Panel& panel) {
   PanelState& s = panel.state;
-  s.cat.commandText = "SH00";
   if (s.radio.radioMode < kCw) {
     s.radio.widthIndex = std::clamp<int32_t>(s.radio.widthIndex, 9, 21);
     s.radio.ssbWidth = s.radio.widthIndex;
@@ -288,8 +418,7 @@ void SendWidth(Panel& panel) {
   }
   if (s.radio.widthIndex == 1 && !s.banks.limitQuiet) PlayPhrase(panel, "min");
   // AM and FM send the width as it stands; two digits is the command's width.
-  s.cat.commandText += ZeroPad(std::clamp<int32_t>(s.radio.widthIndex, 0, 99), 2);
-  SendCommand(panel);
+  SendCommand(panel, "SH00" + ZeroPad(std::clamp<int32_t>(s.radio.widthIndex, 0, 99), 2));
   s.banks.limitQuiet = false;
 }
 

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "display/panel_display.h"
 #include "link/cat.h"
 #include "speech/phrase.h"
 #include "speech/speak.h"
@@ -23,6 +24,16 @@ void SpeakSwr(Panel& panel) {
     return;
   }
   SpeakSwrRatio(panel, IntFromText(s.entry.swrText));
+}
+
+void SpeakMeter(Panel& panel) {
+  const PanelState& s = panel.state;
+  if (s.tick.txState == TxState::kReceiving && !s.tick.tuneActive) {
+    DrawSMeter(panel);
+    SpeakSMeter(panel);
+  } else {
+    SpeakSwr(panel);
+  }
 }
 
 }  // namespace kelvaro

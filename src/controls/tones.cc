@@ -51,13 +51,12 @@ void SendToneSquelch(Panel& panel) {
 
   if (!s.entry.dcsTone) {
     Say(panel, "ctcss");
-    s.cat.commandText = "CN00" + code;
     if (s.entry.toneBusy) {
       Say(panel, "on");
     } else {
       for (char digit : code) Say(panel, std::string(1, digit));
     }
-    SendCommand(panel);
+    SendCommand(panel, "CN00" + code);
     SendCommand(panel, code[0] > '4' ? "CT03" : "CT01");
     return;
   }

@@ -22,6 +22,8 @@ void SendTypedFrequency(Panel& panel);
 void ToggleTone(Panel& panel);
 // Enter while a tone is being typed: checks and sends it (stop).
 void SendTypedTone(Panel& panel);
+// Clears a tone flag left standing without a tone (continue).
+void ClearToneFlag(Panel& panel);
 // D: switches between FM and C4FM, keeping the tone (stop).
 void SwitchDigitalFm(Panel& panel);
 // N: opens the menu entry (stop).
@@ -34,8 +36,13 @@ void SendMenuValue(Panel& panel);
 // --- X prefix, repeater offset and frequency readout ---
 // X: opens or closes the extended-command prefix (stop).
 void ToggleExtendedPrefix(Panel& panel);
+// Any key that means nothing after X: the prefix closes silently (stop).
+void CloseExtendedPrefix(Panel& panel);
 // C after X: antenna 1 / 2 (stop).
 void SwitchAntenna(Panel& panel);
+// The key after an antenna switch, but S: the prefix closes and the key goes
+// on with its ordinary meaning (continue).
+void CloseAntennaPrefix(Panel& panel);
 // S after X: swaps VFO A and B (stop).
 void SwapVfos(Panel& panel);
 // A after X: steps the AGC (stop).
@@ -55,6 +62,10 @@ bool ReadStandardOffset(Panel& panel);
 void FrequencyReadout(Panel& panel);
 
 // --- Transmit, tune, tuner mode, mic gain and keyer speed ---
+// Q: "quit". Before the radio answered the program ends at once; after, the
+// transmitter goes off ("TX0") and the reply handling ends the program once
+// the radio has answered (stop).
+void QuitPanel(Panel& panel);
 // Space: transmit on/off (stop).
 void ToggleTransmit(Panel& panel);
 // T: tune on/off: tuner run, carrier, or both by tunerState (stop).

@@ -94,15 +94,22 @@ void ToggleExtendedPrefix(Panel& panel) {
   }
 }
 
+void CloseExtendedPrefix(Panel& panel) { panel.state.entry.entryState = EntryState::kNone; }
+
 void SwitchAntenna(Panel& panel) {
   PanelState& s = panel.state;
   const bool toSecond = s.radio.antennaSelect == 0;
-  s.cat.commandText = toSecond ? "EX0307041" : "EX0307040";
   PlayPhrase(panel, toSecond ? "ant2" : "ant1");
-  SendCommand(panel);
+  SendCommand(panel, toSecond ? "EX0307041" : "EX0307040");
   s.radio.antennaSelect = toSecond ? 1 : 0;
   // Marks the switch just made: the next key but S closes the prefix.
   s.banks.bandQuiet = BandQuiet::kAntennaSwitched;
+}
+
+void CloseAntennaPrefix(Panel& panel) {
+  PanelState& s = panel.state;
+  s.banks.bandQuiet = BandQuiet::kSpeak;
+  s.entry.entryState = EntryState::kNone;
 }
 
 void SwapVfos(Panel& panel) {
@@ -147,10 +154,10 @@ void StartOffsetEntry(Panel& panel) {
 
 void OffsetSign(Panel& panel) {
   PanelState& s = panel.state;
-  if (s.entry.keyCode == vk::kPlus) {
+  if (KeyAsSeen(s) == vk::kPlus) {
     s.entry.offsetEntry = "+";
     PlayPhrase(panel, "plus");
-  } else if (s.entry.keyCode == vk::kMinus) {
+  } else if (KeyAsSeen(s) == vk::kMinus) {
     s.entry.offsetEntry = "-";
     PlayPhrase(panel, "minus");
   } else {

@@ -187,6 +187,8 @@ void ToggleTone(Panel& panel) {
   s.radio.toneCode = "";
 }
 
+void ClearToneFlag(Panel& panel) { panel.state.entry.toneActive = false; }
+
 void SendTypedTone(Panel& panel) {
   PanelState& s = panel.state;
   s.entry.dcsTone = false;

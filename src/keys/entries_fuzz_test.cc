@@ -63,8 +63,7 @@ void RandomStep(EntryPanel& t, std::mt19937& rng) {
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
   // Digits are typed most: they make the long and odd entries.
   if (pick(5) < 2) {
-    s.entry.keyCode = '0' + pick(10);
-    EnterDigit(t.panel);
+    EnterDigit(t.panel, '0' + pick(10));
     return;
   }
   switch (pick(30)) {

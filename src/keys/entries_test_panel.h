@@ -28,11 +28,10 @@ struct EntryPanel : ControlPanel {
     panel.state.radio.agcIndex = 2;
   }
 
-  // A digit key as the key rules hand it on: keyCode, then EnterDigit.
+  // Digit keys as the key rules hand them on to EnterDigit.
   void TypeDigits(std::string_view keys) {
     for (char c : keys) {
-      panel.state.entry.keyCode = c;
-      EnterDigit(panel);
+      EnterDigit(panel, c);
     }
   }
   // The panel follows the radio's VFO A, as the reply interpretation does.

@@ -1,6 +1,7 @@
 // The keys that put the radio on the air or prepare it: the space bar
 // (transmit), T (tune through the tuner, with a carrier, or both), F12 (how T
-// uses the tuner), F11 (the mic-gain watch) and K (the keyer speed in CW).
+// uses the tuner), F11 (the mic-gain watch) and K (the keyer speed in CW);
+// and Q, which takes the radio off the air before the program ends.
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -57,6 +58,19 @@ void StopTune(Panel& panel) {
 }
 
 }  // namespace
+
+// --- Q: quit ---
+
+void QuitPanel(Panel& panel) {
+  PanelState& s = panel.state;
+  PlayPhrase(panel, "quit");
+  if (!s.cat.radioConnected) {
+    s.entry.runFlag = false;
+    return;
+  }
+  SendCommand(panel, "TX0");
+  s.entry.quitPending = 1;
+}
 
 // --- Space bar: transmit ---
 

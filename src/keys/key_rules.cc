@@ -1,9 +1,6 @@
 #include "keys/key_rules.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <string>
-#include <string_view>
 
 #include "controls/bands.h"
 #include "controls/channels.h"
@@ -11,14 +8,8 @@
 #include "controls/settings.h"
 #include "controls/stepping.h"
 #include "controls/swr.h"
-#include "controls/tones.h"
-#include "display/panel_display.h"
 #include "keys/entries.h"
-#include "link/cat.h"
-#include "memory/band_records.h"
-#include "memory/records.h"
 #include "speech/phrase.h"
-#include "speech/speak.h"
 
 namespace kelvaro {
 namespace {
@@ -26,23 +17,8 @@ namespace {
 // What a rule leaves to the rules after it.
 enum class Flow { kContinue, kStop };
 
-constexpr int32_t kMaxNineDigitHz = 999999999;
-
-constexpr int32_t kNoBank = 99;
-// bandIndex that asks RecallBand for general coverage.
-constexpr int32_t kGeneralCoverageRequest = 15;
-
-bool Key(const PanelState& s, int code) { return s.entry.keyCode == code; }
+bool Key(const PanelState& s, int code) { return KeyAsSeen(s) == code; }
 bool IsMainDigit(int code) { return code >= '0' && code <= '9'; }
-bool IsFm(int32_t mode) { return mode == kFmNarrow || mode == kFmWide; }
-bool IsSideband(int32_t mode) { return mode == kLsb || mode == kUsb; }
-
-// Moves frequencyHz by `delta`, held within the nine digits a frequency
-// command carries (never below 0).
-void ShiftFrequency(PanelState& s, int64_t delta) {
-  s.radio.frequencyHz =
-      static_cast<int32_t>(std::clamp<int64_t>(int64_t{s.radio.frequencyHz} + delta, 0, kMaxNineDigitHz));
-}
 
 // ---------------------------------------------------------------------------
 // Gates: tune lock, stale tone flag, quit, and no keys before the radio.
@@ -57,24 +33,16 @@ Flow TuneLock(Panel& panel) {
 // A tone flag left standing without a tone: any key but Enter and the main
 // digits (which may still be typing a tone) clears it.
 Flow ClearStaleToneFlag(Panel& panel) {
-  PanelState& s = panel.state;
-  if (s.entry.toneActive && s.radio.toneCode == "999" && !Key(s, vk::kEnter) && !IsMainDigit(s.entry.keyCode)) {
-    s.entry.toneActive = false;
+  const PanelState& s = panel.state;
+  if (s.entry.toneActive && s.radio.toneCode == "999" && !Key(s, vk::kEnter) && !IsMainDigit(KeyAsSeen(s))) {
+    ClearToneFlag(panel);
   }
   return Flow::kContinue;
 }
 
 Flow Quit(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, 'Q')) return Flow::kContinue;
-  PlayPhrase(panel, "quit");
-  if (!s.cat.radioConnected) {
-    s.entry.runFlag = false;
-    return Flow::kStop;
-  }
-  // The reply handling ends the program once the radio has answered.
-  SendCommand(panel, "TX0");
-  s.entry.quitPending = 1;
+  if (!Key(panel.state, 'Q')) return Flow::kContinue;
+  QuitPanel(panel);
   return Flow::kStop;
 }
 
@@ -109,11 +77,8 @@ Flow AntennaAfterPrefix(Panel& panel) {
 // After an antenna switch the next key but S closes the prefix and then has
 // its ordinary meaning.
 Flow CloseAfterAntennaSwitch(Panel& panel) {
-  PanelState& s = panel.state;
-  if (s.banks.bandQuiet == BandQuiet::kAntennaSwitched && !Key(s, 'S')) {
-    s.banks.bandQuiet = BandQuiet::kSpeak;
-    s.entry.entryState = EntryState::kNone;
-  }
+  const PanelState& s = panel.state;
+  if (s.banks.bandQuiet == BandQuiet::kAntennaSwitched && !Key(s, 'S')) CloseAntennaPrefix(panel);
   return Flow::kContinue;
 }
 
@@ -124,24 +89,14 @@ Flow SwapAfterPrefix(Panel& panel) {
   return Flow::kStop;
 }
 
-// S: 70 cm at the band prompt, otherwise the meter: S-meter on receive, SWR
-// while transmitting or tuning.
+// S: 70 cm at the band prompt, otherwise the meter.
 Flow SKey(Panel& panel) {
-  PanelState& s = panel.state;
+  const PanelState& s = panel.state;
   if (!Key(s, 'S')) return Flow::kContinue;
   if (s.entry.entryState == EntryState::kBandPrompt) {
-    StoreBandRecord(panel);
-    s.radio.bandIndex = kBand70cm;
-    s.banks.bandQuiet = BandQuiet::kQuiet;
-    SelectBand(panel);
-    RecallBand(panel);
-    return Flow::kStop;
-  }
-  if (s.tick.txState == TxState::kReceiving && !s.tick.tuneActive) {
-    DrawSMeter(panel);
-    SpeakSMeter(panel);
+    PickBand70cm(panel);
   } else {
-    SpeakSwr(panel);
+    SpeakMeter(panel);
   }
   return Flow::kStop;
 }
@@ -175,10 +130,10 @@ Flow OffsetAfterPrefix(Panel& panel) {
 // Any key that means nothing after X closes the prefix silently; M and F go
 // on to their own rules, which read the prefix.
 Flow CancelPrefix(Panel& panel) {
-  PanelState& s = panel.state;
+  const PanelState& s = panel.state;
   if (s.entry.entryState != EntryState::kExtendedPrefix) return Flow::kContinue;
   if (Key(s, 'M') || Key(s, 'F') || Key(s, 'S') || Key(s, 'X')) return Flow::kContinue;
-  s.entry.entryState = EntryState::kNone;
+  CloseExtendedPrefix(panel);
   return Flow::kStop;
 }
 
@@ -186,23 +141,7 @@ Flow CancelPrefix(Panel& panel) {
 // Monitor, ignored keys, the mic-gain watch, keypad and keyer entry.
 
 Flow MonitorKey(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, vk::kF9)) return Flow::kContinue;
-  PlayPhrase(panel, "mon");
-  if (s.radio.monitorOn) {
-    s.radio.monitorOn = false;
-    // The radio has a monitor level, 0..100: off is level 0, on the level
-    // the operator set (50 when none is known).
-    s.cat.commandText = "ML0000";
-    PlayPhrase(panel, "off");
-    s.entry.levelTarget = LevelTarget::kNone;
-  } else {
-    s.radio.monitorOn = true;
-    s.cat.commandText = "ML0" + ZeroPad(s.radio.monitorLevel >= 1 && s.radio.monitorLevel <= 100 ? s.radio.monitorLevel : 50, 3);
-    s.entry.levelTarget = LevelTarget::kMonitor;
-    PlayPhrase(panel, "on");
-  }
-  SendCommand(panel);
+  if (Key(panel.state, vk::kF9)) ToggleMonitor(panel);
   return Flow::kContinue;
 }
 
@@ -223,9 +162,7 @@ Flow EndMicGainWatchByKey(Panel& panel) {
 
 // From here on the keypad digits and point count as the main keyboard's.
 Flow TranslateKeypad(Panel& panel) {
-  PanelState& s = panel.state;
-  if (s.entry.keyCode >= vk::kKeypad0 && s.entry.keyCode <= vk::kKeypad9) s.entry.keyCode -= vk::kKeypad0 - '0';
-  if (s.entry.keyCode == vk::kKeypadPoint) s.entry.keyCode = vk::kPoint;
+  panel.state.entry.keypadAsMain = true;
   return Flow::kContinue;
 }
 
@@ -244,96 +181,49 @@ Flow LeaveKeyerEntryByKey(Panel& panel) {
 // The band prompt's letter keys; digits and the arrows pass on (EnterDigit
 // and the stepping pick the band).
 Flow BandPromptLetter(Panel& panel) {
-  PanelState& s = panel.state;
+  const PanelState& s = panel.state;
   if (s.entry.entryState != EntryState::kBandPrompt) return Flow::kContinue;
   if (Key(s, 'X')) {  // taken by the prefix key first, so this never runs
-    StoreBandRecord(panel);
-    s.radio.toneCode = "999";
-    s.radio.bandIndex = kBand6m;
-    RecallBand(panel);
-    s.entry.entryState = EntryState::kNone;
-    return Flow::kStop;
+    PickPromptBand(panel, kBand6m);
+  } else if (Key(s, 'T')) {
+    PickPromptBand(panel, kBand2m);
+  } else if (Key(s, 'U')) {
+    PickGeneralCoverage(panel);
+  } else {
+    return Flow::kContinue;
   }
-  if (Key(s, 'T')) {
-    StoreBandRecord(panel);
-    s.radio.bandIndex = kBand2m;
-    s.radio.toneCode = "999";
-    RecallBand(panel);
-    s.entry.entryState = EntryState::kNone;
-    return Flow::kStop;
-  }
-  if (Key(s, 'U')) {
-    StoreBandRecord(panel);
-    s.entry.entryState = EntryState::kNone;
-    s.radio.toneCode = "999";
-    s.radio.bandIndex = kGeneralCoverageRequest;
-    PlayPhrase(panel, "band");
-    RecallBand(panel);
-    return Flow::kStop;
-  }
-  return Flow::kContinue;
+  return Flow::kStop;
 }
 
 // U: on to the next stored channel of the bank last recalled.
 Flow NextStoredChannel(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, 'U')) return Flow::kContinue;
-  if (s.banks.memoryBank < 0 || s.banks.memoryBank > 9) {  // 99: no bank selected
-    PlayPhrase(panel, "ncs");
-    return Flow::kStop;
-  }
-  // Each slot is tried once at most, so a bank with nothing stored ends the
-  // search where it began.
-  int32_t slot = ((s.banks.memoryCursor % 10) + 10) % 10;
-  bool found = false;
-  for (int tried = 0; tried < 10 && !found; ++tried) {
-    slot = (slot + 1) % 10;
-    found = !IsEmptyChannel(s.banks.memoryChannels[s.banks.memoryBank * 10 + slot]);
-  }
-  s.banks.memoryCursor = slot;
-  if (!found) {
-    // As an empty channel recall: nothing is sent, and the bank is left.
-    PlayPhrase(panel, "invalid");
-    s.entry.channelMode = ChannelMode::kNone;
-    s.banks.memoryBank = kNoBank;
-    return Flow::kStop;
-  }
-  s.entry.keyCode = '0' + slot;
-  PlayPhrase(panel, "channel");
-  s.entry.channelMode = ChannelMode::kGoTo;
-  s.entry.channelRecall = true;
-  EnterDigit(panel);
+  if (!Key(panel.state, 'U')) return Flow::kContinue;
+  RecallNextStoredChannel(panel);
   return Flow::kStop;
 }
 
 // Every key from here on but S and F leaves the memory bank.
 Flow LeaveMemoryBank(Panel& panel) {
-  PanelState& s = panel.state;
-  s.entry.channelRecall = false;
-  if (!Key(s, 'S') && !Key(s, 'F')) s.banks.memoryBank = kNoBank;
+  const PanelState& s = panel.state;
+  EndChannelStep(panel, Key(s, 'S') || Key(s, 'F'));
   return Flow::kContinue;
 }
 
+// B: the bank number in a channel mode, otherwise the band prompt.
 Flow BKey(Panel& panel) {
-  PanelState& s = panel.state;
+  const PanelState& s = panel.state;
   if (!Key(s, 'B')) return Flow::kContinue;
   if (s.entry.channelMode != ChannelMode::kNone) {
-    PlayPhrase(panel, "bank");
-    s.entry.bankDigitPending = -1;
-    return Flow::kStop;
+    StartBankDigit(panel);
+  } else {
+    OpenBandPrompt(panel);
   }
-  s.entry.entryState = EntryState::kBandPrompt;
-  PlayPhrase(panel, "band");
-  SpeakBand(panel);
   return Flow::kStop;
 }
 
 Flow LeaveChannelMode(Panel& panel) {
-  PanelState& s = panel.state;
-  if (s.entry.channelMode != ChannelMode::kNone && !IsMainDigit(s.entry.keyCode)) {
-    s.entry.channelMode = ChannelMode::kNone;
-    s.entry.bankDigitPending = 0;
-  }
+  const PanelState& s = panel.state;
+  if (s.entry.channelMode != ChannelMode::kNone && !IsMainDigit(KeyAsSeen(s))) EndChannelMode(panel);
   return Flow::kContinue;
 }
 
@@ -346,21 +236,9 @@ Flow SpaceKey(Panel& panel) {
   return Flow::kStop;
 }
 
-// L: the level chosen by the last setting switched on becomes what the
-// arrows adjust.
 Flow LevelKey(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, 'L')) return Flow::kContinue;
-  if (s.entry.levelTarget != LevelTarget::kNone) s.entry.entryState = EntryState::kLevel;
-  switch (s.entry.levelTarget) {
-    case LevelTarget::kNone: break;
-    case LevelTarget::kMonitor: PlayPhrase(panel, "mon"); break;
-    case LevelTarget::kBlanker: PlayPhrase(panel, "nb"); break;
-    case LevelTarget::kReduction: PlayPhrase(panel, "nr"); break;
-    case LevelTarget::kContour: PlayPhrase(panel, "co"); break;
-    case LevelTarget::kProcessor: PlayPhrase(panel, "spc"); break;
-  }
-  PlayPhrase(panel, "lev");
+  if (!Key(panel.state, 'L')) return Flow::kContinue;
+  StartLevelEntry(panel);
   return Flow::kStop;
 }
 
@@ -409,71 +287,28 @@ Flow EnterAfterMenuValue(Panel& panel) {
   return Flow::kStop;
 }
 
-// The phrases of the tone code whenever it is not "999": a tone being typed
-// is read back as typed so far ("ctcss" alone before its first digit).
-void SpeakToneOfReport(Panel& panel) {
-  const std::string tone = panel.state.radio.toneCode.str();
-  if (tone == "999") return;
-  PlayPhrase(panel, !tone.empty() && tone[0] > '3' ? "dcs" : "ctcss");
-  for (char c : tone) PlayPhrase(panel, std::string(1, c));
-}
-
 // O: every setting that is on, the tone, the antenna and the tuner mode.
 Flow OptionsReport(Panel& panel) {
-  const PanelState& s = panel.state;
-  if (!Key(s, 'O')) return Flow::kContinue;
-  auto on = [&panel](std::string_view name) {
-    PlayPhrase(panel, name);
-    PlayPhrase(panel, "on");
-  };
-  PlayPhrase(panel, "options");
-  if (s.radio.preampSetting >= 1) {
-    PlayPhrase(panel, "preamp");
-    on(s.radio.preampSetting == 1 ? "1" : "2");
-  }
-  if (s.radio.attenuatorOn) on("at");
-  if (s.radio.blankerOn) on("nb");
-  if (s.radio.reductionOn) on("nr");
-  if (s.radio.notchOn) on("notch");
-  if (s.radio.contourOn) on("co");
-  if (s.radio.processorOn && IsSideband(s.radio.radioMode)) on("spc");
-  if (s.radio.breakInOn && s.radio.radioMode == kCw) on("bkin");
-  if (s.radio.voxOn) on("vox");
-  if (s.radio.monitorOn) on("mon");
-  SpeakToneOfReport(panel);
-  PlayPhrase(panel, s.radio.antennaSelect == 1 ? "ant2" : "ant1");
-  PlayPhrase(panel, "tuner");
-  PlayPhrase(panel, "is");
-  switch (s.config.tunerState) {
-    case TunerUse::kOn: PlayPhrase(panel, "on"); break;
-    case TunerUse::kOff: PlayPhrase(panel, "off"); break;
-    case TunerUse::kBoth: PlayPhrase(panel, "both"); break;
-    default: break;
-  }
+  if (!Key(panel.state, 'O')) return Flow::kContinue;
+  SpeakOptions(panel);
   return Flow::kStop;
 }
 
 Flow SelectChannelKey(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, 'C')) return Flow::kContinue;
-  s.entry.channelMode = ChannelMode::kSelect;
-  PlayPhrase(panel, "sch");
+  if (!Key(panel.state, 'C')) return Flow::kContinue;
+  StartChannelSelect(panel);
   return Flow::kStop;
 }
 
 Flow GoToChannelKey(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, 'G')) return Flow::kContinue;
-  s.entry.channelMode = ChannelMode::kGoTo;
-  PlayPhrase(panel, "gch");
+  if (!Key(panel.state, 'G')) return Flow::kContinue;
+  StartChannelGoTo(panel);
   return Flow::kStop;
 }
 
 Flow AfGainKey(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, 'A')) return Flow::kContinue;
-  s.entry.entryState = EntryState::kAfGain;
-  PlayPhrase(panel, "af");
+  if (!Key(panel.state, 'A')) return Flow::kContinue;
+  StartAfGainEntry(panel);
   return Flow::kStop;
 }
 
@@ -505,81 +340,23 @@ Flow EnterAfterFrequency(Panel& panel) {
   return Flow::kStop;
 }
 
-// The VFO letter and nine digits to start split with: those of the last
-// frequency sent, or, when that is not a frequency command, of the frequency
-// the panel holds.
-std::string SplitVfoText(const PanelState& s) {
-  const std::string last = s.cat.lastFrequencyCommand.str();
-  const std::string code = Left(last, 2);
-  const std::string digits = Mid(last, 3, 9);
-  const bool usable = (code == "FA" || code == "FB") && digits.size() == 9 && OnlyDigits(digits) &&
-                      (last.size() == 11 || (last.size() == 12 && last[11] == ';'));
-  if (usable) return Mid(last, 2, 10);
-  return "A" + ZeroPad(std::clamp<int32_t>(s.radio.frequencyHz, 0, kMaxNineDigitHz), 9);
-}
-
-// V: split on and off; in FM on 10 m and up, repeater operation instead.
 Flow SplitKey(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, 'V')) return Flow::kContinue;
-  if (s.radio.bandIndex == kBandGeneral) {
-    PlayPhrase(panel, "split");
-    PlayPhrase(panel, "invalid");
-    return Flow::kStop;
-  }
-  s.entry.entryState = EntryState::kNone;
-  if (s.radio.bandIndex >= kBand10m && s.radio.radioMode >= kFmNarrow && s.radio.radioMode <= kFmWide) {
-    SendRepeaterShift(panel);
-    return Flow::kStop;
-  }
-  s.radio.splitOn = !s.radio.splitOn;
-  if (!s.radio.splitOn) {
-    CancelSplit(panel);
-    PlayPhrase(panel, "split");
-    PlayPhrase(panel, "off");
-    return Flow::kStop;
-  }
-  PlayPhrase(panel, "split");
-  const std::string vfo = SplitVfoText(s);
-  SendCommand(panel, "ST1");
-  if (!s.cat.passThroughSeen && s.radio.bandIndex >= 1 && s.radio.bandIndex <= kBandCount) {
-    // VFO B of the band's record starts where VFO A is; tone and preamp stay.
-    Text& record = s.banks.bandRecords[s.radio.bandIndex];
-    BandRecord fields = ParseBandRecord(record);
-    fields.vfoB = "B" + Right(vfo, 9);
-    const std::string rewritten = FormatBandRecord(fields);
-    if (IsBandRecord(rewritten)) record = rewritten;
-  }
-  // Split is on now, so this goes to VFO B.
-  SendCommand(panel, "F" + vfo);
+  if (!Key(panel.state, 'V')) return Flow::kContinue;
+  ToggleSplit(panel);
   return Flow::kStop;
 }
 
-// Z: zero-in. CW asks the radio for it; the other modes move to a whole kHz.
 Flow ZeroInKey(Panel& panel) {
-  const PanelState& s = panel.state;
-  if (!Key(s, 'Z')) return Flow::kContinue;
-  PlayPhrase(panel, "0");
-  PlayPhrase(panel, "ok");
-  if (s.radio.radioMode != kCw) {
-    SnapToWholeKhz(panel);
-  } else {
-    SendCommand(panel, "ZI0");
-  }
+  if (!Key(panel.state, 'Z')) return Flow::kContinue;
+  ZeroIn(panel);
   return Flow::kStop;
 }
 
 // ---------------------------------------------------------------------------
 // Function keys F1 to F8, and the digits between them.
 
-// F1: the next preamp setting; 2 m and up have one preamp stage, HF and 6 m two.
 Flow PreampKey(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, vk::kF1)) return Flow::kContinue;
-  s.radio.preampSetting += 1;
-  const int32_t past = s.radio.bandIndex >= kBand2m ? 2 : 3;
-  if (s.radio.preampSetting >= past || s.radio.preampSetting < 0) s.radio.preampSetting = 0;
-  ApplyPreamp(panel);
+  if (Key(panel.state, vk::kF1)) NextPreampSetting(panel);
   return Flow::kContinue;
 }
 
@@ -599,71 +376,31 @@ Flow NoiseReductionKey(Panel& panel) {
 }
 
 Flow DigitKey(Panel& panel) {
-  if (!IsMainDigit(panel.state.entry.keyCode)) return Flow::kContinue;
-  EnterDigit(panel);
+  const int key = KeyAsSeen(panel.state);
+  if (!IsMainDigit(key)) return Flow::kContinue;
+  EnterDigit(panel, key);
   return Flow::kStop;
 }
 
 Flow NotchKey(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, vk::kF5)) return Flow::kContinue;
-  PlayPhrase(panel, "notch");
-  if (s.radio.notchOn) {
-    s.cat.commandText = "BC00";
-    PlayPhrase(panel, "off");
-  } else {
-    s.cat.commandText = "BC01";
-    PlayPhrase(panel, "on");
-  }
-  s.radio.notchOn = !s.radio.notchOn;
-  SendCommand(panel);
+  if (Key(panel.state, vk::kF5)) ToggleNotch(panel);
   return Flow::kContinue;
 }
 
 Flow ContourKey(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, vk::kF6)) return Flow::kContinue;
-  if (s.radio.radioMode == kCw) {
-    PlayPhrase(panel, "na");
-    return Flow::kStop;
-  }
-  s.entry.levelTarget = LevelTarget::kContour;
-  PlayPhrase(panel, "co");
-  if (s.radio.contourOn) {
-    s.radio.contourOn = false;
-    s.cat.commandText = "CO000000";
-    PlayPhrase(panel, "off");
-    s.entry.levelTarget = LevelTarget::kNone;
-  } else {
-    s.radio.contourOn = true;
-    s.cat.commandText = "CO000001";
-    PlayPhrase(panel, "on");
-    s.entry.levelTarget = LevelTarget::kContour;
-  }
-  SendCommand(panel);
+  if (!Key(panel.state, vk::kF6)) return Flow::kContinue;
+  ToggleContour(panel);
   return Flow::kStop;
 }
 
 Flow ProcessorKey(Panel& panel) {
-  const PanelState& s = panel.state;
-  if (!Key(s, vk::kF7)) return Flow::kContinue;
-  if (IsSideband(s.radio.radioMode)) {
-    ToggleProcessor(panel);
-  } else {
-    PlayPhrase(panel, "na");
-  }
+  if (!Key(panel.state, vk::kF7)) return Flow::kContinue;
+  ToggleProcessorInSideband(panel);
   return Flow::kStop;
 }
 
-// F8: break-in in CW, VOX in the other modes.
 Flow BreakInOrVoxKey(Panel& panel) {
-  const PanelState& s = panel.state;
-  if (!Key(s, vk::kF8)) return Flow::kContinue;
-  if (s.radio.radioMode == kCw) {
-    ToggleBreakIn(panel);
-  } else {
-    ToggleVox(panel);
-  }
+  if (Key(panel.state, vk::kF8)) ToggleBreakInOrVox(panel);
   return Flow::kContinue;
 }
 
@@ -679,17 +416,9 @@ Flow FrequencyReadoutKey(Panel& panel) {
   return Flow::kStop;
 }
 
-// P: reads the power setting from the radio (once per power entry) and
-// speaks it; the arrows then adjust it.
 Flow PowerKey(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, 'P')) return Flow::kContinue;
-  if (s.entry.entryState != EntryState::kPower) {
-    if (const std::optional<std::string> answer = Query(panel, "PC")) ReadPowerAnswer(s, *answer);
-  }
-  PlayPhrase(panel, "Power");
-  s.entry.entryState = EntryState::kPower;
-  SpeakPower(panel);
+  if (!Key(panel.state, 'P')) return Flow::kContinue;
+  StartPowerEntry(panel);
   return Flow::kStop;
 }
 
@@ -700,10 +429,8 @@ Flow MicGainKey(Panel& panel) {
 }
 
 Flow RfGainKey(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, 'R')) return Flow::kContinue;
-  PlayPhrase(panel, "rf");
-  s.entry.entryState = EntryState::kRfGain;
+  if (!Key(panel.state, 'R')) return Flow::kContinue;
+  StartRfGainEntry(panel);
   return Flow::kContinue;
 }
 
@@ -713,49 +440,21 @@ Flow TuneKey(Panel& panel) {
   return Flow::kStop;
 }
 
-// W: the receive width becomes what the arrows adjust (not in AM and FM).
 Flow WidthKey(Panel& panel) {
-  PanelState& s = panel.state;
-  if (!Key(s, 'W')) return Flow::kContinue;
-  if (s.radio.radioMode == kAm || s.radio.radioMode == kFmNarrow || s.radio.radioMode == kFmWide) return Flow::kStop;
-  s.entry.entryState = EntryState::kWidth;
-  SpeakWidth(panel);
+  if (!Key(panel.state, 'W')) return Flow::kContinue;
+  StartWidthEntry(panel);
   return Flow::kStop;
-}
-
-// The mode after radioMode in the M key's cycle: LSB, USB, CW, AM, and FM
-// (narrow or wide by fmWide) from 27 MHz up on 10 m and the bands above.
-int32_t NextMode(const PanelState& s) {
-  int32_t mode = s.radio.radioMode + 1;
-  if (s.radio.fmWide && mode == 8) mode = kLsb;
-  if (!s.radio.fmWide && mode >= kC4fm) mode = kLsb;
-  if (mode == kFmNarrow && (s.radio.bandIndex < kBand10m || s.radio.frequencyHz < 27000000)) mode = kLsb;
-  if (mode == kFmNarrow && s.radio.fmWide) mode = kFmWide;
-  if (mode == kFmWide && !s.radio.fmWide) mode = kFmNarrow;
-  if (mode < kLsb || mode > kFmWide) mode = kLsb;  // from a mode outside the set
-  return mode;
 }
 
 // M: the next mode; after X, FM wide and narrow change places.
 Flow ModeKey(Panel& panel) {
-  PanelState& s = panel.state;
+  const PanelState& s = panel.state;
   if (!Key(s, 'M')) return Flow::kContinue;
   if (s.entry.entryState == EntryState::kExtendedPrefix) {
-    if (s.radio.radioMode == kFmNarrow) {
-      s.radio.radioMode = kFmWide;
-      s.radio.fmWide = true;
-    } else if (s.radio.radioMode == kFmWide) {
-      s.radio.radioMode = kFmNarrow;
-      s.radio.fmWide = false;
-    }
-    ApplyMode(panel);
-    SpeakMode(panel);
-    s.entry.entryState = EntryState::kNone;
-    return Flow::kStop;
+    SwapFmWidth(panel);
+  } else {
+    StepMode(panel);
   }
-  s.radio.radioMode = NextMode(s);
-  ApplyMode(panel);
-  SpeakMode(panel);
   return Flow::kStop;
 }
 
@@ -778,87 +477,24 @@ Flow OffsetSignKey(Panel& panel) {
 // ---------------------------------------------------------------------------
 // The closing frequency step.
 
-// FM squelch one step up: 10 from a level of 20, else 1; 255 at most.
-void SquelchUp(Panel& panel) {
-  PanelState& s = panel.state;
-  int32_t level = std::clamp<int32_t>(s.radio.squelchLevel, 0, 255);
-  level += level >= 20 ? 10 : 1;
-  if (level >= 256) {
-    level = 255;
-    PlayPhrase(panel, "max");
+FrequencyKey FrequencyKeyOf(int code) {
+  switch (code) {
+    case vk::kPlus: return FrequencyKey::kMegahertzUp;
+    case vk::kMinus: return FrequencyKey::kMegahertzDown;
+    case vk::kPageUp: return FrequencyKey::kPageUp;
+    case vk::kPageDown: return FrequencyKey::kPageDown;
+    case vk::kRight: return FrequencyKey::kRight;
+    case vk::kLeft: return FrequencyKey::kLeft;
+    default: return FrequencyKey::kOther;
   }
-  s.radio.squelchLevel = level;
-  SendCommand(panel, "SQ0" + ZeroPad(level, 3));
 }
-
-// FM squelch one step down: 10 from a level of 30, else 1; 0 at least. 245
-// steps to 230, as 240 does.
-void SquelchDown(Panel& panel) {
-  PanelState& s = panel.state;
-  int32_t level = std::clamp<int32_t>(s.radio.squelchLevel, 0, 255);
-  if (level == 245) level = 240;
-  level -= level >= 30 ? 10 : 1;
-  if (level < 1) {
-    level = 0;
-    PlayPhrase(panel, "0");
-  }
-  s.radio.squelchLevel = level;
-  SendCommand(panel, "SQ0" + ZeroPad(level, 3));
-}
-
-// The channel raster of the VHF/UHF bands in AM and FM: 12.5 kHz.
-bool OnVhfChannelBand(const PanelState& s) { return s.radio.bandIndex >= kBand2m && s.radio.bandIndex != kBandGeneral; }
 
 // Keys that reach the end of the chain with no entry pending (or in the
-// width entry): the frequency keys move frequencyHz, Left/Right move the
-// squelch in FM, and every such key sends the frequency.
+// width entry) send the frequency, moved first by the frequency keys.
 Flow ClosingFrequencyStep(Panel& panel) {
-  PanelState& s = panel.state;
+  const PanelState& s = panel.state;
   if (s.entry.entryState != EntryState::kNone && s.entry.entryState != EntryState::kWidth) return Flow::kStop;
-  switch (s.entry.keyCode) {
-    case vk::kPlus:
-      ShiftFrequency(s, 1000000);
-      if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
-      break;
-    case vk::kMinus:
-      ShiftFrequency(s, -1000000);
-      if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
-      break;
-    case vk::kPageUp:
-      if (s.radio.radioMode >= kAm && OnVhfChannelBand(s)) {
-        ShiftFrequency(s, 12500);
-        if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
-      } else {
-        ShiftFrequency(s, 10000);
-      }
-      break;
-    case vk::kPageDown:
-      if (s.radio.radioMode == kFmNarrow && OnVhfChannelBand(s)) {
-        ShiftFrequency(s, -12500);
-        if (s.radio.repeaterOn == RepeaterState::kOn) SendRepeaterShift(panel);
-      } else {
-        ShiftFrequency(s, -10000);
-      }
-      break;
-    case vk::kRight:
-      if (IsFm(s.radio.radioMode)) {
-        SquelchUp(panel);
-        return Flow::kStop;
-      }
-      ShiftFrequency(s, s.radio.radioMode == kCw ? 10 : 100);
-      break;
-    case vk::kLeft:
-      if (IsFm(s.radio.radioMode)) {
-        SquelchDown(panel);
-        return Flow::kStop;
-      }
-      ShiftFrequency(s, s.radio.radioMode == kCw ? -10 : -100);
-      break;
-    default:
-      break;
-  }
-  ShiftFrequency(s, 0);  // held to nine digits and no sign, whatever set it
-  SendCommand(panel, "FA" + ZeroPad(s.radio.frequencyHz, 9));
+  SendClosingFrequency(panel, FrequencyKeyOf(KeyAsSeen(s)));
   return Flow::kStop;
 }
 
@@ -938,7 +574,16 @@ constexpr Rule kKeyRules[] = {
 
 }  // namespace
 
+int KeyAsSeen(const PanelState& s) {
+  const int key = s.entry.keyCode;
+  if (!s.entry.keypadAsMain) return key;
+  if (key >= vk::kKeypad0 && key <= vk::kKeypad9) return key - (vk::kKeypad0 - '0');
+  if (key == vk::kKeypadPoint) return vk::kPoint;
+  return key;
+}
+
 void RunKeyRules(Panel& panel) {
+  panel.state.entry.keypadAsMain = false;  // the chain starts with the key as pressed
   for (Rule rule : kKeyRules) {
     if (rule(panel) == Flow::kStop) return;
   }

@@ -20,4 +20,8 @@ constexpr int kPlus = 187, kMinus = 189, kPoint = 190;
 // key; keys that reach the end with no entry pending re-send the frequency.
 void RunKeyRules(Panel& panel);
 
+// The key as the rules at this point of the chain see it: keyCode, with the
+// keypad digits and point as the main keyboard's once keypadAsMain is set.
+int KeyAsSeen(const PanelState& s);
+
 }  // namespace kelvaro

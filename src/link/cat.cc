@@ -206,8 +206,6 @@ void SendCommand(Panel& panel, std::string_view command) {
   SendFor(panel, text, Asker::kNobody, false);
 }
 
-void SendCommand(Panel& panel) { SendCommand(panel, panel.state.cat.commandText.view()); }
-
 void ReceiveAnswers(Panel& panel) {
   PanelState& s = panel.state;
   for (int i = 0; i < kMostReads && panel.ports.BytesWaiting(s.config.comPort) > 0; ++i) {

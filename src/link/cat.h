@@ -31,8 +31,6 @@ namespace kelvaro {
 // answers, in lastFreqReply); the debug log gets "TX=" + the command. A set
 // command waits for nothing.
 void SendCommand(Panel& panel, std::string_view command);
-// The same for the command in commandText.
-void SendCommand(Panel& panel);
 
 // Sends a query and waits for its answer: returns it ("PC1050;", ";" included)
 // as soon as it is complete; nothing when the radio refused the command ("?;")

@@ -26,24 +26,20 @@ class CatExchange : public ::testing::Test {
 };
 
 TEST_F(CatExchange, SendCommandAppendsTerminatorAndRemembersFrequencySets) {
-  s.cat.commandText = "FA014250000";
-  SendCommand(t.panel);
+  SendCommand(t.panel, "FA014250000");
   EXPECT_EQ(s.cat.commandText, "FA014250000;");
   EXPECT_EQ(s.cat.lastFrequencyCommand, "FA014250000;");
-  s.cat.commandText = "FA";  // the bare query is not remembered
-  SendCommand(t.panel);
+  SendCommand(t.panel, "FA");  // the bare query is not remembered
   EXPECT_EQ(s.cat.lastFrequencyCommand, "FA014250000;");
   EXPECT_EQ(t.ports.port(5).written, "FA014250000;FA;");
 }
 
 TEST_F(CatExchange, SplitSendsFrequencyCommandsToVfoB) {
   s.radio.splitOn = true;
-  s.cat.commandText = "FA014250000";
-  SendCommand(t.panel);
+  SendCommand(t.panel, "FA014250000");
   EXPECT_EQ(s.cat.commandText, "FB014250000;");
   EXPECT_EQ(s.cat.lastFrequencyCommand, "FB014250000;");
-  s.cat.commandText = "MD02";  // other commands are untouched
-  SendCommand(t.panel);
+  SendCommand(t.panel, "MD02");  // other commands are untouched
   EXPECT_EQ(t.ports.port(5).written, "FB014250000;MD02;");
 }
 

@@ -70,7 +70,11 @@ struct CatExchange {
 // The keyboard interpreter: the key in hand and the entries being typed.
 struct KeyEntry {
   bool runFlag = false;
-  int32_t keyCode = 0;
+  int32_t keyCode = 0;  // the key-down being handled, as pressed
+  // Set by the keypad rule of the key chain: from there on, for the rest of
+  // that key's handling, the keypad digits and point count as the main
+  // keyboard's.
+  bool keypadAsMain = false;
   bool keyHeld = false;
   EntryState entryState = EntryState::kNone;
   int32_t quitPending = 0;

@@ -54,10 +54,8 @@ TEST(TimerTick, FrequencyAnswerOvertakenByAKeyIsNotTaken) {
   ASSERT_EQ(s.radio.frequencyHz, 14250000);
   t.Tick(2);  // the meter poll and its reading
   t.Tick();   // "FA;" is answered with 14.250 MHz ...
-  s.cat.commandText = "BS003";  // ... but a band key goes out before it is read
-  SendCommand(t.panel);
-  s.cat.commandText = "FA007100000";
-  SendCommand(t.panel);
+  SendCommand(t.panel, "BS003");  // ... but a band key goes out before it is read
+  SendCommand(t.panel, "FA007100000");
   const std::string record = s.banks.bandRecords[kBand20m].str();
   t.Tick();
   EXPECT_EQ(s.radio.frequencyHz, 14250000);  // the stale answer changed nothing
