@@ -314,6 +314,42 @@ rigctl_frequency() {
 # Number of lines in file $1 (0 when it is missing).
 line_count() { wc -l < "$1" 2>/dev/null || echo 0; }
 
+# Waits up to $2 seconds until the panel has sent $3 frequency polls after
+# line $1 of its debug log: its loop has gone round that often since, whether
+# the radio answers or not.
+wait_polls_after() {
+  local from="$1" limit="$2" times="$3"
+  polls_since() { [ "$(lines_of "$WORK/debug.dat" | tail -n +"$(( from + 1 ))" | grep -c '^TX=FA;$')" -ge "$times" ]; }
+  wait_until "$limit" polls_since
+}
+
+# Sends control line $1 to the stand-in and waits up to 10 s for its answer
+# (it answers every line on its output).
+sim_control_answered() {
+  local before
+  before=$(line_count "$WORK/sim.out")
+  sim_control "$1"
+  wait_for_line_after "$WORK/sim.out" "$before" 10 '.'
+}
+
+# Presses F in window $1 until the panel has spoken the frequency and, last,
+# the mode (F right after a key that sent a frequency waits for the next poll
+# and may say nothing). Keys are handled one after another, each with its
+# speech, so every key typed before has then been handled and spoken.
+keys_handled() {
+  local mark
+  mode_spoken_after() {
+    tail -n +"$(( mark + 1 ))" "$WORK/speech.log" | grep -A1 -x mhz | tail -n +2 | grep -q '\.wav$'
+  }
+  for _ in $(seq 6); do
+    panel_running || return 1
+    mark=$(line_count "$WORK/speech.log")
+    press "$1" f
+    wait_until 20 mode_spoken_after && return 0
+  done
+  return 1
+}
+
 # Waits up to $3 seconds for a line matching the regex $4 after line $2 of
 # file $1.
 wait_for_line_after() {
