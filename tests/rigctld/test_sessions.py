@@ -60,11 +60,18 @@ class Server:
         self.log_path = os.path.join(self.folder.name, "log")
         self.log = open(self.log_path, "w")
         if reference:
-            self.port = free_port()
-            command = ["rigctld", "-m", "1", "-P", "RIG", "-T", "127.0.0.1", "-t", str(self.port)]
-            if vfo:
-                command.append("--vfo")
-            self.process = subprocess.Popen(command, stdout=self.log, stderr=subprocess.STDOUT)
+            # The free port drawn may be taken by someone else before rigctld
+            # binds it (rigctld then ends): drawn again.
+            for _ in range(5):
+                self.port = free_port()
+                command = ["rigctld", "-m", "1", "-P", "RIG", "-T", "127.0.0.1", "-t", str(self.port)]
+                if vfo:
+                    command.append("--vfo")
+                self.process = subprocess.Popen(command, stdout=self.log, stderr=subprocess.STDOUT)
+                if wait_connectable(self.port, self.process):
+                    return
+                self.process.kill()
+                self.process.wait()
         else:
             command = [HARNESS, "--seconds", "300"] + (["--vfo"] if vfo else [])
             if idle_seconds is not None:
@@ -103,15 +110,21 @@ def session(port, lines):
     return data.decode("latin-1").split("\n")[:-1]
 
 
-def reference_session(port, lines):
+def reference_session(vfo, lines):
     """The same with Hamlib's rigctld, which now and then resets a connection
-    whose client has stopped sending while it still answers: tried again."""
+    whose client has stopped sending while it still answers, or closes it
+    without a reply; the thread that answered it may then go on writing into
+    the next connection given the same descriptor. Tried again on a new
+    rigctld: every session draws at least one reply line."""
     for attempt in range(3):
         try:
-            return session(port, lines)
+            reply = session(server(True, vfo).port, lines)
+            if reply or attempt == 2:
+                return reply
         except ConnectionResetError:
             if attempt == 2:
                 raise
+        restart_server(True, vfo)
     return []
 
 
@@ -174,6 +187,12 @@ def server(reference, vfo):
     return servers[(reference, vfo)]
 
 
+def restart_server(reference, vfo):
+    if (reference, vfo) in servers:
+        servers.pop((reference, vfo)).stop()
+    return server(reference, vfo)
+
+
 def side_by_side(lines, ours, theirs):
     print("    sent: " + " | ".join(l.encode("unicode_escape").decode() for l in lines))
     width = max([len(l) for l in ours[:40]] + [8])
@@ -189,7 +208,7 @@ def side_by_side(lines, ours, theirs):
 def run_sessions():
     for name, vfo, lines, how in SESSIONS:
         ours = session(server(False, vfo).port, lines)
-        theirs = reference_session(server(True, vfo).port, lines)
+        theirs = reference_session(vfo, lines)
         print("session: " + name + (" (VFO mode)" if vfo else "") + "; kelvaro left, rigctld right")
         side_by_side(lines, ours, theirs)
         if how == "state":
