@@ -110,22 +110,43 @@ def session(port, lines):
     return data.decode("latin-1").split("\n")[:-1]
 
 
+# The last command of every session with Hamlib's rigctld, and the start of
+# the line that answers it: get_powerstat with "|" between its reply lines.
+MARKER = "|\\get_powerstat"
+MARKER_ANSWER = "get_powerstat:"
+
+
 def reference_session(vfo, lines):
-    """The same with Hamlib's rigctld, which now and then resets a connection
-    whose client has stopped sending while it still answers, or closes it
-    without a reply; the thread that answered it may then go on writing into
-    the next connection given the same descriptor. Tried again on a new
-    rigctld: every session draws at least one reply line."""
+    """The same with Hamlib's rigctld. rigctld ends a connection as soon as it
+    reads the end of what its client sends, even while it still answers (the
+    rest of its answers may then go into the next connection it accepts), and
+    now and then resets it: its client sends the marker after the lines and
+    ends only once the marker is answered, and a reset is tried again."""
     for attempt in range(3):
         try:
-            reply = session(server(True, vfo).port, lines)
-            if reply or attempt == 2:
-                return reply
+            return marked_session(server(True, vfo).port, lines)
         except ConnectionResetError:
             if attempt == 2:
                 raise
-        restart_server(True, vfo)
     return []
+
+
+def marked_session(port, lines):
+    """The reply lines to the lines given, up to the marker's answer (or every
+    line until rigctld closes, when it never answers the marker)."""
+    with socket.create_connection(("127.0.0.1", port), timeout=20) as s:
+        s.sendall(("".join(line + "\n" for line in lines + [MARKER])).encode("latin-1"))
+        data = b""
+        while True:
+            got = data.decode("latin-1").split("\n")
+            for i in range(len(got) - 2):
+                if got[i].startswith(MARKER_ANSWER) and "|Power Status:" in got[i] and got[i + 1].startswith("RPRT"):
+                    return got[:i]
+            chunk = s.recv(65536)
+            if not chunk:
+                break
+            data += chunk
+    return data.decode("latin-1").split("\n")[:-1]
 
 
 # ------------------------------------------------------------------ comparing
@@ -185,12 +206,6 @@ def server(reference, vfo):
     if (reference, vfo) not in servers:
         servers[(reference, vfo)] = Server(reference, vfo)
     return servers[(reference, vfo)]
-
-
-def restart_server(reference, vfo):
-    if (reference, vfo) in servers:
-        servers.pop((reference, vfo)).stop()
-    return server(reference, vfo)
 
 
 def side_by_side(lines, ours, theirs):
