@@ -23,4 +23,8 @@ export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
 # -noreset: an X server resets itself when its last client leaves, and a
 # client that connects during that reset is turned away (the panel then says
 # "x11 not available"). The tests' short xdotool calls leave it often.
-xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir "$dir" --output-on-failure --no-tests=error -j 2 --timeout 300
+# The end-to-end tests start X servers of their own; the unit and window tests
+# share this one. Most tests wait on the radio, the panel or a client rather
+# than work, so more run at once than there are cores (KELVARO_TEST_JOBS).
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
+  ctest --test-dir "$dir" --output-on-failure --no-tests=error -j "${KELVARO_TEST_JOBS:-8}" --timeout 300

@@ -1,12 +1,12 @@
 # Shared helpers of the end-to-end tests. Each test script is called as
 #   test_x.sh KELVARO FTX1_SIM CLOSE_WINDOW WAVE_DIR
-# and runs in a fresh working folder under a display (the test runner starts
-# Xvfb). Every wait is bounded.
+# and runs in a fresh working folder on an X display of its own (see
+# start_display). Every wait is bounded.
 set -uo pipefail
 
 KELVARO="$1"; SIM="$2"; CLOSE_WINDOW="$3"; WAVE_DIR="$4"
 WORK="$(mktemp -d /tmp/kelvaro-e2e.XXXXXX)"
-SIM_PID=""; PANEL_PID=""
+SIM_PID=""; PANEL_PID=""; XVFB_PID=""
 FAILURES=0; PASSES=0; SKIPPED=0
 
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
@@ -17,10 +17,29 @@ export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
 cleanup() {
   [ -n "$PANEL_PID" ] && kill -9 "$PANEL_PID" 2>/dev/null
   [ -n "$SIM_PID" ] && kill "$SIM_PID" 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
   wait 2>/dev/null
   if [ "$FAILURES" -eq 0 ]; then rm -rf "$WORK"; else echo "work folder kept: $WORK"; fi
 }
 trap cleanup EXIT
+
+# The test's own X server. Tests run side by side, and without a window
+# manager SDL gives its window the keyboard focus of the display when it shows
+# it: on a shared display a panel starting in one test would take the focus,
+# and with it the keys typed by another test (xdotool types into the focused
+# window through XTEST). Xvfb picks a free display number itself and writes it
+# on the descriptor given once it accepts clients.
+start_display() {
+  Xvfb -displayfd 9 -screen 0 1280x1024x24 -noreset -nolisten tcp 9> "$WORK/display" 2> "$WORK/xvfb.out" &
+  XVFB_PID=$!
+  for _ in $(seq 600); do
+    grep -qE '^[0-9]+$' "$WORK/display" 2>/dev/null && { export DISPLAY=":$(cat "$WORK/display")"; return 0; }
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo "FAILED: no X server of its own: $(tail -3 "$WORK/xvfb.out")"; exit 1
+}
+start_display
 
 pass() { PASSES=$((PASSES + 1)); echo "ok: $1"; }
 fail() { FAILURES=$((FAILURES + 1)); echo "FAILED: $1"; }
@@ -102,11 +121,12 @@ wait_panel_exit() {
   return 1
 }
 
-# Prints the panel's window id once it is mapped.
+# Prints the panel's window id once it is there: the window of the panel's
+# process (SDL sets _NET_WM_PID), never one a panel before it left behind.
 panel_window() {
-  for _ in $(seq 200); do
+  for _ in $(seq 600); do
     local id
-    id=$(xdotool search --name 'Kelvaro' 2>/dev/null | head -1)
+    id=$(xdotool search --all --pid "$PANEL_PID" --name 'Kelvaro' 2>/dev/null | head -1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.05
   done
@@ -168,7 +188,7 @@ permille_text() { echo "$(( $1 / 10 )).$(( $1 % 10 ))"; }
 panel_running() { [ -n "$PANEL_PID" ] && kill -0 "$PANEL_PID" 2>/dev/null; }
 
 # True while the panel's window exists.
-panel_window_exists() { [ -n "$(xdotool search --name 'Kelvaro' 2>/dev/null | head -1)" ]; }
+panel_window_exists() { [ -n "$(xdotool search --all --pid "$PANEL_PID" --name 'Kelvaro' 2>/dev/null | head -1)" ]; }
 
 # Number of lines of the radio's command log so far.
 sim_log_length() { wc -l < "$WORK/sim.log" 2>/dev/null || echo 0; }
@@ -293,6 +313,42 @@ rigctl_frequency() {
 
 # Number of lines in file $1 (0 when it is missing).
 line_count() { wc -l < "$1" 2>/dev/null || echo 0; }
+
+# Waits up to $2 seconds until the panel has sent $3 frequency polls after
+# line $1 of its debug log: its loop has gone round that often since, whether
+# the radio answers or not.
+wait_polls_after() {
+  local from="$1" limit="$2" times="$3"
+  polls_since() { [ "$(lines_of "$WORK/debug.dat" | tail -n +"$(( from + 1 ))" | grep -c '^TX=FA;$')" -ge "$times" ]; }
+  wait_until "$limit" polls_since
+}
+
+# Sends control line $1 to the stand-in and waits up to 10 s for its answer
+# (it answers every line on its output).
+sim_control_answered() {
+  local before
+  before=$(line_count "$WORK/sim.out")
+  sim_control "$1"
+  wait_for_line_after "$WORK/sim.out" "$before" 10 '.'
+}
+
+# Presses F in window $1 until the panel has spoken the frequency and, last,
+# the mode (F right after a key that sent a frequency waits for the next poll
+# and may say nothing). Keys are handled one after another, each with its
+# speech, so every key typed before has then been handled and spoken.
+keys_handled() {
+  local mark
+  mode_spoken_after() {
+    tail -n +"$(( mark + 1 ))" "$WORK/speech.log" | grep -A1 -x mhz | tail -n +2 | grep -q '\.wav$'
+  }
+  for _ in $(seq 6); do
+    panel_running || return 1
+    mark=$(line_count "$WORK/speech.log")
+    press "$1" f
+    wait_until 20 mode_spoken_after && return 0
+  done
+  return 1
+}
 
 # Waits up to $3 seconds for a line matching the regex $4 after line $2 of
 # file $1.

@@ -77,11 +77,7 @@ check "every answer through the panel is right ($wrong of $total wrong)" [ "$wro
 set_rig "F 7074000"
 set_rig "M USB 0"
 rig f f; expect "f" "$ANSWER" "7074000"
-# The keys typed meanwhile are all handled once the panel has gone quiet.
-for _ in $(seq 60); do
-  before=$(line_count "$WORK/speech.log"); sleep 1
-  [ "$(line_count "$WORK/speech.log")" -eq "$before" ] && break
-done
+check "the keys typed meanwhile are all handled" keys_handled "$id"
 from=$(line_count "$WORK/speech.log")
 press "$id" f
 wait_for_line_after "$WORK/speech.log" "$from" 10 '^usb\.wav$'
@@ -92,10 +88,22 @@ check "no other answer reached rigctl" [ "$(lines_of "$WORK/debug.dat" | grep -c
 echo q >&"${RIG[1]}"; kill "$RIG_PID" 2>/dev/null; wait "$RIG_PID" 2>/dev/null; RIG_PID=""
 
 # rigctld on the pass-through port, two network clients at once.
-port=$((20000 + RANDOM % 12000))  # below the ephemeral ports (32768 up)
-rigctld -m 1035 -r "$WORK/rig" -s 38400 -t "$port" -C cache_timeout=0 > "$WORK/rigctld.out" 2>&1 &
-RIGCTLD_PID=$!
-for _ in $(seq 100); do rigctl -m 2 -r "127.0.0.1:$port" f > /dev/null 2>&1 && break; sleep 0.1; done
+# A port below the ephemeral ones (32768 up); another program, or another
+# test running beside this one, may hold the one drawn: rigctld then ends, and
+# another is drawn. The port is ours once rigctld's own process listens on it.
+rigctld_listens() { ss -Hltnp "sport = :$port" 2>/dev/null | grep -q "pid=$RIGCTLD_PID,"; }
+rigctld_listens_or_ended() { rigctld_listens || ! kill -0 "$RIGCTLD_PID" 2>/dev/null; }
+for _ in $(seq 10); do
+  port=$((20000 + RANDOM % 12000))
+  rigctld -m 1035 -r "$WORK/rig" -s 38400 -t "$port" -C cache_timeout=0 > "$WORK/rigctld.out" 2>&1 &
+  RIGCTLD_PID=$!
+  wait_until 30 rigctld_listens_or_ended
+  rigctld_listens && break
+  wait "$RIGCTLD_PID" 2>/dev/null
+done
+check "rigctld listens on port $port" rigctld_listens
+rigctld_answers() { rigctl -m 2 -r "127.0.0.1:$port" f > /dev/null 2>&1; }
+check "rigctld answers" wait_until 30 rigctld_answers
 client() {  # ten rounds of f and m, one answer a line
   for _ in $(seq 10); do echo f; echo m; done | rigctl -m 2 -r "127.0.0.1:$port" - 2>/dev/null |
     grep -E '^(f|m) ' > "$WORK/client$1.out"

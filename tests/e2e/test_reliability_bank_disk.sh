@@ -13,7 +13,8 @@ IMMUTABLE=()
 release() {
   [ -n "$PANEL_PID" ] && kill -9 "$PANEL_PID" 2>/dev/null
   [ -n "$SIM_PID" ] && kill "$SIM_PID" 2>/dev/null
-  wait 2>/dev/null
+  # Those two only: the test's X server runs on until the end.
+  for pid in $PANEL_PID $SIM_PID; do wait "$pid" 2>/dev/null; done
   PANEL_PID=""; SIM_PID=""
   for m in "${MOUNTS[@]}"; do umount "$m" 2>/dev/null || umount -l "$m" 2>/dev/null; done
   for f in "${IMMUTABLE[@]}"; do chattr -i "$f" 2>/dev/null; done

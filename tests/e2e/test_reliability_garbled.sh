@@ -8,12 +8,16 @@ source "$(dirname "$0")/lib.sh"
 # With this seed the identity answer comes through whole.
 start_connected_panel --garble 0.3 --seed "${GARBLE_SEED:-3}"
 id="$WINDOW_ID"
+# Each change of the radio is polled a few times before the next.
+changed_and_polled() {
+  local at
+  at=$(sim_log_length)
+  sim_control_answered "$1" && wait_sim_command_after "$at" 20 "FA;" 3
+}
 for step in 1 2 3 4 5 6; do
-  sim_control "dial +${step}370"
-  sleep 0.7
+  check "the panel polls the dial turned by ${step}370 Hz" changed_and_polled "dial +${step}370"
 done
-sim_control "band 20"
-sleep 1.5
+check "the panel polls the band changed at the radio" changed_and_polled "band 20"
 check "the panel is still running" panel_running
 garbled() { lines_of "$WORK/debug.dat" | grep '^RX=' | grep -cvE '^RX=(FA[0-9]{9};|SM0[0-9]{3};)$'; }
 five_garbled() { [ "$(garbled)" -ge 5 ]; }

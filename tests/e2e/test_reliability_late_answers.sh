@@ -12,7 +12,8 @@ source "$(dirname "$0")/lib.sh"
 start_connected_panel --answer-delay-ms 60
 id="$WINDOW_ID"
 check "the radio is accepted and set up" wait_for_line "$WORK/debug.dat" 5 '^RX=BI0;'
-sleep 2
+late_polls_read() { [ "$(lines_of "$WORK/debug.dat" | grep -c '^RX=FA007100000;$')" -ge 4 ]; }
+check "late answers to the polls are read" wait_until 20 late_polls_read
 sim_control "dial +1000"
 check "the panel follows the dial" wait_answer_taken '^RX=FA007101000;' 10
 read_total=$(lines_of "$WORK/debug.dat" | grep -c '^RX=FA')

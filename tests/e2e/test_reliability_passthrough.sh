@@ -86,7 +86,7 @@ check "a proper command is answered again after the junk (got '$freq')" [ "$freq
 
 # The program vanishes: its end of the line is gone.
 stop_peer_pair
-sleep 1
+check "the panel goes on after the peer vanished" wait_polls_after "$(line_count "$WORK/debug.dat")" 20 3
 log_at=$(sim_log_length)
 cpu=$(cpu_permille "$PANEL_PID" 2) || { fail "the panel ended when the peer vanished"; finish; }
 echo "processor time without the peer: $(permille_text "$cpu") % of a core over 2 s"

@@ -12,7 +12,7 @@ check "the panel polls before the unplug" wait_for_line "$WORK/debug.dat" 5 '^RX
 
 sim_control "unplug"
 check "the stand-in unplugged" wait_for_line "$WORK/sim.out" 5 '^unplugged$'
-sleep 0.5
+check "the panel polls into nothing" wait_polls_after "$(line_count "$WORK/debug.dat")" 20 3
 cpu=$(cpu_permille "$PANEL_PID" 3) || cpu=""
 if [ -n "$cpu" ]; then
   echo "processor time while unplugged: $(permille_text "$cpu") % of a core over 3 s"

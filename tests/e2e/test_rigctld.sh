@@ -4,13 +4,24 @@
 # and read, the panel following each change (the stand-in's log and the
 # speech log), two clients at once while a key is typed, and a line of junk.
 source "$(dirname "$0")/lib.sh"
+listening_or_ended() { grep -q 'listening on' "$WORK/panel.out" || ! panel_running; }
 
-port=$((20000 + RANDOM % 12000))  # below the ephemeral ports (32768 up)
+# A port below the ephemeral ones (32768 up); another program, or another
+# test running beside this one, may hold the one drawn: the panel then ends
+# saying it cannot listen, and another is drawn. The panel says where it
+# listens before it opens its window.
 start_connected_panel_with() {
   write_config 0 1 0
   use_phrases
   start_sim
-  start_panel --rigctld "$port"
+  for _ in $(seq 10); do
+    port=$((20000 + RANDOM % 12000))
+    start_panel --rigctld "$port"
+    wait_until 30 listening_or_ended
+    grep -q "listening on 127.0.0.1:$port\$" "$WORK/panel.out" && break
+    wait_panel_exit 30
+  done
+  check "the panel listens on port $port" grep -q "listening on 127.0.0.1:$port\$" "$WORK/panel.out"
   WINDOW_ID=$(panel_window) || { fail "no panel window"; finish; }
   wait_for_line "$WORK/speech.log" 20 '^connected$' || { fail "the panel did not connect"; finish; }
 }
@@ -45,7 +56,7 @@ for n in 1 2; do
 done
 
 # The panel follows: F speaks what the network set.
-sleep 1
+check "the keys typed meanwhile are handled" keys_handled "$id"
 from=$(line_count "$WORK/speech.log")
 press "$id" f
 wait_for_line_after "$WORK/speech.log" "$from" 10 '^usb\.wav$'

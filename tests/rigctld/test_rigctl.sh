@@ -126,18 +126,25 @@ mkfifo "$WORK/commands"
 timeout 120 rigctl -m 2 -r "127.0.0.1:$PORT" - < "$WORK/commands" > "$WORK/held.out" 2>/dev/null &
 HOLD_PID=$!
 exec 4> "$WORK/commands"
+# The held client asked $1 once a second, up to 10 times, until a line of
+# its output is $2. (rigctl keeps what it read for a moment before it asks
+# the endpoint again.)
+held_sees() {
+  for _ in $(seq 10); do
+    echo "$1" >&4
+    wait_for_line "$WORK/held.out" 1 "^$2\$" && return 0
+  done
+  return 1
+}
 echo f >&4
-if wait_for_line "$WORK/held.out" 10 '14074000'; then pass "a client that stays connected reads"; else fail "the held client read nothing"; fi
+if wait_for_line "$WORK/held.out" 10 '^f 14074000$'; then pass "a client that stays connected reads"; else fail "the held client read nothing"; fi
 rig F 7074000 >/dev/null 2>&1 &
 other=$!
 rig M LSB 0 >/dev/null 2>&1 &
 third=$!
 wait "$other" && wait "$third"
-sleep 1  # rigctl keeps what it read for a moment before asking again
-echo f >&4
-if wait_for_line "$WORK/held.out" 10 '7074000'; then pass "it sees the frequency another client set"; else fail "the held client did not see the new frequency"; fi
-echo m >&4
-if wait_for_line "$WORK/held.out" 10 'LSB'; then pass "and the mode a third set"; else fail "the held client did not see the mode"; fi
+if held_sees f 'f 7074000'; then pass "it sees the frequency another client set"; else fail "the held client did not see the new frequency"; fi
+if held_sees m 'm LSB'; then pass "and the mode a third set"; else fail "the held client did not see the mode"; fi
 ( rig f m t v s > "$WORK/a.out" 2>/dev/null ) & a=$!
 ( rig v s t m f > "$WORK/b.out" 2>/dev/null ) & b=$!
 wait "$a"; wait "$b"

@@ -60,11 +60,18 @@ class Server:
         self.log_path = os.path.join(self.folder.name, "log")
         self.log = open(self.log_path, "w")
         if reference:
-            self.port = free_port()
-            command = ["rigctld", "-m", "1", "-P", "RIG", "-T", "127.0.0.1", "-t", str(self.port)]
-            if vfo:
-                command.append("--vfo")
-            self.process = subprocess.Popen(command, stdout=self.log, stderr=subprocess.STDOUT)
+            # The free port drawn may be taken by someone else before rigctld
+            # binds it (rigctld then ends): drawn again.
+            for _ in range(5):
+                self.port = free_port()
+                command = ["rigctld", "-m", "1", "-P", "RIG", "-T", "127.0.0.1", "-t", str(self.port)]
+                if vfo:
+                    command.append("--vfo")
+                self.process = subprocess.Popen(command, stdout=self.log, stderr=subprocess.STDOUT)
+                if wait_connectable(self.port, self.process):
+                    return
+                self.process.kill()
+                self.process.wait()
         else:
             command = [HARNESS, "--seconds", "300"] + (["--vfo"] if vfo else [])
             if idle_seconds is not None:
@@ -103,16 +110,43 @@ def session(port, lines):
     return data.decode("latin-1").split("\n")[:-1]
 
 
-def reference_session(port, lines):
-    """The same with Hamlib's rigctld, which now and then resets a connection
-    whose client has stopped sending while it still answers: tried again."""
+# The last command of every session with Hamlib's rigctld, and the start of
+# the line that answers it: get_powerstat with "|" between its reply lines.
+MARKER = "|\\get_powerstat"
+MARKER_ANSWER = "get_powerstat:"
+
+
+def reference_session(vfo, lines):
+    """The same with Hamlib's rigctld. rigctld ends a connection as soon as it
+    reads the end of what its client sends, even while it still answers (the
+    rest of its answers may then go into the next connection it accepts), and
+    now and then resets it: its client sends the marker after the lines and
+    ends only once the marker is answered, and a reset is tried again."""
     for attempt in range(3):
         try:
-            return session(port, lines)
+            return marked_session(server(True, vfo).port, lines)
         except ConnectionResetError:
             if attempt == 2:
                 raise
     return []
+
+
+def marked_session(port, lines):
+    """The reply lines to the lines given, up to the marker's answer (or every
+    line until rigctld closes, when it never answers the marker)."""
+    with socket.create_connection(("127.0.0.1", port), timeout=20) as s:
+        s.sendall(("".join(line + "\n" for line in lines + [MARKER])).encode("latin-1"))
+        data = b""
+        while True:
+            got = data.decode("latin-1").split("\n")
+            for i in range(len(got) - 2):
+                if got[i].startswith(MARKER_ANSWER) and "|Power Status:" in got[i] and got[i + 1].startswith("RPRT"):
+                    return got[:i]
+            chunk = s.recv(65536)
+            if not chunk:
+                break
+            data += chunk
+    return data.decode("latin-1").split("\n")[:-1]
 
 
 # ------------------------------------------------------------------ comparing
@@ -189,7 +223,7 @@ def side_by_side(lines, ours, theirs):
 def run_sessions():
     for name, vfo, lines, how in SESSIONS:
         ours = session(server(False, vfo).port, lines)
-        theirs = reference_session(server(True, vfo).port, lines)
+        theirs = reference_session(vfo, lines)
         print("session: " + name + (" (VFO mode)" if vfo else "") + "; kelvaro left, rigctld right")
         side_by_side(lines, ours, theirs)
         if how == "state":
