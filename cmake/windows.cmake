@@ -51,3 +51,24 @@ target_compile_definitions(kelvaro_tests PRIVATE KELVARO_WAVE_DIR="${CMAKE_BINAR
                                                  KELVARO_EXAMPLES_DIR="${CMAKE_SOURCE_DIR}/examples")
 add_dependencies(kelvaro_tests wave)
 add_test(NAME windows_unit_tests COMMAND kelvaro_tests)
+
+# The real platform services on Windows: src/platform/win32_*.cc (window and
+# text with GDI, the voice with waveOut, COM ports, Winsock, the clock).
+file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32_*.cc)
+list(FILTER PLATFORM_SOURCES EXCLUDE REGEX "_test\\.cc$")
+if(PLATFORM_SOURCES)
+  add_library(kelvaro_platform STATIC ${PLATFORM_SOURCES})
+  target_include_directories(kelvaro_platform PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(kelvaro_platform PUBLIC ws2_32 winmm gdi32 user32)
+endif()
+
+# Their tests, run under Wine (the window's under Xvfb as well).
+file(GLOB PLATFORM_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32_*_test.cc)
+if(PLATFORM_SOURCES AND PLATFORM_TESTS)
+  add_executable(kelvaro_platform_tests ${PLATFORM_TESTS})
+  target_link_libraries(kelvaro_platform_tests PRIVATE kelvaro_test_support kelvaro_core kelvaro_platform kelvaro_fakes
+                                                       ftx1sim gtest gmock gtest_main)
+  target_compile_definitions(kelvaro_platform_tests PRIVATE KELVARO_WAVE_DIR="${CMAKE_BINARY_DIR}/wave")
+  add_dependencies(kelvaro_platform_tests wave)
+  add_test(NAME windows_platform_tests COMMAND kelvaro_platform_tests)
+endif()
