@@ -43,7 +43,7 @@ target_compile_definitions(kelvaro_test_support PRIVATE KELVARO_VOICE_DIR="${CMA
 # The unit and scenario tests, but those of the Linux set-up and the POSIX
 # file locations, which test what only Linux has.
 file(GLOB_RECURSE UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*_test.cc)
-list(FILTER UNIT_TESTS EXCLUDE REGEX "/platform/(sdl|posix|fontconfig)_[^/]*_test\\.cc$|/app/(setup|locations)_test\\.cc$")
+list(FILTER UNIT_TESTS EXCLUDE REGEX "/platform/(sdl|posix|fontconfig|win32)_[^/]*_test\\.cc$|/app/(setup|locations)_test\\.cc$")
 add_executable(kelvaro_tests ${UNIT_TESTS})
 target_link_libraries(kelvaro_tests PRIVATE kelvaro_test_support kelvaro_core kelvaro_fakes ftx1sim gtest gmock gtest_main)
 target_compile_definitions(kelvaro_tests PRIVATE KELVARO_WAVE_DIR="${CMAKE_BINARY_DIR}/wave"
@@ -71,4 +71,9 @@ if(PLATFORM_SOURCES AND PLATFORM_TESTS)
   target_compile_definitions(kelvaro_platform_tests PRIVATE KELVARO_WAVE_DIR="${CMAKE_BINARY_DIR}/wave")
   add_dependencies(kelvaro_platform_tests wave)
   add_test(NAME windows_platform_tests COMMAND kelvaro_platform_tests)
+  # The COM ports against the Linux radio stand-in through a dosdevices link.
+  add_test(NAME windows_ports_against_stand_in
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/test_win32_ports.sh $<TARGET_FILE:kelvaro_platform_tests>
+                   ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/linux-sim)
+  set_tests_properties(windows_ports_against_stand_in PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
 endif()
