@@ -49,17 +49,19 @@ std::string ReadFor(Win32Ports& ports, int n, std::size_t length) {
   return got;
 }
 
-// The line settings of the device as a second handle reads them (Wine does
-// not keep other openers out of a pseudo-terminal, and both handles share
-// its one set of settings).
-bool DeviceSettings(const std::string& name, DCB* dcb) {
+// The line settings of the device as a second handle reads them, as
+// "speed data-bits parity stop-bits-code" (Wine does not keep other openers
+// out of a pseudo-terminal, and both handles share its one set of settings).
+std::string DeviceSettings(const std::string& name) {
   HANDLE h = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  *dcb = DCB{};
-  dcb->DCBlength = sizeof *dcb;
-  const bool ok = ::GetCommState(h, dcb) != 0;
+  if (h == INVALID_HANDLE_VALUE) return "not opened";
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  const bool ok = ::GetCommState(h, &dcb) != 0;
   ::CloseHandle(h);
-  return ok;
+  if (!ok) return "no settings";
+  return std::to_string(dcb.BaudRate) + " " + std::to_string(dcb.ByteSize) + " " + std::to_string(dcb.Parity) +
+         " " + (dcb.StopBits == ONESTOPBIT ? "1" : dcb.StopBits == TWOSTOPBITS ? "2" : "other");
 }
 
 // Tells the stand-in to switch the radio off ("unplug") or on ("plug"),
@@ -76,7 +78,7 @@ void TellStandIn(const std::string& line) {
   ASSERT_TRUE(ok && written == text.size()) << "cannot write to " << path;
 }
 
-TEST(Win32PortsNames, PortsAreNamedLikeWindowsAndNumbersOutsideTheTableDoNothing) {
+TEST(Win32PortsNames, NamesNumbersOutsideTheTableAndAMissingDevice) {
   Win32Ports ports;
   EXPECT_EQ(ports.DevicePath(5).string(), "COM5");
   EXPECT_EQ(ports.DevicePath(9).string(), "COM9");
@@ -94,14 +96,10 @@ TEST(Win32PortsNames, PortsAreNamedLikeWindowsAndNumbersOutsideTheTableDoNothing
     ports.ClosePort(n);
   }
   EXPECT_EQ(ports.OpenFailure(300), "there is no port number 300 (ports are 1 to 256)");
-}
 
-TEST(Win32PortsNames, AMissingDeviceFailsInTheSystemsWordsAndStaysClosed) {
-  Win32Ports ports;
   ASSERT_FALSE(ports.OpenPort(201, 38400));  // no dosdevices entry com201
   const std::string reason = ports.OpenFailure(201);
-  EXPECT_EQ(reason, Win32ErrorText(ERROR_FILE_NOT_FOUND));
-  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(reason, Win32ErrorText(ERROR_FILE_NOT_FOUND));  // in the system's words
   EXPECT_NE(reason.back(), '\n');
   ports.ClosePort(201);
   EXPECT_EQ(ports.OpenFailure(201), reason) << "kept after the port is closed";
@@ -123,20 +121,12 @@ TEST_F(Win32PortsRadioTest, TalksToTheStandInWithTheLineFormatApplied) {
   ASSERT_TRUE(ports.OpenPort(n, 38400)) << ports.OpenFailure(n);
   EXPECT_EQ(ports.OpenFailure(n), "");
   EXPECT_EQ(ports.OpenCount(n), 1u);
-  DCB dcb;
-  ASSERT_TRUE(DeviceSettings(ports.DevicePath(n).string(), &dcb));
-  EXPECT_EQ(dcb.BaudRate, 38400u);
-  EXPECT_EQ(dcb.ByteSize, 8);
-  EXPECT_EQ(dcb.Parity, NOPARITY);
-  EXPECT_EQ(dcb.StopBits, ONESTOPBIT) << "one stop bit at the open";
+  const std::string device = ports.DevicePath(n).string();
+  EXPECT_EQ(DeviceSettings(device), "38400 8 0 1") << "8N1 at the open";
 
   ports.SetReadTimeouts(n, -1);
   EXPECT_TRUE(ports.SetLineFormat(n, 8, 0, 2));
-  ASSERT_TRUE(DeviceSettings(ports.DevicePath(n).string(), &dcb));
-  EXPECT_EQ(dcb.BaudRate, 38400u);
-  EXPECT_EQ(dcb.ByteSize, 8);
-  EXPECT_EQ(dcb.Parity, NOPARITY);
-  EXPECT_EQ(dcb.StopBits, TWOSTOPBITS);
+  EXPECT_EQ(DeviceSettings(device), "38400 8 0 2");
   EXPECT_FALSE(ports.SetLineFormat(n, 9, 0, 2)) << "no such format";
 
   // Nothing sent, nothing waiting, and the reads say so without waiting for
@@ -149,20 +139,6 @@ TEST_F(Win32PortsRadioTest, TalksToTheStandInWithTheLineFormatApplied) {
   ASSERT_TRUE(ports.WaitForInput(n, 10s));
   EXPECT_GT(ports.BytesWaiting(n), 0);
   EXPECT_EQ(ReadFor(ports, n, 7), "ID0840;");
-  EXPECT_EQ(ports.BytesWaiting(n), 0);
-
-  // Reads take no more than asked for.
-  EXPECT_EQ(ports.WritePort(n, "FA;"), 3);
-  ASSERT_TRUE(WaitUntil([&] { return ports.BytesWaiting(n) >= 12; }, 10s));
-  EXPECT_EQ(ports.ReadPort(n, 4), "FA00");
-  EXPECT_EQ(ports.BytesWaiting(n), 8);
-  const std::string rest = ports.ReadPort(n, 255);
-  EXPECT_EQ(rest.size(), 8u) << rest;
-  EXPECT_EQ(rest.back(), ';') << rest;
-  EXPECT_FALSE(ports.IsLost(n));
-
-  ports.ClosePort(n);
-  EXPECT_EQ(ports.WritePort(n, "ID;"), 0);
   EXPECT_EQ(ports.BytesWaiting(n), 0);
   EXPECT_FALSE(ports.IsLost(n));
 }
@@ -197,33 +173,10 @@ TEST_F(Win32PortsRadioTest, ARadioSwitchedOffReadsAsSilentAndIsTakenBackWithItsL
       10s))
       << "the radio switched on again is taken back";
   EXPECT_EQ(ports.OpenCount(n), opens + 1) << "the panel is told that its radio came back";
-  DCB dcb;
-  ASSERT_TRUE(DeviceSettings(ports.DevicePath(n).string(), &dcb));
-  EXPECT_EQ(dcb.BaudRate, 38400u);
-  EXPECT_EQ(dcb.StopBits, TWOSTOPBITS) << "the format given while lost is applied";
+  EXPECT_EQ(DeviceSettings(ports.DevicePath(n).string()), "38400 8 0 2") << "the format given while lost is applied";
 
   EXPECT_EQ(ports.WritePort(n, "ID;"), 3);
   EXPECT_EQ(ReadFor(ports, n, 7), "ID0840;");
-
-  // A port closed while lost is not reopened.
-  TellStandIn("unplug");
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        ports.BytesWaiting(n);
-        return ports.IsLost(n);
-      },
-      10s));
-  ports.ClosePort(n);
-  TellStandIn("plug");
-  EXPECT_TRUE(WaitUntil([&] { return DeviceSettings(ports.DevicePath(n).string(), &dcb); }, 10s));
-  const auto start = Clock::now();
-  while (Clock::now() - start < 1500ms) {  // well past a reopening's second
-    EXPECT_EQ(ports.WritePort(n, "ID;"), 0);
-    EXPECT_EQ(ports.BytesWaiting(n), 0);
-    std::this_thread::sleep_for(20ms);
-  }
-  EXPECT_FALSE(ports.IsLost(n));
-  EXPECT_EQ(ports.OpenCount(n), opens + 1);
 }
 
 }  // namespace
