@@ -62,6 +62,15 @@ if(PLATFORM_SOURCES)
   target_link_libraries(kelvaro_platform PUBLIC ws2_32 winmm gdi32 user32)
 endif()
 
+# kelvaro.exe, once the platform services are all there; the phrase folder
+# wave\ is made beside it.
+if(PLATFORM_SOURCES AND EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32_ports.cc
+   AND EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32_tcp.cc AND EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32_clock.cc)
+  add_executable(kelvaro WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win32.cc)
+  target_link_libraries(kelvaro PRIVATE kelvaro_core kelvaro_platform)
+  add_dependencies(kelvaro wave)
+endif()
+
 # Their tests, run under Wine (the window's under Xvfb as well).
 file(GLOB PLATFORM_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32_*_test.cc)
 if(PLATFORM_SOURCES AND PLATFORM_TESTS)
