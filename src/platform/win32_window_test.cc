@@ -137,6 +137,24 @@ TEST_F(Win32WindowTest, TextIsDrawnOpaqueIntoTheBitmap) {
   window.Print("    ");
   EXPECT_EQ(DarkPixels(100, 20, window.PositionX(), 70), 0);
 
+  // A window painted anew (as when uncovered) shows the bitmap.
+  window.SetPosition(100, 100);
+  window.Print("8888");
+  ASSERT_TRUE(RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW));
+  HDC shown = GetDC(window.hwnd());
+  int differing = 0, dark = 0;
+  for (int y = 100; y < 150; ++y) {
+    for (int x = 100; x < end; ++x) {
+      const COLORREF c = GetPixel(shown, x, y);
+      const std::uint32_t rgb = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+      differing += rgb != window.PixelAt(x, y) ? 1 : 0;
+      dark += rgb < 0x404040 ? 1 : 0;
+    }
+  }
+  ReleaseDC(window.hwnd(), shown);
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(dark, 20);
+
   // Size and weight are those selected.
   window.SelectFont("Ariel", 12, 400);
   window.SetPosition(0, 200);
