@@ -10,6 +10,9 @@ trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$prefix"' EXIT
 export WINEPREFIX="$prefix/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # A new prefix without its first-start dialogues (Mono and Gecko are not needed).
 wineboot -i >/dev/null 2>&1
+# The Wine server of the boot (and its desktop, made without a display) must
+# be gone before the window tests start one on their own display.
+wineserver -w
 # The radio check's messages name Linux devices and comN links; the Windows
 # port layer brings its own.
 export GTEST_FILTER="-RefusalMessages.*"

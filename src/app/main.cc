@@ -1,29 +1,21 @@
-// kelvaro: the talking front panel for the FTX-1.
+// kelvaro: the talking front panel for the FTX-1; the Linux entry, which
+// makes the SDL and POSIX services (the run itself is in app/program.cc).
 #include <SDL.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <iostream>
-#include <memory>
 #include <string>
 
 #include "app/locations.h"
-#include "app/network.h"
-#include "app/radio_check.h"
+#include "app/program.h"
 #include "app/setup.h"
-#include "app/startup.h"
 #include "platform/operator_messages.h"
 #include "platform/posix_clock.h"
 #include "platform/posix_ports.h"
 #include "platform/posix_process.h"
 #include "platform/posix_tcp.h"
-#include "platform/screen.h"
 #include "platform/sdl_voice.h"
 #include "platform/sdl_window.h"
-#include "state/text.h"
-#include "state/version.h"
 
 #ifndef KELVARO_INSTALL_BINDIR
 #define KELVARO_INSTALL_BINDIR "/usr/local/bin"
@@ -81,100 +73,6 @@ constexpr const char* kUsage =
     "3 kelvaro.cfg cannot be read; 4 the radio's port cannot be opened;\n"
     "5 the radio does not answer; 6 the radio is another model.\n";
 
-enum class Action { kPanel, kCheck, kSetup };
-
-struct Options {
-  Action action = Action::kPanel;
-  bool simulate = false;
-  std::string speechLog;
-  std::string rigctld;  // where to listen; empty: no network endpoint
-  bool rigctldVfo = false;  // the endpoint in VFO mode
-  kelvaro::SetupRequest setup;
-  bool setupOptionSeen = false;
-};
-
-int UsageError(const std::string& message) {
-  kelvaro::TellOperator(message);
-  kelvaro::OperatorStream() << "\n" << kUsage;
-  return kelvaro::kExitUsage;
-}
-
-// A COM number option: 1 to 99.
-bool PortNumber(const std::string& text, int* port) {
-  if (!kelvaro::OnlyDigits(text) || text.size() > 2) return false;
-  *port = kelvaro::IntFromText(text);
-  return *port >= 1;
-}
-
-// Returns -1 to go on, otherwise the exit code.
-int ParseOptions(int argc, char** argv, Options* options) {
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      return 0;
-    }
-    if (arg == "--version") {
-      std::cout << "kelvaro " << kelvaro::kVersion << "\n";
-      return 0;
-    }
-    if (arg == "--simulate") {
-      options->simulate = true;
-    } else if (arg == "--speech-log" && hasValue) {
-      options->speechLog = argv[++i];
-    } else if (arg == "--rigctld" && hasValue) {
-      options->rigctld = argv[++i];
-      if (!kelvaro::rigctld::ParseListenAddress(options->rigctld)) {
-        return UsageError("--rigctld takes PORT or ADDRESS:PORT (IPv4), not " + options->rigctld);
-      }
-    } else if (arg == "--vfo") {
-      options->rigctldVfo = true;
-    } else if (arg == "--check") {
-      options->action = Action::kCheck;
-    } else if (arg == "--setup") {
-      options->action = Action::kSetup;
-      if (hasValue && std::strncmp(argv[i + 1], "--", 2) != 0) options->setup.folder = argv[++i];
-    } else if (arg == "--radio" && hasValue) {
-      options->setup.radio = argv[++i];
-      options->setupOptionSeen = true;
-    } else if (arg == "--port" && hasValue) {
-      if (!PortNumber(argv[++i], &options->setup.radioPort)) return UsageError("--port takes a number from 1 to 99");
-      options->setupOptionSeen = true;
-    } else if (arg == "--pass-through" && hasValue) {
-      std::string device = argv[++i];
-      if (device == "none") {
-        options->setup.noPassThrough = true;
-      } else {
-        options->setup.passThrough = device;
-      }
-      options->setupOptionSeen = true;
-    } else if (arg == "--pass-through-port" && hasValue) {
-      if (!PortNumber(argv[++i], &options->setup.passThroughPort)) {
-        return UsageError("--pass-through-port takes a number from 1 to 99");
-      }
-      options->setupOptionSeen = true;
-    } else if (arg == "--change-config") {
-      options->setup.config = kelvaro::ConfigChoice::kChange;
-      options->setupOptionSeen = true;
-    } else if (arg == "--serial-folder" && hasValue) {
-      options->setup.serialFolder = argv[++i];
-      options->setupOptionSeen = true;
-    } else {
-      return UsageError("unknown option " + arg);
-    }
-  }
-  if (options->setupOptionSeen && options->action != Action::kSetup) {
-    return UsageError("--radio, --port, --pass-through, --pass-through-port, --change-config and "
-                      "--serial-folder belong to --setup");
-  }
-  if (options->rigctldVfo && options->rigctld.empty()) return UsageError("--vfo belongs to --rigctld");
-  if (options->action == Action::kSetup && (options->simulate || !options->speechLog.empty())) {
-    return UsageError("--setup takes neither --simulate nor --speech-log");
-  }
-  return -1;
-}
-
 // The installed phrase recordings, beside the program first (so an install
 // under any prefix finds its own), then where this build installs them, then
 // the build folder.
@@ -182,14 +80,6 @@ std::vector<fs::path> InstalledPhraseFolders() {
   const fs::path self = kelvaro::ProgramFolder();
   return {(self / ".." / "share" / "kelvaro" / "wave").lexically_normal(),
           fs::path(KELVARO_INSTALL_DATADIR) / "kelvaro" / "wave", self / "wave"};
-}
-
-void ChoosePhraseFolder(kelvaro::Panel& panel) {
-  panel.phraseFolder = kelvaro::FindPhraseFolder(panel.workDir, InstalledPhraseFolders());
-  if (panel.phraseFolder.empty()) {
-    kelvaro::TellOperator("no phrase recordings: there is no wave/ here and none installed in " +
-                          InstalledPhraseFolders().front().string() + "; the panel will be silent");
-  }
 }
 
 // Starts ftx1-sim on the configured radio port, linked as comN in the
@@ -213,56 +103,23 @@ void StartSimulatedRadio(kelvaro::ChildProcess& radio, const kelvaro::Panel& pan
   }
 }
 
-// Draws nothing: kelvaro --check has no window.
-class NoScreen : public kelvaro::Screen {
- public:
-  void SetPosition(int, int) override {}
-  void Print(std::string_view) override {}
-  void SelectFont(std::string_view, int, int) override {}
-};
-
-int Run(const Options& options) {
-  std::ofstream speechLog;
+int Run(const kelvaro::ProgramOptions& options) {
   kelvaro::PosixPorts ports(".");
   kelvaro::SdlVoice voice;
   kelvaro::PosixClock clock;
   kelvaro::ChildProcess radio;
-  kelvaro::AfterConfiguration startRadio;
+  kelvaro::ProgramServices services{ports, voice, clock, InstalledPhraseFolders(), {}};
   if (options.simulate) {
-    startRadio = [&radio](kelvaro::Panel& p) { StartSimulatedRadio(radio, p); };
+    services.startRadio = [&radio](kelvaro::Panel& p) { StartSimulatedRadio(radio, p); };
   }
-
-  if (options.action == Action::kCheck) {
-    NoScreen screen;
-    kelvaro::Panel panel(ports, voice, screen, clock, ".");
-    ChoosePhraseFolder(panel);
-    int code = kelvaro::CheckRadio(panel, std::cout, kelvaro::OperatorStream(), startRadio);
-    radio.Stop();
-    return code;
+  int code = 0;
+  if (options.action == kelvaro::ProgramAction::kCheck) {
+    code = kelvaro::RunCheck(services);
+  } else {
+    kelvaro::SdlWindow window;
+    kelvaro::PosixTcp tcp;
+    code = kelvaro::RunPanel(options, services, window, window, tcp);
   }
-
-  kelvaro::SdlWindow window;
-  kelvaro::Panel panel(ports, voice, window, clock, ".");
-  ChoosePhraseFolder(panel);
-  if (!options.speechLog.empty()) {
-    speechLog.open(options.speechLog, std::ios::app);
-    if (speechLog.is_open()) panel.speechLog = &speechLog;
-  }
-  // Network clients, when asked for: they share the radio through the link.
-  kelvaro::PosixTcp tcp;
-  kelvaro::NetworkLink network(panel, tcp);
-  std::unique_ptr<kelvaro::rigctld::Endpoint> endpoint;
-  if (!options.rigctld.empty()) {
-    kelvaro::rigctld::EndpointOptions endpointOptions;
-    endpointOptions.vfoMode = options.rigctldVfo;
-    endpoint = std::make_unique<kelvaro::rigctld::Endpoint>(
-        tcp, network, [](std::string_view line) { kelvaro::TellOperator("rigctld: " + std::string(line)); },
-        kelvaro::rigctld::Capabilities{}, endpointOptions);
-    if (!endpoint->Listen(*kelvaro::rigctld::ParseListenAddress(options.rigctld))) return 1;
-    network.Attach(endpoint.get());
-  }
-  int code = kelvaro::RunProgram(panel, window, startRadio, endpoint ? &network : nullptr);
-  if (endpoint) endpoint->Close();
   radio.Stop();
   return code;
 }
@@ -270,10 +127,10 @@ int Run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
-  int early = ParseOptions(argc, argv, &options);
+  kelvaro::ProgramOptions options;
+  int early = kelvaro::ParseProgramOptions(argc, argv, kUsage, &options);
   if (early >= 0) return early;
-  if (options.action == Action::kSetup) return kelvaro::RunSetup(options.setup, std::cin, std::cout, kelvaro::OperatorStream());
+  if (options.action == kelvaro::ProgramAction::kSetup) return kelvaro::RunSetup(options.setup, std::cin, std::cout, kelvaro::OperatorStream());
   // Without any display SDL would fall back to an invisible window that can
   // never get a key; asking for X11 makes that fail plainly instead.
   if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {

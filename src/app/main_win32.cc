@@ -1,0 +1,93 @@
+// kelvaro.exe: the talking front panel for the FTX-1; the Windows entry, which
+// makes the Win32 services (the run itself is in app/program.cc).
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "app/program.h"
+#include "platform/operator_messages.h"
+#include "platform/win32_clock.h"
+#include "platform/win32_ports.h"
+#include "platform/win32_tcp.h"
+#include "platform/win32_voice.h"
+#include "platform/win32_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage =
+    "Usage: kelvaro [--speech-log FILE] [--rigctld [ADDRESS:]PORT [--vfo]]\n"
+    "       kelvaro --check\n"
+    "\n"
+    "Talking front panel for the Yaesu FTX-1. Run it in a folder that holds\n"
+    "kelvaro.cfg; the radio is COM port N as set in kelvaro.cfg (\\\\.\\COMN).\n"
+    "The phrase recordings are wave\\ in that folder when present, else the\n"
+    "ones installed beside kelvaro.exe.\n"
+    "\n"
+    "  --speech-log FILE  append the name of every phrase spoken to FILE\n"
+    "  --rigctld [ADDRESS:]PORT\n"
+    "                     serve Hamlib's rigctld protocol (\"Hamlib NET rigctl\")\n"
+    "                     on PORT, usually 4532; on the loopback address unless\n"
+    "                     another is given. rigctld has no authentication: anyone\n"
+    "                     who can connect can tune the radio and transmit\n"
+    "  --vfo              (--rigctld) VFO mode, as rigctld's --vfo: commands name\n"
+    "                     their VFO (\"f VFOB\"), which split in WSJT-X needs\n"
+    "  --check            open the radio's port, ask the radio who it is, say\n"
+    "                     what answered, and end (no window)\n"
+    "  --help             show this text\n"
+    "  --version          show the version\n"
+    "\n"
+    "Not yet on Windows: --simulate (the simulated FTX-1) and --setup.\n"
+    "\n"
+    "Exit status: 0 done; 1 no window; 2 wrong options;\n"
+    "3 kelvaro.cfg cannot be read; 4 the radio's port cannot be opened;\n"
+    "5 the radio does not answer; 6 the radio is another model.\n";
+
+fs::path ProgramFolder() {
+  std::wstring name(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD got = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (got == 0) return {};
+    if (got < name.size()) {
+      name.resize(got);
+      return fs::path(name).parent_path();
+    }
+    name.resize(name.size() * 2);
+  }
+}
+
+// A program of the window subsystem has no console of its own: started from
+// one, it writes its texts (--help, --check, the operator's messages) there.
+void UseParentConsole() {
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out != nullptr && out != INVALID_HANDLE_VALUE) return;  // already given one
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  std::freopen("CONOUT$", "w", stdout);
+  std::freopen("CONOUT$", "w", stderr);
+  std::ios::sync_with_stdio(true);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  UseParentConsole();
+  kelvaro::ProgramOptions options;
+  int early = kelvaro::ParseProgramOptions(argc, argv, kUsage, &options);
+  if (early >= 0) return early;
+  if (options.simulate) return kelvaro::ProgramUsageError("--simulate is not yet on Windows", kUsage);
+  if (options.action == kelvaro::ProgramAction::kSetup) {
+    return kelvaro::ProgramUsageError("--setup is not yet on Windows", kUsage);
+  }
+  kelvaro::Win32Ports ports;
+  kelvaro::Win32Voice voice;
+  kelvaro::Win32Clock clock;
+  kelvaro::ProgramServices services{ports, voice, clock, {ProgramFolder() / "wave"}, {}};
+  if (options.action == kelvaro::ProgramAction::kCheck) return kelvaro::RunCheck(services);
+  kelvaro::Win32Window window;
+  kelvaro::Win32Tcp tcp;
+  return kelvaro::RunPanel(options, services, window, window, tcp);
+}
