@@ -90,3 +90,15 @@ if(PLATFORM_SOURCES AND PLATFORM_TESTS)
                    ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/linux-sim)
   set_tests_properties(windows_ports_against_stand_in PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
 endif()
+
+# kelvaro.exe under Wine against the stand-in, and the same keys through the
+# Linux build (KELVARO_LINUX_BUILD, built first by scripts/test.sh): what the
+# radio received, the speech and the files compared.
+set(KELVARO_LINUX_BUILD ${CMAKE_SOURCE_DIR}/build CACHE PATH "The Linux build to compare kelvaro.exe with")
+if(TARGET kelvaro)
+  add_test(NAME windows_panel_as_on_linux
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/test_windows_panel.sh $<TARGET_FILE:kelvaro>
+                   ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/linux-sim ${CMAKE_BINARY_DIR}/wave
+                   ${KELVARO_LINUX_BUILD}/kelvaro)
+  set_tests_properties(windows_panel_as_on_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 400)
+endif()

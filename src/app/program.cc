@@ -130,7 +130,7 @@ int RunPanel(const ProgramOptions& options, ProgramServices& services, Window& w
   Panel panel(services.ports, services.voice, screen, services.clock, ".");
   ChoosePhraseFolder(panel, services.installedPhraseFolders);
   if (!options.speechLog.empty()) {
-    speechLog.open(options.speechLog, std::ios::app);
+    speechLog.open(options.speechLog, std::ios::app | std::ios::binary);  // the same bytes on every platform
     if (speechLog.is_open()) panel.speechLog = &speechLog;
   }
   // Network clients, when asked for: they share the radio through the link.

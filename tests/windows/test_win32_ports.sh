@@ -16,19 +16,7 @@ work="$3"
 command -v wine >/dev/null || { echo "wine is not installed: skipped"; exit 77; }
 mkdir -p "$work"
 
-sim="${KELVARO_FTX1_SIM:-}"
-if [ -z "$sim" ]; then
-  sim="$work/ftx1-sim"
-  sources=("$src"/sim/main.cc "$src"/sim/radio.cc "$src"/sim/log_line.cc "$src"/sim/pty_link.cc)
-  stale=0
-  [ -x "$sim" ] || stale=1
-  for f in "${sources[@]}" "$src"/sim/*.h; do [ "$f" -nt "$sim" ] && stale=1; done
-  if [ "$stale" = 1 ]; then
-    command -v g++ >/dev/null || { echo "no g++ to build the stand-in: skipped"; exit 77; }
-    g++ -std=c++20 -O1 -I"$src/sim" "${sources[@]}" -o "$sim"
-  fi
-fi
-
+sim="$(bash "$(dirname "$0")/build_stand_in.sh" "$src" "$work")" || exit $?
 tmp="$(mktemp -d)"
 own_prefix=0
 if [ -z "${WINEPREFIX:-}" ]; then
