@@ -17,6 +17,24 @@
 #include "platform/voice.h"
 #include "platform/window.h"
 
+// The lines of the usage text that the program has on every platform: the
+// panel's options, and the two that only inform (listed last). String
+// literals, so each platform's usage text is one constant.
+#define KELVARO_PANEL_OPTIONS_USAGE \
+    "  --speech-log FILE  append the name of every phrase spoken to FILE\n" \
+    "  --rigctld [ADDRESS:]PORT\n" \
+    "                     serve Hamlib's rigctld protocol (\"Hamlib NET rigctl\")\n" \
+    "                     on PORT, usually 4532; on the loopback address unless\n" \
+    "                     another is given. rigctld has no authentication: anyone\n" \
+    "                     who can connect can tune the radio and transmit\n" \
+    "  --vfo              (--rigctld) VFO mode, as rigctld's --vfo: commands name\n" \
+    "                     their VFO (\"f VFOB\"), which split in WSJT-X needs\n" \
+    "  --check            open the radio's port, ask the radio who it is, say\n" \
+    "                     what answered, and end (no window)\n"
+#define KELVARO_INFORMING_OPTIONS_USAGE \
+    "  --help             show this text\n" \
+    "  --version          show the version\n"
+
 namespace kelvaro {
 
 enum class ProgramAction { kPanel, kCheck, kSetup };
