@@ -96,8 +96,17 @@ std::optional<WavSound> ReadWav(const std::filesystem::path& file, bool withSamp
 Win32Voice::~Win32Voice() {
   if (device_ != nullptr && !asyncLast_) {
     // Let the last synchronous phrase play out before the device closes.
-    WaitUntil(queuedBytes_, Clock::now() + BytesToDuration(queuedBytes_ - std::min(queuedBytes_, Position()), rate_,
-                                                           channels_ * bits_ / 8) + kStallAllowance);
+    const auto deadline = Clock::now() + BytesToDuration(queuedBytes_ - std::min(queuedBytes_, Position()), rate_,
+                                                         channels_ * bits_ / 8) + kStallAllowance;
+    WaitUntil(queuedBytes_, deadline);
+    // The position counts what the driver has passed on; the driver gives
+    // a buffer back once it has been heard, and closing before that would
+    // cut the phrase's end off.
+    while (Clock::now() < deadline && device_ != nullptr) {
+      Reclaim(false);
+      if (queue_.empty()) break;
+      std::this_thread::sleep_for(kPoll);
+    }
   }
   CloseDevice();
 }
