@@ -59,7 +59,7 @@ list(FILTER PLATFORM_SOURCES EXCLUDE REGEX "_test\\.cc$")
 if(PLATFORM_SOURCES)
   add_library(kelvaro_platform STATIC ${PLATFORM_SOURCES})
   target_include_directories(kelvaro_platform PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  target_link_libraries(kelvaro_platform PUBLIC ws2_32 winmm gdi32 user32)
+  target_link_libraries(kelvaro_platform PUBLIC ws2_32 winmm gdi32 user32 shell32 ole32 uuid)
 endif()
 
 # kelvaro.exe, once the platform services are all there; the phrase folder
