@@ -102,3 +102,12 @@ if(TARGET kelvaro)
                    ${KELVARO_LINUX_BUILD}/kelvaro)
   set_tests_properties(windows_panel_as_on_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 400)
 endif()
+
+# The installer (cpack, see scripts/build-installer.sh) and its test under Wine.
+if(TARGET kelvaro)
+  include(${CMAKE_SOURCE_DIR}/cmake/windows_installer.cmake)
+  add_test(NAME windows_installer
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/test_installer.sh
+                   ${CMAKE_BINARY_DIR}/kelvaro-${KELVARO_VERSION}-win64.exe ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/wave)
+  set_tests_properties(windows_installer PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 400)
+endif()
