@@ -59,7 +59,7 @@ list(FILTER PLATFORM_SOURCES EXCLUDE REGEX "_test\\.cc$")
 if(PLATFORM_SOURCES)
   add_library(kelvaro_platform STATIC ${PLATFORM_SOURCES})
   target_include_directories(kelvaro_platform PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  target_link_libraries(kelvaro_platform PUBLIC ws2_32 winmm gdi32 user32)
+  target_link_libraries(kelvaro_platform PUBLIC ws2_32 winmm gdi32 user32 shell32 ole32 uuid)
 endif()
 
 # kelvaro.exe, once the platform services are all there; the phrase folder
@@ -108,4 +108,13 @@ if(TARGET kelvaro)
                    ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/linux-sim ${CMAKE_BINARY_DIR}/wave
                    ${KELVARO_LINUX_BUILD}/kelvaro)
   set_tests_properties(windows_panel_as_on_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 400)
+endif()
+
+# The installer (cpack, see scripts/build-installer.sh) and its test under Wine.
+if(TARGET kelvaro)
+  include(${CMAKE_SOURCE_DIR}/cmake/windows_installer.cmake)
+  add_test(NAME windows_installer
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/test_installer.sh
+                   ${CMAKE_BINARY_DIR}/kelvaro-${KELVARO_VERSION}-win64.exe ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/wave)
+  set_tests_properties(windows_installer PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 400)
 endif()

@@ -13,7 +13,7 @@ packages=(
   lintian devscripts
 )
 if [ "${1:-}" = "--windows" ]; then
-  packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64)
+  packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64 nsis)
 fi
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi

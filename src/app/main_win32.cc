@@ -12,6 +12,7 @@
 #include "platform/win32_clock.h"
 #include "platform/win32_ports.h"
 #include "platform/win32_tcp.h"
+#include "platform/win32_user_folder.h"
 #include "platform/win32_voice.h"
 #include "platform/win32_window.h"
 
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
   kelvaro::ProgramOptions options;
   int early = kelvaro::ParseProgramOptions(argc, argv, kUsage, &options);
   if (early >= 0) return early;
+  kelvaro::UseUserFolderWhenInProgramFolder(ProgramFolder(), std::cerr);
   if (options.simulate) return kelvaro::ProgramUsageError("--simulate is not yet on Windows", kUsage);
   if (options.action == kelvaro::ProgramAction::kSetup) {
     return kelvaro::ProgramUsageError("--setup is not yet on Windows", kUsage);
