@@ -19,7 +19,4 @@ wineboot -i >/dev/null 2>&1
 # The Wine server of the boot (and its desktop, made without a display) must
 # be gone before the window tests start one on their own display.
 wineserver -w
-# The radio check's messages name Linux devices and comN links; the Windows
-# port layer brings its own.
-export GTEST_FILTER="-RefusalMessages.*"
 ctest --test-dir "$dir" --output-on-failure --no-tests=error --timeout 600

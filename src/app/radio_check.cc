@@ -16,9 +16,15 @@ namespace {
 namespace fs = std::filesystem;
 
 // The device of port n as an absolute path, or empty.
+// A port the system names itself ("COM5", "\\.\COM12" on Windows) rather
+// than a file in a folder: nothing to make absolute, no link to advise on.
+bool IsSystemPortName(const fs::path& device) {
+  return device.parent_path().empty() || device.string().rfind("\\\\.\\", 0) == 0;
+}
+
 fs::path DeviceOf(const Panel& panel, int port) {
   fs::path device = panel.ports.DevicePath(port);
-  if (device.empty()) return device;
+  if (device.empty() || IsSystemPortName(device)) return device;
   std::error_code ec;
   fs::path absolute = fs::absolute(device, ec);
   return ec ? device : absolute.lexically_normal();
@@ -46,7 +52,7 @@ std::string Printable(std::string_view bytes) {
 // What may mend a port that did not open, one sentence, or "".
 std::string PortAdvice(const Panel& panel, int port, const std::string& reason) {
   fs::path device = DeviceOf(panel, port);
-  if (device.empty()) return {};
+  if (device.empty() || IsSystemPortName(device)) return {};
   std::error_code ec;
   const std::string link = "com" + Digits(port);
   if (fs::is_symlink(fs::symlink_status(device, ec)) && !fs::exists(device, ec)) {
