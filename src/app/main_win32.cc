@@ -14,24 +14,27 @@
 #include "platform/win32_tcp.h"
 #include "platform/win32_voice.h"
 #include "platform/win32_window.h"
+#include "simulated_ports.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "Usage: kelvaro [--speech-log FILE] [--rigctld [ADDRESS:]PORT [--vfo]]\n"
-    "       kelvaro --check\n"
+    "Usage: kelvaro [--simulate] [--speech-log FILE] [--rigctld [ADDRESS:]PORT [--vfo]]\n"
+    "       kelvaro --check [--simulate]\n"
     "\n"
     "Talking front panel for the Yaesu FTX-1. Run it in a folder that holds\n"
     "kelvaro.cfg; the radio is COM port N as set in kelvaro.cfg (\\\\.\\COMN).\n"
     "The phrase recordings are wave\\ in that folder when present, else the\n"
     "ones installed beside kelvaro.exe.\n"
     "\n"
+    "  --simulate         the simulated FTX-1 answers on the configured port,\n"
+    "                     inside this program; the pass-through port is real\n"
     KELVARO_PANEL_OPTIONS_USAGE
     KELVARO_INFORMING_OPTIONS_USAGE
     "\n"
-    "Not yet on Windows: --simulate (the simulated FTX-1) and --setup.\n"
+    "Not yet on Windows: --setup.\n"
     "\n"
     "Exit status: 0 done; 1 no window; 2 wrong options;\n"
     "3 kelvaro.cfg cannot be read; 4 the radio's port cannot be opened;\n"
@@ -68,14 +71,22 @@ int main(int argc, char** argv) {
   kelvaro::ProgramOptions options;
   int early = kelvaro::ParseProgramOptions(argc, argv, kUsage, &options);
   if (early >= 0) return early;
-  if (options.simulate) return kelvaro::ProgramUsageError("--simulate is not yet on Windows", kUsage);
   if (options.action == kelvaro::ProgramAction::kSetup) {
     return kelvaro::ProgramUsageError("--setup is not yet on Windows", kUsage);
   }
-  kelvaro::Win32Ports ports;
+  kelvaro::Win32Ports realPorts;
   kelvaro::Win32Voice voice;
   kelvaro::Win32Clock clock;
+  // --simulate: the radio answers inside the program on the port the
+  // configuration names, once it has been read.
+  ftx1sim::SimulatedPorts simulatedPorts(realPorts, clock);
+  kelvaro::Ports& ports = options.simulate ? static_cast<kelvaro::Ports&>(simulatedPorts) : realPorts;
   kelvaro::ProgramServices services{ports, voice, clock, {ProgramFolder() / "wave"}, {}};
+  if (options.simulate) {
+    services.startRadio = [&simulatedPorts](kelvaro::Panel& panel) {
+      simulatedPorts.PlaceRadio(panel.state.config.comPort);
+    };
+  }
   if (options.action == kelvaro::ProgramAction::kCheck) return kelvaro::RunCheck(services);
   kelvaro::Win32Window window;
   kelvaro::Win32Tcp tcp;
