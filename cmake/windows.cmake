@@ -65,7 +65,7 @@ list(FILTER PLATFORM_SOURCES EXCLUDE REGEX "_test\\.cc$")
 if(PLATFORM_SOURCES)
   add_library(kelvaro_platform STATIC ${PLATFORM_SOURCES})
   target_include_directories(kelvaro_platform PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  target_link_libraries(kelvaro_platform PUBLIC ws2_32 winmm gdi32 user32)
+  target_link_libraries(kelvaro_platform PUBLIC ws2_32 winmm gdi32 user32 setupapi advapi32)
 endif()
 
 # kelvaro.exe, once the platform services are all there; the phrase folder
@@ -112,4 +112,8 @@ if(TARGET kelvaro)
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/test_windows_simulate.sh $<TARGET_FILE:kelvaro>
                    ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/wave ${KELVARO_LINUX_BUILD}/kelvaro)
   set_tests_properties(windows_simulated_radio PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 400)
+  # kelvaro.exe --setup: Wine's COM ports, asked and given.
+  add_test(NAME windows_setup
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/test_windows_setup.sh $<TARGET_FILE:kelvaro>)
+  set_tests_properties(windows_setup PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
 endif()
