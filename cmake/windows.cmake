@@ -19,8 +19,13 @@ target_include_directories(kelvaro_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 add_library(kelvaro_fakes STATIC ${CMAKE_SOURCE_DIR}/src/platform/fakes.cc ${CMAKE_SOURCE_DIR}/src/platform/fake_tcp.cc)
 target_include_directories(kelvaro_fakes PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
-add_library(ftx1sim STATIC ${CMAKE_SOURCE_DIR}/sim/radio.cc ${CMAKE_SOURCE_DIR}/sim/log_line.cc)
+add_library(ftx1sim STATIC ${CMAKE_SOURCE_DIR}/sim/radio.cc ${CMAKE_SOURCE_DIR}/sim/log_line.cc
+                           ${CMAKE_SOURCE_DIR}/sim/pacing.cc)
 target_include_directories(ftx1sim PUBLIC ${CMAKE_SOURCE_DIR}/sim)
+# The stand-in behind the port layer: kelvaro.exe --simulate.
+add_library(ftx1sim_ports STATIC ${CMAKE_SOURCE_DIR}/sim/simulated_ports.cc)
+target_link_libraries(ftx1sim_ports PUBLIC ftx1sim)
+target_include_directories(ftx1sim_ports PUBLIC ${CMAKE_SOURCE_DIR}/src)
 
 include(GNUInstallDirs)
 # The phrase recordings, made on the build machine as for Linux.
@@ -44,8 +49,9 @@ target_compile_definitions(kelvaro_test_support PRIVATE KELVARO_VOICE_DIR="${CMA
 # file locations, which test what only Linux has.
 file(GLOB_RECURSE UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*_test.cc)
 list(FILTER UNIT_TESTS EXCLUDE REGEX "/platform/(sdl|posix|fontconfig|win32)_[^/]*_test\\.cc$|/app/(setup|locations)_test\\.cc$")
+list(APPEND UNIT_TESTS ${CMAKE_SOURCE_DIR}/sim/simulated_ports_test.cc)
 add_executable(kelvaro_tests ${UNIT_TESTS})
-target_link_libraries(kelvaro_tests PRIVATE kelvaro_test_support kelvaro_core kelvaro_fakes ftx1sim gtest gmock gtest_main)
+target_link_libraries(kelvaro_tests PRIVATE kelvaro_test_support kelvaro_core kelvaro_fakes ftx1sim ftx1sim_ports gtest gmock gtest_main)
 target_compile_definitions(kelvaro_tests PRIVATE KELVARO_WAVE_DIR="${CMAKE_BINARY_DIR}/wave"
                                                  KELVARO_VOICE_DIR="${CMAKE_SOURCE_DIR}/voice"
                                                  KELVARO_EXAMPLES_DIR="${CMAKE_SOURCE_DIR}/examples")
@@ -59,7 +65,7 @@ list(FILTER PLATFORM_SOURCES EXCLUDE REGEX "_test\\.cc$")
 if(PLATFORM_SOURCES)
   add_library(kelvaro_platform STATIC ${PLATFORM_SOURCES})
   target_include_directories(kelvaro_platform PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  target_link_libraries(kelvaro_platform PUBLIC ws2_32 winmm gdi32 user32 shell32 ole32 uuid)
+  target_link_libraries(kelvaro_platform PUBLIC ws2_32 winmm gdi32 user32 shell32 ole32 uuid setupapi advapi32)
 endif()
 
 # kelvaro.exe, once the platform services are all there; the phrase folder
@@ -67,7 +73,7 @@ endif()
 if(PLATFORM_SOURCES AND EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32_ports.cc
    AND EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32_tcp.cc AND EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32_clock.cc)
   add_executable(kelvaro WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win32.cc)
-  target_link_libraries(kelvaro PRIVATE kelvaro_core kelvaro_platform)
+  target_link_libraries(kelvaro PRIVATE kelvaro_core kelvaro_platform ftx1sim_ports)
   add_dependencies(kelvaro wave)
 endif()
 
@@ -108,6 +114,15 @@ if(TARGET kelvaro)
                    ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/linux-sim ${CMAKE_BINARY_DIR}/wave
                    ${KELVARO_LINUX_BUILD}/kelvaro)
   set_tests_properties(windows_panel_as_on_linux PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 400)
+  # kelvaro.exe --simulate: the radio inside the program.
+  add_test(NAME windows_simulated_radio
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/test_windows_simulate.sh $<TARGET_FILE:kelvaro>
+                   ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/wave ${KELVARO_LINUX_BUILD}/kelvaro)
+  set_tests_properties(windows_simulated_radio PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 400)
+  # kelvaro.exe --setup: Wine's COM ports, asked and given.
+  add_test(NAME windows_setup
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/test_windows_setup.sh $<TARGET_FILE:kelvaro>)
+  set_tests_properties(windows_setup PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
 endif()
 
 # The installer (cpack, see scripts/build-installer.sh) and its test under Wine.

@@ -15,19 +15,10 @@
 // counts the refusals since the start); the control line "refusals" tells the
 // count.
 //
-// Timing is a real radio's. Commands are handled one at a time, in the order
-// received: the radio takes a command when it has finished with the one
-// before, and works on it for the answer delay (--answer-delay-ms, default 15;
-// --latency-ms is another name for it). A set command takes that time too and
-// sends nothing. The answer then goes out at the line rate (--baud, default
-// 38400; 11 bits a character, 8N2), each character when it would have
-// arrived, so a reader that polls sees partial answers; the next command is
-// taken when its last character is out. What the radio sends by itself
-// (auto-information after "AI1;") queues behind the commands received before
-// it and goes out at the line rate without a delay; when it follows a set
-// command it goes out as that command's answer. 0 for both options gives
-// answers at once. At most 256 received commands wait; more are logged but
-// dropped, as an overrun radio would.
+// Timing is a real radio's (see pacing.h): --answer-delay-ms (default 15;
+// --latency-ms is another name for it) is the time the radio works on each
+// command, --baud (default 38400) the line rate of the answers; 0 for both
+// gives answers at once.
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -45,6 +36,7 @@
 #include <vector>
 
 #include "log_line.h"
+#include "pacing.h"
 #include "pty_link.h"
 #include "radio.h"
 
@@ -55,10 +47,6 @@ using SteadyClock = std::chrono::steady_clock;
 // Bytes not yet taken by the other side are kept up to this size; beyond it
 // the oldest are dropped, as a serial line overruns.
 constexpr std::size_t kMaxUnsent = 65536;
-// Received commands waiting for the radio; beyond this they are dropped.
-constexpr std::size_t kMaxWaiting = 256;
-// Bits on the line per character: start, 8 data, 2 stop.
-constexpr long long kBitsPerCharacter = 11;
 
 int signalPipe[2] = {-1, -1};
 
@@ -215,10 +203,7 @@ class Program {
       : options_(options),
         radio_(options.radio),
         pty_(options.link),
-        start_(SteadyClock::now()),
-        answerDelay_(std::chrono::milliseconds(options.answerDelayMs)),
-        characterTime_(options.baud > 0 ? std::chrono::nanoseconds(kBitsPerCharacter * 1000000000LL / options.baud)
-                                        : std::chrono::nanoseconds(0)) {}
+        pacing_(radio_, SteadyClock::now(), std::chrono::milliseconds(options.answerDelayMs), options.baud) {}
 
   int Run() {
     if (!options_.logPath.empty()) {
@@ -228,6 +213,10 @@ class Program {
         return 1;
       }
     }
+    pacing_.SetRefusalObserver([](int count, const std::string& command) {
+      std::fprintf(stderr, "ftx1-sim: refused %d: %s\n", count, command.c_str());
+      std::fflush(stderr);
+    });
     radio_.SetCommandObserver([this](std::string_view command) {
       if (!log_) return;
       std::string line = ftx1sim::LogLine(std::chrono::system_clock::now(), command);
@@ -248,15 +237,6 @@ class Program {
   }
 
  private:
-  // Something for the radio to do, in the order it came: a received command,
-  // or output the radio sends by itself.
-  struct Job {
-    SteadyClock::time_point arrived;
-    bool isCommand = true;
-    ftx1sim::Radio::Command command;
-    std::string bytes;  // unsolicited output
-  };
-
   // One wait for something to happen, and its handling.
   void Step() {
     std::vector<pollfd> fds;
@@ -297,16 +277,15 @@ class Program {
       else if (revents & (POLLHUP | POLLERR)) masterQuietUntil_ = SteadyClock::now() + std::chrono::milliseconds(100);
     }
     if (stdinAt >= 0 && fds[static_cast<std::size_t>(stdinAt)].revents) ReadControl();
-    Work();
+    pacing_.Advance(SteadyClock::now());
+    unsent_ += pacing_.TakeSent();
     SendDue();
   }
 
   // The wait until the next thing the radio does by itself; nullptr for none.
   const timespec* Timeout(timespec* out) const {
     auto now = SteadyClock::now();
-    auto until = SteadyClock::time_point::max();
-    if (working_) until = workDone_;
-    if (sentCount_ < sending_.size()) until = CharacterDue(sentCount_);
+    auto until = pacing_.NextDue();
     if (pty_.plugged() && now < masterQuietUntil_) until = std::min(until, masterQuietUntil_);
     if (until == SteadyClock::time_point::max()) return nullptr;
     auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(until - now, SteadyClock::duration(0)));
@@ -314,10 +293,6 @@ class Program {
     out->tv_sec = static_cast<time_t>(wait.count() / 1000000000);
     out->tv_nsec = static_cast<long>(wait.count() % 1000000000);
     return out;
-  }
-
-  std::int64_t ModelTime() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - start_).count();
   }
 
   void ReadCommands() {
@@ -328,84 +303,14 @@ class Program {
         masterQuietUntil_ = SteadyClock::now() + std::chrono::milliseconds(100);
       return;
     }
-    auto now = SteadyClock::now();
-    radio_.SetTime(ModelTime());
-    for (auto& command : radio_.Receive(std::string_view(buffer, static_cast<std::size_t>(n)))) {
-      if (jobs_.size() >= kMaxWaiting) continue;
-      jobs_.push_back({now, true, std::move(command), {}});
-    }
-  }
-
-  // When character `i` of the answer being sent has fully arrived at the
-  // other end.
-  SteadyClock::time_point CharacterDue(std::size_t i) const {
-    return sendStart_ + characterTime_ * static_cast<long long>(i + 1);
-  }
-
-  void StartSending(std::string bytes, SteadyClock::time_point at) {
-    sending_ = std::move(bytes);
-    sentCount_ = 0;
-    sendStart_ = at;
-  }
-
-  // Moves the radio on to now: finishes the command being worked on, puts the
-  // characters whose time has come on the line, and takes the next job when
-  // the line is free. Times follow the schedule, not the moment this runs, so
-  // a late wake-up does not stretch it.
-  void Work() {
-    auto now = SteadyClock::now();
-    for (;;) {
-      if (sentCount_ < sending_.size()) {
-        while (sentCount_ < sending_.size() && CharacterDue(sentCount_) <= now) unsent_ += sending_[sentCount_++];
-        if (sentCount_ < sending_.size()) return;
-        freeAt_ = CharacterDue(sending_.size() - 1);
-        sending_.clear();
-        sentCount_ = 0;
-        continue;
-      }
-      if (working_) {
-        if (workDone_ > now) return;
-        working_ = false;
-        radio_.SetTime(ModelTime());
-        const int refusedBefore = radio_.Refusals();
-        std::string answer = radio_.Handle(current_);
-        if (radio_.Refusals() != refusedBefore) {
-          std::fprintf(stderr, "ftx1-sim: refused %d: %s\n", radio_.Refusals(), current_.text.c_str());
-          std::fflush(stderr);
-        }
-        answer += radio_.TakeUnsolicited();  // what the command set off follows its answer
-        freeAt_ = workDone_;
-        if (!answer.empty()) StartSending(std::move(answer), workDone_);
-        continue;
-      }
-      if (jobs_.empty()) return;
-      Job job = std::move(jobs_.front());
-      jobs_.pop_front();
-      auto begin = std::max(freeAt_, job.arrived);
-      if (job.isCommand) {
-        current_ = std::move(job.command);
-        working_ = true;
-        workDone_ = begin + answerDelay_;
-      } else {
-        StartSending(std::move(job.bytes), begin);
-      }
-    }
+    pacing_.Receive(std::string_view(buffer, static_cast<std::size_t>(n)), SteadyClock::now());
   }
 
   // The other side went away or came anew: answers on the way belong to
-  // nobody. Commands already received still take effect.
+  // nobody.
   void Abandon() {
-    radio_.SetTime(ModelTime());
-    if (working_) radio_.Handle(current_);
-    for (const Job& job : jobs_)
-      if (job.isCommand) radio_.Handle(job.command);
-    radio_.TakeUnsolicited();
-    working_ = false;
-    jobs_.clear();
-    sending_.clear();
-    sentCount_ = 0;
+    pacing_.Abandon(SteadyClock::now());
     unsent_.clear();
-    freeAt_ = SteadyClock::now();
   }
 
   void SendDue() {
@@ -453,28 +358,18 @@ class Program {
       else if (pty_.Plug(&error)) SayLine(pty_.announced());
       else SayLine("plug failed: " + error);
     } else {
-      radio_.SetTime(ModelTime());
+      const auto now = SteadyClock::now();
+      radio_.SetTime(pacing_.ModelTime(now));
       SayLine(radio_.Control(line));
-      std::string bytes = radio_.TakeUnsolicited();
-      if (!bytes.empty()) jobs_.push_back({SteadyClock::now(), false, {}, std::move(bytes)});
+      pacing_.QueueUnsolicited(now);
     }
   }
 
   const ProgramOptions& options_;
   ftx1sim::Radio radio_;
   ftx1sim::PtyLink pty_;
-  SteadyClock::time_point start_;
+  ftx1sim::Pacing pacing_;
   SteadyClock::time_point masterQuietUntil_{};
-  const SteadyClock::duration answerDelay_;
-  const std::chrono::nanoseconds characterTime_;
-  std::deque<Job> jobs_;                 // waiting for the radio, oldest first
-  bool working_ = false;                 // current_ is being worked on until workDone_
-  ftx1sim::Radio::Command current_;
-  SteadyClock::time_point workDone_{};
-  std::string sending_;                  // the answer going out at the line rate
-  std::size_t sentCount_ = 0;            // its characters already on the line
-  SteadyClock::time_point sendStart_{};
-  SteadyClock::time_point freeAt_{};     // when the radio finished its last job
   std::string unsent_;                   // on the line but not yet taken by the other side
   std::string control_;
   std::FILE* log_ = nullptr;

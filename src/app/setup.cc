@@ -572,3 +572,105 @@ int RunSetup(const SetupRequest& request, std::istream& in, std::ostream& out, s
 }
 
 }  // namespace kelvaro
+
+namespace kelvaro {
+namespace {
+
+// "1: Silicon Labs ... (COM5), probably the radio"; the COM number is added
+// where the name does not carry it.
+std::string ComPortLine(std::size_t index, const ComPortChoice& port) {
+  const std::string com = "COM" + Digits(port.number);
+  std::string line = Digits(static_cast<int>(index + 1)) + ": ";
+  line += Contains(port.name, "(" + com + ")") ? port.name : com + ", " + port.name;
+  if (port.likelyRadio()) line += ", probably the radio";
+  return line;
+}
+
+// The COM number of a "COMn" option, 1 to 99; `*why` says what is wrong.
+bool ComOption(const fs::path& given, const char* option, int* port, std::string* why) {
+  *port = ComNumberOf(given.string());
+  if (*port >= 1 && *port <= kMaxSetupPort) return true;
+  *why = std::string(option) + " takes a COM port from COM1 to COM" + Digits(kMaxSetupPort) + ", not " + given.string();
+  return false;
+}
+
+bool ChooseComPorts(const SetupRequest& request, const std::vector<ComPortChoice>& ports, Dialogue& dialogue,
+                    SetupPlan& plan, std::string* why) {
+  if (request.radioPort != 0 || request.passThroughPort != 0 || request.serialFolder != kSerialByIdFolder) {
+    *why = "on Windows a port is its COM number: --port, --pass-through-port and --serial-folder are not needed";
+    return false;
+  }
+  const bool asking = request.radio.empty();
+  std::ostream& out = dialogue.out();
+  int radioIndex = -1;
+  if (!asking) {
+    if (!ComOption(request.radio, "--radio", &plan.radioPort, why)) return false;
+  } else {
+    if (ports.empty()) {
+      *why = "there are no COM ports: is the radio switched on and its USB cable plugged in?";
+      return false;
+    }
+    out << "Setting up Kelvaro in " << plan.folder.string() << ".\n";
+    out << "COM ports:\n";
+    for (std::size_t i = 0; i < ports.size(); ++i) out << ComPortLine(i, ports[i]) << "\n";
+    const int count = static_cast<int>(ports.size());
+    const int choice = dialogue.AskNumber(
+        "Which one is the radio? Type its number and press Enter (Enter alone takes 1).", 1, count, 1);
+    if (choice < 0) return false;
+    radioIndex = choice - 1;
+    plan.radioPort = ports[static_cast<std::size_t>(radioIndex)].number;
+    if (plan.radioPort > kMaxSetupPort) {
+      *why = "COM" + Digits(plan.radioPort) + " is beyond COM" + Digits(kMaxSetupPort) +
+             ", which kelvaro.cfg cannot name; give the port a lower number in the Device Manager";
+      return false;
+    }
+    out << "The radio: COM" << plan.radioPort << "\n";
+  }
+  if (!request.passThrough.empty()) {
+    if (!ComOption(request.passThrough, "--pass-through", &plan.passThroughPort, why)) return false;
+  } else if (asking && !request.noPassThrough) {
+    if (ports.size() < 2) {
+      out << "There is no other COM port for a pass-through port; the set-up makes none.\n";
+    } else {
+      const int count = static_cast<int>(ports.size());
+      const int choice = dialogue.AskNumber(
+          "Another program may reach the radio through a pass-through port. Type the number of its "
+          "COM port from the list, or press Enter for none.",
+          1, count, 0, true, radioIndex + 1, "That is the radio; choose another port, or press Enter for none.");
+      if (choice < 0) return false;
+      if (choice > 0) plan.passThroughPort = ports[static_cast<std::size_t>(choice - 1)].number;
+      if (plan.passThroughPort > kMaxSetupPort) {
+        *why = "COM" + Digits(plan.passThroughPort) + " is beyond COM" + Digits(kMaxSetupPort) +
+               ", which kelvaro.cfg cannot name";
+        return false;
+      }
+    }
+  }
+  if (plan.passThroughPort == plan.radioPort) {
+    *why = "the radio and the pass-through port cannot both be COM" + Digits(plan.radioPort);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunComSetup(const SetupRequest& request, const std::vector<ComPortChoice>& ports, std::istream& in,
+                std::ostream& out, std::ostream& err) {
+  Dialogue dialogue(in, out, err);
+  SetupPlan plan;
+  std::string why;
+  const bool planned = CheckRequest(request, plan, &why) && ReadExistingConfiguration(plan, &why) &&
+                       ChooseComPorts(request, ports, dialogue, plan, &why) &&
+                       DecideConfiguration(request, dialogue, plan, &why);
+  if (!planned) {
+    if (!why.empty()) err << "kelvaro: " << why << "; nothing was written\n";
+    return 1;
+  }
+  if (!PutInPlace(plan, out, err)) return 1;
+  out << "Next, in " << plan.folder.string()
+      << ": kelvaro --check asks the radio who it is, and kelvaro starts the panel.\n";
+  return 0;
+}
+
+}  // namespace kelvaro

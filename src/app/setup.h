@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/com_ports.h"
 #include "platform/access.h"
 
 namespace kelvaro {
@@ -90,5 +91,14 @@ struct SetupRequest {
 // anything else in the folder are left alone. Returns the exit status (0 when
 // the folder is set up).
 int RunSetup(const SetupRequest& request, std::istream& in, std::ostream& out, std::ostream& err);
+
+// The set-up on Windows, where a port's COM number is its name and nothing is
+// linked: the radio and the pass-through port are chosen from `ports` (shown
+// in their order) or given as "COMn" (`radio`, `passThrough`, which make it
+// run without any question), and only kelvaro.cfg is written, as RunSetup
+// writes it. --port, --pass-through-port and --serial-folder have no meaning
+// there and are refused.
+int RunComSetup(const SetupRequest& request, const std::vector<ComPortChoice>& ports, std::istream& in,
+                std::ostream& out, std::ostream& err);
 
 }  // namespace kelvaro

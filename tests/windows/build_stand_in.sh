@@ -10,7 +10,7 @@ src="$1"; work="$2"
 if [ -n "${KELVARO_FTX1_SIM:-}" ]; then echo "$KELVARO_FTX1_SIM"; exit 0; fi
 mkdir -p "$work"
 sim="$work/ftx1-sim"
-sources=("$src"/sim/main.cc "$src"/sim/radio.cc "$src"/sim/log_line.cc "$src"/sim/pty_link.cc)
+sources=("$src"/sim/main.cc "$src"/sim/radio.cc "$src"/sim/log_line.cc "$src"/sim/pacing.cc "$src"/sim/pty_link.cc)
 # One build at a time when tests start together.
 exec 8> "$work/.ftx1-sim.lock"
 flock 8
