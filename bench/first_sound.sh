@@ -7,22 +7,25 @@
 # A build folder needs kelvaro and ftx1-sim (for example the build of an
 # earlier commit in a second folder, and this one). Needs an X display (run
 # under xvfb-run -a -s -noreset). The rounds alternate between the builds; each
-# round starts the panel afresh against a stand-in of its own (answering after
-# KELVARO_BENCH_ANSWER_MS, default 20 ms), times its start, presses F, O and P
-# once each when it is quiet, and ends it.
+# round starts the panel afresh against a stand-in of its own (taking
+# KELVARO_BENCH_ANSWER_MS, default 15 ms, on each command, and then the line
+# time of its answer), times its start, presses F, O and P once each when it
+# is quiet (at a random point of the device's buffer period), and ends it.
 # The sound is SDL's disk audio driver, which writes each device buffer to a
-# file at the pace a sound card would play it; the first sound is the moment
-# the first non-silent sample of the report is seen in that file. Every
+# file at the pace a sound card would play it (through stdio, whose 4 KB buffer
+# would hold back several device buffers: a small preloaded shim, compiled
+# here with cc, turns that buffering off); the first sound is the moment the
+# first non-silent sample of the report is seen in that file. Every
 # recording but delay.wav (the answer wait) is replaced by a tone of TONE_MS
 # (15 ms), so the times measure the panel and not the length of the words. The keys go through XTest, timed from the moment they are sent.
 set -uo pipefail
 if [ $# -lt 2 ]; then echo "usage: $0 BUILD_A BUILD_B [ROUNDS]" >&2; exit 2; fi
 exec python3 - "$@" <<'EOF'
-import ctypes, os, shutil, signal, statistics, struct, subprocess, sys, tempfile, time
+import ctypes, os, random, shutil, signal, statistics, struct, subprocess, sys, tempfile, time
 
 build_a, build_b = (os.path.abspath(p) for p in sys.argv[1:3])
 rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 5
-answer_ms = os.environ.get("KELVARO_BENCH_ANSWER_MS", "20")
+answer_ms = os.environ.get("KELVARO_BENCH_ANSWER_MS", "15")
 tone_ms = int(os.environ.get("TONE_MS", "15"))
 rate = 22050
 
@@ -114,7 +117,7 @@ def press(key):
     x11.XFlush(display)
     return sent
 
-def one_round(build, side, n, wave):
+def one_round(build, side, n, wave, shim):
     """(start→connected s, {key: latency s}) for one fresh panel."""
     folder = os.path.join(work, f"{side}{n}")
     os.makedirs(folder)
@@ -128,7 +131,7 @@ def one_round(build, side, n, wave):
     procs.append(sim)
     sim.stdout.readline()  # its link is ready once it has said so
     env = dict(os.environ, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=os.path.join(folder, "audio.raw"),
-               SDL_VIDEODRIVER="x11", DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent")
+               SDL_VIDEODRIVER="x11", DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent", LD_PRELOAD=shim)
     log = os.path.join(folder, "speech.log")
     begun = time.monotonic()
     panel = subprocess.Popen([os.path.join(build, "kelvaro"), "--speech-log", log], cwd=folder, env=env,
@@ -153,6 +156,9 @@ def one_round(build, side, n, wave):
     for key in ("f", "o", "p"):
         if not sound.quiet():
             sys.exit(f"build {side}: the panel does not fall quiet")
+        # At a random moment: pressed right after the device took a buffer,
+        # every key would wait the whole buffer period.
+        time.sleep(random.uniform(0, 0.05))
         sound.read()
         sent = press(key)
         heard = sound.first_sound()
@@ -169,17 +175,46 @@ def one_round(build, side, n, wave):
             p.wait()
     return connected, latencies
 
+UNBUFFERED = r"""
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+static FILE* unbuffered(FILE* f, const char* path) {
+  const char* watched = getenv("SDL_DISKAUDIOFILE");
+  if (f && watched && strcmp(path, watched) == 0) setvbuf(f, NULL, _IONBF, 0);
+  return f;
+}
+typedef FILE* (*Open)(const char*, const char*);
+FILE* fopen(const char* path, const char* mode) {
+  return unbuffered(((Open)dlsym(RTLD_NEXT, "fopen"))(path, mode), path);
+}
+FILE* fopen64(const char* path, const char* mode) {
+  return unbuffered(((Open)dlsym(RTLD_NEXT, "fopen64"))(path, mode), path);
+}
+"""
+
+def build_shim():
+    source = os.path.join(work, "unbuffered.c")
+    with open(source, "w") as f:
+        f.write(UNBUFFERED)
+    shim = os.path.join(work, "unbuffered.so")
+    subprocess.run(["cc", "-shared", "-fPIC", "-O2", source, "-o", shim, "-ldl"], check=True)
+    return shim
+
 try:
+    shim = build_shim()
     wave = tone_folder("wave", tone_ms)
     results = {"A": {"start": [], "F": [], "O": [], "P": []}, "B": {"start": [], "F": [], "O": [], "P": []}}
     for n in range(rounds):
         for side, build in (("A", build_a), ("B", build_b)) if n % 2 == 0 else (("B", build_b), ("A", build_a)):
-            connected, latencies = one_round(build, side, n, wave)
+            connected, latencies = one_round(build, side, n, wave, shim)
             results[side]["start"].append(connected)
             for key, value in latencies.items():
                 results[side][key].append(value)
     print(f"A {build_a}\nB {build_b}")
-    print(f"{rounds} rounds; stand-in answers after {answer_ms} ms; recordings: tones of {tone_ms} ms; "
+    print(f"{rounds} rounds; the stand-in takes {answer_ms} ms a command; recordings: tones of {tone_ms} ms; "
           f"milliseconds: median (least-most)")
     def cell(values):
         ms = [v * 1000 for v in values]
