@@ -22,12 +22,16 @@ using namespace std::chrono_literals;
 constexpr int kRate = 22050;
 constexpr SDL_AudioFormat kFormat = AUDIO_S16SYS;
 constexpr int kChannels = 1;
-// 512 frames at 22050 Hz is 23 ms: small enough that a synchronous phrase
-// returns close to its end, large enough for every driver to keep fed.
-constexpr int kBufferFrames = 512;
-// Added to one buffer when deciding that a synchronous phrase is as good as
-// done, so that a phrase whose last chunk is exactly one buffer also returns
-// before the device would pad it with silence.
+// 256 frames at 22050 Hz is 11.6 ms: a phrase queued while the device is
+// idle is heard within that (on average half of it) after the key.
+constexpr int kBufferFrames = 256;
+// A synchronous phrase returns once this much or less of it is left to play,
+// so that the next phrase is queued before the device runs dry: 512 frames
+// and a margin, 28 ms. Not one buffer and the margin: with so short a window
+// the caller is now and then too late, and the device pads the joins of a
+// report with silence. The margin lets a phrase whose last chunk is exactly
+// one buffer return before the device would pad it.
+constexpr auto kAheadOfEnd = std::chrono::microseconds(512 * 1000000LL / kRate);
 constexpr auto kMargin = 5ms;
 // Recordings longer than this (in bytes of the device's format) are not kept
 // in memory; at 22050 Hz mono 16-bit that is about 6 s (every phrase but the
@@ -149,7 +153,7 @@ SdlVoice::SdlVoice() {
     device_ = 0;
   }
   buffer_ = FramesToDuration(spec_.samples, spec_.freq);
-  margin_ = kMargin;
+  margin_ = std::max<Clock::duration>(kAheadOfEnd - buffer_, Clock::duration::zero()) + kMargin;
 }
 
 SdlVoice::~SdlVoice() {

@@ -140,7 +140,7 @@ class SdlVoice : public Voice {
   bool driverStarted_ = false;     // SDL_AudioInit("dummy") without the subsystem
   bool clockTimed_ = true;
   Clock::duration buffer_{};       // one device buffer
-  Clock::duration margin_{};
+  Clock::duration margin_{};       // with buffer_: how much a synchronous phrase leaves to play
   bool asyncQueued_ = false;       // the last phrase queued was asynchronous
   Clock::time_point queueEnds_{};  // when everything queued will have played
   Cache cache_;
