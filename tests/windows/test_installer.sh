@@ -3,37 +3,32 @@
 # it puts kelvaro.exe, every phrase recording and the example configuration
 # under Program Files\Kelvaro with a Start-menu entry and an uninstaller; the
 # program started in its program folder works in Documents\Kelvaro, made with
-# the example kelvaro.cfg; the operator's kelvaro.cfg and savmem.dat there
-# outlast a second install and the uninstall, which removes the program.
+# the example kelvaro.cfg; the installed kelvaro.exe --simulate there says
+# connected and Q writes savmem.dat; the operator's kelvaro.cfg and
+# savmem.dat outlast a second install and the uninstall, which removes the
+# program. On the test's own X server and Wine prefix.
 #
 #   test_installer.sh INSTALLER SOURCE_DIR WAVE_DIR
 #
 # Skipped (77) without Wine or NSIS.
-set -uo pipefail
-INSTALLER="$1"; SOURCE_DIR="$2"; WAVE_DIR="$3"
+INSTALLER="$1"; SOURCE_DIR="$2"
+set -- "" "" "" "$3"
+source "$(dirname "$0")/../e2e/lib.sh"
+source "$(dirname "$0")/wine_lib.sh"
 command -v wine >/dev/null || { echo "wine is not installed: skipped"; exit 77; }
 command -v makensis >/dev/null || { echo "makensis is not installed: skipped"; exit 77; }
-[ -f "$INSTALLER" ] || { echo "FAIL: no $INSTALLER (made by scripts/build-installer.sh)"; exit 1; }
+[ -f "$INSTALLER" ] || { echo "FAILED: no $INSTALLER (made by scripts/build-installer.sh)"; exit 1; }
 
-BASE="$(mktemp -d)"
+BASE="$WORK"
 # The prefix's Documents follows the home folder, so the test has its own.
-export HOME="$BASE/home" WINEPREFIX="$BASE/wine" WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+export HOME="$BASE/home"
 mkdir -p "$HOME"
-trap 'wineserver -k >/dev/null 2>&1; rm -rf "$BASE"' EXIT
-wineboot -i >/dev/null 2>&1
-wineserver -w
-
-failures=0
-check() {
-  local what="$1"; shift
-  if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
-}
-finish() {
+trap 'wineserver -k >/dev/null 2>&1; cleanup' EXIT
+start_wine_prefix "$BASE/wine" ",winemenubuilder.exe=d"
+installed() {
   wineserver -w
-  echo "installer: $(stat -c %s "$INSTALLER") bytes; $failures failure(s)"
-  [ "$failures" -eq 0 ]
-  exit $?
+  echo "installer: $(stat -c %s "$INSTALLER") bytes"
+  finish
 }
 
 PROGRAM="$WINEPREFIX/drive_c/Program Files/Kelvaro"
@@ -68,9 +63,22 @@ check "the first start makes Documents\\Kelvaro with the example kelvaro.cfg" \
   cmp -s "$SOURCE_DIR/examples/kelvaro.cfg" "$USER_FOLDER/kelvaro.cfg"
 check "the program folder gets no kelvaro.cfg" [ ! -e "$PROGRAM/kelvaro.cfg" ]
 
+# The installed program in the operator's folder, with the radio inside it
+# and the recordings beside the program: connected, and Q writes the bank.
+(cd "$USER_FOLDER" && exec wine "$PROGRAM/kelvaro.exe" --simulate --speech-log speech.log) >"$BASE/panel.out" 2>&1 &
+PANEL_PID=$!
+if id=$(any_panel_window) && wait_for_line "$USER_FOLDER/speech.log" 60 '^connected$'; then
+  pass "the installed kelvaro.exe --simulate says connected"
+  press "$id" q
+  wait_panel_exit 60 || fail "Q did not end the installed panel"
+  check "Q ends it with status 0" panel_ended_with 0
+  check "it wrote savmem.dat in the operator's folder" [ -s "$USER_FOLDER/savmem.dat" ]
+else
+  fail "the installed kelvaro.exe --simulate did not say connected: $(tail -3 "$BASE/panel.out")"
+fi
+
 # The operator's own settings and channels.
 sed 's/^power=.*/power=020/' "$SOURCE_DIR/examples/kelvaro.cfg" >"$USER_FOLDER/kelvaro.cfg"
-printf 'the operator'"'"'s channels\r\n' >"$USER_FOLDER/savmem.dat"
 cp "$USER_FOLDER/kelvaro.cfg" "$USER_FOLDER/savmem.dat" "$BASE/"
 
 wine "$INSTALLER" /S
@@ -91,4 +99,4 @@ check "the uninstall removes the Start-menu entries" [ ! -e "$MENU" ]
 check "the uninstall removes the Apps entry" eval '! registered'
 check "the operator's kelvaro.cfg outlasts the uninstall" cmp -s "$BASE/kelvaro.cfg" "$USER_FOLDER/kelvaro.cfg"
 check "savmem.dat outlasts the uninstall" cmp -s "$BASE/savmem.dat" "$USER_FOLDER/savmem.dat"
-finish
+installed

@@ -13,26 +13,13 @@ EXE="$1"; LINUX_KELVARO="${5:-}"
 SIM_PATH="$(bash "$(dirname "$0")/build_stand_in.sh" "$2" "$3")" || exit $?
 set -- "$LINUX_KELVARO" "$SIM_PATH" "" "$4"
 source "$(dirname "$0")/../e2e/lib.sh"
+source "$(dirname "$0")/wine_lib.sh"
 command -v wine >/dev/null || { echo "wine is not installed: skipped"; exit 77; }
 
 BASE="$WORK"
-# A prefix of its own: a Wine server that runs already keeps the display it
-# started with, and this test's windows are on the test's own X server.
-export WINEPREFIX="$BASE/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'stop_peer_pair; wineserver -k >/dev/null 2>&1; cleanup' EXIT
-wineboot -i >/dev/null 2>&1
-wineserver -w
+start_wine_prefix "$BASE/wine"
 
-# The Wine window carries the caption; on its own X server it is the only one.
-any_panel_window() {
-  for _ in $(seq 600); do
-    local id
-    id=$(xdotool search --name 'Kelvaro' 2>/dev/null | head -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.05
-  done
-  return 1
-}
 
 channel_3_recalled() {
   grep -A12 -x gch "$WORK/speech.log" | tr '\n' ' ' | grep -q '^gch 3 20 metres 1 4 point 2 mhz usb.wav preamp 1 on '

@@ -10,25 +10,15 @@
 EXE="$1"; SOURCE_DIR="$2"; LINUX_KELVARO="${4:-}"
 set -- "$LINUX_KELVARO" "" "" "$3"
 source "$(dirname "$0")/../e2e/lib.sh"
+source "$(dirname "$0")/wine_lib.sh"
 command -v wine >/dev/null || { echo "wine is not installed: skipped"; exit 77; }
 
 BASE="$WORK"
-export WINEPREFIX="$BASE/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k >/dev/null 2>&1; cleanup' EXIT
-wineboot -i >/dev/null 2>&1
-wineserver -w
+start_wine_prefix "$BASE/wine"
 # Nothing may stand behind COM5: the radio is the one inside the program.
 rm -f "$WINEPREFIX/dosdevices/com5"
 
-any_panel_window() {
-  for _ in $(seq 600); do
-    local id
-    id=$(xdotool search --name 'Kelvaro' 2>/dev/null | head -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.05
-  done
-  return 1
-}
 
 # Starts the program given in folder $1 with --simulate and the speech log.
 start_simulated() {
