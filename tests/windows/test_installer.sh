@@ -65,17 +65,7 @@ check "the program folder gets no kelvaro.cfg" [ ! -e "$PROGRAM/kelvaro.cfg" ]
 
 # The installed program in the operator's folder, with the radio inside it
 # and the recordings beside the program: connected, and Q writes the bank.
-(cd "$USER_FOLDER" && exec wine "$PROGRAM/kelvaro.exe" --simulate --speech-log speech.log) >"$BASE/panel.out" 2>&1 &
-PANEL_PID=$!
-if id=$(any_panel_window) && wait_for_line "$USER_FOLDER/speech.log" 60 '^connected$'; then
-  pass "the installed kelvaro.exe --simulate says connected"
-  press "$id" q
-  wait_panel_exit 60 || fail "Q did not end the installed panel"
-  check "Q ends it with status 0" panel_ended_with 0
-  check "it wrote savmem.dat in the operator's folder" [ -s "$USER_FOLDER/savmem.dat" ]
-else
-  fail "the installed kelvaro.exe --simulate did not say connected: $(tail -3 "$BASE/panel.out")"
-fi
+simulated_panel_connects_and_quits "$USER_FOLDER" "$PROGRAM/kelvaro.exe"
 
 # The operator's own settings and channels.
 sed 's/^power=.*/power=020/' "$SOURCE_DIR/examples/kelvaro.cfg" >"$USER_FOLDER/kelvaro.cfg"

@@ -30,18 +30,7 @@ start_simulated() {
 
 mkdir -p "$BASE/configured"
 cp "$SOURCE_DIR/examples/kelvaro.cfg" "$BASE/configured/kelvaro.cfg"
-start_simulated configured wine "$EXE"
-id=$(any_panel_window) || { fail "no panel window"; finish; }
-if wait_for_line "$WORK/speech.log" 60 '^connected$'; then
-  pass "kelvaro.exe --simulate says connected"
-  press "$id" q
-  wait_panel_exit 60 || fail "Q did not end the panel"
-  check "Q ends it with status 0" panel_ended_with 0
-  check "it wrote the bank file" [ -s "$WORK/savmem.dat" ]
-else
-  fail "kelvaro.exe --simulate did not say connected: $(tail -3 "$WORK/panel.out")"
-fi
-[ -n "$PANEL_PID" ] && { kill -9 "$PANEL_PID" 2>/dev/null; wait "$PANEL_PID" 2>/dev/null; PANEL_PID=""; }
+simulated_panel_connects_and_quits "$BASE/configured" "$EXE"
 
 # Without kelvaro.cfg.
 start_simulated unconfigured wine "$EXE"

@@ -20,3 +20,22 @@ any_panel_window() {
   done
   return 1
 }
+
+# kelvaro.exe ($2) --simulate in folder $1, which holds a kelvaro.cfg: it must
+# say connected, and Q must end it with status 0 and savmem.dat written.
+simulated_panel_connects_and_quits() {
+  local folder="$1" exe="$2" id
+  (cd "$folder" && exec wine "$exe" --simulate --speech-log speech.log) > "$folder/panel.out" 2>&1 &
+  PANEL_PID=$!
+  if id=$(any_panel_window) && wait_for_line "$folder/speech.log" 60 '^connected$'; then
+    pass "kelvaro.exe --simulate in $(basename "$folder") says connected"
+    press "$id" q
+    wait_panel_exit 60 || fail "Q did not end the panel"
+    check "Q ends it with status 0" panel_ended_with 0
+    check "it wrote savmem.dat in $(basename "$folder")" [ -s "$folder/savmem.dat" ]
+  else
+    fail "kelvaro.exe --simulate did not say connected: $(tail -3 "$folder/panel.out")"
+  fi
+  [ -n "$PANEL_PID" ] && { kill -9 "$PANEL_PID" 2>/dev/null; wait "$PANEL_PID" 2>/dev/null; PANEL_PID=""; }
+  return 0
+}
