@@ -120,20 +120,23 @@ def reference_session(vfo, lines):
     """The same with Hamlib's rigctld. rigctld ends a connection as soon as it
     reads the end of what its client sends, even while it still answers (the
     rest of its answers may then go into the next connection it accepts), and
-    now and then resets it: its client sends the marker after the lines and
-    ends only once the marker is answered, and a reset is tried again."""
+    now and then resets it or closes it unanswered: its client sends the
+    marker after the lines and ends only once the marker is answered; a reset
+    or an unanswered marker is tried again with a fresh rigctld."""
     for attempt in range(3):
         try:
-            return marked_session(server(True, vfo).port, lines)
+            replies = marked_session(server(True, vfo).port, lines)
+            if replies is not None:
+                return replies
         except ConnectionResetError:
-            if attempt == 2:
-                raise
-    return []
+            pass
+        servers.pop((True, vfo)).stop()
+    raise SystemExit("rigctld never answered the marker three times over")
 
 
 def marked_session(port, lines):
-    """The reply lines to the lines given, up to the marker's answer (or every
-    line until rigctld closes, when it never answers the marker)."""
+    """The reply lines to the lines given, up to the marker's answer, or None
+    when rigctld closes without answering it."""
     with socket.create_connection(("127.0.0.1", port), timeout=20) as s:
         s.sendall(("".join(line + "\n" for line in lines + [MARKER])).encode("latin-1"))
         data = b""
@@ -146,7 +149,7 @@ def marked_session(port, lines):
             if not chunk:
                 break
             data += chunk
-    return data.decode("latin-1").split("\n")[:-1]
+    return None
 
 
 # ------------------------------------------------------------------ comparing
