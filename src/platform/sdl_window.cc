@@ -352,7 +352,7 @@ WindowMessage SdlWindow::NextMessage() {
 
 void SdlWindow::StartTimer(int periodMs) {
   periodMs_ = std::max(0, periodMs);
-  nextTick_ = SteadyClock::now() + std::chrono::milliseconds(periodMs_);
+  nextTick_ = SteadyClock::now();
 }
 
 void SdlWindow::StopTimer() { periodMs_ = 0; }

@@ -256,7 +256,10 @@ void Win32Window::WatchInputs(std::vector<Waitable> handles) {
 
 void Win32Window::StartTimer(int periodMs) {
   periodMs_ = std::max(1, periodMs);
-  if (hwnd_ != nullptr) SetTimer(hwnd_, kTimerId, static_cast<UINT>(periodMs_), nullptr);
+  if (hwnd_ == nullptr) return;
+  SetTimer(hwnd_, kTimerId, static_cast<UINT>(periodMs_), nullptr);
+  // A system timer first fires a period from now; the first tick is posted.
+  PostMessageW(hwnd_, WM_TIMER, kTimerId, 0);
 }
 
 void Win32Window::StopTimer() {

@@ -37,7 +37,8 @@ class Window {
   // The handles (of the ports and connections) NextMessage also waits on;
   // kNoWaitable entries are ignored. They stay watched until the next call.
   virtual void WatchInputs(std::vector<Waitable> handles) { (void)handles; }
-  // Starts (or restarts) the periodic timer.
+  // Starts (or restarts) the periodic timer. Its first tick is due at once:
+  // the panel's first poll then follows the start-up without a period's wait.
   virtual void StartTimer(int periodMs) = 0;
   virtual void StopTimer() = 0;
   virtual void Close() = 0;
