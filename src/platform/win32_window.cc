@@ -204,6 +204,13 @@ bool Win32Window::Translate(const MSG& msg, WindowMessage* message) {
         *message = {};  // from a timer stopped since
         return true;
       }
+      {
+        // The posted first tick and the system's may both be waiting after a
+        // long phrase: one tick stands for them all.
+        MSG more;
+        while (PeekMessageW(&more, hwnd_, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+        }
+      }
       *message = {kMsgTimer, static_cast<int>(kTimerId)};
       return true;
     case WM_QUIT:
