@@ -15,13 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The device of port n as an absolute path, or empty.
 // A port the system names itself ("COM5", "\\.\COM12" on Windows) rather
 // than a file in a folder: nothing to make absolute, no link to advise on.
 bool IsSystemPortName(const fs::path& device) {
   return device.parent_path().empty() || device.string().rfind("\\\\.\\", 0) == 0;
 }
 
+// The device of port n as an absolute path (a system port name as it is), or
+// empty.
 fs::path DeviceOf(const Panel& panel, int port) {
   fs::path device = panel.ports.DevicePath(port);
   if (device.empty() || IsSystemPortName(device)) return device;

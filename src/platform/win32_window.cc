@@ -7,6 +7,13 @@ namespace kelvaro {
 namespace {
 
 constexpr UINT_PTR kTimerId = 1;
+
+// Takes the timer messages waiting for the window off its queue.
+void DropWaitingTicks(HWND hwnd) {
+  MSG msg;
+  while (PeekMessageW(&msg, hwnd, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+  }
+}
 constexpr wchar_t kClassName[] = L"KelvaroPanel";
 constexpr COLORREF kText = RGB(0, 0, 0);
 constexpr COLORREF kBackground = RGB(255, 255, 255);
@@ -204,13 +211,9 @@ bool Win32Window::Translate(const MSG& msg, WindowMessage* message) {
         *message = {};  // from a timer stopped since
         return true;
       }
-      {
-        // The posted first tick and the system's may both be waiting after a
-        // long phrase: one tick stands for them all.
-        MSG more;
-        while (PeekMessageW(&more, hwnd_, WM_TIMER, WM_TIMER, PM_REMOVE)) {
-        }
-      }
+      // The posted first tick and the system's may both be waiting after a
+      // long phrase: one tick stands for them all.
+      DropWaitingTicks(hwnd_);
       *message = {kMsgTimer, static_cast<int>(kTimerId)};
       return true;
     case WM_QUIT:
@@ -273,9 +276,7 @@ void Win32Window::StopTimer() {
   periodMs_ = 0;
   if (hwnd_ == nullptr) return;
   KillTimer(hwnd_, kTimerId);
-  MSG msg;
-  while (PeekMessageW(&msg, hwnd_, WM_TIMER, WM_TIMER, PM_REMOVE)) {
-  }
+  DropWaitingTicks(hwnd_);
 }
 
 void Win32Window::SetPosition(int x, int y) {
