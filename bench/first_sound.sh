@@ -4,12 +4,13 @@
 # program to "connected". Prints the median, least and most of each, for each
 # build, and the difference of the medians.
 #   bash bench/first_sound.sh BUILD_A BUILD_B [ROUNDS]      (default 5)
-# A build folder needs kelvaro and ftx1-sim (for example the build of an
-# earlier commit in a second folder, and this one). Needs an X display (run
-# under xvfb-run -a -s -noreset). The rounds alternate between the builds; each
-# round starts the panel afresh against a stand-in of its own (taking
-# KELVARO_BENCH_ANSWER_MS, default 15 ms, on each command, and then the line
-# time of its answer), times its start, presses F, O and P once each when it
+# A build folder needs kelvaro (for example the build of an earlier commit in
+# a second folder, and this one); the stand-in is BUILD_B's ftx1-sim for both.
+# Needs an X display (run under xvfb-run -a -s -noreset). The rounds alternate
+# between the builds; each round starts the panel afresh against a stand-in of
+# its own (answering a query after KELVARO_BENCH_ANSWER_MS, default 20 ms,
+# taking KELVARO_BENCH_SET_MS, default 0, on a set command, and then the line
+# time of its answer at 38400 baud), times its start, presses F, O and P once each when it
 # is quiet (at a random point of the device's buffer period), and ends it.
 # The sound is SDL's disk audio driver, which writes each device buffer to a
 # file at the pace a sound card would play it (through stdio, whose 4 KB buffer
@@ -17,7 +18,8 @@
 # here with cc, turns that buffering off); the first sound is the moment the
 # first non-silent sample of the report is seen in that file. Every
 # recording but delay.wav (the answer wait) is replaced by a tone of TONE_MS
-# (15 ms), so the times measure the panel and not the length of the words. The keys go through XTest, timed from the moment they are sent.
+# (15 ms), so the times measure the panel and not the length of the words.
+# The keys go through XTest, timed from the moment they are sent.
 set -uo pipefail
 if [ $# -lt 2 ]; then echo "usage: $0 BUILD_A BUILD_B [ROUNDS]" >&2; exit 2; fi
 exec python3 - "$@" <<'EOF'
@@ -25,7 +27,8 @@ import ctypes, os, random, shutil, signal, statistics, struct, subprocess, sys, 
 
 build_a, build_b = (os.path.abspath(p) for p in sys.argv[1:3])
 rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 5
-answer_ms = os.environ.get("KELVARO_BENCH_ANSWER_MS", "15")
+answer_ms = os.environ.get("KELVARO_BENCH_ANSWER_MS", "20")
+set_ms = os.environ.get("KELVARO_BENCH_SET_MS", "0")
 tone_ms = int(os.environ.get("TONE_MS", "15"))
 rate = 22050
 
@@ -125,7 +128,8 @@ def one_round(build, side, n, wave, shim):
         f.write("com=05\r\nspeed=38400\r\npower=050\r\nmic=0\r\ntun=0\r\npwroff=0\r\n10m  =-100\r\n"
                 "6m  =-500\r\n2m  =-600\r\n70cm =+5000\r\nvport= 0\r\ndebug=0\r\n")
     os.symlink(wave, os.path.join(folder, "wave"))
-    sim = subprocess.Popen([os.path.join(build, "ftx1-sim"), "--link", "com5", "--answer-delay-ms", answer_ms],
+    sim = subprocess.Popen([os.path.join(build_b, "ftx1-sim"), "--link", "com5", "--answer-delay-ms", answer_ms,
+                            "--set-delay-ms", set_ms],
                            cwd=folder, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                            stderr=subprocess.DEVNULL)
     procs.append(sim)
@@ -214,7 +218,7 @@ try:
             for key, value in latencies.items():
                 results[side][key].append(value)
     print(f"A {build_a}\nB {build_b}")
-    print(f"{rounds} rounds; the stand-in takes {answer_ms} ms a command; recordings: tones of {tone_ms} ms; "
+    print(f"{rounds} rounds; the stand-in answers after {answer_ms} ms, takes {set_ms} ms on a set; recordings: tones of {tone_ms} ms; "
           f"milliseconds: median (least-most)")
     def cell(values):
         ms = [v * 1000 for v in values]

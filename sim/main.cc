@@ -2,8 +2,8 @@
 //
 //   ftx1-sim [--link PATH] [--id NNNN] [--power-class 100|10|6] [--head field|spa1]
 //            [--memory-mode] [--agc-auto]
-//            [--answer-delay-ms N] [--baud N] [--silent] [--garble P] [--seed N]
-//            [--log FILE]
+//            [--answer-delay-ms N] [--set-delay-ms N] [--baud N] [--silent]
+//            [--garble P] [--seed N] [--log FILE]
 //
 // Opens a pseudo-terminal, links its device to PATH, prints PATH on a line of
 // its own once the link exists, and answers CAT commands until SIGTERM, SIGINT
@@ -17,8 +17,9 @@
 //
 // Timing is a real radio's (see pacing.h): --answer-delay-ms (default 15;
 // --latency-ms is another name for it) is the time the radio works on each
-// command, --baud (default 38400) the line rate of the answers; 0 for both
-// gives answers at once.
+// command, --set-delay-ms (default: the answer delay) the time a command that
+// answers nothing takes instead, --baud (default 38400) the line rate of the
+// answers; 0 for both gives answers at once.
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -61,6 +62,7 @@ struct ProgramOptions {
   std::string link;
   std::string logPath;
   int answerDelayMs = 15;  // from a command's ";" (or the end of the answer before) to its answer
+  int setDelayMs = -1;     // a command that answers nothing; -1: the answer delay
   int baud = 38400;        // line rate of the answers, 0 unpaced
   ftx1sim::Options radio;
 };
@@ -69,17 +71,19 @@ void Usage(std::FILE* to) {
   std::fputs(
       "usage: ftx1-sim [--link PATH] [--id NNNN] [--power-class 100|10|6] [--head field|spa1]\n"
       "                [--memory-mode] [--agc-auto]\n"
-      "                [--answer-delay-ms N] [--baud N] [--silent] [--garble P] [--seed N]\n"
-      "                [--log FILE]\n"
+      "                [--answer-delay-ms N] [--set-delay-ms N] [--baud N] [--silent]\n"
+      "                [--garble P] [--seed N] [--log FILE]\n"
       "  --head field|spa1    the field head (10 W, no tuner) or the SPA-1 amplifier (100 W,\n"
       "                       the default; --power-class 10 or 6 is a field head)\n"
       "  --memory-mode        start in memory-channel mode (frequency sets refused)\n"
       "  --agc-auto           start with the AGC in auto\n"
       "  --answer-delay-ms N  time the radio works on each command before it answers\n"
       "                       (default 15; --latency-ms N is the same)\n"
+      "  --set-delay-ms N     time a command that answers nothing takes (default: the\n"
+      "                       answer delay)\n"
       "  --baud N             line rate of the answers, 11 bits a character (default 38400)\n"
       "                       0 for both: answers at once\n"
-      "commands are handled one at a time; a set command also takes the answer delay\n"
+      "commands are handled one at a time\n"
       "control lines on standard input: dial +N|-N, band B, mode M, signal N|S7|off,\n"
       "  ptt on|off, power on|off, head field|spa1, memory on|off, agc off|fast|mid|slow|auto,\n"
       "  refusals, state, unplug, plug, quit\n"
@@ -124,7 +128,7 @@ int ParseOptions(int argc, char** argv, ProgramOptions* options) {
       continue;
     }
     static const char* const kWithValue[] = {"--link", "--log", "--id", "--power-class", "--head",
-                                             "--latency-ms", "--answer-delay-ms", "--baud",
+                                             "--latency-ms", "--answer-delay-ms", "--set-delay-ms", "--baud",
                                              "--seed", "--garble"};
     if (std::find(std::begin(kWithValue), std::end(kWithValue), name) == std::end(kWithValue)) {
       std::fprintf(stderr, "ftx1-sim: unknown option %s\n", name.c_str());
@@ -158,6 +162,9 @@ int ParseOptions(int argc, char** argv, ProgramOptions* options) {
     } else if (name == "--latency-ms" || name == "--answer-delay-ms") {
       ok = ParseWhole(value, 0, 600000, &n);
       options->answerDelayMs = static_cast<int>(n);
+    } else if (name == "--set-delay-ms") {
+      ok = ParseWhole(value, 0, 600000, &n);
+      options->setDelayMs = static_cast<int>(n);
     } else if (name == "--baud") {
       ok = ParseWhole(value, 0, 4000000, &n) && (n == 0 || n >= 300);
       options->baud = static_cast<int>(n);
@@ -203,7 +210,9 @@ class Program {
       : options_(options),
         radio_(options.radio),
         pty_(options.link),
-        pacing_(radio_, SteadyClock::now(), std::chrono::milliseconds(options.answerDelayMs), options.baud) {}
+        pacing_(radio_, SteadyClock::now(), std::chrono::milliseconds(options.answerDelayMs), options.baud,
+                options.setDelayMs < 0 ? std::nullopt
+                                       : std::optional<std::chrono::milliseconds>(options.setDelayMs)) {}
 
   int Run() {
     if (!options_.logPath.empty()) {

@@ -4,10 +4,12 @@
 
 namespace ftx1sim {
 
-Pacing::Pacing(Radio& radio, TimePoint start, std::chrono::milliseconds answerDelay, int baud)
+Pacing::Pacing(Radio& radio, TimePoint start, std::chrono::milliseconds answerDelay, int baud,
+               std::optional<std::chrono::milliseconds> setDelay)
     : radio_(radio),
       start_(start),
       answerDelay_(answerDelay),
+      setDelay_(setDelay.value_or(answerDelay)),
       characterTime_(baud > 0 ? std::chrono::nanoseconds(kBitsPerCharacter * 1000000000LL / baud)
                               : std::chrono::nanoseconds(0)),
       freeAt_(start) {}
@@ -44,11 +46,8 @@ void Pacing::Advance(TimePoint now) {
     if (working_) {
       if (workDone_ > now) return;
       working_ = false;
-      radio_.SetTime(ModelTime(now));
-      const int refusedBefore = radio_.Refusals();
-      std::string answer = radio_.Handle(current_);
-      if (radio_.Refusals() != refusedBefore && onRefused_) onRefused_(radio_.Refusals(), current_.text);
-      answer += radio_.TakeUnsolicited();  // what the command set off follows its answer
+      std::string answer = handled_ ? std::move(answer_) : HandleCurrent(now);
+      answer_.clear();
       freeAt_ = workDone_;
       if (!answer.empty()) StartSending(std::move(answer), workDone_);
       continue;
@@ -60,11 +59,27 @@ void Pacing::Advance(TimePoint now) {
     if (job.isCommand) {
       current_ = std::move(job.command);
       working_ = true;
-      workDone_ = begin + answerDelay_;
+      handled_ = setDelay_ != answerDelay_;
+      if (handled_) {
+        // Whether the command answers decides how long it takes, so it is
+        // carried out as the radio takes it.
+        answer_ = HandleCurrent(begin);
+        workDone_ = begin + (answer_.empty() ? setDelay_ : answerDelay_);
+      } else {
+        workDone_ = begin + answerDelay_;
+      }
     } else {
       StartSending(std::move(job.bytes), begin);
     }
   }
+}
+
+std::string Pacing::HandleCurrent(TimePoint at) {
+  radio_.SetTime(ModelTime(at));
+  const int refusedBefore = radio_.Refusals();
+  std::string answer = radio_.Handle(current_);
+  if (radio_.Refusals() != refusedBefore && onRefused_) onRefused_(radio_.Refusals(), current_.text);
+  return answer + radio_.TakeUnsolicited();  // what the command set off follows its answer
 }
 
 std::string Pacing::TakeSent() {
@@ -82,11 +97,12 @@ Pacing::TimePoint Pacing::NextDue() const {
 
 void Pacing::Abandon(TimePoint now) {
   radio_.SetTime(ModelTime(now));
-  if (working_) radio_.Handle(current_);
+  if (working_ && !handled_) radio_.Handle(current_);
   for (const Job& job : jobs_)
     if (job.isCommand) radio_.Handle(job.command);
   radio_.TakeUnsolicited();
   working_ = false;
+  answer_.clear();
   jobs_.clear();
   sending_.clear();
   sentCount_ = 0;

@@ -7,7 +7,8 @@
 // A set command takes that time too and sends nothing. The answer then goes
 // out at the line rate (11 bits a character, 8N2), each character when it
 // would have arrived, so a reader that polls sees partial answers; the next
-// command is taken when its last character is out. What the radio sends by
+// command is taken when its last character is out. A set command may be given
+// a time of its own (a radio that takes a setting at once). What the radio sends by
 // itself (auto-information) queues behind the commands received before it and
 // goes out at the line rate without a delay; when it follows a set command it
 // goes out as that command's answer. A delay and a rate of 0 give answers at
@@ -24,6 +25,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,8 +42,10 @@ class Pacing {
   // Bits on the line per character: start, 8 data, 2 stop.
   static constexpr long long kBitsPerCharacter = 11;
 
-  // `baud` 0: answers unpaced.
-  Pacing(Radio& radio, TimePoint start, std::chrono::milliseconds answerDelay, int baud);
+  // `baud` 0: answers unpaced. `setDelay`: the time a command that answers
+  // nothing takes; by default the answer delay.
+  Pacing(Radio& radio, TimePoint start, std::chrono::milliseconds answerDelay, int baud,
+         std::optional<std::chrono::milliseconds> setDelay = std::nullopt);
 
   // Called with the count of refusals and the command when the radio refuses
   // one ("?;").
@@ -87,16 +91,21 @@ class Pacing {
     return sendStart_ + characterTime_ * static_cast<long long>(i + 1);
   }
   void StartSending(std::string bytes, TimePoint at);
+  // Carries out current_ at `at`: its answer and what it set off.
+  std::string HandleCurrent(TimePoint at);
 
   Radio& radio_;
   const TimePoint start_;
   const std::chrono::steady_clock::duration answerDelay_;
+  const std::chrono::steady_clock::duration setDelay_;
   const std::chrono::nanoseconds characterTime_;
   std::function<void(int, const std::string&)> onRefused_;
   std::deque<Job> jobs_;       // waiting for the radio, oldest first
   bool working_ = false;       // current_ is being worked on until workDone_
   Radio::Command current_;
   TimePoint workDone_{};
+  bool handled_ = false;       // current_ was carried out when taken; answer_ waits
+  std::string answer_;
   std::string sending_;        // the answer going out at the line rate
   std::size_t sentCount_ = 0;  // its characters already on the line
   TimePoint sendStart_{};

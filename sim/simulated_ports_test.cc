@@ -59,6 +59,33 @@ TEST(SimulatedPorts, AnswersOnlyAfterTheRadioHasWorkedAndTheLineHasCarriedTheAns
   }
 }
 
+// With a set time of its own a set command takes only that; a refused set
+// ("?;" is an answer) and a query still take the answer delay.
+TEST(SimulatedPorts, ASetTimeOfItsOwnAppliesOnlyToCommandsThatAnswerNothing) {
+  struct Case {
+    const char* name;
+    std::string sent;
+    std::string answer;
+    int delays;  // answer delays before it is all out, at no line time
+  };
+  const std::vector<Case> cases = {
+      {"set at once, then the query", "FA014250000;FA;", "FA014250000;", 1},
+      {"a refused set is answered", "FA1;FA;", "?;FA007100000;", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Radio radio;
+    const Pacing::TimePoint start{};
+    Pacing pacing(radio, start, milliseconds(150), 0, milliseconds(0));
+    pacing.Receive(c.sent, start);
+    pacing.Advance(start + milliseconds(150) * c.delays - nanoseconds(1));
+    std::string early = pacing.TakeSent();
+    EXPECT_LT(early.size(), c.answer.size());
+    pacing.Advance(start + milliseconds(150) * c.delays);
+    EXPECT_EQ(early + pacing.TakeSent(), c.answer);
+  }
+}
+
 TEST(SimulatedPorts, SetCommandsChangeTheRadioAndOtherPortsAreTheRealOnes) {
   kelvaro::FakePorts real;
   kelvaro::FakeClock clock;
