@@ -37,6 +37,7 @@ void HandleWindowMessage(Panel& panel, const WindowMessage& message) {
       return;
     case kMsgInput:
       ReceiveAnswers(panel);
+      TakeConnectingAnswer(panel);
       break;
     default:
       return;

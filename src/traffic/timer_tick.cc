@@ -1,5 +1,7 @@
 #include "traffic/timer_tick.h"
 
+#include <algorithm>
+
 #include "controls/swr.h"
 #include "display/panel_display.h"
 #include "traffic/passthrough.h"
@@ -82,6 +84,19 @@ void ReplyPhase(Panel& panel) {
 }
 
 }  // namespace
+
+bool ConnectingAnswerAwaited(const Panel& panel) {
+  const PanelState& s = panel.state;
+  return !s.cat.radioConnected && s.tick.pollPending && !s.tick.menuReadBusy;
+}
+
+void TakeConnectingAnswer(Panel& panel) {
+  if (!ConnectingAnswerAwaited(panel)) return;
+  const auto& answers = panel.link.forTick;
+  if (std::any_of(answers.begin(), answers.end(), [](const RoutedAnswer& a) { return a.asker == Asker::kPoll; })) {
+    ReplyPhase(panel);
+  }
+}
 
 void TimerTick(Panel& panel) {
   PanelState& s = panel.state;

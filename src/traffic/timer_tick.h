@@ -11,4 +11,13 @@ namespace kelvaro {
 // arrived and interprets it). Never waits for the radio.
 void TimerTick(Panel& panel);
 
+// Until the radio is connected, the poll's answer is taken as soon as it is
+// in rather than at the next tick, so "connected" is heard a tick sooner.
+// Whether the loop should wake for the radio's answer for this:
+bool ConnectingAnswerAwaited(const Panel& panel);
+// Runs the reply phase now when the poll's answer has come (after
+// ReceiveAnswers); the next tick is then a send phase, as after any reply
+// phase.
+void TakeConnectingAnswer(Panel& panel);
+
 }  // namespace kelvaro

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/controls_test_panel.h"
+#include "keys/message.h"
 #include "link/cat.h"
 #include "radio.h"
 
@@ -45,6 +46,28 @@ TEST(TimerTick, PollsFrequencyAndMeterInTurnAndReadsBetween) {
   t.Tick(2);  // the dial turned on the radio reaches the panel
   EXPECT_EQ(s.radio.frequencyHz, 14251000);
   EXPECT_EQ(s.radio.frequencyText, " 14.251000");
+}
+
+TEST(TimerTick, UntilConnectedThePollsAnswerIsTakenWhenItArrives) {
+  Ticking t;
+  PanelState& s = t.panel.state;
+  s.cat.radioConnected = false;
+  t.radio.Control("signal 120");
+  HandleWindowMessage(t.panel, {kMsgInput, 0});  // nothing polled yet
+  EXPECT_TRUE(t.TakeSpoken().empty());
+  t.Tick();
+  EXPECT_EQ(t.TakeSent(), Strings{"FA;"});
+  EXPECT_TRUE(ConnectingAnswerAwaited(t.panel));
+  HandleWindowMessage(t.panel, {kMsgInput, 0});  // its answer is in: no tick needed
+  EXPECT_TRUE(s.cat.radioConnected);
+  EXPECT_EQ(t.TakeSpoken().back(), "connected");
+  EXPECT_FALSE(ConnectingAnswerAwaited(t.panel));
+  t.Tick();  // the next tick polls again
+  EXPECT_EQ(t.TakeSent(), (Strings{"PA00;", "SM0;"}));
+  HandleWindowMessage(t.panel, {kMsgInput, 0});  // connected: the tick reads it
+  EXPECT_EQ(s.tick.sMeterValue, 0);
+  t.Tick();
+  EXPECT_EQ(s.tick.sMeterValue, 120);
 }
 
 TEST(TimerTick, FrequencyAnswerOvertakenByAKeyIsNotTaken) {
