@@ -11,6 +11,7 @@
 #include "display/panel_display.h"
 #include "keys/message.h"
 #include "traffic/passthrough.h"
+#include "traffic/timer_tick.h"
 #include "link/cat.h"
 #include "memory/memory_banks.h"
 #include "memory/records.h"
@@ -73,10 +74,10 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   }
   panel.window = &window;
 
-  PlayPhrase(panel, "ftx.wav");
-  PlayPhrase(panel, "3.wav");
-  PlayPhrase(panel, "point");
-  PlayPhrase(panel, "5");
+  // The announcement plays on while the configuration is read and the radio
+  // asked who it is: the radio's first answers need not wait for its words.
+  // The next phrase follows it, whatever it is.
+  for (const char* phrase : {"ftx.wav", "3.wav", "point", "5"}) PlayPhraseQueued(panel, phrase);
 
   std::string configFailure;
   if (!ReadConfiguration(panel, &configFailure)) {
@@ -103,11 +104,13 @@ int RunProgram(Panel& panel, Window& window, const AfterConfiguration& afterConf
   while (s.entry.runFlag) {
     // Descriptors change when a port is reopened; they are asked for anew.
     // The radio's answers wake the loop only when another program waits for
-    // one (the tick reads the rest at its reply phase); the other program's
-    // next bytes are taken once its query is answered.
+    // one, or for the answer that connects the radio (the tick reads the rest
+    // at its reply phase); the other program's next bytes are taken once its
+    // query is answered.
     const bool relayFree = s.config.passThroughPort > 0 && panel.link.relayTicket == 0;
+    const bool answerAwaited = AnswerAwaitedBeyondTick(panel.link) || ConnectingAnswerAwaited(panel);
     std::vector<Waitable> inputs{
-        AnswerAwaitedBeyondTick(panel.link) ? panel.ports.InputHandle(s.config.comPort) : kNoWaitable,
+        answerAwaited ? panel.ports.InputHandle(s.config.comPort) : kNoWaitable,
         relayFree ? panel.ports.InputHandle(s.config.passThroughPort) : kNoWaitable};
     if (service != nullptr) {
       const std::vector<Waitable> more = service->Inputs();

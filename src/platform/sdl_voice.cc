@@ -208,6 +208,15 @@ bool SdlVoice::PlaySync(const std::filesystem::path& file) {
   return true;
 }
 
+bool SdlVoice::PlayQueued(const std::filesystem::path& file) {
+  const Recording* recording = Find(file);
+  if (recording == nullptr) return false;
+  CutOffAsync();
+  Enqueue(*recording, file, false);
+  asyncQueued_ = false;
+  return true;
+}
+
 bool SdlVoice::PlayAsync(const std::filesystem::path& file) {
   const Recording* recording = Find(file);
   if (recording == nullptr) return false;

@@ -71,6 +71,7 @@ class SdlVoice : public Voice {
 
   bool PlaySync(const std::filesystem::path& file) override;
   bool PlayAsync(const std::filesystem::path& file) override;
+  bool PlayQueued(const std::filesystem::path& file) override;
   std::optional<std::chrono::milliseconds> Length(const std::filesystem::path& file) override;
   void SetWhileWaiting(std::function<void()> work) override { whileWaiting_ = std::move(work); }
 

@@ -20,6 +20,10 @@ class Voice {
   // Starts the WAV file and returns at once; the next phrase cuts it off.
   // Returns false when the file is missing or cannot be played.
   virtual bool PlayAsync(const std::filesystem::path& file) = 0;
+  // Puts the WAV file in line behind what plays and returns at once; it plays
+  // to its end like a synchronous phrase, and the next synchronous phrase
+  // waits for it. By default: played synchronously.
+  virtual bool PlayQueued(const std::filesystem::path& file) { return PlaySync(file); }
   // Work to do while a synchronous phrase plays (every few milliseconds), so
   // traffic that cannot wait for the end of a report keeps moving. It must
   // not play phrases itself. Empty: none.

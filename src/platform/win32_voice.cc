@@ -260,6 +260,16 @@ void Win32Voice::WaitUntil(std::uint64_t endBytes, Clock::time_point deadline) {
   }
 }
 
+bool Win32Voice::PlayQueued(const std::filesystem::path& file) {
+  auto sound = Find(file);
+  if (sound == nullptr) return false;
+  CutOffAsync();
+  if (Ready(*sound) && Queue(*sound, sound)) return true;
+  // No device: the phrase takes its time all the same.
+  WaitFor(Clock::now() + sound->Length());
+  return true;
+}
+
 bool Win32Voice::PlaySync(const std::filesystem::path& file) {
   auto sound = Find(file);
   if (sound == nullptr) return false;

@@ -22,6 +22,12 @@ bool PlayPhrase(Panel& panel, std::string_view name) {
   return panel.voice.PlaySync(PhraseFile(panel, name));
 }
 
+bool PlayPhraseQueued(Panel& panel, std::string_view name) {
+  if (panel.quiet) return false;
+  NoteSpoken(panel, name);
+  return panel.voice.PlayQueued(PhraseFile(panel, name));
+}
+
 bool PlayPhraseAsync(Panel& panel, std::string_view name) {
   if (panel.quiet) return false;
   NoteSpoken(panel, name);

@@ -20,5 +20,9 @@ bool PlayPhrase(Panel& panel, std::string_view name);
 // The same, but returns at once while the phrase plays on; the next phrase
 // cuts it off. Only the help recording is played this way.
 bool PlayPhraseAsync(Panel& panel, std::string_view name);
+// The same as PlayPhrase, but returns at once: the phrase is put in line
+// behind what plays and plays to its end; the next phrase follows it. What
+// comes after it meanwhile must not depend on its having been heard.
+bool PlayPhraseQueued(Panel& panel, std::string_view name);
 
 }  // namespace kelvaro
