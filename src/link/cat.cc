@@ -14,6 +14,9 @@ constexpr std::size_t kLongestAnswer = 255;
 // bound should a device stream without end.
 constexpr int kMostReads = 64;
 constexpr std::size_t kMostWaiting = 256;
+// Set commands the radio is taken to carry out in the time it has to answer
+// a query.
+constexpr int kSetsPerAnswerWait = 4;
 
 // The queue of panel.link an asker's answers go to; nullptr when nobody
 // collects them.
@@ -185,7 +188,18 @@ std::uint32_t SendFor(Panel& panel, std::string_view command, Asker asker, bool 
   waiting.query = query;
   if (query) waiting.prefix = std::string(sent.substr(0, sent.size() - 1));
   waiting.sent = std::string(sent);
-  waiting.deadline = panel.clock.Steady() + AnswerWait(panel);
+  const SteadyTime now = panel.clock.Steady();
+  const std::chrono::milliseconds wait = AnswerWait(panel);
+  waiting.deadline = now + wait;
+  if (query) {
+    // The radio takes its commands one after another: a query sent behind a
+    // burst of sets (start-up's before "GT0") is answered only once they are
+    // done, so each set still on its way adds to the wait, up to as much
+    // again. A silent radio's waits stay bounded.
+    const auto setsAhead = std::count_if(link.waiting.begin(), link.waiting.end(),
+                                         [now](const WaitingCommand& w) { return !w.query && w.deadline > now; });
+    waiting.deadline += std::min(wait, wait * setsAhead / kSetsPerAnswerWait);
+  }
   waiting.sentNumber = link.otherCommandsSent;
   // A radio that never answers cannot make the list grow without end; the
   // oldest wait ends without an answer.

@@ -140,6 +140,20 @@ TEST_F(CatExchange, QueryReturnsItsOwnAnswerAsSoonAsItIsIn) {
   EXPECT_TRUE(t.panel.link.waiting.empty());
 }
 
+TEST(CatWaits, AQueryBehindSetsWaitsLongerForThemButNoMoreThanTwice) {
+  // The radio comes to the query once the sets before it are done: each set
+  // on its way adds a quarter of the answer wait (150 ms), up to 150 ms.
+  const std::vector<std::pair<int, std::string>> cases = {{0, "150"}, {2, "225"}, {4, "300"}, {20, "300"}};
+  for (const auto& [sets, wait] : cases) {
+    TestPanel t;
+    t.panel.state.config.comPort = 5;
+    t.ports.OpenPort(5, 38400);
+    for (int i = 0; i < sets; ++i) SendCommand(t.panel, "RA00");
+    EXPECT_EQ(Query(t.panel, "GT0"), std::nullopt);
+    EXPECT_EQ(t.ports.waits.back(), "wait 5 " + wait) << sets << " sets";
+  }
+}
+
 TEST_F(CatExchange, ClosedOrInvalidPortsAreASilentRadio) {
   s.config.comPort = 300;
   t.ports.Receive(300, "ID0840;");
