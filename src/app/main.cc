@@ -126,6 +126,11 @@ int main(int argc, char** argv) {
   if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
     setenv("SDL_VIDEODRIVER", "x11", 1);
   }
+  // Keys are read as key events; the panel never composes text. Xlib's input
+  // method, which SDL opens with the display, would otherwise parse the whole
+  // Compose table of the locale first: tens of milliseconds before the window
+  // opens and the announcement can start. An operator's own setting stays.
+  setenv("XCOMPOSEFILE", "/dev/null", 0);
   int code = Run(options);
   SDL_Quit();
   return code;
