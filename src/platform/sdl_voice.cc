@@ -198,33 +198,24 @@ bool SdlVoice::OpenDevice() {
   return true;
 }
 
-bool SdlVoice::PlaySync(const std::filesystem::path& file) {
+bool SdlVoice::Start(const std::filesystem::path& file, bool async) {
   const Recording* recording = Find(file);
   if (recording == nullptr) return false;
   CutOffAsync();
-  Enqueue(*recording, file, false);
-  asyncQueued_ = false;
+  Enqueue(*recording, file, async);
+  asyncQueued_ = async;
+  return true;
+}
+
+bool SdlVoice::PlaySync(const std::filesystem::path& file) {
+  if (!Start(file, false)) return false;
   WaitUntilWaiting(buffer_ + margin_);
   return true;
 }
 
-bool SdlVoice::PlayQueued(const std::filesystem::path& file) {
-  const Recording* recording = Find(file);
-  if (recording == nullptr) return false;
-  CutOffAsync();
-  Enqueue(*recording, file, false);
-  asyncQueued_ = false;
-  return true;
-}
+bool SdlVoice::PlayQueued(const std::filesystem::path& file) { return Start(file, false); }
 
-bool SdlVoice::PlayAsync(const std::filesystem::path& file) {
-  const Recording* recording = Find(file);
-  if (recording == nullptr) return false;
-  CutOffAsync();
-  Enqueue(*recording, file, true);
-  asyncQueued_ = true;
-  return true;
-}
+bool SdlVoice::PlayAsync(const std::filesystem::path& file) { return Start(file, true); }
 
 const SdlVoice::Recording* SdlVoice::Find(const std::filesystem::path& file) {
   std::string key = file.string();

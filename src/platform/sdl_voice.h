@@ -115,6 +115,9 @@ class SdlVoice : public Voice {
   // device's format; the bytes used, or nothing when it cannot be read.
   std::optional<std::size_t> ReadLong(const std::filesystem::path& file,
                                       std::vector<std::uint8_t>& buffer) const;
+  // Finds the recording and puts it in line (cutting off an asynchronous
+  // phrase still playing); false when it cannot be played.
+  bool Start(const std::filesystem::path& file, bool async);
   void CutOffAsync();
   void Enqueue(const Recording& recording, const std::filesystem::path& file, bool async);
   // Adds sound for the device to take after what is queued; waits while
